@@ -1,0 +1,12 @@
+# add_unit_test(NAME SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
+# One test executable per area; its cases are registered with CTest individually.
+include(GoogleTest)
+function(add_unit_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT ARG_LABELS)
+    set(ARG_LABELS unit)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE tallowmere_testsupport ${ARG_LIBS})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300)
+endfunction()

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tallowmere {
+
+// Outcome of reading a folder or a file; on failure the platform's error code and domain.
+struct FileReadResult {
+    bool ok = false;
+    std::int64_t errorCode = 0;
+    std::string errorDomain;
+};
+
+// The file-system facts the logic reads. Paths are the platform's own ("/Volumes/…", the home folder).
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Mount paths of the mounted volumes ("/", "/Volumes/NAME", …); nothing when the list is unavailable.
+    virtual std::optional<std::vector<std::string>> mountedVolumePaths() = 0;
+    virtual bool exists(const std::string& path) = 0;
+    virtual bool isDirectory(const std::string& path) = 0;
+    virtual bool isExecutableFile(const std::string& path) = 0;
+    virtual FileReadResult listDirectory(const std::string& path) = 0;
+    virtual FileReadResult readFile(const std::string& path) = 0;
+    virtual std::string homeDirectory() = 0;
+    // The user's caches folder; nothing when it cannot be resolved.
+    virtual std::optional<std::string> cachesDirectory() = 0;
+};
+
+} // namespace tallowmere

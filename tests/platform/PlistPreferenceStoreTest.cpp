@@ -1,0 +1,174 @@
+#include "platform/PropertyList.h"
+#include "platform/sim/PlistPreferenceStore.h"
+#include "support/LogCapture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+using namespace tallowmere;
+
+namespace {
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+void writeAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+class PlistPreferenceStoreTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    std::string path() const { return dir.filePath("Library/Preferences/com.tallowmere.app.plist").toStdString(); }
+};
+
+TEST_F(PlistPreferenceStoreTest, AbsentKeysReadAsZeroValues) {
+    PlistPreferenceStore store(path());
+    EXPECT_FALSE(store.hasObject("autoEjectBeforeSleep"));
+    EXPECT_FALSE(store.boolValue("autoEjectBeforeSleep"));
+    EXPECT_EQ(store.integerValue("activationDurationIndex"), 0);
+    EXPECT_EQ(store.doubleValue("batteryCap"), 0.0);
+    EXPECT_FALSE(store.stringValue("autoEjectTrigger"));
+    EXPECT_FALSE(store.arrayValue("autoEjectTriggers"));
+}
+
+TEST_F(PlistPreferenceStoreTest, WritesRealTypesToDiskBeforeTheSetterReturns) {
+    PlistPreferenceStore store(path());
+    store.setBool("autoEjectBeforeSleep", true);
+    store.setInteger("activationDurationIndex", 6);
+    store.setDouble("autoEjectRemountDelaySeconds", 3.0);
+    store.setString("autoEjectTrigger", "screenLocked");
+    store.setArray("autoEjectTriggers", PropertyArray{"systemSleep", "screensaver"});
+
+    auto onDisk = PropertyList::parseDictionary(readAll(path()));
+    ASSERT_TRUE(onDisk);
+    EXPECT_EQ(*find(*onDisk, "autoEjectBeforeSleep"), PropertyValue(true));
+    EXPECT_EQ(*find(*onDisk, "activationDurationIndex"), PropertyValue(std::int64_t(6)));
+    EXPECT_EQ(*find(*onDisk, "autoEjectRemountDelaySeconds"), PropertyValue(3.0));
+    EXPECT_EQ(*find(*onDisk, "autoEjectTrigger"), PropertyValue("screenLocked"));
+    EXPECT_EQ(*find(*onDisk, "autoEjectTriggers"), PropertyValue(PropertyArray{"systemSleep", "screensaver"}));
+
+    PlistPreferenceStore reopened(path());
+    EXPECT_TRUE(reopened.boolValue("autoEjectBeforeSleep"));
+    EXPECT_EQ(reopened.integerValue("activationDurationIndex"), 6);
+    EXPECT_DOUBLE_EQ(reopened.doubleValue("autoEjectRemountDelaySeconds"), 3.0);
+    // No temporary files are left beside the domain.
+    QDir folder(QString::fromStdString(path()).section('/', 0, -2));
+    EXPECT_EQ(folder.entryList(QDir::Files),
+              (QStringList{"com.tallowmere.app.plist", "com.tallowmere.app.plist.lock"}));
+}
+
+TEST_F(PlistPreferenceStoreTest, TypedGettersConvertLikeThePlatform) {
+    PlistPreferenceStore store(path());
+    store.setString("text", "YES");
+    store.setDouble("real", 37.6);
+    store.setInteger("one", 1);
+    EXPECT_TRUE(store.boolValue("text"));
+    EXPECT_EQ(store.integerValue("real"), 37);
+    EXPECT_TRUE(store.boolValue("one"));
+    EXPECT_DOUBLE_EQ(store.doubleValue("one"), 1.0);
+    EXPECT_FALSE(store.arrayValue("text"));
+}
+
+TEST_F(PlistPreferenceStoreTest, NotifiesObserversOnTheWritingThread) {
+    PlistPreferenceStore store(path());
+    std::atomic<int> notifications{0};
+    std::thread::id notifiedOn;
+    auto id = store.addObserver([&] {
+        notifiedOn = std::this_thread::get_id();
+        ++notifications;
+    });
+    std::thread writer([&] { store.setBool("autoEjectSeenVolumeIds", true); });
+    auto writerId = writer.get_id();
+    writer.join();
+    EXPECT_EQ(notifications.load(), 1);
+    EXPECT_EQ(notifiedOn, writerId);
+    store.removeObserver(id);
+    store.setBool("x", true);
+    EXPECT_EQ(notifications.load(), 1);
+}
+
+TEST_F(PlistPreferenceStoreTest, CorruptFileIsMovedAsideNotDestroyed) {
+    QDir().mkpath(QString::fromStdString(path()).section('/', 0, -2));
+    writeAll(path(), "<plist><dict><key>half</key>");
+    test::LogCapture log;
+    PlistPreferenceStore store(path());
+    EXPECT_FALSE(store.hasObject("half"));
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].find("moved it to"), std::string::npos);
+
+    QDir folder(QString::fromStdString(path()).section('/', 0, -2));
+    auto aside = folder.entryList({"*.corrupt-*"}, QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(readAll(folder.filePath(aside[0]).toStdString()), "<plist><dict><key>half</key>");
+
+    store.setBool("startAtLogin", true);
+    EXPECT_TRUE(PlistPreferenceStore(path()).boolValue("startAtLogin"));
+}
+
+TEST_F(PlistPreferenceStoreTest, WritesFromAnotherWriterAreNeitherLostNorMissed) {
+    PlistPreferenceStore app(path());
+    PlistPreferenceStore other(path()); // stands in for another process on the same file
+    int notifications = 0;
+    app.addObserver([&] { ++notifications; });
+
+    other.setBool("stayAwakeEnabled", true);
+    EXPECT_FALSE(app.hasObject("stayAwakeEnabled")); // not seen until the file is looked at again
+    app.reloadFromDisk();
+    EXPECT_TRUE(app.boolValue("stayAwakeEnabled"));
+    EXPECT_EQ(notifications, 1);
+    app.reloadFromDisk(); // nothing new: no notification
+    EXPECT_EQ(notifications, 1);
+
+    // A write of the app keeps what the other writer stored meanwhile.
+    other.setInteger("activationDurationIndex", 4);
+    app.setBool("autoEjectBeforeSleep", true);
+    EXPECT_EQ(app.integerValue("activationDurationIndex"), 4);
+    EXPECT_EQ(PlistPreferenceStore(path()).integerValue("activationDurationIndex"), 4);
+}
+
+TEST_F(PlistPreferenceStoreTest, ConcurrentWritersLoseNoUpdate) {
+    PlistPreferenceStore first(path());
+    PlistPreferenceStore second(path());
+    std::thread a([&] {
+        for (int i = 0; i < 50; ++i)
+            first.setInteger("a" + std::to_string(i), i);
+    });
+    std::thread b([&] {
+        for (int i = 0; i < 50; ++i)
+            second.setInteger("b" + std::to_string(i), i);
+    });
+    a.join();
+    b.join();
+    EXPECT_EQ(PlistPreferenceStore(path()).snapshot().size(), 100u);
+}
+
+TEST_F(PlistPreferenceStoreTest, WatcherPostsChangesWrittenByOthers) {
+    PlistPreferenceStore app(path());
+    std::atomic<int> notifications{0};
+    app.addObserver([&] { ++notifications; });
+    app.startWatching();
+    PlistPreferenceStore other(path());
+    other.setBool("stayAwakeEnabled", true);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (notifications.load() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(app.boolValue("stayAwakeEnabled"));
+    EXPECT_GE(notifications.load(), 1);
+}
+
+} // namespace

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/PreferenceStore.h"
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace tallowmere::test {
+
+// An in-memory defaults domain; notifies on the writing thread like the real store.
+class MemoryPreferenceStore : public PreferenceStore {
+public:
+    std::optional<PropertyValue> object(std::string_view key) const override {
+        std::lock_guard lock(m_mutex);
+        if (const PropertyValue* value = find(m_values, key))
+            return *value;
+        return std::nullopt;
+    }
+    void setObject(std::string_view key, PropertyValue value) override {
+        {
+            std::lock_guard lock(m_mutex);
+            m_values.insert_or_assign(std::string(key), std::move(value));
+            ++m_writes;
+        }
+        post();
+    }
+    void removeObject(std::string_view key) override {
+        {
+            std::lock_guard lock(m_mutex);
+            if (auto it = m_values.find(key); it != m_values.end())
+                m_values.erase(it);
+        }
+        post();
+    }
+    ObserverId addObserver(Observer observer) override {
+        std::lock_guard lock(m_mutex);
+        m_observers.emplace(m_next, std::move(observer));
+        return m_next++;
+    }
+    void removeObserver(ObserverId id) override {
+        std::lock_guard lock(m_mutex);
+        m_observers.erase(id);
+    }
+
+    int writeCount() const {
+        std::lock_guard lock(m_mutex);
+        return m_writes;
+    }
+    std::size_t observerCount() const {
+        std::lock_guard lock(m_mutex);
+        return m_observers.size();
+    }
+
+private:
+    void post() {
+        std::vector<Observer> observers;
+        {
+            std::lock_guard lock(m_mutex);
+            for (auto& [id, observer] : m_observers)
+                observers.push_back(observer);
+        }
+        for (auto& observer : observers)
+            observer();
+    }
+
+    mutable std::mutex m_mutex;
+    PropertyDictionary m_values;
+    std::map<ObserverId, Observer> m_observers;
+    ObserverId m_next = 1;
+    int m_writes = 0;
+};
+
+} // namespace tallowmere::test

@@ -1,0 +1,418 @@
+#include "support/VirtualRuntime.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tallowmere::test {
+namespace {
+thread_local const VirtualRuntime* t_workerOf = nullptr;
+}
+
+class VirtualSemaphore : public Semaphore {
+public:
+    VirtualSemaphore(VirtualRuntime& runtime, int value) : m_runtime(runtime), m_value(value) {}
+
+    void signal() override {
+        std::lock_guard lock(m_runtime.m_mutex);
+        if (!m_waiters.empty()) {
+            auto* waiter = m_waiters.front();
+            m_waiters.pop_front();
+            m_runtime.wakeLocked(*waiter, false);
+        } else {
+            ++m_value;
+        }
+    }
+
+    bool wait(std::optional<Seconds> timeout) override {
+        std::unique_lock lock(m_runtime.m_mutex);
+        if (m_value > 0) {
+            --m_value;
+            return true;
+        }
+        if (timeout && timeout->count() <= 0)
+            return false;
+        VirtualRuntime::Waiter waiter;
+        if (timeout)
+            waiter.deadline = m_runtime.m_now + *timeout;
+        waiter.queue = &m_waiters;
+        m_waiters.push_back(&waiter);
+        return m_runtime.blockLocked(lock, waiter);
+    }
+
+private:
+    VirtualRuntime& m_runtime;
+    int m_value;
+    std::deque<VirtualRuntime::Waiter*> m_waiters;
+};
+
+class VirtualGroup : public Group {
+public:
+    explicit VirtualGroup(VirtualRuntime& runtime) : m_runtime(runtime) {}
+
+    void enter() override {
+        std::lock_guard lock(m_runtime.m_mutex);
+        ++m_count;
+    }
+
+    void leave() override {
+        std::lock_guard lock(m_runtime.m_mutex);
+        if (m_count == 0 || --m_count > 0)
+            return;
+        while (!m_waiters.empty()) {
+            auto* waiter = m_waiters.front();
+            m_waiters.pop_front();
+            m_runtime.wakeLocked(*waiter, false);
+        }
+        for (auto& [qos, task] : m_notifications)
+            dispatchLocked(qos, std::move(task));
+        m_notifications.clear();
+    }
+
+    bool wait(std::optional<Seconds> timeout) override {
+        std::unique_lock lock(m_runtime.m_mutex);
+        if (m_count == 0)
+            return true;
+        if (timeout && timeout->count() <= 0)
+            return false;
+        VirtualRuntime::Waiter waiter;
+        if (timeout)
+            waiter.deadline = m_runtime.m_now + *timeout;
+        waiter.queue = &m_waiters;
+        m_waiters.push_back(&waiter);
+        return m_runtime.blockLocked(lock, waiter);
+    }
+
+    void notifyMain(Task task) override { notify(std::nullopt, std::move(task)); }
+    void notifyGlobal(QoS qos, Task task) override { notify(qos, std::move(task)); }
+
+private:
+    void notify(std::optional<QoS> qos, Task task) {
+        std::lock_guard lock(m_runtime.m_mutex);
+        if (m_count > 0)
+            m_notifications.emplace_back(qos, std::move(task));
+        else
+            dispatchLocked(qos, std::move(task));
+    }
+    void dispatchLocked(std::optional<QoS> qos, Task task) {
+        if (qos)
+            m_runtime.enqueueReadyLocked(std::move(task));
+        else
+            m_runtime.insertMainLocked(m_runtime.m_now, std::move(task));
+    }
+
+    VirtualRuntime& m_runtime;
+    int m_count = 0;
+    std::deque<VirtualRuntime::Waiter*> m_waiters;
+    std::vector<std::pair<std::optional<QoS>, Task>> m_notifications;
+};
+
+class VirtualTimer : public Timer {
+public:
+    struct State {
+        bool valid = true;
+        VirtualRuntime::Key key;
+    };
+
+    VirtualTimer(VirtualRuntime& runtime, Seconds interval, bool repeats, Task action)
+        : m_runtime(runtime)
+        , m_state(std::make_shared<State>()) {
+        std::lock_guard lock(runtime.m_mutex);
+        armLocked(runtime, m_state, runtime.m_now + interval, interval, repeats,
+                  std::make_shared<Task>(std::move(action)));
+    }
+    ~VirtualTimer() override { invalidate(); }
+
+    void invalidate() override {
+        std::lock_guard lock(m_runtime.m_mutex);
+        if (!m_state->valid)
+            return;
+        m_state->valid = false;
+        m_runtime.m_main.erase(m_state->key);
+    }
+    bool isValid() const override {
+        std::lock_guard lock(m_runtime.m_mutex);
+        return m_state->valid;
+    }
+
+private:
+    static void armLocked(VirtualRuntime& runtime, const std::shared_ptr<State>& state, Seconds deadline,
+                          Seconds interval, bool repeats, const std::shared_ptr<Task>& action) {
+        state->key = runtime.insertMainLocked(deadline, [&runtime, weak = std::weak_ptr<State>(state), deadline,
+                                                          interval, repeats, action] {
+            auto state = weak.lock();
+            {
+                std::lock_guard lock(runtime.m_mutex);
+                if (!state || !state->valid)
+                    return;
+                if (repeats)
+                    armLocked(runtime, state, deadline + std::max(interval, Seconds(1e-9)), interval, repeats,
+                              action);
+                else
+                    state->valid = false;
+            }
+            (*action)();
+        });
+    }
+
+    VirtualRuntime& m_runtime;
+    std::shared_ptr<State> m_state;
+};
+
+class VirtualQueue : public DispatchQueue {
+public:
+    explicit VirtualQueue(VirtualRuntime& runtime) : m_runtime(runtime) {}
+    void async(Task task) override { m_runtime.globalAsync(QoS::Default, std::move(task)); }
+
+private:
+    VirtualRuntime& m_runtime;
+};
+
+VirtualRuntime::VirtualRuntime() : m_driver(std::this_thread::get_id()) {}
+
+VirtualRuntime::~VirtualRuntime() {
+    std::unique_lock lock(m_mutex);
+    m_stopping = true;
+    m_main.clear();
+    m_globalDelayed.clear();
+    m_ready.clear();
+    // Whatever still waits is let go as if its time had run out.
+    for (auto* waiter : std::vector<Waiter*>(m_blocked.begin(), m_blocked.end())) {
+        if (waiter->queue)
+            std::erase(*waiter->queue, waiter);
+        wakeLocked(*waiter, true);
+    }
+    m_changed.notify_all();
+    m_changed.wait(lock, [this] { return m_running == 0 && m_blocked.empty(); });
+    std::vector<std::thread> threads = std::move(m_threads);
+    lock.unlock();
+    for (auto& thread : threads)
+        thread.join();
+}
+
+void VirtualRuntime::advance(Seconds delta) {
+    std::unique_lock lock(m_mutex);
+    pumpLocked(lock, nullptr, m_now + delta, true);
+}
+
+void VirtualRuntime::runUntilIdle() {
+    std::unique_lock lock(m_mutex);
+    pumpLocked(lock, nullptr, m_now, true);
+}
+
+std::optional<Seconds> VirtualRuntime::nextPendingDelay() const {
+    std::lock_guard lock(m_mutex);
+    std::optional<Seconds> next;
+    auto consider = [&](Seconds t) { next = next ? std::min(*next, t) : t; };
+    if (!m_main.empty())
+        consider(m_main.begin()->first.first);
+    if (!m_globalDelayed.empty())
+        consider(m_globalDelayed.begin()->first.first);
+    for (auto* waiter : m_blocked)
+        if (waiter->deadline)
+            consider(*waiter->deadline);
+    if (next)
+        return std::max(Seconds(0), *next - m_now);
+    return std::nullopt;
+}
+
+Seconds VirtualRuntime::elapsed() const {
+    std::lock_guard lock(m_mutex);
+    return m_now;
+}
+
+void VirtualRuntime::mainAsync(Task task) {
+    std::lock_guard lock(m_mutex);
+    insertMainLocked(m_now, std::move(task));
+}
+
+void VirtualRuntime::mainAfter(Seconds delay, Task task) {
+    std::lock_guard lock(m_mutex);
+    insertMainLocked(m_now + std::max(delay, Seconds(0)), std::move(task));
+}
+
+bool VirtualRuntime::isMainThread() const { return std::this_thread::get_id() == m_driver; }
+
+void VirtualRuntime::globalAsync(QoS, Task task) {
+    std::lock_guard lock(m_mutex);
+    enqueueReadyLocked(std::move(task));
+}
+
+void VirtualRuntime::globalAfter(QoS, Seconds delay, Task task) {
+    std::lock_guard lock(m_mutex);
+    if (m_stopping)
+        return;
+    m_globalDelayed.emplace(Key{m_now + std::max(delay, Seconds(0)), m_sequence++}, std::move(task));
+    m_changed.notify_all();
+}
+
+std::unique_ptr<DispatchQueue> VirtualRuntime::makeConcurrentQueue(const std::string&) {
+    return std::make_unique<VirtualQueue>(*this);
+}
+
+std::unique_ptr<Timer> VirtualRuntime::scheduleTimer(Seconds interval, bool repeats, Task action) {
+    return std::make_unique<VirtualTimer>(*this, interval, repeats, std::move(action));
+}
+
+std::unique_ptr<Semaphore> VirtualRuntime::makeSemaphore(int initialValue) {
+    return std::make_unique<VirtualSemaphore>(*this, initialValue);
+}
+
+std::shared_ptr<Group> VirtualRuntime::makeGroup() { return std::make_shared<VirtualGroup>(*this); }
+
+void VirtualRuntime::sleepFor(Seconds duration) {
+    std::unique_lock lock(m_mutex);
+    if (duration.count() <= 0)
+        return;
+    Waiter waiter;
+    waiter.deadline = m_now + duration;
+    blockLocked(lock, waiter);
+}
+
+MonotonicTime VirtualRuntime::now() const {
+    std::lock_guard lock(m_mutex);
+    return MonotonicTime() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(m_now);
+}
+
+WallTime VirtualRuntime::wallNow() const {
+    std::lock_guard lock(m_mutex);
+    return wallEpoch() + std::chrono::duration_cast<std::chrono::system_clock::duration>(m_now);
+}
+
+WallTime VirtualRuntime::wallEpoch() {
+    // 2026-01-05 09:00:00 UTC, a Monday.
+    return WallTime(std::chrono::seconds(1767603600));
+}
+
+VirtualRuntime::ThreadKind VirtualRuntime::currentThreadKind() const {
+    if (std::this_thread::get_id() == m_driver)
+        return ThreadKind::Driver;
+    return t_workerOf == this ? ThreadKind::Worker : ThreadKind::Foreign;
+}
+
+VirtualRuntime::Key VirtualRuntime::insertMainLocked(Seconds deadline, Task task) {
+    Key key{deadline, m_sequence++};
+    if (!m_stopping)
+        m_main.emplace(key, std::move(task));
+    m_changed.notify_all();
+    return key;
+}
+
+void VirtualRuntime::enqueueReadyLocked(Task task) {
+    if (m_stopping)
+        return;
+    m_ready.push_back(std::move(task));
+    if (m_idle < static_cast<int>(m_ready.size()))
+        m_threads.emplace_back(&VirtualRuntime::workerLoop, this);
+    m_changed.notify_all();
+}
+
+bool VirtualRuntime::blockLocked(std::unique_lock<std::mutex>& lock, Waiter& waiter) {
+    waiter.kind = currentThreadKind();
+    m_blocked.insert(&waiter);
+    switch (waiter.kind) {
+    case ThreadKind::Driver:
+        // The main thread is blocked: time moves on for everybody else, but main-queue work waits.
+        pumpLocked(lock, [&waiter] { return waiter.woken; }, std::nullopt, false);
+        break;
+    case ThreadKind::Worker:
+        --m_running;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&waiter] { return waiter.woken; });
+        break;
+    case ThreadKind::Foreign:
+        m_changed.wait(lock, [&waiter] { return waiter.woken; });
+        break;
+    }
+    return !waiter.timedOut;
+}
+
+void VirtualRuntime::wakeLocked(Waiter& waiter, bool timedOut) {
+    if (waiter.woken)
+        return;
+    waiter.woken = true;
+    waiter.timedOut = timedOut;
+    m_blocked.erase(&waiter);
+    if (waiter.kind == ThreadKind::Worker)
+        ++m_running;
+    m_changed.notify_all();
+}
+
+void VirtualRuntime::pumpLocked(std::unique_lock<std::mutex>& lock, const std::function<bool()>& done,
+                                std::optional<Seconds> limit, bool runMain) {
+    auto finished = [&] { return done && done(); };
+    for (;;) {
+        m_changed.wait(lock, [&] { return finished() || (m_running == 0 && m_ready.empty()); });
+        if (finished())
+            return;
+
+        if (runMain && !m_main.empty() && m_main.begin()->first.first <= m_now) {
+            Task task = std::move(m_main.begin()->second);
+            m_main.erase(m_main.begin());
+            lock.unlock();
+            task();
+            task = nullptr;
+            lock.lock();
+            continue;
+        }
+        if (!m_globalDelayed.empty() && m_globalDelayed.begin()->first.first <= m_now) {
+            Task task = std::move(m_globalDelayed.begin()->second);
+            m_globalDelayed.erase(m_globalDelayed.begin());
+            enqueueReadyLocked(std::move(task));
+            continue;
+        }
+
+        std::optional<Seconds> next;
+        auto consider = [&](Seconds t) { next = next ? std::min(*next, t) : t; };
+        if (runMain && !m_main.empty())
+            consider(m_main.begin()->first.first);
+        if (!m_globalDelayed.empty())
+            consider(m_globalDelayed.begin()->first.first);
+        for (auto* waiter : m_blocked)
+            if (waiter->deadline)
+                consider(*waiter->deadline);
+
+        if (!next || (limit && *next > *limit)) {
+            if (limit) {
+                m_now = std::max(m_now, *limit);
+                return;
+            }
+            std::fprintf(stderr, "VirtualRuntime: the main thread waits for something that can never happen\n");
+            std::abort();
+        }
+        m_now = std::max(m_now, *next);
+        for (auto* waiter : std::vector<Waiter*>(m_blocked.begin(), m_blocked.end())) {
+            if (waiter->deadline && *waiter->deadline <= m_now) {
+                if (waiter->queue)
+                    std::erase(*waiter->queue, waiter);
+                wakeLocked(*waiter, true);
+            }
+        }
+    }
+}
+
+void VirtualRuntime::workerLoop() {
+    t_workerOf = this;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (!m_ready.empty()) {
+            Task task = std::move(m_ready.front());
+            m_ready.pop_front();
+            ++m_running;
+            lock.unlock();
+            task();
+            task = nullptr;
+            lock.lock();
+            --m_running;
+            m_changed.notify_all();
+            continue;
+        }
+        if (m_stopping)
+            return;
+        ++m_idle;
+        m_changed.wait(lock);
+        --m_idle;
+    }
+}
+
+} // namespace tallowmere::test
