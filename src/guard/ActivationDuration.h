@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/PreferenceStore.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace tallowmere {
+
+// The keep-awake durations, stored by raw value (index) in `activationDurationIndex`.
+enum class ActivationDuration { off = 0, indefinitely, min5, min10, min15, min30, hr1, hr2, hr4, hr24 };
+
+std::optional<ActivationDuration> activationDurationFromRawValue(long long rawValue);
+const char* title(ActivationDuration duration);
+// Seconds of a timed choice; nothing for `off` and `indefinitely`.
+std::optional<double> seconds(ActivationDuration duration);
+extern const std::array<ActivationDuration, 10> allActivationDurations;
+
+// The default duration: the custom one when chosen and set, otherwise that of `activationDurationIndex`
+// (an index outside 0…9 counts as `off`). Nothing means "Off" or "Indefinitely".
+std::optional<double> defaultStayAwakeDuration(const PreferenceStore& preferences);
+
+// The custom duration in words, seconds kept: 3661 gives "1 hour 1 minute 1 second".
+std::string customDurationWords(double seconds);
+
+} // namespace tallowmere
