@@ -7,11 +7,14 @@
 
 namespace tallowmere {
 
-// Outcome of reading a folder or a file; on failure the platform's error code and domain.
+// Outcome of reading a folder (its entry names) or a file (its bytes); on failure the platform's error
+// code and domain.
 struct FileReadResult {
     bool ok = false;
     std::int64_t errorCode = 0;
     std::string errorDomain;
+    std::vector<std::string> entries;
+    std::string contents;
 };
 
 // The file-system facts the logic reads. Paths are the platform's own ("/Volumes/…", the home folder).
@@ -26,6 +29,8 @@ public:
     virtual bool isExecutableFile(const std::string& path) = 0;
     virtual FileReadResult listDirectory(const std::string& path) = 0;
     virtual FileReadResult readFile(const std::string& path) = 0;
+    // Replaces the file (creating missing folders) so that a crash never leaves it half written.
+    virtual bool writeFileAtomically(const std::string& path, const std::string& bytes) = 0;
     virtual std::string homeDirectory() = 0;
     // The user's caches folder; nothing when it cannot be resolved.
     virtual std::optional<std::string> cachesDirectory() = 0;
