@@ -18,7 +18,7 @@ class AnalyticsFacadeTest : public ::testing::Test {
 protected:
     std::vector<FakeSignalSender::Signal> sentAfterIdle() {
         runtime.runUntilIdle();
-        return client->signals();
+        return client->received();
     }
 
     VirtualRuntime runtime;

@@ -25,7 +25,7 @@ public:
         m_signals.push_back({name, parameters, floatValue, customUserID, std::this_thread::get_id()});
     }
 
-    std::vector<Signal> signals() const {
+    std::vector<Signal> received() const {
         std::lock_guard lock(m_mutex);
         return m_signals;
     }
