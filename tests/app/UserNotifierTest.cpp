@@ -50,6 +50,8 @@ private:
 class UserNotifierTest : public ::testing::Test {
 protected:
     UserNotifierTest() { center.deliverOn(runtime); }
+    // Background completions still hold references to the members below.
+    void TearDown() override { runtime.runUntilIdle(); }
 
     VirtualRuntime runtime;
     FakeUserNotificationCenter center;

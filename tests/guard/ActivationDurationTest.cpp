@@ -11,23 +11,6 @@ using tallowmere::test::MemoryPreferenceStore;
 
 namespace {
 
-TEST(ActivationDuration, TheTenChoicesInRawValueOrder) {
-    std::vector<std::string> titles;
-    std::vector<std::optional<double>> durations;
-    for (std::size_t i = 0; i < allActivationDurations.size(); ++i) {
-        EXPECT_EQ(static_cast<std::size_t>(allActivationDurations[i]), i);
-        titles.push_back(title(allActivationDurations[i]));
-        durations.push_back(seconds(allActivationDurations[i]));
-    }
-    EXPECT_EQ(titles, (std::vector<std::string>{"Off", "Indefinitely", "5 min", "10 min", "15 min", "30 min", "1 hr",
-                                                "2 hr", "4 hr", "24 hr"}));
-    EXPECT_EQ(durations, (std::vector<std::optional<double>>{std::nullopt, std::nullopt, 300, 600, 900, 1800, 3600,
-                                                             7200, 14400, 86400}));
-    EXPECT_EQ(activationDurationFromRawValue(9), ActivationDuration::hr24);
-    EXPECT_FALSE(activationDurationFromRawValue(10));
-    EXPECT_FALSE(activationDurationFromRawValue(-1));
-}
-
 TEST(DefaultStayAwakeDuration, FollowsTheStoredIndexAndCountsUnknownIndexesAsOff) {
     MemoryPreferenceStore preferences;
     EXPECT_FALSE(defaultStayAwakeDuration(preferences)); // nothing stored: "Off"
