@@ -205,6 +205,20 @@ TEST_F(EjectTest, UnmountThatCannotStartIsLoggedForEachTarget) {
     EXPECT_FALSE(hung.success);
 }
 
+TEST_F(EjectTest, OddVolumeNamesTravelAsSingleArguments) {
+    const std::string name = "-rf \"Fotos\" $(x)\n\xc3\xa9t\xc3\xa9";
+    const std::string path = addUsbVolume(name, "disk4s3");
+    scriptOffline(name, "disk4s3");
+    processes.on({"unmount", "force", path}, FakeProcessRunner::exited(0));
+    EjectOutcome outcome;
+    manager->ejectVolume(path, true, recordInto(outcome));
+    runtime.advance(1s);
+    EXPECT_EQ(outcome.record, (EjectedDiskInfo{path, "disk4s3", name}));
+    EXPECT_THAT(processes.argumentLists(),
+                ElementsAre(Args{"info", "-plist", path}, Args{"unmount", "force", path}, Args{"info", "-plist", name},
+                            Args{"info", "-plist", "disk4s3"}));
+}
+
 TEST_F(EjectTest, ARunningTimeMachineBackupToTheVolumeIsStoppedFirst) {
     const std::string path = addUsbVolume("Backup", "disk8s2");
     scriptOffline("Backup", "disk8s2");

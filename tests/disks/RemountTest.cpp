@@ -68,6 +68,34 @@ protected:
     }
 };
 
+TEST_F(RemountTest, LocateVolumeReadsOnlyWellFormedEntries) {
+    using Lookup = std::pair<std::optional<std::string>, bool>;
+    auto answer = [this](PropertyValue all) {
+        PropertyDictionary list;
+        list.emplace("AllDisksAndPartitions", std::move(all));
+        processes.on({"list", "-plist"}, plistResult(list));
+        return manager->locateVolume("Vol");
+    };
+    const Lookup none{std::nullopt, false};
+    EXPECT_EQ(answer(PropertyDictionary{}), none);
+    EXPECT_EQ(answer(PropertyArray{PropertyDictionary{{"VolumeName", "Vol"}, {"DeviceIdentifier", "disk4"}}, "x"}),
+              none);
+    // A whole disk that is itself the volume, mounted at an empty mount point: found, not mounted.
+    EXPECT_EQ(answer(PropertyArray{
+                  PropertyDictionary{{"VolumeName", "Vol"}, {"DeviceIdentifier", "disk4"}, {"MountPoint", ""}}}),
+              (Lookup{"disk4", false}));
+    // An entry without a text identifier is passed over for its partitions.
+    PropertyArray partitions{
+        PropertyDictionary{{"VolumeName", "Vol"}, {"DeviceIdentifier", "disk5s2"}, {"MountPoint", "/Volumes/Vol"}}};
+    EXPECT_EQ(answer(PropertyArray{
+                  PropertyDictionary{{"VolumeName", "Vol"}, {"DeviceIdentifier", 5}, {"Partitions", partitions}}}),
+              (Lookup{"disk5s2", true}));
+    partitions.push_back("not a partition");
+    EXPECT_EQ(answer(PropertyArray{PropertyDictionary{{"Partitions", partitions}}}), none);
+    processes.on({"list", "-plist"}, FakeProcessRunner::exited(0, "<plist><dict><key>"));
+    EXPECT_EQ(manager->locateVolume("Vol"), none);
+}
+
 TEST_F(RemountTest, AVolumeAlreadyBackIsRemountedWithoutMounting) {
     manager->setLastEjectedDisks({{"/Volumes/Vol", "disk5s1", "Vol"}});
     processes.on({"list", "-plist"}, diskList({{"disk5", {{"disk5s1", "Vol", "/Volumes/Vol"}}}}));
