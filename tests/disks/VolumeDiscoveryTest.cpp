@@ -247,19 +247,4 @@ TEST_F(DiskManagerTest, RefreshPublishesSelectionsOnTheMainQueueAndRecordsThemAs
               (std::vector<std::string>{"No Id", "disk4s1"}));
 }
 
-TEST(ExternalDiskManagerSession, AMissingSessionIsNoError) {
-    MemoryPreferenceStore preferences;
-    FakeProcessRunner processes;
-    FakeFileSystem fileSystem;
-    FakeSystemTools tools;
-    FakeWorkspace workspace;
-    FakeDiskArbitration diskArbitration;
-    diskArbitration.sessionAvailable = false;
-    VirtualRuntime runtime;
-    auto manager =
-        ExternalDiskManager::create({runtime, preferences, processes, fileSystem, tools, workspace, diskArbitration});
-    EXPECT_FALSE(manager->hasSession());
-    EXPECT_TRUE(manager->externalVolumeURLs(allKinds).empty());
-}
-
 } // namespace
