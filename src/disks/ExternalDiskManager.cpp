@@ -184,6 +184,7 @@ void ExternalDiskManager::ejectVolume(const std::string& url, bool force, EjectC
                                        completion = std::move(completion)]() mutable {
         auto self = weak.lock();
         if (!self) {
+            // The caller (a batch's group, for one) still waits for its one answer.
             runtime.mainAsync([completion] {
                 if (completion)
                     completion(false, std::nullopt);
