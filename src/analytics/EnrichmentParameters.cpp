@@ -6,9 +6,13 @@
 namespace tallowmere {
 namespace {
 
-std::string flag(bool value) { return value ? "true" : "false"; }
+std::string flag(bool value) {
+    return value ? "true" : "false";
+}
 
-std::string number(double value) { return QString::number(value).toStdString(); }
+std::string number(double value) {
+    return QString::number(value).toStdString();
+}
 
 std::string orientation(const ScreenMetrics& screen) {
     if (screen.width <= 0 || screen.height <= 0)

@@ -41,7 +41,8 @@ EnvironmentFacts EnvironmentFacts::current(Bundle& bundle) {
     QStringList version = QSysInfo::productVersion().split('.');
     facts.systemVersion = QSysInfo::productVersion().toStdString();
     facts.systemMajorVersion = version.value(0).toStdString();
-    facts.systemMajorMinorVersion = (version.value(0) + "." + (version.size() > 1 ? version.value(1) : "0")).toStdString();
+    facts.systemMajorMinorVersion =
+        (version.value(0) + "." + (version.size() > 1 ? version.value(1) : "0")).toStdString();
 
     facts.timeZone = QTimeZone::systemTimeZone();
 

@@ -18,12 +18,12 @@ struct EnvironmentFacts {
     std::string systemMajorVersion;
     std::string systemMajorMinorVersion;
     QTimeZone timeZone = QTimeZone::utc();
-    std::string locale;            // "en_US"
-    std::string region;            // "US"
+    std::string locale;             // "en_US"
+    std::string region;             // "US"
     std::string appLanguage = "en"; // the language the application's texts are in
-    std::string userLanguage;      // the user's first preferred language, as a language code ("de")
-    std::string preferredLanguage; // the same preference in full ("de-CH")
-    std::string layoutDirection;   // "leftToRight" or "rightToLeft"
+    std::string userLanguage;       // the user's first preferred language, as a language code ("de")
+    std::string preferredLanguage;  // the same preference in full ("de-CH")
+    std::string layoutDirection;    // "leftToRight" or "rightToLeft"
     bool isDebug = false;
     bool isSimulator = false;
     bool isTestFlight = false;

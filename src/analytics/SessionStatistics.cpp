@@ -17,7 +17,9 @@ constexpr const char* distinctDaysKey = "analyticsDistinctDaysUsed";
 constexpr const char* recentDaysKey = "analyticsRecentDaysUsed";
 constexpr int recentWindowDays = 30;
 
-double secondsSinceEpoch(WallTime time) { return std::chrono::duration<double>(time.time_since_epoch()).count(); }
+double secondsSinceEpoch(WallTime time) {
+    return std::chrono::duration<double>(time.time_since_epoch()).count();
+}
 
 std::vector<QDate> recentDays(const PreferenceStore& store) {
     std::vector<QDate> days;
@@ -29,7 +31,9 @@ std::vector<QDate> recentDays(const PreferenceStore& store) {
     return days;
 }
 
-std::string wholeSeconds(double seconds) { return std::to_string(std::llround(std::max(0.0, seconds))); }
+std::string wholeSeconds(double seconds) {
+    return std::to_string(std::llround(std::max(0.0, seconds)));
+}
 
 } // namespace
 

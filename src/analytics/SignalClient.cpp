@@ -32,8 +32,8 @@ void SignalClient::signal(const std::string& name, const std::map<std::string, s
         m_manager->logger().debug("Analytics is off for this build or configuration; not sending " + name);
         return;
     }
-    m_runtime.globalAsync(QoS::Utility, weakly(m_manager, [name, parameters, floatValue,
-                                                           customUserID](SignalManager& signalManager) {
+    m_runtime.globalAsync(QoS::Utility,
+                          weakly(m_manager, [name, parameters, floatValue, customUserID](SignalManager& signalManager) {
                               signalManager.processSignal(name, parameters, floatValue, customUserID);
                           }));
 }

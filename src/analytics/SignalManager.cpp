@@ -14,20 +14,37 @@ namespace {
 constexpr std::string_view reservedPrefix = "Analytics.";
 
 // Names the ingestion service stores beside the payload: a signal or parameter named like them is ambiguous.
-constexpr std::array<std::string_view, 8> recordFieldNames = {"receivedAt", "appID",    "clientUser", "sessionID",
-                                                              "type",       "floatValue", "payload",  "isTestMode"};
+constexpr std::array<std::string_view, 8> recordFieldNames = {"receivedAt", "appID",      "clientUser", "sessionID",
+                                                              "type",       "floatValue", "payload",    "isTestMode"};
 // The short keys the client fills in itself.
-constexpr std::array<std::string_view, 20> legacyKeys = {
-    "platform",    "systemVersion", "majorSystemVersion", "majorMinorSystemVersion", "appVersion",
-    "buildNumber", "isSimulator",   "isDebug",            "isTestFlight",            "isAppStore",
-    "modelName",   "architecture",  "operatingSystem",    "targetEnvironment",       "locale",
-    "region",      "appLanguage",   "preferredLanguage",  "extensionIdentifier",     "analyticsClientVersion"};
+constexpr std::array<std::string_view, 20> legacyKeys = {"platform",
+                                                         "systemVersion",
+                                                         "majorSystemVersion",
+                                                         "majorMinorSystemVersion",
+                                                         "appVersion",
+                                                         "buildNumber",
+                                                         "isSimulator",
+                                                         "isDebug",
+                                                         "isTestFlight",
+                                                         "isAppStore",
+                                                         "modelName",
+                                                         "architecture",
+                                                         "operatingSystem",
+                                                         "targetEnvironment",
+                                                         "locale",
+                                                         "region",
+                                                         "appLanguage",
+                                                         "preferredLanguage",
+                                                         "extensionIdentifier",
+                                                         "analyticsClientVersion"};
 
 template <std::size_t N> bool contains(const std::array<std::string_view, N>& names, std::string_view name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-bool isReservedSignalName(std::string_view name) { return contains(recordFieldNames, name); }
+bool isReservedSignalName(std::string_view name) {
+    return contains(recordFieldNames, name);
+}
 bool isReservedParameterKey(std::string_view key) {
     return contains(recordFieldNames, key) || contains(legacyKeys, key);
 }
@@ -97,7 +114,9 @@ bool SignalManager::isSendingEnabled() const {
     return !m_environment.isDebug || m_configuration->sendSignalsInDebugConfiguration;
 }
 
-bool SignalManager::isTestMode() const { return m_configuration->_testMode.value_or(m_environment.isDebug); }
+bool SignalManager::isTestMode() const {
+    return m_configuration->_testMode.value_or(m_environment.isDebug);
+}
 
 void SignalManager::processSignal(const std::string& signalType, const SignalParameters& parameters,
                                   std::optional<double> floatValue, const std::optional<std::string>& customUserID) {

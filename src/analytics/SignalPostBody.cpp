@@ -9,7 +9,9 @@
 namespace tallowmere {
 namespace {
 
-QString text(const std::string& value) { return QString::fromStdString(value); }
+QString text(const std::string& value) {
+    return QString::fromStdString(value);
+}
 
 QString formatTime(WallTime time) {
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();

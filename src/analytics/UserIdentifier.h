@@ -12,7 +12,8 @@ class UserIdentifier {
 public:
     static constexpr const char* defaultsKey = "defaultUserIdentifier";
 
-    explicit UserIdentifier(PreferenceStore& store) : m_store(store) {}
+    explicit UserIdentifier(PreferenceStore& store)
+        : m_store(store) {}
 
     // The stored identifier; a random one is created and stored on first use.
     std::string defaultUserIdentifier();

@@ -23,7 +23,7 @@ public:
 
 private:
     std::unique_ptr<QThread> m_thread;
-    QObject* m_context = nullptr;            // lives on m_thread
+    QObject* m_context = nullptr;               // lives on m_thread
     QNetworkAccessManager* m_manager = nullptr; // a child of m_context
 };
 
