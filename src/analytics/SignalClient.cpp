@@ -22,7 +22,10 @@ std::shared_ptr<SignalClient> SignalClient::initialize(AnalyticsConfiguration co
         services.runtime.globalAsync(QoS::Utility, weakly(manager, [](SignalManager& signalManager) {
                                          signalManager.processInternalSignal(sessionStartedSignal);
                                      }));
-    manager->start();
+    if (manager->isSendingEnabled())
+        manager->start();
+    else
+        manager->logger().info("Analytics is off for this build or configuration: no signals are sent");
     return client;
 }
 

@@ -70,8 +70,10 @@ SignalManager::SignalManager(std::shared_ptr<const AnalyticsConfiguration> confi
     , m_logger(m_configuration->logHandler, m_configuration->showDebugLogs)
     , m_environment(services.environment ? *services.environment : EnvironmentFacts::current(services.bundle))
     , m_userIdentifier(services.preferences) {
-    if (m_configuration->sessionStatsEnabled)
+    if (m_configuration->sessionStatsEnabled) {
         m_sessionStatistics = std::make_unique<SessionStatistics>(services.preferences, m_environment.timeZone);
+        m_sessionStatistics->sessionBegan(m_runtime.wallNow());
+    }
     m_cache = std::make_unique<SignalCache>(services.fileSystem, cachePath(services.fileSystem), m_logger);
 }
 
@@ -86,8 +88,6 @@ SignalManager::~SignalManager() {
 void SignalManager::start() {
     std::weak_ptr<SignalManager> weak = weak_from_this();
     bool first = !m_hasStarted.exchange(true);
-    if (first && m_sessionStatistics)
-        m_sessionStatistics->sessionBegan(m_runtime.wallNow());
     if (first && m_applicationCenter)
         m_terminateObserver = m_applicationCenter->addObserver(applicationWillTerminateNotification, [weak] {
             if (auto self = weak.lock())

@@ -24,13 +24,13 @@ public:
     static constexpr Seconds sendInterval{10.0};
     static constexpr Seconds requestTimeout{60.0};
 
-    // Loads the cache file; call `start` to begin sending.
+    // Begins the session's statistics and loads the cache file; call `start` to begin sending.
     SignalManager(std::shared_ptr<const AnalyticsConfiguration> configuration, const SignalClientServices& services);
     ~SignalManager();
     SignalManager(const SignalManager&) = delete;
     SignalManager& operator=(const SignalManager&) = delete;
 
-    // Begins the session, watches for the application's termination, tries a batch at once and then every
+    // Watches for the application's termination, tries a batch at once and then every
     // `sendInterval` (a timer on the calling thread's run loop; the work runs on a utility queue). Calling it
     // again replaces the timer.
     void start();

