@@ -5,17 +5,35 @@
 #include "StandInTools.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 #include <string>
 #include <vector>
+
+namespace {
+
+// A stand-in tool run through the link <machine>/bin/TOOL works on that machine, whatever the environment
+// says: the application may have been pointed at its machine some other way than $TALLOWMERE_SIM_DIR.
+std::string machineFolder(const char* invokedAs, bool asTool) {
+    if (asTool) {
+        QDir bin = QFileInfo(QString::fromLocal8Bit(invokedAs)).absoluteDir();
+        QString folder = QFileInfo(bin.absolutePath()).absolutePath();
+        if (bin.dirName() == "bin" && QFileInfo::exists(folder + "/machine.json"))
+            return folder.toStdString();
+    }
+    return macsim::simulatorFolder();
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     // Run as a link named diskutil, tmutil or pmset, or as `macsim diskutil …`.
     std::string tool = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toStdString();
-    if (tool != "diskutil" && tool != "tmutil" && tool != "pmset") {
+    const bool invokedAsTool = tool == "diskutil" || tool == "tmutil" || tool == "pmset";
+    if (!invokedAsTool) {
         tool.clear();
         if (!arguments.empty() && (arguments[0] == "diskutil" || arguments[0] == "tmutil" || arguments[0] == "pmset")) {
             tool = arguments[0];
@@ -27,7 +45,8 @@ int main(int argc, char** argv) {
         return arguments.empty() ? macsim::exitUsage : macsim::exitDone;
     }
 
-    macsim::Machine machine(macsim::simulatorFolder(), QCoreApplication::applicationFilePath().toStdString());
+    macsim::Machine machine(machineFolder(argv[0], invokedAsTool),
+                            QCoreApplication::applicationFilePath().toStdString());
     std::string error;
     if (!machine.prepare(&error))
         return macsim::failure(error);
