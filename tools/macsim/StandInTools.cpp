@@ -80,7 +80,8 @@ void printInfoText(const PropertyDictionary& info) {
 
 std::string row(const std::string& index, const std::string& type, const std::string& name, const std::string& size,
                 const std::string& identifier) {
-    char text[512];
+    // Room for the longest name even when every byte of it is escaped.
+    char text[1536];
     std::snprintf(text, sizeof text, "%4s: %26s %-23s %-10s %s\n", index.c_str(), type.c_str(), name.c_str(),
                   size.c_str(), identifier.c_str());
     return text;

@@ -48,9 +48,12 @@ bool SimPlatform::start(std::string* error) {
         return true;
     if (!m_machine.prepare(error))
         return false;
+    macsim::ProcessIdentity self = macsim::ProcessIdentity::current();
+    if (auto other = m_machine.attachedApp(); other && other->pid != self.pid)
+        logLine("Simulated Mac: taking the machine over from the application with pid " + std::to_string(other->pid));
     if (!m_listener.start(error))
         return false;
-    m_machine.attachApp(macsim::ProcessIdentity::current());
+    m_machine.attachApp(self);
     m_preferences->startWatching();
     m_started = true;
     return true;
