@@ -4,6 +4,8 @@
 #include "platform/sim/SimPlatform.h"
 #include "support/VirtualRuntime.h"
 
+#include <QLocalSocket>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -157,6 +159,23 @@ TEST_F(SimPlatformTest, TheApplicationsProcessRunnerRunsTheStandInTools) {
     EXPECT_TRUE(pumpUntil([&] { return unmounts.load() == 1; }));
     EXPECT_FALSE(platform.fileSystem.exists("/Volumes/it's \"odd\" -name"));
     EXPECT_EQ(platform.processes.run({platform.tools.tmutil(), {"status"}}).exitStatus, 0);
+}
+
+TEST_F(SimPlatformTest, MalformedMessagesOnTheSocketAreIgnored) {
+    QLocalSocket socket;
+    socket.connectToServer(QString::fromStdString(sim.machine().socketPath()));
+    ASSERT_TRUE(socket.waitForConnected(5000));
+    socket.write("garbage\n[1,2]\n{\"event\":\"nonsense\"}\n{\"event\":\"notification\",\"center\":\"nowhere\"}\n"
+                 "{\"event\":\"ping\"}\n");
+    ASSERT_TRUE(socket.waitForBytesWritten(5000));
+    QByteArray reply;
+    EXPECT_TRUE(test::waitUntil([&] {
+        socket.waitForReadyRead(5);
+        reply += socket.readAll();
+        return reply.contains('\n');
+    }));
+    EXPECT_EQ(reply, QByteArray("{\"event\":\"pong\",\"pid\":") + QByteArray::number(::getpid()) + "}\n");
+    runtime.runUntilIdle();
 }
 
 TEST(SimulatedApplication, TheApplicationAttachesToTheMachineAndLeavesOnTermination) {

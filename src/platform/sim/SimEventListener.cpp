@@ -68,7 +68,12 @@ bool SimEventListener::start(std::string* error) {
             context->server = server;
             QObject::connect(server, &QLocalServer::newConnection, server, [this, context, server] {
                 while (QLocalSocket* socket = server->nextPendingConnection()) {
-                    QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+                    QObject::connect(socket, &QLocalSocket::disconnected, socket, [context, socket] {
+                        // A `macsim sleep` that went away no longer waits for its answer.
+                        std::erase_if(context->pendingPower,
+                                      [socket](const auto& entry) { return entry.second == socket; });
+                        socket->deleteLater();
+                    });
                     QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, context, socket] {
                         while (socket->canReadLine()) {
                             auto message = macsim::AppEvent::decode(socket->readLine().trimmed());
