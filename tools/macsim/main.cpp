@@ -40,9 +40,11 @@ int main(int argc, char** argv) {
             arguments.erase(arguments.begin());
         }
     }
-    if (tool.empty() && (arguments.empty() || arguments[0] == "help" || arguments[0] == "--help")) {
+    if (tool.empty() && arguments.empty())
+        return macsim::usageError("no command given");
+    if (tool.empty() && (arguments[0] == "help" || arguments[0] == "--help")) {
         macsim::printHelp();
-        return arguments.empty() ? macsim::exitUsage : macsim::exitDone;
+        return macsim::exitDone;
     }
 
     macsim::Machine machine(machineFolder(argv[0], invokedAsTool),
