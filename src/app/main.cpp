@@ -1,5 +1,8 @@
 #include "platform/Log.h"
 #include "platform/QtRuntime.h"
+#ifndef __APPLE__
+#include "platform/sim/SimPlatform.h"
+#endif
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -43,6 +46,15 @@ int main(int argc, char** argv) {
     quitOnTerminationSignals(application);
 
     tallowmere::QtRuntime runtime;
+#ifndef __APPLE__
+    // Not a Mac: the platform services are those of the simulated Mac.
+    tallowmere::SimPlatform simulatedMac(runtime);
+    std::string simulatorError;
+    if (simulatedMac.start(&simulatorError))
+        tallowmere::logLine("Simulated Mac: attached to " + simulatedMac.machine().folder());
+    else
+        tallowmere::logLine("Simulated Mac: not attached: " + simulatorError);
+#endif
     tallowmere::logLine("Tallowmere: started (pid " + std::to_string(::getpid()) + ")");
     int status = application.exec();
     tallowmere::logLine("Tallowmere: stopped");

@@ -17,7 +17,9 @@
 namespace tallowmere {
 namespace {
 
-QString qPath(const std::string& path) { return QString::fromStdString(path); }
+QString qPath(const std::string& path) {
+    return QString::fromStdString(path);
+}
 
 // Keeps a file that could not be read beside the domain instead of overwriting it later.
 void moveAside(const std::string& path, const std::string& reason) {
@@ -26,7 +28,8 @@ void moveAside(const std::string& path, const std::string& reason) {
     for (int n = 2; QFile::exists(aside); ++n)
         aside = qPath(path) + ".corrupt-" + stamp + "-" + QString::number(n);
     bool moved = QFile::rename(qPath(path), aside);
-    logLine("Preferences: " + path + " " + reason + (moved ? "; moved it to " + aside.toStdString() : "; could not move it aside") +
+    logLine("Preferences: " + path + " " + reason +
+            (moved ? "; moved it to " + aside.toStdString() : "; could not move it aside") +
             " and started from empty preferences");
 }
 

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include "Machine.h"
+
+namespace tallowmere {
+
+// The file system as the logic sees it on a Mac, mapped onto the machine's folder: "/Volumes/…" onto its
+// mounted volumes, the home folder "/Users/sim" onto <machine>/home and the system tools' paths onto the
+// stand-in links. Other paths are the host's own. While Full Disk Access is denied, reading the protected
+// folder fails with the platform's "no permission" error, whatever the process's own rights are.
+class SimFileSystem : public FileSystem {
+public:
+    explicit SimFileSystem(macsim::Machine machine);
+
+    std::optional<std::vector<std::string>> mountedVolumePaths() override;
+    bool exists(const std::string& path) override;
+    bool isDirectory(const std::string& path) override;
+    bool isExecutableFile(const std::string& path) override;
+    FileReadResult listDirectory(const std::string& path) override;
+    FileReadResult readFile(const std::string& path) override;
+    bool writeFileAtomically(const std::string& path, const std::string& bytes) override;
+    std::string homeDirectory() override { return homePath; }
+    std::optional<std::string> cachesDirectory() override { return std::string(homePath) + "/Library/Caches"; }
+
+    // Where a path of the simulated Mac lives on this computer.
+    std::string hostPath(const std::string& path) const;
+
+    static constexpr const char* homePath = "/Users/sim";
+    static constexpr std::int64_t noPermissionError = 257; // NSFileReadNoPermissionError
+    static constexpr std::int64_t noSuchFileError = 260;   // NSFileReadNoSuchFileError
+    static constexpr std::int64_t unknownReadError = 256;  // NSFileReadUnknownError
+    static constexpr const char* errorDomain = "NSCocoaErrorDomain";
+
+private:
+    bool isProtected(const std::string& hostPath) const;
+    macsim::Machine m_machine;
+};
+
+} // namespace tallowmere

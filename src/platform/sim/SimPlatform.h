@@ -1,0 +1,80 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/QtProcessRunner.h"
+#include "platform/sim/PlistPreferenceStore.h"
+#include "platform/sim/SimApplication.h"
+#include "platform/sim/SimBundle.h"
+#include "platform/sim/SimDiskArbitration.h"
+#include "platform/sim/SimEventListener.h"
+#include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimLoginItem.h"
+#include "platform/sim/SimPowerAssertions.h"
+#include "platform/sim/SimPowerSources.h"
+#include "platform/sim/SimSystemPower.h"
+#include "platform/sim/SimSystemTools.h"
+#include "platform/sim/SimUpdaterFramework.h"
+#include "platform/sim/SimUserNotificationCenter.h"
+#include "platform/sim/SimWorkspace.h"
+
+#include "Machine.h"
+
+#include <memory>
+#include <string>
+
+namespace tallowmere {
+
+// Every platform service backed by the simulated Mac. `start` attaches this process to the machine: it
+// serves <machine>/app.sock on a thread of its own, where macsim's events arrive and are handed to the
+// runtime's main queue (notification observers, power messages), records this process as the machine's
+// application and watches the defaults domain for other writers.
+class SimPlatform {
+public:
+    // The machine folder defaults to the shared rule ($TALLOWMERE_SIM_DIR, …); the stand-in tools link to
+    // `macsimPath`, by default macsimExecutable().
+    explicit SimPlatform(Runtime& runtime, std::string folder = {}, std::string macsimPath = {});
+    ~SimPlatform();
+    SimPlatform(const SimPlatform&) = delete;
+    SimPlatform& operator=(const SimPlatform&) = delete;
+
+    bool start(std::string* error = nullptr);
+    void stop();
+
+    Platform platform();
+    macsim::Machine& machine() { return m_machine; }
+    PlistPreferenceStore& preferences() { return *m_preferences; }
+    SimApplication& application() { return m_application; }
+    SimWorkspace& workspace() { return m_workspace; }
+    SimSystemPower& systemPower() { return m_systemPower; }
+    SimUserNotificationCenter& notifications() { return m_notifications; }
+    SimFileSystem& fileSystem() { return m_fileSystem; }
+
+    // $TALLOWMERE_MACSIM, else the macsim built with this application.
+    static std::string macsimExecutable();
+
+private:
+    std::optional<QJsonObject> handle(const QJsonObject& message);
+    void onMain(std::function<void()> task);
+
+    Runtime& m_runtime;
+    macsim::Machine m_machine;
+    std::unique_ptr<PlistPreferenceStore> m_preferences;
+    QtProcessRunner m_processes;
+    SimFileSystem m_fileSystem;
+    SimSystemTools m_tools;
+    SimSystemPower m_systemPower;
+    SimPowerAssertions m_assertions;
+    SimPowerSources m_powerSources;
+    SimWorkspace m_workspace;
+    SimApplication m_application;
+    SimUserNotificationCenter m_notifications;
+    SimLoginItem m_loginItem;
+    SimUpdaterFramework m_updaterFramework;
+    SimBundle m_bundle;
+    SimDiskArbitration m_diskArbitration;
+    SimEventListener m_listener;
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+    bool m_started = false;
+};
+
+} // namespace tallowmere

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QLocalSocket;
+
+namespace macsim {
+
+// The messages between macsim and the application, one JSON object per line on <folder>/app.sock:
+//   {"event":"notification","center":"default|workspace|distributed","name":"…"}   macsim -> app
+//   {"event":"power","message":3758096992,"argument":N}                              macsim -> app
+//   {"event":"allowPowerChange","argument":N}                                        app -> macsim
+//   {"event":"powerNotRegistered","argument":N}                                      app -> macsim
+//   {"event":"defaultsChanged"}                                                      macsim -> app
+//   {"event":"ping"}  answered by  {"event":"pong","pid":N}
+namespace AppEvent {
+QJsonObject notification(const std::string& center, const std::string& name);
+QJsonObject power(std::uint32_t message, std::int64_t argument);
+QJsonObject allowPowerChange(std::int64_t argument);
+QJsonObject powerNotRegistered(std::int64_t argument);
+QJsonObject defaultsChanged();
+QJsonObject ping();
+QJsonObject pong(std::int64_t pid);
+
+QByteArray encode(const QJsonObject& event);
+// One line without its line feed; nothing when it is not a JSON object.
+std::optional<QJsonObject> decode(const QByteArray& line);
+} // namespace AppEvent
+
+// A blocking client connection to the application's socket (no event loop needed).
+class AppLink {
+public:
+    explicit AppLink(std::string socketPath);
+    ~AppLink();
+
+    bool connect(int timeoutMilliseconds = 2000);
+    bool send(const QJsonObject& event);
+    // The next message, waiting at most the given time; nothing on time-out or a closed connection.
+    std::optional<QJsonObject> receive(int timeoutMilliseconds);
+    bool isConnected() const;
+
+    // Connects, sends one message and closes; false when no application listens.
+    static bool deliver(const std::string& socketPath, const QJsonObject& event);
+
+private:
+    std::string m_socketPath;
+    std::unique_ptr<QLocalSocket> m_socket;
+    QByteArray m_buffer;
+};
+
+} // namespace macsim

@@ -1,0 +1,562 @@
+#include "Machine.h"
+
+#include "VolumeInfo.h"
+
+#include "platform/sim/FileLock.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QUuid>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace macsim {
+
+using tallowmere::PropertyArray;
+using tallowmere::PropertyDictionary;
+
+namespace {
+
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+enum class TargetKind { none, startup, data, container, volume, wholeDisk };
+struct Target {
+    TargetKind kind = TargetKind::none;
+    Volume* volume = nullptr;
+};
+
+// Resolves a `diskutil` target. Ejected disks are gone from the system and resolve to nothing; a mount path
+// names only a volume that is mounted there.
+Target resolve(MachineState& state, const std::string& text) {
+    auto usable = [](Volume* volume) { return volume && volume->state != VolumeState::ejected ? volume : nullptr; };
+    if (!text.empty() && text.front() == '/' && text.rfind("/dev/", 0) != 0) {
+        std::string path = QDir::cleanPath(q(text)).toStdString();
+        if (path == "/")
+            return {TargetKind::startup, nullptr};
+        if (path == "/System/Volumes/Data")
+            return {TargetKind::data, nullptr};
+        if (Volume* volume = state.findMountedVolumeByPath(path))
+            return {TargetKind::volume, volume};
+        return {};
+    }
+    std::string device = text.rfind("/dev/", 0) == 0 ? text.substr(5) : text;
+    static const QRegularExpression devicePattern("^disk[0-9]+(s[0-9]+)*$");
+    if (devicePattern.match(q(device)).hasMatch()) {
+        if (device == startupDevice || device == "disk3s1")
+            return {TargetKind::startup, nullptr};
+        if (device == dataDevice)
+            return {TargetKind::data, nullptr};
+        if (device == startupWholeDisk)
+            return {TargetKind::container, nullptr};
+        if (Volume* volume = usable(state.findVolumeByDevice(device)))
+            return {TargetKind::volume, volume};
+        for (Volume& volume : state.volumes)
+            if (volume.state != VolumeState::ejected && volume.wholeDisk() == device)
+                return {TargetKind::wholeDisk, &volume};
+    }
+    if (Volume* volume = usable(state.findVolumeByName(text)))
+        return {TargetKind::volume, volume};
+    if (text == "Macintosh HD")
+        return {TargetKind::startup, nullptr};
+    if (text == "Macintosh HD - Data")
+        return {TargetKind::data, nullptr};
+    return {};
+}
+
+Volume* findByNameOrDevice(MachineState& state, const std::string& text) {
+    std::string device = text.rfind("/dev/", 0) == 0 ? text.substr(5) : text;
+    if (Volume* volume = state.findVolumeByDevice(device))
+        return volume;
+    return state.findVolumeByName(text);
+}
+
+bool isBusy(const MachineState& state, const Volume& volume) {
+    return volume.busy || (state.timeMachineDevice && *state.timeMachineDevice == volume.device);
+}
+
+std::string describe(const Volume& volume) {
+    return "Volume " + volume.name + " on " + volume.device;
+}
+
+void pruneDeadAssertions(MachineState& state) {
+    std::erase_if(state.assertions, [](const Assertion& assertion) { return !assertion.owner.isAlive(); });
+}
+
+} // namespace
+
+std::optional<std::string> volumeNameProblem(const std::string& name) {
+    if (name.empty())
+        return "a volume name cannot be empty";
+    if (name == "." || name == "..")
+        return "a volume cannot be named \"" + name + "\"";
+    if (name.find('/') != std::string::npos)
+        return "a volume name cannot contain \"/\"";
+    if (name.find('\0') != std::string::npos)
+        return "a volume name cannot contain a NUL character";
+    if (name.size() > 255)
+        return "a volume name can have at most 255 bytes";
+    if (QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).toUtf8() !=
+        QByteArray(name.data(), static_cast<qsizetype>(name.size())))
+        return "a volume name must be UTF-8 text";
+    return std::nullopt;
+}
+
+Machine::Machine(std::string folder, std::string macsimPath)
+    : m_folder(QDir::cleanPath(q(folder)).toStdString())
+    , m_macsimPath(std::move(macsimPath)) {}
+
+bool Machine::createFolders(std::string* error) {
+    for (const std::string& folder : {m_folder, volumesFolder(), disksFolder(), binFolder(),
+                                      homeFolder() + "/Library/Preferences", cachesFolder()}) {
+        if (!QDir().mkpath(q(folder))) {
+            if (error)
+                *error = "cannot create the folder " + folder;
+            return false;
+        }
+    }
+    return true;
+}
+
+void Machine::linkTools() {
+    if (m_macsimPath.empty())
+        return;
+    for (const char* tool : {"diskutil", "tmutil", "pmset"}) {
+        QString link = q(binFolder() + "/" + tool);
+        QFileInfo current(link);
+        // A link whose target still runs is kept, so two builds sharing one machine do not fight over it.
+        if (current.isSymLink() && QFileInfo(current.symLinkTarget()).isExecutable())
+            continue;
+        QFile::remove(link);
+        QFile::link(q(m_macsimPath), link);
+    }
+}
+
+bool Machine::prepare(std::string* error) {
+    if (!QDir().mkpath(q(m_folder))) {
+        if (error)
+            *error = "cannot create the machine folder " + m_folder;
+        return false;
+    }
+    tallowmere::FileLock lock(lockPath());
+    if (!lock.isLocked()) {
+        if (error)
+            *error = "cannot lock the machine in " + m_folder;
+        return false;
+    }
+    if (!createFolders(error))
+        return false;
+    linkTools();
+    if (QFileInfo::exists(q(statePath())))
+        return true;
+    QDir().mkpath(q(protectedFolder()));
+    return writeStateLocked(MachineState{}, error);
+}
+
+MachineState Machine::readStateLocked(bool repair) const {
+    QFile file(q(statePath()));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = file.readAll();
+    file.close();
+    QJsonParseError parseError{};
+    QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (document.isObject())
+        return MachineState::fromJson(document.object());
+    if (repair) {
+        // A damaged state file is kept beside the machine rather than overwritten.
+        QString aside = q(statePath()) + ".corrupt-" + QDateTime::currentDateTimeUtc().toString("yyyyMMdd-HHmmss-zzz");
+        QFile::rename(q(statePath()), aside);
+        std::fprintf(stderr, "macsim: %s was not readable (%s); moved it to %s and started a default machine\n",
+                     statePath().c_str(), parseError.errorString().toStdString().c_str(), aside.toStdString().c_str());
+    }
+    return {};
+}
+
+bool Machine::writeStateLocked(const MachineState& state, std::string* error) {
+    QSaveFile file(q(statePath()));
+    QByteArray bytes = QJsonDocument(state.toJson()).toJson(QJsonDocument::Indented);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    if (error)
+        *error = "cannot write " + statePath() + ": " + file.errorString().toStdString();
+    return false;
+}
+
+MachineState Machine::state() const {
+    return readStateLocked(false);
+}
+
+bool Machine::update(const std::function<bool(MachineState&)>& change, std::string* error) {
+    if (!QDir().mkpath(q(m_folder))) {
+        if (error)
+            *error = "cannot create the machine folder " + m_folder;
+        return false;
+    }
+    tallowmere::FileLock lock(lockPath());
+    if (!lock.isLocked()) {
+        if (error)
+            *error = "cannot lock the machine in " + m_folder;
+        return false;
+    }
+    MachineState state = readStateLocked(true);
+    if (!change(state))
+        return false;
+    return writeStateLocked(state, error);
+}
+
+bool Machine::reset(std::string* error) {
+    if (!QDir().mkpath(q(m_folder))) {
+        if (error)
+            *error = "cannot create the machine folder " + m_folder;
+        return false;
+    }
+    tallowmere::FileLock lock(lockPath());
+    std::optional<ProcessIdentity> app = readStateLocked(false).app;
+    for (const std::string& folder : {volumesFolder(), disksFolder(), homeFolder()})
+        QDir(q(folder)).removeRecursively();
+    if (!createFolders(error))
+        return false;
+    linkTools();
+    QDir().mkpath(q(protectedFolder()));
+    MachineState fresh;
+    fresh.app = app;
+    return writeStateLocked(fresh, error);
+}
+
+bool Machine::moveFolder(const std::string& from, const std::string& to) {
+    if (!QFileInfo::exists(q(from)))
+        return QDir().mkpath(q(to));
+    return QDir().rename(q(from), q(to));
+}
+
+MachineResult Machine::volumeChange(const std::function<MachineResult(MachineState&)>& change) {
+    MachineResult result;
+    std::string error;
+    bool written = update(
+        [&](MachineState& state) {
+            result = change(state);
+            return result.ok;
+        },
+        &error);
+    if (result.ok && !written)
+        return MachineResult::failure(error);
+    return result;
+}
+
+MachineResult Machine::addVolume(const std::string& name, VolumeKind kind, bool busy,
+                                 const std::map<std::string, std::string>& info) {
+    if (auto problem = volumeNameProblem(name))
+        return MachineResult::failure(*problem);
+    return volumeChange([&](MachineState& state) {
+        if (state.findVolumeByName(name))
+            return MachineResult::failure("a volume named " + name + " is already connected");
+        Volume volume;
+        volume.device = "disk" + std::to_string(state.nextDiskNumber) + "s1";
+        volume.name = name;
+        volume.kind = kind;
+        volume.busy = busy;
+        volume.uuid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString();
+        volume.infoOverrides = info;
+        if (QFileInfo::exists(q(volumeFolder(name))) || !QDir().mkpath(q(volumeFolder(name))))
+            return MachineResult::failure("cannot mount " + name + ": " + volumeFolder(name) + " is in the way");
+        ++state.nextDiskNumber;
+        state.volumes.push_back(volume);
+        return MachineResult{true, volume.device, {"NSWorkspaceDidMountNotification"}};
+    });
+}
+
+MachineResult Machine::removeVolume(const std::string& nameOrDevice) {
+    return volumeChange([&](MachineState& state) {
+        Volume* volume = findByNameOrDevice(state, nameOrDevice);
+        if (!volume)
+            return MachineResult::failure("no volume or disk named " + nameOrDevice);
+        MachineResult result{true, {}, {}};
+        if (volume->state == VolumeState::mounted) {
+            QDir(q(volumeFolder(volume->name))).removeRecursively();
+            result.announcements.push_back("NSWorkspaceDidUnmountNotification");
+        }
+        QDir(q(diskFolder(volume->device))).removeRecursively();
+        if (state.timeMachineDevice == volume->device)
+            state.timeMachineDevice.reset();
+        std::string device = volume->device;
+        std::erase_if(state.volumes, [&](const Volume& v) { return v.device == device; });
+        return result;
+    });
+}
+
+MachineResult Machine::setBusy(const std::string& nameOrDevice, bool busy) {
+    return volumeChange([&](MachineState& state) {
+        Volume* volume = findByNameOrDevice(state, nameOrDevice);
+        if (!volume)
+            return MachineResult::failure("no volume or disk named " + nameOrDevice);
+        volume->busy = busy;
+        return MachineResult{true, {}, {}};
+    });
+}
+
+MachineResult Machine::unmount(const std::string& target, bool force) {
+    return volumeChange([&](MachineState& state) {
+        Target found = resolve(state, target);
+        if (found.kind == TargetKind::startup || found.kind == TargetKind::data || found.kind == TargetKind::container)
+            return MachineResult::failure("Unmount of " + target + " failed: the startup disk cannot be unmounted");
+        if (!found.volume)
+            return MachineResult::failure("Unable to find disk for " + target);
+        Volume& volume = *found.volume;
+        if (volume.state != VolumeState::mounted)
+            return MachineResult{true, describe(volume) + " was already unmounted", {}};
+        if (!force && isBusy(state, volume))
+            return MachineResult::failure(describe(volume) + " failed to unmount: dissented by PID 297 (/usr/libexec/" +
+                                          (volume.busy ? "mds" : "backupd") + ")");
+        if (!moveFolder(volumeFolder(volume.name), diskFolder(volume.device)))
+            return MachineResult::failure(describe(volume) + " failed to unmount: cannot move " +
+                                          volumeFolder(volume.name));
+        volume.state = VolumeState::unmounted;
+        if (state.timeMachineDevice == volume.device)
+            state.timeMachineDevice.reset();
+        return MachineResult{true,
+                             describe(volume) + (force ? " force-unmounted" : " unmounted"),
+                             {"NSWorkspaceDidUnmountNotification"}};
+    });
+}
+
+MachineResult Machine::mount(const std::string& target) {
+    // `diskutil mount disk4` mounts the disk's volumes, like mountDisk.
+    MachineState current = state();
+    if (TargetKind kind = resolve(current, target).kind; kind == TargetKind::container || kind == TargetKind::wholeDisk)
+        return mountDisk(target);
+    return volumeChange([&](MachineState& state) {
+        Target found = resolve(state, target);
+        if (found.kind == TargetKind::startup || found.kind == TargetKind::data || found.kind == TargetKind::container)
+            return MachineResult{true, "Volume on " + target + " is already mounted", {}};
+        if (!found.volume)
+            return MachineResult::failure("Unable to find disk for " + target);
+        Volume& volume = *found.volume;
+        if (volume.state == VolumeState::mounted)
+            return MachineResult{true, describe(volume) + " mounted", {}};
+        if (QFileInfo::exists(q(volumeFolder(volume.name))) ||
+            !moveFolder(diskFolder(volume.device), volumeFolder(volume.name)))
+            return MachineResult::failure(describe(volume) + " failed to mount: " + volumeFolder(volume.name) +
+                                          " is in the way");
+        volume.state = VolumeState::mounted;
+        return MachineResult{true, describe(volume) + " mounted", {"NSWorkspaceDidMountNotification"}};
+    });
+}
+
+MachineResult Machine::mountDisk(const std::string& target) {
+    return volumeChange([&](MachineState& state) {
+        Target found = resolve(state, target);
+        if (found.kind == TargetKind::startup || found.kind == TargetKind::data || found.kind == TargetKind::container)
+            return MachineResult{true, "Volume(s) mounted successfully", {}};
+        if (!found.volume)
+            return MachineResult::failure("Unable to find disk for " + target);
+        std::string wholeDisk = found.volume->wholeDisk();
+        MachineResult result{true, "Volume(s) mounted successfully", {}};
+        for (Volume& volume : state.volumes) {
+            if (volume.wholeDisk() != wholeDisk || volume.state != VolumeState::unmounted)
+                continue;
+            if (QFileInfo::exists(q(volumeFolder(volume.name))) ||
+                !moveFolder(diskFolder(volume.device), volumeFolder(volume.name)))
+                return MachineResult::failure("Volume(s) on " + wholeDisk +
+                                              " failed to mount: " + volumeFolder(volume.name) + " is in the way");
+            volume.state = VolumeState::mounted;
+            result.announcements.push_back("NSWorkspaceDidMountNotification");
+        }
+        return result;
+    });
+}
+
+MachineResult Machine::eject(const std::string& mountPath) {
+    return volumeChange([&](MachineState& state) {
+        std::string path = QDir::cleanPath(q(mountPath)).toStdString();
+        Volume* volume = state.findMountedVolumeByPath(path);
+        if (!volume)
+            return MachineResult::failure("The volume at " + mountPath + " could not be found.");
+        if (isBusy(state, *volume))
+            return MachineResult::failure("The volume \u201C" + volume->name +
+                                          "\u201D can\u2019t be ejected because it\u2019s in use.");
+        if (!moveFolder(volumeFolder(volume->name), diskFolder(volume->device)))
+            return MachineResult::failure("The volume \u201C" + volume->name + "\u201D could not be ejected.");
+        volume->state = VolumeState::ejected;
+        return MachineResult{true, {}, {"NSWorkspaceDidUnmountNotification"}};
+    });
+}
+
+std::optional<PropertyDictionary> Machine::diskInfo(const std::string& target) const {
+    MachineState current = state();
+    Target found = resolve(current, target);
+    switch (found.kind) {
+    case TargetKind::startup:
+        return startupVolumeInfo(false);
+    case TargetKind::data:
+        return startupVolumeInfo(true);
+    case TargetKind::container:
+        return startupContainerInfo();
+    case TargetKind::volume:
+        return volumeInfo(*found.volume);
+    case TargetKind::wholeDisk:
+        return wholeDiskInfo(*found.volume);
+    case TargetKind::none:
+        break;
+    }
+    return std::nullopt;
+}
+
+PropertyDictionary Machine::diskList() const {
+    MachineState current = state();
+    PropertyArray disks, allDisks, wholeDisks, volumesFromDisks;
+    PropertyArray startupVolumes;
+    for (bool data : {false, true}) {
+        PropertyDictionary info = startupVolumeInfo(data);
+        PropertyDictionary entry{{"DeviceIdentifier", info["DeviceIdentifier"]},
+                                 {"VolumeName", info["VolumeName"]},
+                                 {"MountPoint", info["MountPoint"]},
+                                 {"OSInternal", false},
+                                 {"Size", info["Size"]}};
+        startupVolumes.push_back(entry);
+        volumesFromDisks.push_back(info["VolumeName"]);
+    }
+    disks.push_back(PropertyDictionary{{"DeviceIdentifier", startupWholeDisk},
+                                       {"Content", "EF57347C-0000-11AA-AA11-00306543ECAC"},
+                                       {"OSInternal", false},
+                                       {"Size", std::int64_t(494384795648)},
+                                       {"APFSVolumes", startupVolumes},
+                                       {"Partitions", PropertyArray{}}});
+    allDisks.insert(allDisks.end(), {startupWholeDisk, "disk3s1", startupDevice, dataDevice});
+    wholeDisks.push_back(startupWholeDisk);
+    for (const Volume& volume : current.volumes) {
+        if (volume.state == VolumeState::ejected)
+            continue;
+        PropertyDictionary info = volumeInfo(volume);
+        PropertyDictionary partition{{"DeviceIdentifier", volume.device},
+                                     {"VolumeName", volume.name},
+                                     {"Content", info["Content"]},
+                                     {"Size", info["Size"]}};
+        if (volume.state == VolumeState::mounted)
+            partition["MountPoint"] = volume.mountPoint();
+        disks.push_back(PropertyDictionary{{"DeviceIdentifier", volume.wholeDisk()},
+                                           {"Content", "GUID_partition_scheme"},
+                                           {"OSInternal", false},
+                                           {"Size", info["Size"]},
+                                           {"Partitions", PropertyArray{partition}}});
+        allDisks.push_back(volume.wholeDisk());
+        allDisks.push_back(volume.device);
+        wholeDisks.push_back(volume.wholeDisk());
+        if (volume.state == VolumeState::mounted)
+            volumesFromDisks.push_back(volume.name);
+    }
+    return {{"AllDisksAndPartitions", disks},
+            {"AllDisks", allDisks},
+            {"WholeDisks", wholeDisks},
+            {"VolumesFromDisks", volumesFromDisks}};
+}
+
+MachineResult Machine::startBackup(const std::string& nameOrDevice) {
+    return volumeChange([&](MachineState& state) {
+        Volume* volume = findByNameOrDevice(state, nameOrDevice);
+        if (!volume || volume->state != VolumeState::mounted)
+            return MachineResult::failure("no mounted volume named " + nameOrDevice);
+        state.timeMachineDevice = volume->device;
+        return MachineResult{true, {}, {}};
+    });
+}
+
+void Machine::stopBackup() {
+    update([](MachineState& state) {
+        state.timeMachineDevice.reset();
+        return true;
+    });
+}
+
+bool Machine::setFullDiskAccess(FullDiskAccess access, std::string* error) {
+    return update(
+        [&](MachineState& state) {
+            state.fullDiskAccess = access;
+            if (access == FullDiskAccess::missing)
+                QDir(q(protectedFolder())).removeRecursively();
+            else
+                QDir().mkpath(q(protectedFolder()));
+            return true;
+        },
+        error);
+}
+
+std::optional<std::uint32_t> Machine::createAssertion(const std::string& type, std::uint32_t level,
+                                                      const std::string& name, const ProcessIdentity& owner) {
+    std::uint32_t id = 0;
+    bool written = update([&](MachineState& state) {
+        pruneDeadAssertions(state);
+        id = state.nextAssertionId++;
+        if (state.nextAssertionId == 0)
+            state.nextAssertionId = 1;
+        state.assertions.push_back({id, owner, type, level, name});
+        return true;
+    });
+    return written ? std::optional(id) : std::nullopt;
+}
+
+bool Machine::releaseAssertion(std::uint32_t id) {
+    bool found = false;
+    update([&](MachineState& state) {
+        found = std::erase_if(state.assertions, [&](const Assertion& a) { return a.id == id; }) > 0;
+        pruneDeadAssertions(state);
+        return true;
+    });
+    return found;
+}
+
+std::vector<Assertion> Machine::liveAssertions() const {
+    std::vector<Assertion> live = state().assertions;
+    std::erase_if(live, [](const Assertion& assertion) { return !assertion.owner.isAlive(); });
+    return live;
+}
+
+int Machine::receiveAnalytics(const std::string& body) {
+    QJsonParseError error{};
+    QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(body), &error);
+    if (!document.isArray())
+        return 400;
+    int status = 0;
+    bool written = update([&](MachineState& state) {
+        status = state.analyticsStatus;
+        if (status < 200 || status > 299)
+            return false;
+        for (const QJsonValue& record : document.array())
+            state.analyticsRecords.append(record);
+        return true;
+    });
+    // A status outside 2xx records nothing on purpose; a failed write is the service failing.
+    return written || status < 200 || status > 299 ? status : 500;
+}
+
+bool Machine::attachApp(const ProcessIdentity& app) {
+    return update([&](MachineState& state) {
+        state.app = app;
+        return true;
+    });
+}
+
+void Machine::detachApp(const ProcessIdentity& app) {
+    update([&](MachineState& state) {
+        if (!state.app || state.app->pid != app.pid)
+            return false;
+        state.app.reset();
+        return true;
+    });
+}
+
+std::optional<ProcessIdentity> Machine::attachedApp() const {
+    std::optional<ProcessIdentity> app = state().app;
+    if (app && !app->isAlive())
+        return std::nullopt;
+    return app;
+}
+
+} // namespace macsim

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "MachineState.h"
+
+#include "platform/PropertyValue.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace macsim {
+
+// Outcome of an operation on the machine: on success the text a tool prints, on failure the message for
+// standard error; plus the workspace notifications the running application must be told about.
+struct MachineResult {
+    bool ok = false;
+    std::string message;
+    std::vector<std::string> announcements;
+
+    static MachineResult failure(std::string message) { return {false, std::move(message), {}}; }
+};
+
+// The simulated Mac in its folder. The state is one JSON file, changed only under an exclusive file lock
+// and replaced atomically, so the application, the stand-in tools and the control CLI can all change it at
+// once without losing an update. Mounted volumes are real folders <folder>/Volumes/NAME; an unmounted or
+// ejected volume keeps its files in <folder>/Disks/DEVICE until it is removed.
+class Machine {
+public:
+    // `macsimPath`: the executable the stand-in tool links in <folder>/bin point to (none: leave them).
+    explicit Machine(std::string folder, std::string macsimPath = {});
+
+    // Creates a fresh default machine when there is none, and restores missing folders and tool links.
+    bool prepare(std::string* error = nullptr);
+
+    const std::string& folder() const { return m_folder; }
+    std::string statePath() const { return m_folder + "/machine.json"; }
+    std::string volumesFolder() const { return m_folder + "/Volumes"; }
+    std::string disksFolder() const { return m_folder + "/Disks"; }
+    std::string binFolder() const { return m_folder + "/bin"; }
+    std::string homeFolder() const { return m_folder + "/home"; }
+    std::string domainPath() const { return homeFolder() + "/Library/Preferences/com.tallowmere.app.plist"; }
+    std::string cachesFolder() const { return homeFolder() + "/Library/Caches"; }
+    std::string protectedFolder() const { return homeFolder() + "/Library/Metadata/CoreSpotlight"; }
+    std::string socketPath() const { return m_folder + "/app.sock"; }
+
+    // The state as it is now (a default machine when the folder holds none yet).
+    MachineState state() const;
+    // Applies `change` under the lock; nothing is written when it returns false.
+    bool update(const std::function<bool(MachineState&)>& change, std::string* error = nullptr);
+    // Replaces the machine with a fresh default one. An attached application stays attached.
+    bool reset(std::string* error = nullptr);
+
+    // Volumes. Targets are what `diskutil` accepts: a mount path, a device identifier or a volume name.
+    MachineResult addVolume(const std::string& name, VolumeKind kind, bool busy,
+                            const std::map<std::string, std::string>& info);
+    MachineResult removeVolume(const std::string& nameOrDevice);
+    MachineResult setBusy(const std::string& nameOrDevice, bool busy);
+    MachineResult unmount(const std::string& target, bool force);
+    MachineResult mount(const std::string& target);
+    MachineResult mountDisk(const std::string& target);
+    // The workspace's unmount-and-eject of the volume mounted at `mountPath`; refused while it is busy.
+    MachineResult eject(const std::string& mountPath);
+    std::optional<tallowmere::PropertyDictionary> diskInfo(const std::string& target) const;
+    tallowmere::PropertyDictionary diskList() const;
+
+    MachineResult startBackup(const std::string& nameOrDevice);
+    void stopBackup();
+
+    bool setFullDiskAccess(FullDiskAccess access, std::string* error = nullptr);
+
+    // Power assertions; each remembers the process that created it and is gone once that process ends.
+    std::optional<std::uint32_t> createAssertion(const std::string& type, std::uint32_t level, const std::string& name,
+                                                 const ProcessIdentity& owner);
+    bool releaseAssertion(std::uint32_t id);
+    std::vector<Assertion> liveAssertions() const;
+
+    // The simulated analytics ingestion service: one request body (a JSON array of signal records). The
+    // records are kept when the configured status is 2xx; returns that status (400 for a malformed body).
+    int receiveAnalytics(const std::string& body);
+
+    // The application attached to this machine (it serves <folder>/app.sock).
+    bool attachApp(const ProcessIdentity& app);
+    void detachApp(const ProcessIdentity& app);
+    std::optional<ProcessIdentity> attachedApp() const;
+
+private:
+    std::string lockPath() const { return m_folder + "/machine.lock"; }
+    std::string volumeFolder(const std::string& name) const { return volumesFolder() + "/" + name; }
+    std::string diskFolder(const std::string& device) const { return disksFolder() + "/" + device; }
+    MachineState readStateLocked(bool repair) const;
+    bool writeStateLocked(const MachineState& state, std::string* error);
+    bool createFolders(std::string* error);
+    void linkTools();
+    MachineResult volumeChange(const std::function<MachineResult(MachineState&)>& change);
+    bool moveFolder(const std::string& from, const std::string& to);
+
+    std::string m_folder;
+    std::string m_macsimPath;
+};
+
+// Why a volume name cannot be used, or nothing when it can.
+std::optional<std::string> volumeNameProblem(const std::string& name);
+
+} // namespace macsim

@@ -1,0 +1,52 @@
+#include "ProcessIdentity.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace macsim {
+namespace {
+
+// Field 22 of /proc/PID/stat; the command name (field 2) may hold spaces and parentheses, so fields are
+// counted from the last ')'.
+std::uint64_t startTicksOf(std::int64_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto close = stat.rfind(')');
+    if (close == std::string::npos)
+        return 0;
+    std::istringstream fields(stat.substr(close + 1));
+    std::string field;
+    for (int index = 3; fields >> field; ++index) {
+        if (index == 22)
+            return std::strtoull(field.c_str(), nullptr, 10);
+    }
+    return 0;
+}
+
+} // namespace
+
+ProcessIdentity ProcessIdentity::current() {
+    return of(::getpid());
+}
+
+ProcessIdentity ProcessIdentity::of(std::int64_t pid) {
+    return {pid, startTicksOf(pid)};
+}
+
+bool ProcessIdentity::isAlive() const {
+    if (pid <= 0)
+        return false;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM)
+        return false;
+    if (startTicks == 0)
+        return true;
+    std::uint64_t now = startTicksOf(pid);
+    // A zombie or an unreadable /proc entry still counts as the same process.
+    return now == 0 || now == startTicks;
+}
+
+} // namespace macsim
