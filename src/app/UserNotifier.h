@@ -5,6 +5,7 @@
 #include "platform/UserNotifications.h"
 #include "platform/Workspace.h"
 
+#include <memory>
 #include <string>
 
 namespace tallowmere {
@@ -15,9 +16,15 @@ class UserNotifier {
 public:
     // Banner, sound and badge for notifications arriving while the application is frontmost.
     static constexpr unsigned foregroundPresentationOptions = 19;
+    static constexpr unsigned authorizationOptions = AuthorizationOption::alert | AuthorizationOption::sound;
+    static constexpr const char* readyNotificationIdentifier = "tallowmere-first-launch";
+    static constexpr const char* notificationSettingsURL =
+        "x-apple.systempreferences:com.apple.preference.notifications";
 
     UserNotifier(Runtime& runtime, UserNotificationCenter& center, Workspace& workspace, AlertPresenter& alerts);
 
+    // Becomes the center's delegate, so notifications also show while the application is frontmost.
+    void presentNotificationsInForeground();
     // Asks for alert and sound permission and logs the answer.
     void requestAuthorization();
     // Any thread. Posts, asks for permission first, or shows the alert, by the current authorisation.
@@ -26,7 +33,12 @@ public:
     void postReadyNotification();
 
 private:
-    // … implementation details
+    class Poster;
+    class ForegroundPresenter;
+
+    // Shared with the center's completions, which may arrive after the notifier is gone.
+    std::shared_ptr<Poster> m_poster;
+    std::shared_ptr<UserNotificationCenterDelegate> m_foregroundPresenter;
 };
 
 } // namespace tallowmere

@@ -3,6 +3,7 @@
 #include "platform/PreferenceStore.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -23,5 +24,14 @@ std::optional<double> defaultStayAwakeDuration(const PreferenceStore& preference
 
 // The custom duration in words, seconds kept: 3661 gives "1 hour 1 minute 1 second".
 std::string customDurationWords(double seconds);
+
+// About 31 years: far beyond any duration offered, and small enough that clock arithmetic cannot overflow.
+inline constexpr double maximumDurationSeconds = 1e9;
+
+// A duration brought into 0…`maximumDurationSeconds`; zero for negative or not-a-number values, which only a
+// corrupt stored preference can produce.
+double boundedDuration(double seconds);
+// Whole seconds of a bounded duration, fraction dropped.
+std::int64_t wholeSeconds(double seconds);
 
 } // namespace tallowmere

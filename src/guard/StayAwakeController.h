@@ -9,6 +9,7 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,7 +31,11 @@ public:
         Analytics& analytics;
     };
 
+    static constexpr const char* assertionName = "Tallowmere Quenby Guard Requested";
+    static constexpr Seconds batteryCheckInterval{60.0};
+
     static std::shared_ptr<StayAwakeController> create(Services services);
+    // Keeps a held assertion: the application deactivates before it quits.
     ~StayAwakeController() override;
 
     // Seconds; nothing means indefinitely.
@@ -49,7 +54,27 @@ signals:
 
 private:
     explicit StayAwakeController(Services services);
-    // … implementation details
+
+    void timerDidFire();
+    void startBatteryMonitoring();
+    void checkBatteryRules();
+    void postGuardNotification(const std::string& title, const std::string& body);
+
+    // Published values change only here, from work items queued on the main queue.
+    void setIsActive(bool active);
+    void setActiveUntil(std::optional<WallTime> date);
+    // Queues `body` on the main queue; it runs only while the controller still exists.
+    template <class F> void onMainQueue(F body);
+
+    Services m_services;
+    std::uint32_t m_assertionID = 0;
+    bool m_assertionActive = false;
+    std::unique_ptr<Timer> m_timer;
+    std::unique_ptr<Timer> m_batteryTimer;
+    std::optional<double> m_lastRequestedDuration;
+    bool m_isDeactivating = false;
+    bool m_isActive = false;
+    std::optional<WallTime> m_activeUntil;
 };
 
 } // namespace tallowmere

@@ -3,6 +3,7 @@
 #include "platform/Runtime.h"
 #include "platform/SystemPower.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,6 +20,9 @@ class SystemPowerManager : public std::enable_shared_from_this<SystemPowerManage
 public:
     using Callback = std::function<void()>;
 
+    // How long a held sleep waits for the application at most.
+    static constexpr Seconds sleepSafetyTimeout{12.0};
+
     static std::shared_ptr<SystemPowerManager> create(SystemPower& systemPower, Runtime& runtime);
 
     Callback onCanSystemSleep;
@@ -33,7 +37,25 @@ public:
 
 private:
     SystemPowerManager(SystemPower& systemPower, Runtime& runtime);
-    // … implementation details
+
+    void handleMessage(std::uint32_t messageType, std::intptr_t messageArgument);
+    void holdSleepMessage(std::intptr_t messageArgument);
+
+    SystemPower& m_systemPower;
+    Runtime& m_runtime;
+
+    // Read by `allowPendingSleep` on the timeout's background thread.
+    std::atomic<std::uint32_t> m_rootPowerPort = 0;
+    std::uint32_t m_notifierObject = 0;
+    std::optional<std::uintptr_t> m_notificationPort;
+    bool m_isMonitoring = false;
+
+    std::optional<std::int64_t> m_pendingSleepMessage;
+    mutable std::mutex m_pendingSleepLock;
+
+    const std::set<std::uint32_t> m_willSleepMessages;
+    const std::set<std::uint32_t> m_canSleepMessages;
+    const std::set<std::uint32_t> m_poweredOnMessages;
 };
 
 } // namespace tallowmere

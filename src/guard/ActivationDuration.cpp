@@ -1,0 +1,115 @@
+#include "guard/ActivationDuration.h"
+
+#include "app/Preferences.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace tallowmere {
+namespace {
+
+std::string countedWord(std::int64_t count, const char* word) {
+    return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
+} // namespace
+
+const std::array<ActivationDuration, 10> allActivationDurations = {
+    ActivationDuration::off,   ActivationDuration::indefinitely, ActivationDuration::min5, ActivationDuration::min10,
+    ActivationDuration::min15, ActivationDuration::min30,        ActivationDuration::hr1,  ActivationDuration::hr2,
+    ActivationDuration::hr4,   ActivationDuration::hr24};
+
+std::optional<ActivationDuration> activationDurationFromRawValue(long long rawValue) {
+    if (rawValue < 0 || rawValue > 9)
+        return std::nullopt;
+    return static_cast<ActivationDuration>(rawValue);
+}
+
+const char* title(ActivationDuration duration) {
+    switch (duration) {
+    case ActivationDuration::off:
+        return "Off";
+    case ActivationDuration::indefinitely:
+        return "Indefinitely";
+    case ActivationDuration::min5:
+        return "5 min";
+    case ActivationDuration::min10:
+        return "10 min";
+    case ActivationDuration::min15:
+        return "15 min";
+    case ActivationDuration::min30:
+        return "30 min";
+    case ActivationDuration::hr1:
+        return "1 hr";
+    case ActivationDuration::hr2:
+        return "2 hr";
+    case ActivationDuration::hr4:
+        return "4 hr";
+    case ActivationDuration::hr24:
+        return "24 hr";
+    }
+    return "";
+}
+
+std::optional<double> seconds(ActivationDuration duration) {
+    switch (duration) {
+    case ActivationDuration::off:
+    case ActivationDuration::indefinitely:
+        return std::nullopt;
+    case ActivationDuration::min5:
+        return 300;
+    case ActivationDuration::min10:
+        return 600;
+    case ActivationDuration::min15:
+        return 900;
+    case ActivationDuration::min30:
+        return 1800;
+    case ActivationDuration::hr1:
+        return 3600;
+    case ActivationDuration::hr2:
+        return 7200;
+    case ActivationDuration::hr4:
+        return 14400;
+    case ActivationDuration::hr24:
+        return 86400;
+    }
+    return std::nullopt;
+}
+
+std::optional<double> defaultStayAwakeDuration(const PreferenceStore& preferences) {
+    if (preferences.boolValue(PreferenceKey::useCustomStayAwakeDefault)) {
+        double custom = preferences.doubleValue(PreferenceKey::customStayAwakeSeconds);
+        // An infinite value (written from outside) is no usable duration; it falls back like 0 does.
+        if (custom > 0 && std::isfinite(custom))
+            return custom;
+    }
+    auto duration = activationDurationFromRawValue(preferences.integerValue(PreferenceKey::activationDurationIndex));
+    return seconds(duration.value_or(ActivationDuration::off));
+}
+
+std::string customDurationWords(double secondsValue) {
+    std::int64_t total = wholeSeconds(secondsValue);
+    std::int64_t hours = total / 3600, minutes = (total % 3600) / 60, seconds = total % 60;
+    std::vector<std::string> parts;
+    if (total >= 3600)
+        parts.push_back(countedWord(hours, "hour"));
+    if (total % 3600 >= 60)
+        parts.push_back(countedWord(minutes, "minute"));
+    if (seconds > 0 || parts.empty())
+        parts.push_back(countedWord(seconds, "second"));
+    std::string words;
+    for (const auto& part : parts)
+        words += (words.empty() ? "" : " ") + part;
+    return words;
+}
+
+double boundedDuration(double seconds) {
+    return seconds > 0 ? std::min(seconds, maximumDurationSeconds) : 0.0;
+}
+
+std::int64_t wholeSeconds(double seconds) {
+    return static_cast<std::int64_t>(boundedDuration(seconds));
+}
+
+} // namespace tallowmere

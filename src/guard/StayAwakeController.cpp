@@ -1,0 +1,212 @@
+#include "guard/StayAwakeController.h"
+
+#include "app/Preferences.h"
+#include "guard/ActivationDuration.h"
+#include "guard/BatteryRules.h"
+
+#include <QUuid>
+
+#include <vector>
+
+namespace tallowmere {
+namespace {
+
+std::string countedWord(std::int64_t count, const char* word) {
+    return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
+} // namespace
+
+std::shared_ptr<StayAwakeController> StayAwakeController::create(Services services) {
+    return std::shared_ptr<StayAwakeController>(new StayAwakeController(services));
+}
+
+StayAwakeController::StayAwakeController(Services services)
+    : m_services(services) {}
+
+StayAwakeController::~StayAwakeController() = default;
+
+template <class F> void StayAwakeController::onMainQueue(F body) {
+    m_services.runtime.mainAsync([weak = weak_from_this(), body = std::move(body)]() mutable {
+        if (auto self = weak.lock())
+            body(*self);
+    });
+}
+
+void StayAwakeController::activate(std::optional<double> duration) {
+    m_lastRequestedDuration = duration;
+    deactivate(false, false);
+
+    m_services.analytics.track(AnalyticsEvent::toggleKeepAwake,
+                               {{"mode", duration ? "timed" : "indefinite"}, {"action", "activate"}});
+
+    const char* type = m_services.preferences.boolValue(PreferenceKey::allowDisplaySleep)
+                           ? AssertionType::preventUserIdleSystemSleep
+                           : AssertionType::preventUserIdleDisplaySleep;
+    m_assertionID = 0;
+    AssertionResult result = m_services.assertions.create(type, assertionLevelOn, assertionName);
+    m_assertionID = result.assertionID;
+    m_assertionActive = result.returnCode == 0 && m_assertionID != 0;
+
+    onMainQueue([](StayAwakeController& self) { self.setIsActive(self.m_assertionActive); });
+
+    if (m_assertionActive) {
+        std::string body = "Tallowmere will keep your Mac awake";
+        if (std::string forHowLong = formatDuration(m_lastRequestedDuration); !forHowLong.empty())
+            body += " for " + forHowLong;
+        postGuardNotification("Quenby Guard Enabled", body + " using Quenby Guard.");
+    }
+
+    if (!duration) {
+        onMainQueue([](StayAwakeController& self) { self.setActiveUntil(std::nullopt); });
+    } else {
+        Seconds interval(boundedDuration(*duration));
+        WallTime until = m_services.runtime.wallNow() + std::chrono::duration_cast<WallTime::duration>(interval);
+        // Queued after the reset of the deactivation above, so the end date survives it.
+        onMainQueue([until](StayAwakeController& self) { self.setActiveUntil(until); });
+        Runtime& runtime = m_services.runtime;
+        m_timer = runtime.scheduleTimer(interval, false, [&runtime, weak = weak_from_this()] {
+            if (weak.expired())
+                return;
+            runtime.mainAsync([weak] {
+                if (auto self = weak.lock())
+                    self->timerDidFire();
+            });
+        });
+    }
+
+    if (m_assertionActive)
+        startBatteryMonitoring();
+}
+
+void StayAwakeController::deactivate(bool userInitiated, bool notify) {
+    if (m_isDeactivating)
+        return;
+    m_isDeactivating = true;
+    bool wasActive = m_assertionActive;
+
+    if (m_timer) {
+        m_timer->invalidate();
+        m_timer.reset();
+    }
+    if (m_batteryTimer) {
+        m_batteryTimer->invalidate();
+        m_batteryTimer.reset();
+    }
+
+    if (m_assertionActive && m_assertionID != 0)
+        m_services.assertions.release(m_assertionID);
+    m_assertionActive = false;
+    m_assertionID = 0;
+
+    onMainQueue([](StayAwakeController& self) {
+        self.setIsActive(false);
+        self.setActiveUntil(std::nullopt);
+    });
+
+    if (wasActive) {
+        Analytics& analytics = m_services.analytics;
+        m_services.runtime.globalAsync(QoS::Utility, [&analytics] {
+            analytics.track(AnalyticsEvent::toggleKeepAwake, {{"action", "deactivate"}});
+        });
+    }
+
+    if (notify) {
+        std::string title = userInitiated ? "Quenby Guard Turned Off" : "Quenby Guard Stopped";
+        std::string body = userInitiated ? "QuenbyGuard is no longer keeping your Mac awake."
+                                         : "Tallowmere stopped Quenby Guard based on your settings.";
+        onMainQueue([title, body](StayAwakeController& self) { self.postGuardNotification(title, body); });
+    }
+
+    m_isDeactivating = false;
+}
+
+bool StayAwakeController::isActive() const {
+    return m_isActive;
+}
+
+std::optional<WallTime> StayAwakeController::activeUntil() const {
+    return m_activeUntil;
+}
+
+void StayAwakeController::timerDidFire() {
+    std::optional<double> duration = m_lastRequestedDuration;
+    deactivate(false, false);
+    // The menu's duration choice goes back to "Off".
+    m_services.preferences.setInteger(PreferenceKey::activationDurationIndex, 0);
+    std::string forHowLong = formatDuration(duration);
+    postGuardNotification("Quenby Guard Session Finished",
+                          forHowLong.empty() ? "Tallowmere has finished its Quenby Guard session."
+                                             : "Tallowmere finished Quenby Guard for " + forHowLong + ".");
+}
+
+void StayAwakeController::startBatteryMonitoring() {
+    if (m_batteryTimer)
+        m_batteryTimer->invalidate();
+    Runtime& runtime = m_services.runtime;
+    // The first check comes a full interval after activation.
+    m_batteryTimer = runtime.scheduleTimer(batteryCheckInterval, true, [&runtime, weak = weak_from_this()] {
+        if (weak.expired())
+            return;
+        runtime.mainAsync([weak] {
+            if (auto self = weak.lock())
+                self->checkBatteryRules();
+        });
+    });
+}
+
+void StayAwakeController::checkBatteryRules() {
+    if (!m_assertionActive)
+        return;
+    double batteryCap = m_services.preferences.doubleValue(PreferenceKey::batteryCap);
+    bool disableOnLowPower = m_services.preferences.boolValue(PreferenceKey::disableOnLowPower);
+    if (disableOnLowPower && m_services.powerSources.isLowPowerModeEnabled()) {
+        deactivate(false, true);
+        return;
+    }
+    if (batteryCap > 0) {
+        // At or below the threshold, not only below it.
+        if (auto percentage = batteryPercentage(m_services.powerSources); percentage && *percentage <= batteryCap)
+            deactivate(false, true);
+    }
+}
+
+void StayAwakeController::postGuardNotification(const std::string& title, const std::string& body) {
+    NotificationRequest request{QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString(), title, body,
+                                true};
+    m_services.notifications.add(request, [](UserNotificationCenter::ErrorText) {});
+}
+
+void StayAwakeController::setIsActive(bool active) {
+    if (m_isActive == active)
+        return;
+    m_isActive = active;
+    emit isActiveChanged(active);
+}
+
+void StayAwakeController::setActiveUntil(std::optional<WallTime> date) {
+    if (m_activeUntil == date)
+        return;
+    m_activeUntil = date;
+    emit activeUntilChanged();
+}
+
+std::string StayAwakeController::formatDuration(std::optional<double> seconds) {
+    if (!seconds || !(*seconds > 0))
+        return {};
+    std::int64_t total = wholeSeconds(*seconds);
+    std::int64_t hours = total / 3600, minutes = (total % 3600) / 60, remainder = total % 60;
+    std::vector<std::string> parts;
+    if (total >= 3600)
+        parts.push_back(countedWord(hours, "hour"));
+    if (total % 3600 >= 60)
+        parts.push_back(countedWord(minutes, "minute"));
+    if (remainder >= 1 && parts.empty())
+        parts.push_back(countedWord(remainder, "second"));
+    std::string text;
+    for (const auto& part : parts)
+        text += (text.empty() ? "" : " ") + part;
+    return text;
+}
+
+} // namespace tallowmere

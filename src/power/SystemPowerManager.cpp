@@ -1,0 +1,112 @@
+#include "power/SystemPowerManager.h"
+
+#include "platform/Log.h"
+
+namespace tallowmere {
+
+std::shared_ptr<SystemPowerManager> SystemPowerManager::create(SystemPower& systemPower, Runtime& runtime) {
+    return std::shared_ptr<SystemPowerManager>(new SystemPowerManager(systemPower, runtime));
+}
+
+SystemPowerManager::SystemPowerManager(SystemPower& systemPower, Runtime& runtime)
+    : m_systemPower(systemPower)
+    , m_runtime(runtime)
+    // The idle-sleep query is held like a real sleep: the eject must finish before either goes ahead.
+    , m_willSleepMessages{PowerMessage::systemWillSleep, PowerMessage::canSystemSleep}
+    , m_canSleepMessages{PowerMessage::systemWillNotSleep, 0xE0000271}
+    // kIOMessageSystemHasPoweredOn is what a wake actually delivers; the delegate's wake handling guards
+    // itself against the second entry from the workspace's did-wake notification.
+    , m_poweredOnMessages{PowerMessage::systemHasPoweredOn, 0xE0000291, 0xE0000272} {}
+
+void SystemPowerManager::start() {
+    if (m_isMonitoring)
+        return;
+    PowerRegistration registration =
+        m_systemPower.registerForSystemPower([weak = weak_from_this()](std::uint32_t type, std::intptr_t argument) {
+            if (auto self = weak.lock())
+                self->handleMessage(type, argument);
+        });
+    m_rootPowerPort = registration.rootPowerPort;
+    m_notifierObject = registration.notifierObject;
+    m_notificationPort = registration.notificationPort;
+
+    if (registration.notificationPort != 0 && registration.rootPowerPort != 0) {
+        m_isMonitoring = true;
+        return;
+    }
+    logLine("SystemPowerManager: Failed to register for system power notifications.");
+    m_rootPowerPort = 0;
+    m_notifierObject = 0;
+    m_notificationPort.reset();
+}
+
+void SystemPowerManager::stop() {
+    if (!m_isMonitoring)
+        return;
+    if (m_notificationPort) {
+        m_systemPower.destroyNotificationPort(*m_notificationPort);
+        m_notificationPort.reset();
+    }
+    if (m_notifierObject != 0) {
+        m_systemPower.deregisterForSystemPower(m_notifierObject);
+        m_notifierObject = 0;
+    }
+    if (std::uint32_t port = m_rootPowerPort.exchange(0); port != 0)
+        m_systemPower.closeService(port);
+    {
+        std::lock_guard lock(m_pendingSleepLock);
+        m_pendingSleepMessage.reset();
+    }
+    m_isMonitoring = false;
+}
+
+bool SystemPowerManager::isMonitoring() const {
+    return m_isMonitoring;
+}
+
+void SystemPowerManager::allowPendingSleep() {
+    std::optional<std::int64_t> message;
+    std::uint32_t port = 0;
+    {
+        std::lock_guard lock(m_pendingSleepLock);
+        message.swap(m_pendingSleepMessage);
+        port = m_rootPowerPort;
+    }
+    if (message)
+        m_systemPower.allowPowerChange(port, static_cast<std::intptr_t>(*message));
+}
+
+void SystemPowerManager::handleMessage(std::uint32_t messageType, std::intptr_t messageArgument) {
+    if (messageArgument == 0)
+        return;
+    // Copies, so that a callback replacing itself does not destroy the function while it runs.
+    if (m_canSleepMessages.contains(messageType)) {
+        if (Callback callback = onCanSystemSleep)
+            callback();
+        m_systemPower.allowPowerChange(m_rootPowerPort, messageArgument);
+    } else if (m_willSleepMessages.contains(messageType)) {
+        holdSleepMessage(messageArgument);
+        if (Callback callback = onWillSystemSleep)
+            callback(); // it calls allowPendingSleep() once its work is done
+        else
+            allowPendingSleep();
+    } else if (m_poweredOnMessages.contains(messageType)) {
+        if (Callback callback = onSystemDidWake)
+            callback();
+    }
+}
+
+void SystemPowerManager::holdSleepMessage(std::intptr_t messageArgument) {
+    {
+        std::lock_guard lock(m_pendingSleepLock);
+        // A newer message replaces an unanswered one; the system only waits for the latest.
+        m_pendingSleepMessage = static_cast<std::int64_t>(messageArgument);
+    }
+    // Never cancelled: if the application already answered, it finds nothing to answer.
+    m_runtime.globalAfter(QoS::Default, sleepSafetyTimeout, [weak = weak_from_this()] {
+        if (auto self = weak.lock())
+            self->allowPendingSleep();
+    });
+}
+
+} // namespace tallowmere

@@ -1,0 +1,57 @@
+#include "guard/ActivationDuration.h"
+#include "app/Preferences.h"
+#include "support/MemoryPreferenceStore.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace tallowmere;
+using tallowmere::test::MemoryPreferenceStore;
+
+namespace {
+
+TEST(DefaultStayAwakeDuration, FollowsTheStoredIndexAndCountsUnknownIndexesAsOff) {
+    MemoryPreferenceStore preferences;
+    EXPECT_FALSE(defaultStayAwakeDuration(preferences)); // nothing stored: "Off"
+    preferences.setInteger(PreferenceKey::activationDurationIndex, 7);
+    EXPECT_EQ(defaultStayAwakeDuration(preferences), 7200);
+    preferences.setInteger(PreferenceKey::activationDurationIndex, 1);
+    EXPECT_FALSE(defaultStayAwakeDuration(preferences)); // "Indefinitely"
+    preferences.setInteger(PreferenceKey::activationDurationIndex, 12);
+    EXPECT_FALSE(defaultStayAwakeDuration(preferences));
+    preferences.setInteger(PreferenceKey::activationDurationIndex, -3);
+    EXPECT_FALSE(defaultStayAwakeDuration(preferences));
+}
+
+TEST(DefaultStayAwakeDuration, TheCustomDurationWinsOnlyWhenChosenAndSet) {
+    MemoryPreferenceStore preferences;
+    preferences.setInteger(PreferenceKey::activationDurationIndex, 4);
+    preferences.setDouble(PreferenceKey::customStayAwakeSeconds, 5400);
+    EXPECT_EQ(defaultStayAwakeDuration(preferences), 900); // not chosen
+
+    preferences.setBool(PreferenceKey::useCustomStayAwakeDefault, true);
+    EXPECT_EQ(defaultStayAwakeDuration(preferences), 5400);
+
+    for (double unusable :
+         {0.0, -60.0, std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+        preferences.setDouble(PreferenceKey::customStayAwakeSeconds, unusable);
+        EXPECT_EQ(defaultStayAwakeDuration(preferences), 900) << unusable;
+    }
+}
+
+TEST(CustomDurationWords, KeepSecondsAndPluralise) {
+    EXPECT_EQ(customDurationWords(3661), "1 hour 1 minute 1 second");
+    EXPECT_EQ(customDurationWords(1 * 3600 + 90 * 60), "2 hours 30 minutes"); // 9000
+    EXPECT_EQ(customDurationWords(3601), "1 hour 1 second");
+    EXPECT_EQ(customDurationWords(7200), "2 hours");
+    EXPECT_EQ(customDurationWords(60), "1 minute");
+    EXPECT_EQ(customDurationWords(59.9), "59 seconds");
+    EXPECT_EQ(customDurationWords(0), "0 seconds");
+    // 999 in every field of the sheet.
+    EXPECT_EQ(customDurationWords(999 * 3600 + 999 * 60 + 999), "1015 hours 55 minutes 39 seconds");
+    // A corrupt stored value stays bounded instead of overflowing.
+    EXPECT_EQ(customDurationWords(1e300), "277777 hours 46 minutes 40 seconds");
+}
+
+} // namespace

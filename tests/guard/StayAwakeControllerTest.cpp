@@ -1,0 +1,332 @@
+#include "guard/StayAwakeController.h"
+#include "app/Preferences.h"
+#include "support/FakePowerAssertions.h"
+#include "support/FakePowerSources.h"
+#include "support/FakeSignalSender.h"
+#include "support/FakeUserNotificationCenter.h"
+#include "support/MemoryPreferenceStore.h"
+#include "support/VirtualRuntime.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace tallowmere;
+using namespace std::chrono_literals;
+using tallowmere::test::FakePowerAssertions;
+using tallowmere::test::FakePowerSources;
+using tallowmere::test::FakeSignalSender;
+using tallowmere::test::FakeUserNotificationCenter;
+using tallowmere::test::MemoryPreferenceStore;
+using tallowmere::test::VirtualRuntime;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+const char* const enabledIndefinitely = "Tallowmere will keep your Mac awake using Quenby Guard.";
+const char* const stoppedBody = "Tallowmere stopped Quenby Guard based on your settings.";
+
+class StayAwakeControllerTest : public ::testing::Test {
+protected:
+    StayAwakeControllerTest() {
+        QObject::connect(controller.get(), &StayAwakeController::isActiveChanged,
+                         [this](bool active) { activeChanges.push_back(active); });
+        QObject::connect(controller.get(), &StayAwakeController::activeUntilChanged, [this] { ++untilChanges; });
+    }
+
+    // Background work still holds references to the members below.
+    void TearDown() override { runtime.runUntilIdle(); }
+
+    Strings titles() const { return notifications.titles(); }
+    std::string lastBody() const {
+        auto added = notifications.added();
+        return added.empty() ? "" : added.back().body;
+    }
+    // "action" or "action/mode" of every toggleKeepAwake signal, sorted: the deactivation and activation
+    // events travel on concurrent queues, so their arrival order at the client is not fixed.
+    Strings toggleSignals() {
+        runtime.runUntilIdle();
+        Strings result;
+        for (const auto& signal : client->received()) {
+            EXPECT_EQ(signal.name, "toggleKeepAwake");
+            std::string text = signal.parameters.at("action");
+            if (auto mode = signal.parameters.find("mode"); mode != signal.parameters.end())
+                text += "/" + mode->second;
+            result.push_back(text);
+        }
+        std::sort(result.begin(), result.end());
+        return result;
+    }
+
+    VirtualRuntime runtime;
+    MemoryPreferenceStore preferences;
+    FakePowerAssertions assertions;
+    FakePowerSources powerSources;
+    FakeUserNotificationCenter notifications;
+    std::shared_ptr<FakeSignalSender> client = std::make_shared<FakeSignalSender>();
+    Analytics analytics{runtime, preferences, [this] { return client; }};
+    std::shared_ptr<StayAwakeController> controller =
+        StayAwakeController::create({runtime, preferences, assertions, powerSources, notifications, analytics});
+    std::vector<bool> activeChanges;
+    int untilChanges = 0;
+};
+
+TEST_F(StayAwakeControllerTest, IndefiniteActivationHoldsTheAssertionTypeChosenByDisplaySleep) {
+    controller->activate(std::nullopt);
+    runtime.runUntilIdle();
+    ASSERT_EQ(assertions.created().size(), 1u);
+    auto created = assertions.created().front();
+    EXPECT_EQ(created.type, "PreventUserIdleDisplaySleep");
+    EXPECT_EQ(created.level, 255u);
+    EXPECT_EQ(created.name, "Tallowmere Quenby Guard Requested");
+    EXPECT_TRUE(controller->isActive());
+    EXPECT_FALSE(controller->activeUntil());
+    EXPECT_EQ(titles(), Strings{"Quenby Guard Enabled"});
+    EXPECT_EQ(lastBody(), enabledIndefinitely);
+    EXPECT_EQ(toggleSignals(), Strings{"activate/indefinite"});
+
+    preferences.setBool(PreferenceKey::allowDisplaySleep, true);
+    controller->activate(std::nullopt);
+    EXPECT_EQ(assertions.created().back().type, "PreventUserIdleSystemSleep");
+    EXPECT_EQ(assertions.held().size(), 1u); // the first one was released
+
+    auto added = notifications.added();
+    ASSERT_EQ(added.size(), 2u);
+    EXPECT_NE(added[0].identifier, added[1].identifier);
+    EXPECT_TRUE(added[0].defaultSound && added[1].defaultSound);
+}
+
+TEST_F(StayAwakeControllerTest, ObserversInTheSameTurnSeeThePreviousValue) {
+    controller->activate(600);
+    EXPECT_FALSE(controller->isActive());
+    EXPECT_FALSE(controller->activeUntil());
+    EXPECT_TRUE(activeChanges.empty());
+    runtime.runUntilIdle();
+    EXPECT_TRUE(controller->isActive());
+    EXPECT_EQ(controller->activeUntil(), VirtualRuntime::wallEpoch() + 600s);
+    EXPECT_EQ(activeChanges, std::vector<bool>{true});
+
+    runtime.advance(100s);
+    controller->deactivate(true, true);
+    EXPECT_TRUE(controller->isActive());
+    EXPECT_TRUE(controller->activeUntil());
+    EXPECT_TRUE(titles() == Strings{"Quenby Guard Enabled"}); // the off notice comes from the main queue
+    runtime.runUntilIdle();
+    EXPECT_FALSE(controller->isActive());
+    EXPECT_FALSE(controller->activeUntil());
+    EXPECT_EQ(activeChanges, (std::vector<bool>{true, false}));
+    EXPECT_EQ(untilChanges, 2);
+    EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Turned Off"}));
+    EXPECT_EQ(lastBody(), "QuenbyGuard is no longer keeping your Mac awake.");
+    EXPECT_TRUE(assertions.held().empty());
+}
+
+TEST_F(StayAwakeControllerTest, ATimedSessionEndsOnItsOwnAndResetsTheMenuChoice) {
+    preferences.setInteger(PreferenceKey::activationDurationIndex, 2);
+    preferences.setBool(PreferenceKey::stayAwakeEnabled, true);
+    controller->activate(300);
+    EXPECT_EQ(lastBody(), "Tallowmere will keep your Mac awake for 5 minutes using Quenby Guard.");
+
+    runtime.advance(299s);
+    EXPECT_TRUE(controller->isActive());
+    EXPECT_EQ(preferences.integerValue(PreferenceKey::activationDurationIndex), 2);
+    runtime.advance(1s);
+    EXPECT_FALSE(controller->isActive());
+    EXPECT_FALSE(controller->activeUntil());
+    EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Session Finished"}));
+    EXPECT_EQ(lastBody(), "Tallowmere finished Quenby Guard for 5 minutes.");
+    EXPECT_EQ(preferences.integerValue(PreferenceKey::activationDurationIndex), 0);
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::stayAwakeEnabled)); // left to the application
+    EXPECT_TRUE(assertions.held().empty());
+    EXPECT_EQ(toggleSignals(), (Strings{"activate/timed", "deactivate"}));
+
+    runtime.advance(1h);
+    EXPECT_EQ(titles().size(), 2u);
+}
+
+TEST_F(StayAwakeControllerTest, ReactivatingRestartsQuietlyWithANewAssertionAndEndDate) {
+    controller->activate(std::nullopt);
+    runtime.advance(10s);
+    controller->activate(1800);
+    runtime.runUntilIdle();
+    EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Enabled"}));
+    EXPECT_EQ(lastBody(), "Tallowmere will keep your Mac awake for 30 minutes using Quenby Guard.");
+    EXPECT_EQ(assertions.released(), std::vector<std::uint32_t>{assertions.created()[0].assertionID});
+    EXPECT_EQ(assertions.held().size(), 1u);
+    EXPECT_EQ(toggleSignals(), (Strings{"activate/indefinite", "activate/timed", "deactivate"}));
+    EXPECT_TRUE(controller->isActive());
+    EXPECT_EQ(controller->activeUntil(), VirtualRuntime::wallEpoch() + 10s + 1800s);
+    // The reset and the new state are published in the order their work items were queued.
+    EXPECT_EQ(activeChanges, (std::vector<bool>{true, false, true}));
+
+    // The new timer replaces the old one; a timed session switched to indefinite never ends by itself.
+    controller->activate(std::nullopt);
+    runtime.advance(2h);
+    EXPECT_TRUE(controller->isActive());
+    EXPECT_FALSE(controller->activeUntil());
+    Strings posted = titles();
+    EXPECT_EQ(std::count(posted.begin(), posted.end(), "Quenby Guard Session Finished"), 0);
+}
+
+TEST_F(StayAwakeControllerTest, DeactivationNoticesDependOnlyOnNotify) {
+    controller->deactivate(false, true);
+    controller->deactivate(true, true);
+    controller->deactivate(true, false);
+    runtime.runUntilIdle();
+    EXPECT_EQ(titles(), (Strings{"Quenby Guard Stopped", "Quenby Guard Turned Off"}));
+    EXPECT_EQ(notifications.added().front().body, stoppedBody);
+    EXPECT_TRUE(toggleSignals().empty()); // nothing was active
+    EXPECT_TRUE(assertions.released().empty());
+}
+
+TEST_F(StayAwakeControllerTest, AFailedAssertionPublishesInactiveButATimedRequestStillEnds) {
+    powerSources.setLowPowerMode(true);
+    preferences.setBool(PreferenceKey::disableOnLowPower, true);
+
+    assertions.failNextWith({0, 0}); // success without an identifier counts as failure
+    controller->activate(std::nullopt);
+    runtime.advance(2min); // no battery monitoring either
+    EXPECT_FALSE(controller->isActive());
+    EXPECT_TRUE(titles().empty());
+    EXPECT_EQ(toggleSignals(), Strings{"activate/indefinite"});
+
+    assertions.failNextWith({-536870199, 0});
+    controller->activate(90);
+    runtime.runUntilIdle();
+    EXPECT_FALSE(controller->isActive());
+    EXPECT_EQ(controller->activeUntil(), VirtualRuntime::wallEpoch() + 2min + 90s);
+    runtime.advance(90s);
+    EXPECT_EQ(titles(), Strings{"Quenby Guard Session Finished"});
+    EXPECT_EQ(lastBody(), "Tallowmere finished Quenby Guard for 1 minute.");
+    EXPECT_TRUE(assertions.released().empty());
+}
+
+class BatteryRulesOfTheGuardTest : public StayAwakeControllerTest {
+protected:
+    void expectStoppedByRule() {
+        EXPECT_FALSE(controller->isActive());
+        EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Stopped"}));
+        EXPECT_EQ(lastBody(), stoppedBody);
+        EXPECT_TRUE(assertions.held().empty());
+    }
+};
+
+TEST_F(BatteryRulesOfTheGuardTest, TheChargeRuleStopsAtOrBelowTheCapFromTheFirstTick) {
+    preferences.setDouble(PreferenceKey::batteryCap, 20.0);
+    preferences.setBool(PreferenceKey::stayAwakeEnabled, true);
+    powerSources.setBatteryPercent(20.5);
+    controller->activate(std::nullopt);
+    runtime.advance(5min);
+    EXPECT_TRUE(controller->isActive());
+    EXPECT_EQ(powerSources.queries(), 5);
+
+    powerSources.setBatteryPercent(20.0);
+    runtime.advance(59.9s);
+    EXPECT_TRUE(controller->isActive());
+    runtime.advance(0.1s);
+    expectStoppedByRule();
+    EXPECT_EQ(toggleSignals(), (Strings{"activate/indefinite", "deactivate"}));
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
+
+    runtime.advance(10min); // the timer went with the activation
+    EXPECT_EQ(powerSources.queries(), 6);
+}
+
+TEST_F(BatteryRulesOfTheGuardTest, TheChargeRuleIsOffWhileTheCapIsAbsentOrNotPositive) {
+    powerSources.setBatteryPercent(1);
+    controller->activate(std::nullopt);
+    runtime.advance(3min);
+    preferences.setDouble(PreferenceKey::batteryCap, 0);
+    runtime.advance(3min);
+    powerSources.setDescriptions(std::nullopt); // and with a cap but no battery information
+    preferences.setDouble(PreferenceKey::batteryCap, 50);
+    runtime.advance(3min);
+    EXPECT_TRUE(controller->isActive());
+    EXPECT_EQ(titles(), Strings{"Quenby Guard Enabled"});
+}
+
+TEST_F(BatteryRulesOfTheGuardTest, LowPowerModeWinsOverTheChargeRule) {
+    preferences.setDouble(PreferenceKey::batteryCap, 20.0);
+    preferences.setBool(PreferenceKey::disableOnLowPower, true);
+    powerSources.setBatteryPercent(10);
+    powerSources.setLowPowerMode(true);
+    controller->activate(std::nullopt);
+    runtime.advance(60s);
+    expectStoppedByRule();
+    EXPECT_EQ(powerSources.queries(), 0); // the charge was not consulted in that tick
+}
+
+TEST_F(BatteryRulesOfTheGuardTest, LowPowerModeAloneStopsOnlyWhenTheRuleIsOn) {
+    powerSources.setBatteryPercent(90);
+    powerSources.setLowPowerMode(true);
+    controller->activate(std::nullopt);
+    runtime.advance(2min);
+    EXPECT_TRUE(controller->isActive());
+    preferences.setBool(PreferenceKey::disableOnLowPower, true); // seen at the next tick
+    runtime.advance(60s);
+    expectStoppedByRule();
+}
+
+TEST_F(BatteryRulesOfTheGuardTest, ReactivatingRestartsTheSixtySecondWait) {
+    preferences.setBool(PreferenceKey::disableOnLowPower, true);
+    powerSources.setLowPowerMode(true);
+    controller->activate(std::nullopt);
+    runtime.advance(45s);
+    controller->activate(std::nullopt);
+    runtime.advance(59s); // 104 s after the first activation, 59 s after the second
+    EXPECT_TRUE(controller->isActive());
+    runtime.advance(1s);
+    EXPECT_FALSE(controller->isActive());
+}
+
+TEST(StayAwakeControllerLifetime, ADestroyedControllerIsNeverCalledByItsTimersOrQueuedWork) {
+    VirtualRuntime runtime;
+    MemoryPreferenceStore preferences;
+    FakePowerAssertions assertions;
+    FakePowerSources powerSources;
+    FakeUserNotificationCenter notifications;
+    auto client = std::make_shared<FakeSignalSender>();
+    Analytics analytics(runtime, preferences, [client] { return client; });
+    preferences.setBool(PreferenceKey::disableOnLowPower, true);
+    powerSources.setLowPowerMode(true);
+    preferences.setInteger(PreferenceKey::activationDurationIndex, 2);
+
+    auto controller =
+        StayAwakeController::create({runtime, preferences, assertions, powerSources, notifications, analytics});
+    controller->activate(300);
+    controller->deactivate(false, true); // its notice is still queued
+    controller->activate(300);
+    controller.reset();
+    runtime.advance(10min);
+
+    EXPECT_EQ(notifications.titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Enabled"}));
+    EXPECT_EQ(preferences.integerValue(PreferenceKey::activationDurationIndex), 2);
+    EXPECT_EQ(assertions.held().size(), 1u); // not released by destruction
+}
+
+TEST(FormatDuration, WholeUnitsAndSecondsOnlyUnderAMinute) {
+    const std::vector<std::pair<double, std::string>> table = {
+        {45, "45 seconds"},
+        {90, "1 minute"},
+        {1800, "30 minutes"},
+        {3630, "1 hour"},
+        {5400, "1 hour 30 minutes"},
+        {7260, "2 hours 1 minute"},
+        {86400, "24 hours"},
+        {59, "59 seconds"},
+        {61, "1 minute"},
+        {1, "1 second"},
+        {3600, "1 hour"},
+        {60.9, "1 minute"},
+        {0.5, ""},
+        {0, ""},
+        {-30, ""},
+    };
+    for (const auto& [seconds, text] : table)
+        EXPECT_EQ(StayAwakeController::formatDuration(seconds), text) << seconds;
+    EXPECT_EQ(StayAwakeController::formatDuration(std::nullopt), "");
+    EXPECT_EQ(StayAwakeController::formatDuration(std::numeric_limits<double>::quiet_NaN()), "");
+    EXPECT_EQ(StayAwakeController::formatDuration(1e300), "277777 hours 46 minutes");
+}
+
+} // namespace

@@ -1,0 +1,167 @@
+#include "power/SystemPowerManager.h"
+#include "support/FakeSystemPower.h"
+#include "support/LogCapture.h"
+#include "support/VirtualRuntime.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace tallowmere;
+using namespace std::chrono_literals;
+using tallowmere::test::FakeSystemPower;
+using tallowmere::test::LogCapture;
+using tallowmere::test::VirtualRuntime;
+using Allowed = FakeSystemPower::Allowed;
+
+namespace {
+
+constexpr std::intptr_t notificationID = 0x5151;
+
+class SystemPowerManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        manager = SystemPowerManager::create(power, runtime);
+        manager->start();
+        ASSERT_TRUE(manager->isMonitoring());
+    }
+
+    VirtualRuntime runtime;
+    FakeSystemPower power;
+    std::shared_ptr<SystemPowerManager> manager;
+};
+
+TEST_F(SystemPowerManagerTest, HeldSleepIsAnsweredWhenTheApplicationFinishesAndNeverAgain) {
+    manager->onWillSystemSleep = [this] { runtime.mainAfter(3s, [this] { manager->allowPendingSleep(); }); };
+    power.deliver(PowerMessage::systemWillSleep, notificationID);
+    runtime.advance(2.9s);
+    EXPECT_TRUE(power.allowed().empty());
+    runtime.advance(0.1s);
+    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, notificationID}}));
+    runtime.advance(30s); // the safety timeout at 12 s finds nothing left to answer
+    EXPECT_EQ(power.allowed().size(), 1u);
+}
+
+TEST_F(SystemPowerManagerTest, HeldSleepIsAnsweredAfterTwelveSecondsWhenTheApplicationNeverFinishes) {
+    int calls = 0;
+    manager->onWillSystemSleep = [&] { ++calls; };
+    power.deliver(PowerMessage::canSystemSleep, notificationID); // the idle query is held like a sleep
+    EXPECT_EQ(calls, 1);
+    runtime.advance(11.9s);
+    EXPECT_TRUE(power.allowed().empty());
+    runtime.advance(0.1s);
+    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, notificationID}}));
+    manager->allowPendingSleep(); // a late completion
+    runtime.advance(30s);
+    EXPECT_EQ(power.allowed().size(), 1u);
+}
+
+TEST_F(SystemPowerManagerTest, WithoutWillSleepCallbackTheSleepIsAnsweredAtOnce) {
+    power.deliver(PowerMessage::systemWillSleep, notificationID);
+    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, notificationID}}));
+    runtime.advance(13s);
+    EXPECT_EQ(power.allowed().size(), 1u);
+}
+
+TEST_F(SystemPowerManagerTest, ANewerSleepMessageReplacesTheUnansweredOne) {
+    manager->onWillSystemSleep = [] {};
+    power.deliver(PowerMessage::systemWillSleep, 1);
+    runtime.advance(5s);
+    power.deliver(PowerMessage::systemWillSleep, 2);
+    runtime.advance(7s); // the first message's timeout answers the newer one
+    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 2}}));
+    runtime.advance(10s);
+    EXPECT_EQ(power.allowed().size(), 1u);
+}
+
+TEST_F(SystemPowerManagerTest, ConcurrentAnswersReachTheSystemOnce) {
+    manager->onWillSystemSleep = [] {};
+    power.deliver(PowerMessage::systemWillSleep, notificationID);
+    for (int i = 0; i < 16; ++i)
+        runtime.globalAsync(QoS::Default, [this] { manager->allowPendingSleep(); });
+    runtime.advance(20s);
+    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, notificationID}}));
+}
+
+TEST_F(SystemPowerManagerTest, CanSleepIsAnsweredRightAfterItsCallback) {
+    for (std::uint32_t code : {PowerMessage::systemWillNotSleep, std::uint32_t(0xE0000271)}) {
+        std::size_t answersBefore = power.allowed().size();
+        std::size_t answersSeenByCallback = 99;
+        manager->onCanSystemSleep = [&] { answersSeenByCallback = power.allowed().size(); };
+        power.deliver(code, notificationID);
+        EXPECT_EQ(answersSeenByCallback, answersBefore);
+        EXPECT_EQ(power.allowed().size(), answersBefore + 1);
+    }
+    runtime.advance(13s);
+    EXPECT_EQ(power.allowed().size(), 2u); // no timeout for this class
+}
+
+TEST_F(SystemPowerManagerTest, MessagesWithAZeroArgumentAreIgnored) {
+    int callbacks = 0;
+    manager->onCanSystemSleep = [&] { ++callbacks; };
+    manager->onWillSystemSleep = [&] { ++callbacks; };
+    manager->onSystemDidWake = [&] { ++callbacks; };
+    for (std::uint32_t code : {PowerMessage::systemWillSleep, PowerMessage::canSystemSleep,
+                               PowerMessage::systemWillNotSleep, PowerMessage::systemHasPoweredOn})
+        power.deliver(code, 0);
+    runtime.advance(13s);
+    EXPECT_EQ(callbacks, 0);
+    EXPECT_TRUE(power.allowed().empty());
+}
+
+TEST_F(SystemPowerManagerTest, PoweredOnMessagesReportTheWakeAndOthersAreIgnored) {
+    int wakes = 0, others = 0;
+    manager->onSystemDidWake = [&] { ++wakes; };
+    manager->onCanSystemSleep = [&] { ++others; };
+    manager->onWillSystemSleep = [&] { ++others; };
+    for (std::uint32_t code : {PowerMessage::systemHasPoweredOn, std::uint32_t(0xE0000291), std::uint32_t(0xE0000272)})
+        power.deliver(code, notificationID);
+    power.deliver(0xE0000320, notificationID); // kIOMessageSystemWillPowerOn
+    EXPECT_EQ(wakes, 3);
+    EXPECT_EQ(others, 0);
+    EXPECT_TRUE(power.allowed().empty());
+}
+
+TEST_F(SystemPowerManagerTest, StartAndStopAreIdempotentAndStopDropsTheHeldMessage) {
+    manager->start();
+    EXPECT_EQ(power.registrations(), 1);
+
+    manager->onWillSystemSleep = [] {};
+    power.deliver(PowerMessage::systemWillSleep, notificationID);
+    manager->stop();
+    manager->stop();
+    EXPECT_FALSE(manager->isMonitoring());
+    EXPECT_EQ(power.destroyedPorts(), std::vector<std::uintptr_t>{13});
+    EXPECT_EQ(power.deregistered(), std::vector<std::uint32_t>{11});
+    EXPECT_EQ(power.closed(), std::vector<std::uint32_t>{7});
+    runtime.advance(13s);
+    EXPECT_TRUE(power.allowed().empty());
+
+    manager->start();
+    EXPECT_TRUE(manager->isMonitoring());
+    EXPECT_EQ(power.registrations(), 2);
+}
+
+TEST(SystemPowerManager, AFailedRegistrationIsLoggedAndCanBeRetried) {
+    VirtualRuntime runtime;
+    FakeSystemPower power;
+    LogCapture log;
+    auto manager = SystemPowerManager::create(power, runtime);
+
+    power.nextRegistration = {7, 11, 0}; // no notification port
+    manager->start();
+    EXPECT_FALSE(manager->isMonitoring());
+    EXPECT_EQ(log.lines(),
+              std::vector<std::string>{"SystemPowerManager: Failed to register for system power notifications."});
+    manager->stop(); // nothing to undo
+    EXPECT_TRUE(power.closed().empty());
+    EXPECT_TRUE(power.deregistered().empty());
+
+    power.nextRegistration = {7, 11, 13};
+    manager->start();
+    EXPECT_TRUE(manager->isMonitoring());
+    EXPECT_EQ(power.registrations(), 2);
+}
+
+} // namespace

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/PowerAssertions.h"
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace tallowmere::test {
+
+// Power assertions with increasing identifiers; `failNextWith` scripts a failed creation.
+class FakePowerAssertions : public PowerAssertions {
+public:
+    struct Created {
+        std::string type;
+        std::uint32_t level;
+        std::string name;
+        std::uint32_t assertionID;
+    };
+
+    void failNextWith(AssertionResult result) {
+        std::lock_guard lock(m_mutex);
+        m_failure = result;
+    }
+
+    AssertionResult create(const std::string& type, std::uint32_t level, const std::string& name) override {
+        std::lock_guard lock(m_mutex);
+        AssertionResult result{0, m_nextID++};
+        if (m_failure) {
+            result = *m_failure;
+            m_failure.reset();
+        } else {
+            m_held.emplace(result.assertionID, type);
+        }
+        m_created.push_back({type, level, name, result.assertionID});
+        return result;
+    }
+    int release(std::uint32_t assertionID) override {
+        std::lock_guard lock(m_mutex);
+        m_released.push_back(assertionID);
+        return m_held.erase(assertionID) ? 0 : -1;
+    }
+
+    std::vector<Created> created() const {
+        std::lock_guard lock(m_mutex);
+        return m_created;
+    }
+    std::vector<std::uint32_t> released() const {
+        std::lock_guard lock(m_mutex);
+        return m_released;
+    }
+    // Identifier to type of every assertion held now.
+    std::map<std::uint32_t, std::string> held() const {
+        std::lock_guard lock(m_mutex);
+        return m_held;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::uint32_t m_nextID = 101;
+    std::optional<AssertionResult> m_failure;
+    std::vector<Created> m_created;
+    std::vector<std::uint32_t> m_released;
+    std::map<std::uint32_t, std::string> m_held;
+};
+
+} // namespace tallowmere::test

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "platform/Runtime.h"
+#include "platform/UserNotifications.h"
+
+#include <mutex>
+#include <vector>
+
+namespace tallowmere::test {
+
+// The user-notification center with a scripted authorisation. Completions run at once on the calling
+// thread, or, once `deliverOn` names a runtime, on one of its global-queue threads like the real service.
+class FakeUserNotificationCenter : public UserNotificationCenter {
+public:
+    void deliverOn(Runtime& runtime) { m_runtime = &runtime; }
+
+    void setStatus(AuthorizationStatus status) {
+        std::lock_guard lock(m_mutex);
+        m_status = status;
+    }
+    // How the user (or the service) answers the next permission questions.
+    void setAuthorizationAnswer(bool granted, ErrorText error = std::nullopt) {
+        std::lock_guard lock(m_mutex);
+        m_granted = granted;
+        m_authorizationError = std::move(error);
+    }
+    void setAddError(ErrorText error) {
+        std::lock_guard lock(m_mutex);
+        m_addError = std::move(error);
+    }
+
+    void setDelegate(std::weak_ptr<UserNotificationCenterDelegate> delegate) override {
+        std::lock_guard lock(m_mutex);
+        m_delegate = std::move(delegate);
+    }
+    void requestAuthorization(unsigned options, std::function<void(bool, ErrorText)> done) override {
+        bool granted;
+        ErrorText error;
+        {
+            std::lock_guard lock(m_mutex);
+            m_authorizationRequests.push_back(options);
+            granted = m_granted;
+            error = m_authorizationError;
+            // The question is asked once; afterwards the answer is remembered as the status.
+            if (m_status == AuthorizationStatus::notDetermined && !error)
+                m_status = granted ? AuthorizationStatus::authorized : AuthorizationStatus::denied;
+        }
+        complete([done = std::move(done), granted, error] { done(granted, error); });
+    }
+    void getAuthorizationStatus(std::function<void(AuthorizationStatus)> done) override {
+        AuthorizationStatus status;
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_statusQueries;
+            status = m_status;
+        }
+        complete([done = std::move(done), status] { done(status); });
+    }
+    void add(const NotificationRequest& request, std::function<void(ErrorText)> done) override {
+        ErrorText error;
+        {
+            std::lock_guard lock(m_mutex);
+            error = m_addError;
+            if (!error)
+                m_added.push_back(request);
+        }
+        complete([done = std::move(done), error] {
+            if (done)
+                done(error);
+        });
+    }
+
+    std::vector<NotificationRequest> added() const {
+        std::lock_guard lock(m_mutex);
+        return m_added;
+    }
+    std::vector<std::string> titles() const {
+        std::lock_guard lock(m_mutex);
+        std::vector<std::string> titles;
+        for (const auto& request : m_added)
+            titles.push_back(request.title);
+        return titles;
+    }
+    std::vector<unsigned> authorizationRequests() const {
+        std::lock_guard lock(m_mutex);
+        return m_authorizationRequests;
+    }
+    int statusQueries() const {
+        std::lock_guard lock(m_mutex);
+        return m_statusQueries;
+    }
+    std::shared_ptr<UserNotificationCenterDelegate> delegate() const {
+        std::lock_guard lock(m_mutex);
+        return m_delegate.lock();
+    }
+
+private:
+    void complete(Task task) {
+        if (m_runtime)
+            m_runtime->globalAsync(QoS::Default, std::move(task));
+        else
+            task();
+    }
+
+    Runtime* m_runtime = nullptr;
+    mutable std::mutex m_mutex;
+    AuthorizationStatus m_status = AuthorizationStatus::authorized;
+    bool m_granted = true;
+    ErrorText m_authorizationError;
+    ErrorText m_addError;
+    std::weak_ptr<UserNotificationCenterDelegate> m_delegate;
+    std::vector<NotificationRequest> m_added;
+    std::vector<unsigned> m_authorizationRequests;
+    int m_statusQueries = 0;
+};
+
+} // namespace tallowmere::test
