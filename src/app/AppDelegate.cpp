@@ -83,7 +83,7 @@ void AppDelegate::applicationDidFinishLaunching() {
                             self.runLaunchFullDiskAccessCheck();
                         }));
 
-    m_platform.notifications.setDelegate(weak_from_this());
+    m_notifier.presentNotificationsInForeground();
     m_notifier.requestAuthorization();
 
     setStartAtLogin(defaults.boolValue(PreferenceKey::startAtLogin));
@@ -328,7 +328,7 @@ void AppDelegate::remountAfterWake(int attempt) {
             if (urls.empty())
                 return;
             std::string names = joinedNames(urls);
-            self->m_platform.notifications.setDelegate(self->weak_from_this());
+            self->m_notifier.presentNotificationsInForeground();
             self->m_runtime.mainAfter(Seconds(0.5), [self, names] {
                 self->postUserNotification("Disks Remounted", "Successfully remounted after wake: " + names);
             });
@@ -582,10 +582,6 @@ UpdaterController& AppDelegate::updaterController() {
             updater->setAutomaticallyChecksForUpdates(true);
     }
     return *m_updaterController;
-}
-
-unsigned AppDelegate::willPresentNotification(const NotificationRequest&) {
-    return UserNotifier::foregroundPresentationOptions;
 }
 
 } // namespace tallowmere

@@ -19,7 +19,7 @@ namespace tallowmere {
 // The application delegate: owner of everything that lives as long as the process, the launch sequence,
 // the protection loop (eject before sleep, remount on wake), the event handlers and the user's commands.
 // Main thread only, except where a step says otherwise.
-class AppDelegate : public std::enable_shared_from_this<AppDelegate>, public UserNotificationCenterDelegate {
+class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 public:
     struct Dependencies {
         Platform& platform;
@@ -31,7 +31,7 @@ public:
     using Completion = std::function<void()>;
 
     static std::shared_ptr<AppDelegate> create(Dependencies dependencies);
-    ~AppDelegate() override;
+    ~AppDelegate();
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
@@ -79,7 +79,6 @@ public:
     void postUserNotification(const std::string& title, const std::string& body);
     void setStartAtLogin(bool enabled);
     UpdaterController& updaterController();
-    unsigned willPresentNotification(const NotificationRequest& request) override;
 
     // What the menu and the windows read.
     StayAwakeController& stayAwakeController() { return *m_stayAwakeController; }
