@@ -29,7 +29,12 @@ struct VolumeClassification {
     bool operator==(const VolumeClassification&) const = default;
 };
 
-// The last path component of a mount path ("/Volumes/My Passport" gives "My Passport").
+// The last path component of a mount path ("/Volumes/My Passport" gives "My Passport"); trailing slashes
+// are ignored and "/" is its own last component.
 std::string lastPathComponent(const std::string& path);
+
+// The whole disk a device identifier belongs to ("disk4s2" gives "disk4"); nothing for an empty or "unknown"
+// identifier or one that does not start with "disk" and a number.
+std::optional<std::string> wholeDiskIdentifier(const std::string& deviceIdentifier);
 
 } // namespace tallowmere

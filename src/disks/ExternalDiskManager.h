@@ -1,6 +1,7 @@
 #pragma once
 
 #include "disks/DiskTypes.h"
+#include "disks/Diskutil.h"
 #include "platform/DiskArbitration.h"
 #include "platform/FileSystem.h"
 #include "platform/PreferenceStore.h"
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -90,7 +92,20 @@ signals:
 
 private:
     explicit ExternalDiskManager(Services services);
-    // … implementation details
+
+    Diskutil diskutil() const;
+    std::set<std::string> readIdList(const char* key) const;
+    void writeIdList(const char* key, const std::set<std::string>& ids);
+    void runEjectPath(const std::string& url, const std::string& name, const std::string& identifier,
+                      EjectCompletion completion);
+    void runUnmountPath(const std::string& url, const std::string& name, const std::string& identifier, bool force,
+                        EjectCompletion completion);
+    void setCachedVolumeSelections(std::vector<VolumeSelection> selections);
+
+    Services m_services;
+    bool m_hasSession = false;
+    std::vector<EjectedDiskInfo> m_lastEjectedDisks;
+    std::vector<VolumeSelection> m_cachedVolumeSelections;
 };
 
 } // namespace tallowmere

@@ -1,0 +1,24 @@
+#include "disks/DiskTypes.h"
+
+#include <regex>
+
+namespace tallowmere {
+
+std::string lastPathComponent(const std::string& path) {
+    auto end = path.find_last_not_of('/');
+    if (end == std::string::npos)
+        return path.empty() ? std::string() : std::string("/");
+    auto start = path.rfind('/', end);
+    start = start == std::string::npos ? 0 : start + 1;
+    return path.substr(start, end - start + 1);
+}
+
+std::optional<std::string> wholeDiskIdentifier(const std::string& deviceIdentifier) {
+    static const std::regex pattern("^disk[0-9]+");
+    std::smatch match;
+    if (!std::regex_search(deviceIdentifier, match, pattern))
+        return std::nullopt;
+    return match.str();
+}
+
+} // namespace tallowmere

@@ -1,0 +1,537 @@
+#include "disks/ExternalDiskManager.h"
+
+#include "app/Preferences.h"
+#include "disks/VolumeClassifier.h"
+#include "platform/Log.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace tallowmere {
+namespace {
+
+using LookupResult = std::pair<std::optional<std::string>, bool>;
+
+// An array whose every element is a dictionary; nothing otherwise.
+std::optional<std::vector<const PropertyDictionary*>> dictionaries(const PropertyValue* value) {
+    const auto* array = value ? value->as<PropertyArray>() : nullptr;
+    if (!array)
+        return std::nullopt;
+    std::vector<const PropertyDictionary*> result;
+    result.reserve(array->size());
+    for (const PropertyValue& element : *array) {
+        const auto* dictionary = element.as<PropertyDictionary>();
+        if (!dictionary)
+            return std::nullopt;
+        result.push_back(dictionary);
+    }
+    return result;
+}
+
+std::optional<LookupResult> matchVolume(const PropertyDictionary& entry, const std::string& name) {
+    const auto* volumeName = findAs<std::string>(entry, "VolumeName");
+    const auto* identifier = findAs<std::string>(entry, "DeviceIdentifier");
+    if (!volumeName || *volumeName != name || !identifier)
+        return std::nullopt;
+    const auto* mountPoint = findAs<std::string>(entry, "MountPoint");
+    return LookupResult{*identifier, mountPoint && !mountPoint->empty()};
+}
+
+} // namespace
+
+std::shared_ptr<ExternalDiskManager> ExternalDiskManager::create(Services services) {
+    return std::shared_ptr<ExternalDiskManager>(new ExternalDiskManager(services));
+}
+
+ExternalDiskManager::ExternalDiskManager(Services services)
+    : m_services(services) {
+    m_hasSession = m_services.diskArbitration.createSession();
+}
+
+ExternalDiskManager::~ExternalDiskManager() = default;
+
+bool ExternalDiskManager::hasSession() const {
+    return m_hasSession;
+}
+
+const std::vector<EjectedDiskInfo>& ExternalDiskManager::lastEjectedDisks() const {
+    return m_lastEjectedDisks;
+}
+
+void ExternalDiskManager::setLastEjectedDisks(std::vector<EjectedDiskInfo> disks) {
+    m_lastEjectedDisks = std::move(disks);
+    emit lastEjectedDisksChanged();
+}
+
+const std::vector<VolumeSelection>& ExternalDiskManager::cachedVolumeSelections() const {
+    return m_cachedVolumeSelections;
+}
+
+void ExternalDiskManager::setCachedVolumeSelections(std::vector<VolumeSelection> selections) {
+    m_cachedVolumeSelections = std::move(selections);
+    emit cachedVolumeSelectionsChanged();
+}
+
+Diskutil ExternalDiskManager::diskutil() const {
+    return Diskutil(m_services.processes, m_services.tools);
+}
+
+// Discovery and classification.
+
+std::vector<std::string> ExternalDiskManager::externalVolumeURLs(const std::vector<DiskType>& types) {
+    auto mounted = m_services.fileSystem.mountedVolumePaths();
+    if (!mounted || mounted->empty())
+        return {};
+
+    struct Found {
+        std::mutex lock;
+        std::vector<std::string> urls;
+    };
+    auto found = std::make_shared<Found>();
+    auto wanted = std::make_shared<const std::vector<DiskType>>(types);
+    auto queue = m_services.runtime.makeConcurrentQueue("com.tallowmere.diskdetection");
+    auto group = m_services.runtime.makeGroup();
+    for (const std::string& url : *mounted) {
+        if (!url.starts_with("/Volumes/"))
+            continue;
+        group->enter();
+        queue->async([weak = weak_from_this(), url, wanted, found, group] {
+            if (auto self = weak.lock()) {
+                const VolumeClassification classification = self->classifyVolume(url);
+                if (classification.eligible && classification.kind &&
+                    std::find(wanted->begin(), wanted->end(), *classification.kind) != wanted->end()) {
+                    std::lock_guard lock(found->lock);
+                    found->urls.push_back(url);
+                }
+            }
+            group->leave();
+        });
+    }
+    group->wait();
+    std::lock_guard lock(found->lock);
+    return found->urls;
+}
+
+std::vector<VolumeSelection> ExternalDiskManager::volumeSelections(const std::vector<DiskType>& types) {
+    std::vector<VolumeSelection> selections;
+    for (const std::string& url : externalVolumeURLs(types))
+        selections.push_back({volumeIdentifier(url), lastPathComponent(url), url});
+    return selections;
+}
+
+void ExternalDiskManager::refreshVolumeSelections(const std::vector<DiskType>& types) {
+    Runtime& runtime = m_services.runtime;
+    runtime.globalAsync(QoS::Utility, [weak = weak_from_this(), &runtime, types] {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        std::vector<VolumeSelection> selections = self->volumeSelections(types);
+        std::vector<std::string> ids;
+        for (const VolumeSelection& selection : selections)
+            ids.push_back(selection.id);
+        self->recordSeenVolumes(ids);
+        runtime.mainAsync([weak, selections = std::move(selections)]() mutable {
+            if (auto self = weak.lock())
+                self->setCachedVolumeSelections(std::move(selections));
+        });
+    });
+}
+
+VolumeClassification ExternalDiskManager::classifyVolume(const std::string& url) {
+    if (VolumeClassifier::isExcludedByLocation(url))
+        return {};
+    Diskutil::Query info = diskutil().info(url);
+    if (!info.dictionary)
+        return {};
+    return VolumeClassifier::classify(url, *info.dictionary);
+}
+
+std::optional<std::string> ExternalDiskManager::resolveDeviceIdentifier(const std::string& url) {
+    Diskutil::Query info = diskutil().info(url);
+    if (!info.process.started) {
+        logLine("Error getting disk identifier: " + info.process.errorDescription);
+        return std::nullopt;
+    }
+    const auto* identifier = info.dictionary ? findAs<std::string>(*info.dictionary, "DeviceIdentifier") : nullptr;
+    if (!identifier)
+        return std::nullopt;
+    logLine("DEBUG: Resolved volume identifier for " + url + ": " + *identifier);
+    return *identifier;
+}
+
+std::string ExternalDiskManager::volumeIdentifier(const std::string& url) {
+    auto identifier = resolveDeviceIdentifier(url);
+    if (identifier && !identifier->empty())
+        return *identifier;
+    return lastPathComponent(url);
+}
+
+// Eject and unmount.
+
+void ExternalDiskManager::ejectVolume(const std::string& url, bool force, EjectCompletion completion) {
+    Runtime& runtime = m_services.runtime;
+    const std::string name = lastPathComponent(url);
+    auto resolved = resolveDeviceIdentifier(url);
+    if (!resolved || resolved->empty()) {
+        // A volume that has only just appeared may not be registered yet.
+        runtime.sleepFor(Seconds(0.1));
+        resolved = resolveDeviceIdentifier(url);
+    }
+    const std::string identifier = resolved.value_or(std::string());
+    const bool unmount = force || m_services.preferences.boolValue(PreferenceKey::unmountInsteadOfEject);
+
+    runtime.globalAsync(QoS::Utility, [weak = weak_from_this(), &runtime, url, name, identifier, force, unmount,
+                                       completion = std::move(completion)]() mutable {
+        auto self = weak.lock();
+        if (!self) {
+            // The caller (a batch's group, for one) still waits for its one answer.
+            runtime.mainAsync([completion] {
+                if (completion)
+                    completion(false, std::nullopt);
+            });
+            return;
+        }
+        if (unmount)
+            self->runUnmountPath(url, name, identifier, force, std::move(completion));
+        else
+            self->runEjectPath(url, name, identifier, std::move(completion));
+    });
+}
+
+void ExternalDiskManager::runEjectPath(const std::string& url, const std::string& name, const std::string& identifier,
+                                       EjectCompletion completion) {
+    Runtime& runtime = m_services.runtime;
+    auto finish = [&runtime, &completion](std::optional<EjectedDiskInfo> record) {
+        runtime.mainAsync([completion = std::move(completion), record = std::move(record)] {
+            if (completion)
+                completion(record.has_value(), record);
+        });
+    };
+
+    const bool stoppedBackup = stopTimeMachineBackupIfRunning(url);
+    runtime.sleepFor(Seconds(stoppedBackup ? 1.5 : 0.5));
+    if (m_services.workspace.unmountAndEjectDevice(url)) {
+        finish(std::nullopt);
+        return;
+    }
+    runtime.sleepFor(Seconds(1.5));
+    const bool pathExists = m_services.fileSystem.exists(url);
+    const bool stillMounted = isVolumeMounted(name, identifier);
+    if (pathExists || stillMounted)
+        finish(std::nullopt);
+    else
+        finish(EjectedDiskInfo{url, identifier.empty() ? "unknown" : identifier, name});
+}
+
+void ExternalDiskManager::runUnmountPath(const std::string& url, const std::string& name, const std::string& identifier,
+                                         bool force, EjectCompletion completion) {
+    Runtime& runtime = m_services.runtime;
+    const bool stoppedBackup = stopTimeMachineBackupIfRunning(url);
+    runtime.sleepFor(Seconds(stoppedBackup ? 1.5 : 0.5));
+
+    bool unmounted = runDiskutilUnmount(url, "mountPath", force, name);
+    if (!unmounted && !identifier.empty())
+        unmounted = runDiskutilUnmount(identifier, "deviceIdentifier", force, name);
+    const bool stillMounted = isVolumeMounted(name, identifier);
+
+    std::optional<EjectedDiskInfo> record;
+    if (unmounted && !stillMounted)
+        record = EjectedDiskInfo{url, identifier, name};
+    runtime.mainAsync([completion = std::move(completion), record = std::move(record)] {
+        if (completion)
+            completion(record.has_value(), record);
+    });
+}
+
+void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types, bool force, bool applyAllowlist,
+                                             URLsCompletion completion) {
+    const std::vector<std::string> urls = filterByAllowlist(externalVolumeURLs(types), applyAllowlist);
+    if (urls.empty()) {
+        logLine("DEBUG: No external disks to eject");
+        if (completion)
+            completion({});
+        return;
+    }
+
+    auto group = m_services.runtime.makeGroup();
+    auto records = std::make_shared<std::vector<EjectedDiskInfo>>();
+    for (const std::string& url : urls) {
+        group->enter();
+        ejectVolume(url, force, [group, records](bool success, std::optional<EjectedDiskInfo> record) {
+            if (success && record)
+                records->push_back(std::move(*record));
+            group->leave();
+        });
+    }
+    group->notifyMain([weak = weak_from_this(), records, completion = std::move(completion)] {
+        if (auto self = weak.lock())
+            self->setLastEjectedDisks(*records);
+        std::vector<std::string> ejected;
+        for (const EjectedDiskInfo& record : *records)
+            ejected.push_back(record.url);
+        if (completion)
+            completion(std::move(ejected));
+    });
+}
+
+bool ExternalDiskManager::stopTimeMachineBackupIfRunning(const std::string& volumePath) {
+    const std::string tmutil = m_services.tools.tmutil();
+    if (!m_services.fileSystem.isExecutableFile(tmutil))
+        return false;
+
+    ProcessRequest statusRequest(tmutil, {"status"});
+    statusRequest.timeLimit = systemToolTimeLimit;
+    const ProcessResult status = m_services.processes.run(statusRequest);
+    if (!status.succeeded() || status.timedOut || !isValidUtf8(status.standardOutput))
+        return false;
+    const std::string& text = status.standardOutput;
+    if (text.find("Running = 1") == std::string::npos || text.find(volumePath) == std::string::npos)
+        return false;
+
+    ProcessRequest stopRequest(tmutil, {"stopbackup"});
+    stopRequest.captureStandardOutput = false;
+    stopRequest.timeLimit = systemToolTimeLimit;
+    const ProcessResult stop = m_services.processes.run(stopRequest);
+    return stop.succeeded() && !stop.timedOut;
+}
+
+bool ExternalDiskManager::runDiskutilUnmount(const std::string& target, const std::string& label, bool force,
+                                             const std::string& volumeName) {
+    std::vector<std::string> arguments{"unmount"};
+    if (force)
+        arguments.push_back("force");
+    arguments.push_back(target);
+    const ProcessResult result = diskutil().run(std::move(arguments), true, true);
+    if (!result.started) {
+        logLine("ERROR: Failed to run diskutil unmount for " + volumeName + " (" + label +
+                "): " + result.errorDescription);
+        return false;
+    }
+    return result.exitStatus == 0 && !result.timedOut;
+}
+
+bool ExternalDiskManager::isVolumeMounted(const std::string& volumeName, const std::string& deviceIdentifier) {
+    std::vector<std::string> candidates{volumeName};
+    if (!deviceIdentifier.empty())
+        candidates.push_back(deviceIdentifier);
+    for (const std::string& candidate : candidates) {
+        Diskutil::Query info = diskutil().info(candidate);
+        if (!info.dictionary)
+            continue;
+        if (const auto* mountPoint = findAs<std::string>(*info.dictionary, "MountPoint"))
+            return !mountPoint->empty();
+    }
+    return false;
+}
+
+// Remount.
+
+void ExternalDiskManager::remountLastEjectedDisks(int maxRetries, int attempt, URLsCompletion completion) {
+    Runtime& runtime = m_services.runtime;
+    auto remounted = std::make_shared<std::vector<std::string>>();
+    auto failed = std::make_shared<std::vector<EjectedDiskInfo>>();
+    auto group = runtime.makeGroup();
+
+    for (const EjectedDiskInfo& disk : m_lastEjectedDisks) {
+        group->enter();
+        runtime.globalAsync(QoS::Utility, [weak = weak_from_this(), &runtime, disk, remounted, failed, group] {
+            bool success = false;
+            if (auto self = weak.lock())
+                success = self->remountDisk(disk);
+            runtime.mainAsync([disk, success, remounted, failed, group] {
+                if (success)
+                    remounted->push_back(disk.url);
+                else
+                    failed->push_back(disk);
+                group->leave();
+            });
+        });
+    }
+
+    group->notifyMain([weak = weak_from_this(), &runtime, maxRetries, attempt, remounted, failed,
+                       completion = std::move(completion)] {
+        auto self = weak.lock();
+        if (!self) {
+            if (completion)
+                completion(*remounted);
+            return;
+        }
+        if (failed->empty() || attempt >= maxRetries) {
+            // Volumes that still failed are given up.
+            self->setLastEjectedDisks({});
+            if (completion)
+                completion(*remounted);
+            return;
+        }
+        self->setLastEjectedDisks(*failed);
+        runtime.mainAfter(Seconds(2.0 * (attempt + 1)), [weak, maxRetries, attempt, remounted, completion] {
+            auto self = weak.lock();
+            if (!self) {
+                if (completion)
+                    completion(*remounted);
+                return;
+            }
+            self->remountLastEjectedDisks(maxRetries, attempt + 1,
+                                          [remounted, completion](std::vector<std::string> later) {
+                                              std::vector<std::string> all = *remounted;
+                                              all.insert(all.end(), later.begin(), later.end());
+                                              if (completion)
+                                                  completion(std::move(all));
+                                          });
+        });
+    });
+}
+
+bool ExternalDiskManager::remountDisk(const EjectedDiskInfo& disk) {
+    const std::string& storedIdentifier = disk.diskIdentifier;
+    const std::optional<std::string> storedWholeDisk =
+        storedIdentifier.empty() ? std::nullopt : wholeDiskIdentifier(storedIdentifier);
+
+    if (auto [identifier, mounted] = locateVolume(disk.volumeName); identifier && mounted)
+        return true;
+
+    const bool storedIdentifierUsable = !storedIdentifier.empty() && storedIdentifier != "unknown";
+    for (int n = 1; n <= 4; ++n) {
+        if (n > 1)
+            m_services.runtime.sleepFor(Seconds(2.0 * (n - 1)));
+        const std::string number = std::to_string(n);
+
+        auto [identifier, mounted] = locateVolume(disk.volumeName);
+        if (identifier) {
+            if (mounted)
+                return true;
+            if (runDiskutilMount("mount", *identifier, "volumeName attempt " + number, disk))
+                return true;
+            // The stored whole disk is tried below; trying the same one twice in an attempt gains nothing.
+            auto currentWholeDisk = wholeDiskIdentifier(*identifier);
+            if (currentWholeDisk && (!storedWholeDisk || *currentWholeDisk != *storedWholeDisk) &&
+                runDiskutilMount("mountDisk", *currentWholeDisk, "volumeName wholeDisk attempt " + number, disk))
+                return true;
+        }
+        if (storedIdentifierUsable &&
+            runDiskutilMount("mount", storedIdentifier, "deviceIdentifier attempt " + number, disk))
+            return true;
+        if (storedWholeDisk && runDiskutilMount("mountDisk", *storedWholeDisk, "wholeDisk attempt " + number, disk))
+            return true;
+    }
+    return false;
+}
+
+std::pair<std::optional<std::string>, bool> ExternalDiskManager::locateVolume(const std::string& name) {
+    const Diskutil::Query list = diskutil().query({"list", "-plist"});
+    if (!list.dictionary)
+        return {std::nullopt, false};
+    auto entries = dictionaries(find(*list.dictionary, "AllDisksAndPartitions"));
+    if (!entries)
+        return {std::nullopt, false};
+    for (const PropertyDictionary* entry : *entries) {
+        if (auto match = matchVolume(*entry, name))
+            return *match;
+        if (auto partitions = dictionaries(find(*entry, "Partitions"))) {
+            for (const PropertyDictionary* partition : *partitions)
+                if (auto match = matchVolume(*partition, name))
+                    return *match;
+        }
+    }
+    return {std::nullopt, false};
+}
+
+bool ExternalDiskManager::runDiskutilMount(const std::string& verb, const std::string& target, const std::string& label,
+                                           const EjectedDiskInfo& disk) {
+    const ProcessResult result = diskutil().run({verb, target}, false, true);
+    if (!result.started) {
+        logLine("ERROR: Failed to run diskutil " + verb + " for " + disk.volumeName + " (" + label +
+                "): " + result.errorDescription);
+        return false;
+    }
+    if (result.exitStatus != 0 || result.timedOut)
+        return false;
+
+    // diskutil can report success before the volume shows up; give it a moment, and a second look when the
+    // folder and diskutil disagree.
+    m_services.runtime.sleepFor(Seconds(0.5));
+    const bool folderExists = m_services.fileSystem.exists("/Volumes/" + disk.volumeName);
+    const bool mounted = isVolumeMounted(disk.volumeName, target);
+    if (folderExists == mounted)
+        return mounted;
+    m_services.runtime.sleepFor(Seconds(0.5));
+    return isVolumeMounted(disk.volumeName, target);
+}
+
+// Allowlist and seen volumes.
+
+std::set<std::string> ExternalDiskManager::readIdList(const char* key) const {
+    auto value = m_services.preferences.object(key);
+    if (!value)
+        return {};
+    auto ids = stringArray(*value);
+    if (!ids)
+        return {};
+    return std::set<std::string>(ids->begin(), ids->end());
+}
+
+void ExternalDiskManager::writeIdList(const char* key, const std::set<std::string>& ids) {
+    m_services.preferences.setArray(key, toPropertyArray(std::vector<std::string>(ids.begin(), ids.end())));
+}
+
+void ExternalDiskManager::setVolume(const std::string& volumeId, bool included,
+                                    std::optional<std::vector<std::string>> allVolumeIds) {
+    std::set<std::string> allowlist = readIdList(allowlistKey);
+    // Leaving one volume out of the implicit "everything" must keep all the others in.
+    if (allVolumeIds && allowlist.empty())
+        allowlist.insert(allVolumeIds->begin(), allVolumeIds->end());
+    if (included)
+        allowlist.insert(volumeId);
+    else
+        allowlist.erase(volumeId);
+    writeIdList(allowlistKey, allowlist);
+    republishSelections();
+}
+
+void ExternalDiskManager::recordSeenVolumes(const std::vector<std::string>& volumeIds) {
+    const std::set<std::string> current(volumeIds.begin(), volumeIds.end());
+    std::set<std::string> seen = readIdList(seenVolumesKey);
+    std::vector<std::string> newlySeen;
+    for (const std::string& id : current)
+        if (!seen.contains(id))
+            newlySeen.push_back(id);
+    seen.insert(current.begin(), current.end());
+    writeIdList(seenVolumesKey, seen);
+    if (newlySeen.empty())
+        return;
+
+    // A volume connected for the first time after the user made a choice is included.
+    std::set<std::string> allowlist = readIdList(allowlistKey);
+    if (allowlist.empty())
+        return;
+    allowlist.insert(newlySeen.begin(), newlySeen.end());
+    writeIdList(allowlistKey, allowlist);
+    republishSelections();
+}
+
+std::vector<std::string> ExternalDiskManager::filterByAllowlist(const std::vector<std::string>& urls, bool enabled) {
+    if (!enabled)
+        return urls;
+    const std::set<std::string> allowlist = readIdList(allowlistKey);
+    if (allowlist.empty())
+        return urls;
+    std::vector<std::string> kept;
+    for (const std::string& url : urls)
+        if (allowlist.contains(volumeIdentifier(url)))
+            kept.push_back(url);
+    return kept;
+}
+
+void ExternalDiskManager::republishSelections() {
+    m_services.runtime.mainAsync([weak = weak_from_this()] {
+        if (auto self = weak.lock())
+            emit self->cachedVolumeSelectionsChanged();
+    });
+}
+
+bool ExternalDiskManager::isIncluded(const std::string& volumeId) const {
+    const std::set<std::string> allowlist = readIdList(allowlistKey);
+    return allowlist.empty() || allowlist.contains(volumeId);
+}
+
+} // namespace tallowmere

@@ -1,0 +1,339 @@
+#include "DiskManagerFixture.h"
+
+#include "app/Preferences.h"
+
+#include <QObject>
+
+#include <gmock/gmock.h>
+
+using namespace tallowmere;
+using namespace tallowmere::test;
+using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
+
+namespace {
+
+const std::vector<DiskType> allKinds(allDiskTypes.begin(), allDiskTypes.end());
+
+struct EjectOutcome {
+    int calls = 0;
+    bool success = false;
+    std::optional<EjectedDiskInfo> record;
+    Seconds at{-1};
+};
+
+class EjectTest : public DiskManagerTest {
+protected:
+    EjectTest() {
+        // The workspace eject takes the volume away, as the real one does.
+        workspace.setEjectHandler([this](const std::string& path) -> std::optional<std::string> {
+            fileSystem.remove(path);
+            return std::nullopt;
+        });
+    }
+    ExternalDiskManager::EjectCompletion recordInto(EjectOutcome& outcome) {
+        return [this, &outcome](bool success, std::optional<EjectedDiskInfo> record) {
+            EXPECT_TRUE(runtime.isMainThread());
+            ++outcome.calls;
+            outcome.success = success;
+            outcome.record = std::move(record);
+            outcome.at = runtime.elapsed();
+        };
+    }
+    int diskutilCalls(const char* verb) {
+        return processes.count([verb](const ProcessRequest& r) { return isDiskutil(r, verb); });
+    }
+};
+
+TEST_F(EjectTest, EjectPathUsesTheWorkspaceWaitsAndVerifies) {
+    const std::string path = addUsbVolume("My Passport", "disk4s2");
+    scriptOffline("My Passport", "disk4s2");
+    EjectOutcome outcome;
+    manager->ejectVolume(path, false, recordInto(outcome));
+
+    runtime.advance(0.49s);
+    EXPECT_TRUE(workspace.ejectRequests().empty());
+    runtime.advance(0.02s);
+    EXPECT_EQ(workspace.ejectRequests(), std::vector<std::string>{path});
+    runtime.advance(1.4s);
+    EXPECT_EQ(outcome.calls, 0);
+    runtime.advance(1s);
+
+    EXPECT_EQ(outcome.calls, 1);
+    EXPECT_TRUE(outcome.success);
+    EXPECT_EQ(outcome.at, Seconds(2.0));
+    EXPECT_EQ(outcome.record, (EjectedDiskInfo{path, "disk4s2", "My Passport"}));
+    EXPECT_EQ(diskutilCalls("unmount"), 0);
+    EXPECT_EQ(processes.count(Args{"info", "-plist", "My Passport"}), 1);
+    EXPECT_EQ(processes.count(Args{"info", "-plist", "disk4s2"}), 1);
+    EXPECT_TRUE(manager->lastEjectedDisks().empty()); // a single eject changes nothing
+}
+
+TEST_F(EjectTest, EjectPathFailures) {
+    const std::string path = addUsbVolume("Busy", "disk4s2");
+    scriptOffline("Busy", "disk4s2");
+
+    // The workspace refuses: failure at once, no fallback and no verification.
+    workspace.setEjectHandler([](const std::string&) { return std::optional<std::string>("in use"); });
+    EjectOutcome refused;
+    manager->ejectVolume(path, false, recordInto(refused));
+    runtime.advance(5s);
+    EXPECT_EQ(refused.calls, 1);
+    EXPECT_FALSE(refused.success);
+    EXPECT_FALSE(refused.record);
+    EXPECT_EQ(refused.at, Seconds(0.5));
+    EXPECT_EQ(diskutilCalls("unmount"), 0);
+    EXPECT_EQ(processes.count(Args{"info", "-plist", "Busy"}), 0);
+
+    // Reported as ejected but the folder is still there.
+    workspace.setEjectHandler([](const std::string&) { return std::nullopt; });
+    EjectOutcome folderStays;
+    manager->ejectVolume(path, false, recordInto(folderStays));
+    runtime.advance(5s);
+    EXPECT_EQ(folderStays.calls, 1);
+    EXPECT_FALSE(folderStays.success);
+
+    // The folder is gone but diskutil still reports a mount point.
+    workspace.setEjectHandler([this](const std::string& p) {
+        fileSystem.remove(p);
+        return std::optional<std::string>();
+    });
+    scriptInfo("disk4s2", {{"MountPoint", "/Volumes/Busy"}});
+    EjectOutcome stillMounted;
+    manager->ejectVolume(path, false, recordInto(stillMounted));
+    runtime.advance(5s);
+    EXPECT_EQ(stillMounted.calls, 1);
+    EXPECT_FALSE(stillMounted.success);
+    EXPECT_FALSE(stillMounted.record);
+}
+
+TEST_F(EjectTest, AnUnresolvableIdentifierIsUnknownOnTheEjectPathAndEmptyOnTheUnmountPath) {
+    const std::string path = "/Volumes/Mystery";
+    fileSystem.addDirectory(path);
+    failInfo(path);
+    failInfo("Mystery");
+
+    EjectOutcome ejected;
+    manager->ejectVolume(path, false, recordInto(ejected));
+    EXPECT_EQ(runtime.elapsed(), Seconds(0.1)); // one pause before the second lookup
+    EXPECT_EQ(processes.count(Args{"info", "-plist", path}), 2);
+    runtime.advance(5s);
+    ASSERT_TRUE(ejected.record);
+    EXPECT_EQ(ejected.record->diskIdentifier, "unknown");
+
+    processes.clearCalls();
+    fileSystem.addDirectory(path);
+    processes.on({"unmount", path}, FakeProcessRunner::exited(1, {}, "Unmount failed\n"));
+    preferences.setBool(PreferenceKey::unmountInsteadOfEject, true);
+    EjectOutcome failed;
+    manager->ejectVolume(path, false, recordInto(failed));
+    runtime.advance(5s);
+    EXPECT_FALSE(failed.success);
+    EXPECT_EQ(diskutilCalls("unmount"), 1); // no identifier to try next
+
+    processes.on({"unmount", path}, FakeProcessRunner::exited(0));
+    EjectOutcome unmounted;
+    manager->ejectVolume(path, false, recordInto(unmounted));
+    runtime.advance(5s);
+    ASSERT_TRUE(unmounted.record);
+    EXPECT_EQ(unmounted.record->diskIdentifier, "");
+}
+
+TEST_F(EjectTest, UnmountPathArgumentsAndItsFallbackToTheIdentifier) {
+    const std::string path = addUsbVolume("Fast SSD", "disk6s1");
+    scriptOffline("Fast SSD", "disk6s1");
+
+    // force wins over the stored choice to eject
+    preferences.setBool(PreferenceKey::unmountInsteadOfEject, false);
+    processes.on({"unmount", "force", path}, FakeProcessRunner::exited(0));
+    EjectOutcome forced;
+    manager->ejectVolume(path, true, recordInto(forced));
+    runtime.advance(0.5s);
+    EXPECT_TRUE(forced.success);
+    EXPECT_EQ(forced.at, Seconds(0.5)); // no pause between unmount and verification
+    EXPECT_EQ(forced.record, (EjectedDiskInfo{path, "disk6s1", "Fast SSD"}));
+    EXPECT_TRUE(workspace.ejectRequests().empty());
+    auto unmount = processes.calls()[1];
+    EXPECT_EQ(unmount.arguments, (Args{"unmount", "force", path}));
+    EXPECT_TRUE(unmount.captureStandardOutput && unmount.captureStandardError);
+
+    // Unmounting the mount path fails, the identifier succeeds.
+    processes.clearCalls();
+    preferences.setBool(PreferenceKey::unmountInsteadOfEject, true);
+    processes.on({"unmount", path}, FakeProcessRunner::exited(1, {}, "Volume busy\n"));
+    processes.on({"unmount", "disk6s1"}, FakeProcessRunner::exited(0));
+    EjectOutcome byIdentifier;
+    manager->ejectVolume(path, false, recordInto(byIdentifier));
+    runtime.advance(1s);
+    EXPECT_TRUE(byIdentifier.success);
+    EXPECT_THAT(processes.argumentLists(),
+                ElementsAre(Args{"info", "-plist", path}, Args{"unmount", path}, Args{"unmount", "disk6s1"},
+                            Args{"info", "-plist", "Fast SSD"}, Args{"info", "-plist", "disk6s1"}));
+
+    // Exit status 0 is not enough: diskutil still reports a mount point.
+    scriptInfo("disk6s1", {{"MountPoint", path}});
+    EjectOutcome stillMounted;
+    manager->ejectVolume(path, false, recordInto(stillMounted));
+    runtime.advance(1s);
+    EXPECT_EQ(stillMounted.calls, 1);
+    EXPECT_FALSE(stillMounted.success);
+    EXPECT_FALSE(stillMounted.record);
+}
+
+TEST_F(EjectTest, UnmountThatCannotStartIsLoggedForEachTarget) {
+    const std::string path = addUsbVolume("Old Drive", "disk7s1");
+    processes.when([](const ProcessRequest& r) { return isDiskutil(r, "unmount"); },
+                   [](const ProcessRequest&) { return FakeProcessRunner::notStarted("No such file"); });
+    EjectOutcome outcome;
+    manager->ejectVolume(path, true, recordInto(outcome));
+    runtime.advance(1s);
+    EXPECT_FALSE(outcome.success);
+    EXPECT_TRUE(log.contains("ERROR: Failed to run diskutil unmount for Old Drive (mountPath): No such file"));
+    EXPECT_TRUE(log.contains("ERROR: Failed to run diskutil unmount for Old Drive (deviceIdentifier): No such file"));
+
+    // A hanging diskutil is ended by its time limit and counts as failed.
+    processes.when([](const ProcessRequest& r) { return isDiskutil(r, "unmount"); },
+                   [](const ProcessRequest& r) {
+                       EXPECT_EQ(r.timeLimit, systemToolTimeLimit);
+                       return FakeProcessRunner::timedOut();
+                   });
+    scriptOffline("Old Drive", "disk7s1");
+    EjectOutcome hung;
+    manager->ejectVolume(path, true, recordInto(hung));
+    runtime.advance(1s);
+    EXPECT_EQ(hung.calls, 1);
+    EXPECT_FALSE(hung.success);
+}
+
+TEST_F(EjectTest, OddVolumeNamesTravelAsSingleArguments) {
+    const std::string name = "-rf \"Fotos\" $(x)\n\xc3\xa9t\xc3\xa9";
+    const std::string path = addUsbVolume(name, "disk4s3");
+    scriptOffline(name, "disk4s3");
+    processes.on({"unmount", "force", path}, FakeProcessRunner::exited(0));
+    EjectOutcome outcome;
+    manager->ejectVolume(path, true, recordInto(outcome));
+    runtime.advance(1s);
+    EXPECT_EQ(outcome.record, (EjectedDiskInfo{path, "disk4s3", name}));
+    EXPECT_THAT(processes.argumentLists(),
+                ElementsAre(Args{"info", "-plist", path}, Args{"unmount", "force", path}, Args{"info", "-plist", name},
+                            Args{"info", "-plist", "disk4s3"}));
+}
+
+TEST_F(EjectTest, ARunningTimeMachineBackupToTheVolumeIsStoppedFirst) {
+    const std::string path = addUsbVolume("Backup", "disk8s2");
+    scriptOffline("Backup", "disk8s2");
+    const std::string running = "Backup session status:\n{\n    DestinationMountPoint = \"/Volumes/Backup\";\n"
+                                "    Running = 1;\n}\n";
+    processes.on("/usr/bin/tmutil", {"status"}, FakeProcessRunner::exited(0, running));
+    processes.on("/usr/bin/tmutil", {"stopbackup"}, FakeProcessRunner::exited(0));
+
+    // Without an executable tmutil nothing is asked.
+    EjectOutcome plain;
+    manager->ejectVolume(path, false, recordInto(plain));
+    runtime.advance(5s);
+    EXPECT_EQ(processes.count(Args{"status"}), 0);
+
+    fileSystem.setExecutable("/usr/bin/tmutil");
+    fileSystem.addDirectory(path);
+    manager->ejectVolume(path, false, nullptr);
+    runtime.advance(1.49s);
+    EXPECT_EQ(workspace.ejectRequests().size(), 1u);
+    runtime.advance(0.02s);
+    EXPECT_EQ(workspace.ejectRequests().size(), 2u);
+    const auto stop = processes.calls();
+    auto stopCall = std::find_if(stop.begin(), stop.end(), [](auto& c) { return c.arguments == Args{"stopbackup"}; });
+    ASSERT_NE(stopCall, stop.end());
+    EXPECT_FALSE(stopCall->captureStandardOutput);
+
+    // A backup to another volume, a backup that is not running, or output that is not text: no stop.
+    for (const std::string& status :
+         {std::string("Running = 1;\nDestinationMountPoint = \"/Volumes/Other\";"),
+          std::string("Running = 0;\nDestinationMountPoint = \"/Volumes/Backup\";"), running + "\xff\xfe"}) {
+        processes.on("/usr/bin/tmutil", {"status"}, FakeProcessRunner::exited(0, status));
+        EXPECT_FALSE(manager->stopTimeMachineBackupIfRunning(path));
+    }
+    processes.on("/usr/bin/tmutil", {"status"}, FakeProcessRunner::exited(1, running));
+    EXPECT_FALSE(manager->stopTimeMachineBackupIfRunning(path));
+    EXPECT_EQ(processes.count(Args{"stopbackup"}), 1);
+
+    processes.on("/usr/bin/tmutil", {"status"}, FakeProcessRunner::exited(0, running));
+    processes.on("/usr/bin/tmutil", {"stopbackup"}, FakeProcessRunner::exited(1));
+    EXPECT_FALSE(manager->stopTimeMachineBackupIfRunning(path));
+}
+
+TEST_F(EjectTest, BatchWithNothingToEjectKeepsThePreviousRecords) {
+    const std::vector<EjectedDiskInfo> previous{{"/Volumes/Old", "disk4s1", "Old"}};
+    manager->setLastEjectedDisks(previous);
+    std::optional<std::vector<std::string>> result;
+    manager->ejectExternalDisks(allKinds, false, false, [&](std::vector<std::string> urls) { result = urls; });
+    ASSERT_TRUE(result); // at once, on the calling thread
+    EXPECT_TRUE(result->empty());
+    EXPECT_TRUE(log.contains("DEBUG: No external disks to eject"));
+    runtime.advance(10s);
+    EXPECT_EQ(manager->lastEjectedDisks(), previous);
+}
+
+TEST_F(EjectTest, BatchEjectsInParallelAndPublishesTheVolumesThatWentOffline) {
+    const std::string a = addUsbVolume("Alpha", "disk4s1");
+    const std::string b = addUsbVolume("Beta", "disk5s1");
+    const std::string c = addUsbVolume("Gamma", "disk6s1");
+    for (auto [name, id] : {std::pair{"Alpha", "disk4s1"}, {"Beta", "disk5s1"}, {"Gamma", "disk6s1"}})
+        scriptOffline(name, id);
+    workspace.setEjectHandler([this, b](const std::string& path) -> std::optional<std::string> {
+        if (path == b)
+            return "The volume is in use";
+        fileSystem.remove(path);
+        return std::nullopt;
+    });
+    manager->setLastEjectedDisks({{"/Volumes/Old", "disk9s1", "Old"}});
+    int changes = 0;
+    QObject::connect(manager.get(), &ExternalDiskManager::lastEjectedDisksChanged, [&] { ++changes; });
+
+    std::optional<std::vector<std::string>> result;
+    manager->ejectExternalDisks(allKinds, false, false, [&](std::vector<std::string> urls) {
+        EXPECT_EQ(manager->lastEjectedDisks().size(), 2u); // assigned before the caller hears of it
+        result = urls;
+    });
+    EXPECT_FALSE(result);
+    runtime.advance(2s); // three volumes at once take as long as one
+    ASSERT_TRUE(result);
+    EXPECT_THAT(*result, UnorderedElementsAre(a, c));
+    EXPECT_THAT(manager->lastEjectedDisks(),
+                UnorderedElementsAre(EjectedDiskInfo{a, "disk4s1", "Alpha"}, EjectedDiskInfo{c, "disk6s1", "Gamma"}));
+    EXPECT_EQ(changes, 1);
+
+    // Every volume fails: the records are emptied.
+    fileSystem.addDirectory(a);
+    fileSystem.addDirectory(c);
+    workspace.setEjectHandler([](const std::string&) { return std::optional<std::string>("busy"); });
+    result.reset();
+    manager->ejectExternalDisks(allKinds, false, false, [&](std::vector<std::string> urls) { result = urls; });
+    runtime.advance(2s);
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->empty());
+    EXPECT_TRUE(manager->lastEjectedDisks().empty());
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(EjectTest, BatchAppliesTheAllowlistOnlyWhenAsked) {
+    const std::string kept = addUsbVolume("Keep", "disk4s1");
+    const std::string spared = addUsbVolume("Spare", "disk5s1");
+    scriptOffline("Keep", "disk4s1");
+    scriptOffline("Spare", "disk5s1");
+    preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk4s1"});
+
+    std::vector<std::string> result;
+    manager->ejectExternalDisks(allKinds, false, true, [&](std::vector<std::string> urls) { result = urls; });
+    runtime.advance(3s);
+    EXPECT_EQ(result, std::vector<std::string>{kept});
+    EXPECT_EQ(workspace.ejectRequests(), std::vector<std::string>{kept});
+
+    fileSystem.addDirectory(kept);
+    processes.on({"unmount", "force", kept}, FakeProcessRunner::exited(0));
+    processes.on({"unmount", "force", spared}, FakeProcessRunner::exited(0));
+    manager->ejectExternalDisks(allKinds, true, false, [&](std::vector<std::string> urls) { result = urls; });
+    runtime.advance(3s);
+    EXPECT_THAT(result, UnorderedElementsAre(kept, spared));
+}
+
+} // namespace

@@ -1,0 +1,250 @@
+#include "DiskManagerFixture.h"
+
+#include <QObject>
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+
+using namespace tallowmere;
+using namespace tallowmere::test;
+using ::testing::UnorderedElementsAre;
+
+namespace {
+
+constexpr auto hard = DiskType::hardDisksAndSSDs;
+constexpr auto optical = DiskType::dvdsAndCDs;
+constexpr auto image = DiskType::diskImages;
+constexpr auto network = DiskType::networkDrives;
+constexpr auto card = DiskType::sdCards;
+const std::vector<DiskType> allKinds(allDiskTypes.begin(), allDiskTypes.end());
+
+TEST(DiskTypes, LastPathComponentAndWholeDisk) {
+    EXPECT_EQ(lastPathComponent("/Volumes/My Passport"), "My Passport");
+    EXPECT_EQ(lastPathComponent("/Volumes/Backup/"), "Backup");
+    EXPECT_EQ(lastPathComponent("/"), "/");
+    EXPECT_EQ(lastPathComponent("/Volumes/-rf \"x\"\n"), "-rf \"x\"\n");
+    EXPECT_EQ(wholeDiskIdentifier("disk4s2"), "disk4");
+    EXPECT_EQ(wholeDiskIdentifier("disk12"), "disk12");
+    EXPECT_EQ(wholeDiskIdentifier("disk3s1s1"), "disk3");
+    EXPECT_FALSE(wholeDiskIdentifier("unknown"));
+    EXPECT_FALSE(wholeDiskIdentifier(""));
+    EXPECT_FALSE(wholeDiskIdentifier("rdisk4s2"));
+    EXPECT_FALSE(wholeDiskIdentifier("disks"));
+}
+
+struct ClassificationCase {
+    const char* what;
+    std::string path;
+    PropertyDictionary info;
+    VolumeClassification expected;
+};
+
+TEST_F(DiskManagerTest, ClassificationRulesInTheirOrder) {
+    const PropertyDictionary ejectable{{"Ejectable", true}, {"MountPoint", "/Volumes/V"}};
+    auto with = [](PropertyDictionary base, const PropertyDictionary& extra) {
+        for (const auto& [key, value] : extra)
+            base.insert_or_assign(key, value);
+        return base;
+    };
+    const std::vector<ClassificationCase> cases = {
+        {"internal fixed disk", "/Volumes/V", with(ejectable, {{"Internal", true}, {"RemovableMedia", false}}), {}},
+        {"built-in reader with a Secure Digital bus",
+         "/Volumes/V",
+         with(ejectable, {{"Internal", true}, {"RemovableMedia", true}, {"BusProtocol", "Secure Digital"}}),
+         {true, card}},
+        {"built-in reader named SD Card",
+         "/Volumes/V",
+         {{"Internal", true}, {"RemovableMedia", true}, {"MediaName", "APPLE SD Card Reader"}},
+         {true, card}},
+        {"internal removable that is no card",
+         "/Volumes/V",
+         with(ejectable, {{"Internal", true}, {"RemovableMedia", true}, {"MediaName", "Built In SDXC Reader"}}),
+         {}},
+        {"external removable SDXC, not ejectable",
+         "/Volumes/V",
+         {{"RemovableMedia", true}, {"MediaName", "SDXC Card"}},
+         {true, card}},
+        {"removable without a card hint", "/Volumes/V", {{"RemovableMedia", true}, {"BusProtocol", "USB"}}, {}},
+        {"card hint on a fixed disk is ignored", "/Volumes/V", {{"MediaName", "SD Card"}}, {}},
+        {"developer image by path", "/Volumes/CoreSimulator Runtime", {}, {true, image}},
+        {"Apple Disk Image, not ejectable",
+         "/Volumes/V",
+         {{"MediaName", "Apple Disk Image"}, {"Ejectable", false}},
+         {true, image}},
+        {"disk image test is case-sensitive", "/Volumes/V", {{"MediaName", "apple disk image"}}, {}},
+        {"parent whole disk is an image",
+         "/Volumes/V",
+         {{"ParentWholeDisk", PropertyDictionary{{"MediaName", "Apple Disk Image"}}}},
+         {true, image}},
+        {"parent whole disk of another type", "/Volumes/V", {{"ParentWholeDisk", "Apple Disk Image"}}, {}},
+        {"SMB share", "/Volumes/V", {{"FileSystemName", "smbfs"}}, {true, network}},
+        {"file system name must match exactly", "/Volumes/V", {{"FileSystemName", "smbfs2"}}, {}},
+        {"optical by media type replaces network",
+         "/Volumes/V",
+         {{"FileSystemName", "nfs"}, {"MediaType", "BD-ROM"}},
+         {true, optical}},
+        {"optical by media name replaces disk image",
+         "/Volumes/V",
+         {{"MediaName", "Apple Disk Image DVD"}},
+         {true, optical}},
+        {"external flag replaces a card",
+         "/Volumes/V",
+         with(ejectable, {{"Internal", false}, {"RemovableMedia", true}, {"MediaName", "SD Card Disk Image"}}),
+         {true, hard}},
+        {"external flag alone is a kind", "/Volumes/V", {{"Internal", false}}, {true, hard}},
+        {"ejectable without a kind is a disk", "/Volumes/V", ejectable, {true, hard}},
+        {"ejectable mounted at /", "/Volumes/V", {{"Ejectable", true}, {"MountPoint", "/"}}, {}},
+        {"ejectable without a mount point", "/Volumes/V", {{"Ejectable", true}}, {}},
+        {"wrong value types count as absent",
+         "/Volumes/V",
+         {{"Ejectable", "true"},
+          {"MountPoint", std::int64_t(1)},
+          {"Internal", "false"},
+          {"RemovableMedia", 1},
+          {"MediaName", std::int64_t(3)},
+          {"MediaType", PropertyArray{"DVD"}}},
+         {}},
+    };
+    for (const ClassificationCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        scriptInfo(c.path, c.info);
+        EXPECT_EQ(manager->classifyVolume(c.path), c.expected);
+    }
+}
+
+TEST_F(DiskManagerTest, StartupAndSystemVolumesAreExcludedWithoutAskingDiskutil) {
+    for (const char* path : {"/Volumes/Macintosh HD", "/Volumes/Macintosh HD - Data", "/", "/System/Volumes/Data"}) {
+        scriptInfo(path, usbInfo("X", "disk9s1"));
+        EXPECT_EQ(manager->classifyVolume(path), VolumeClassification{}) << path;
+    }
+    EXPECT_TRUE(processes.calls().empty());
+}
+
+TEST_F(DiskManagerTest, MalformedDiskutilOutputExcludesTheVolume) {
+    std::string deep;
+    for (int i = 0; i < 100000; ++i)
+        deep += "<array>";
+    const std::vector<ProcessResult> answers = {
+        FakeProcessRunner::notStarted(),
+        FakeProcessRunner::timedOut(),
+        FakeProcessRunner::exited(1, PropertyList::toXml(PropertyValue(usbInfo("V", "disk4s1")))),
+        FakeProcessRunner::exited(0, ""),
+        FakeProcessRunner::exited(0, "Could not find disk: /Volumes/V\n"),
+        FakeProcessRunner::exited(0, PropertyList::toXml(PropertyValue(PropertyArray{"Ejectable"}))),
+        FakeProcessRunner::exited(0, "<?xml version=\"1.0\"?><plist><dict><key>Ejectable</key><true/>"),
+        FakeProcessRunner::exited(0, std::string(8 << 20, '<')),
+        FakeProcessRunner::exited(0, "<plist version=\"1.0\">" + deep),
+    };
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        processes.on({"info", "-plist", "/Volumes/V"}, answers[i]);
+        EXPECT_EQ(manager->classifyVolume("/Volumes/V"), VolumeClassification{}) << "answer " << i;
+        EXPECT_FALSE(manager->resolveDeviceIdentifier("/Volumes/V")) << "answer " << i;
+    }
+
+    // A large but well-formed answer is read as usual.
+    PropertyDictionary big = usbInfo("V", "disk4s1");
+    for (int i = 0; i < 20000; ++i)
+        big.emplace("Extra" + std::to_string(i), std::string(64, 'x'));
+    scriptInfo("/Volumes/V", big);
+    EXPECT_EQ(manager->classifyVolume("/Volumes/V"), (VolumeClassification{true, hard}));
+}
+
+TEST_F(DiskManagerTest, EnumerationClassifiesOnlyVolumesUnderVolumesAndFiltersByKind) {
+    fileSystem.setMountedVolumePaths(
+        std::vector<std::string>{"/", "/System/Volumes/Data", "/private/var/vm", "/Volumes/Macintosh HD"});
+    addUsbVolume("USB Stick", "disk4s1");
+    fileSystem.setMountedVolumePaths([&] {
+        auto paths = *fileSystem.mountedVolumePaths();
+        paths.push_back("/Volumes/Image");
+        paths.push_back("/Volumes/Broken");
+        return paths;
+    }());
+    scriptInfo("/Volumes/Image", {{"MediaName", "Apple Disk Image"}});
+    failInfo("/Volumes/Broken");
+
+    EXPECT_THAT(manager->externalVolumeURLs(allKinds), UnorderedElementsAre("/Volumes/USB Stick", "/Volumes/Image"));
+    EXPECT_EQ(manager->externalVolumeURLs({image, network}), std::vector<std::string>{"/Volumes/Image"});
+    EXPECT_TRUE(manager->externalVolumeURLs({}).empty());
+
+    for (const ProcessRequest& call : processes.calls()) {
+        EXPECT_EQ(call.executable, "/usr/sbin/diskutil");
+        EXPECT_TRUE(call.arguments[2].starts_with("/Volumes/")) << call.arguments[2];
+        EXPECT_NE(call.arguments[2], "/Volumes/Macintosh HD");
+        EXPECT_TRUE(call.captureStandardOutput);
+        EXPECT_FALSE(call.captureStandardError);
+        EXPECT_EQ(call.timeLimit, systemToolTimeLimit);
+    }
+    EXPECT_EQ(processes.calls().size(), 9u);
+
+    fileSystem.setMountedVolumePaths(std::nullopt);
+    EXPECT_TRUE(manager->externalVolumeURLs(allKinds).empty());
+    EXPECT_EQ(processes.calls().size(), 9u);
+}
+
+TEST_F(DiskManagerTest, EnumerationClassifiesAllVolumesAtTheSameTime) {
+    constexpr int volumes = 4;
+    auto allInFlight = runtime.makeGroup();
+    for (int i = 0; i < volumes; ++i) {
+        addUsbVolume("V" + std::to_string(i), "disk" + std::to_string(i + 4) + "s1");
+        allInFlight->enter();
+    }
+    std::atomic<int> overlapped = 0;
+    processes.when([](const ProcessRequest& r) { return isDiskutil(r, "info"); },
+                   [&](const ProcessRequest& r) {
+                       allInFlight->leave();
+                       // Serial classification would leave the others unstarted and this wait would time out.
+                       if (allInFlight->wait(Seconds(5)))
+                           ++overlapped;
+                       return plistResult(usbInfo(lastPathComponent(r.arguments[2]), "disk9s1"));
+                   });
+    EXPECT_EQ(manager->externalVolumeURLs(allKinds).size(), std::size_t(volumes));
+    EXPECT_EQ(overlapped, volumes);
+    EXPECT_LT(runtime.elapsed(), Seconds(1));
+}
+
+TEST_F(DiskManagerTest, DeviceIdentifierLookupAndItsFallbackToTheName) {
+    addUsbVolume("Photos", "disk4s2");
+    EXPECT_EQ(manager->resolveDeviceIdentifier("/Volumes/Photos"), "disk4s2");
+    EXPECT_TRUE(log.contains("DEBUG: Resolved volume identifier for /Volumes/Photos: disk4s2"));
+
+    log.clear();
+    processes.on({"info", "-plist", "/Volumes/Photos"}, FakeProcessRunner::notStarted("launch path not accessible"));
+    EXPECT_FALSE(manager->resolveDeviceIdentifier("/Volumes/Photos"));
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"Error getting disk identifier: launch path not accessible"});
+    EXPECT_EQ(manager->volumeIdentifier("/Volumes/Photos"), "Photos");
+
+    log.clear();
+    for (const PropertyValue& identifier : {PropertyValue(std::int64_t(4)), PropertyValue("")}) {
+        scriptInfo("/Volumes/Photos", {{"DeviceIdentifier", identifier}, {"Ejectable", true}});
+        EXPECT_EQ(manager->volumeIdentifier("/Volumes/Photos"), "Photos");
+    }
+    failInfo("/Volumes/Photos");
+    EXPECT_EQ(manager->volumeIdentifier("/Volumes/Photos"), "Photos");
+    // Only the empty text was an identifier that diskutil reported.
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"DEBUG: Resolved volume identifier for /Volumes/Photos: "});
+}
+
+TEST_F(DiskManagerTest, RefreshPublishesSelectionsOnTheMainQueueAndRecordsThemAsSeen) {
+    EXPECT_TRUE(manager->hasSession());
+    EXPECT_EQ(diskArbitration.sessionsCreated, 1);
+
+    addUsbVolume("Work", "disk4s1");
+    addUsbVolume("No Id", "disk5s1");
+    scriptInfo("/Volumes/No Id", {{"Internal", false}, {"Ejectable", true}, {"MountPoint", "/Volumes/No Id"}});
+    int published = 0;
+    QObject::connect(manager.get(), &ExternalDiskManager::cachedVolumeSelectionsChanged, [&] { ++published; });
+
+    manager->refreshVolumeSelections(allKinds);
+    EXPECT_TRUE(manager->cachedVolumeSelections().empty());
+    runtime.runUntilIdle();
+
+    EXPECT_EQ(published, 1);
+    EXPECT_THAT(manager->cachedVolumeSelections(),
+                UnorderedElementsAre(VolumeSelection{"disk4s1", "Work", "/Volumes/Work"},
+                                     VolumeSelection{"No Id", "No Id", "/Volumes/No Id"}));
+    EXPECT_EQ(stringArray(*preferences.object(ExternalDiskManager::seenVolumesKey)),
+              (std::vector<std::string>{"No Id", "disk4s1"}));
+}
+
+} // namespace

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/DiskArbitration.h"
+
+#include <atomic>
+
+namespace tallowmere::test {
+
+class FakeDiskArbitration : public DiskArbitration {
+public:
+    bool createSession() override {
+        ++sessionsCreated;
+        return sessionAvailable;
+    }
+
+    bool sessionAvailable = true;
+    std::atomic<int> sessionsCreated = 0;
+};
+
+} // namespace tallowmere::test
