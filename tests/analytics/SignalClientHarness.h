@@ -1,0 +1,111 @@
+#pragma once
+
+#include "analytics/SignalClient.h"
+#include "platform/QtHttpTransport.h"
+#include "support/FakeCacheFileSystem.h"
+#include "support/LogCapture.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/MemoryPreferenceStore.h"
+#include "support/VirtualRuntime.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <memory>
+#include <vector>
+
+namespace tallowmere::test {
+
+class FakeBundle : public Bundle {
+public:
+    std::optional<PropertyValue> infoValue(std::string_view key) override {
+        if (key == "CFBundleShortVersionString")
+            return PropertyValue("2.3.1");
+        if (key == "CFBundleVersion")
+            return PropertyValue("231");
+        return std::nullopt;
+    }
+};
+
+// A signal client on virtual time whose requests reach a real HTTP server on 127.0.0.1.
+class SignalClientHarness {
+public:
+    static constexpr const char* appID = "6B0F1C55-3C1E-4B7A-9E4D-2A7F5E9C1D38";
+    static constexpr const char* cachePath = "/Users/quenby/Library/Caches/analyticssignalcache";
+
+    ~SignalClientHarness() { runtime.runUntilIdle(); }
+
+    static EnvironmentFacts facts() {
+        EnvironmentFacts facts;
+        facts.appVersion = "2.3.1";
+        facts.buildNumber = "231";
+        facts.modelName = "Macmini9,1";
+        facts.systemVersion = "14.4.1";
+        facts.systemMajorVersion = "14";
+        facts.systemMajorMinorVersion = "14.4";
+        facts.timeZone = QTimeZone::utc();
+        facts.locale = "en_GB";
+        facts.region = "GB";
+        facts.userLanguage = "en";
+        facts.preferredLanguage = "en-GB";
+        facts.layoutDirection = "leftToRight";
+        return facts;
+    }
+
+    AnalyticsConfiguration configuration() const {
+        AnalyticsConfiguration config(appID);
+        config.apiBaseURL = QUrl(QString::fromStdString(server.baseURL()));
+        config.urlSession = transport;
+        config.sendSignalsInDebugConfiguration = true;
+        return config;
+    }
+
+    SignalClientServices services() { return {runtime, preferences, fileSystem, bundle, screen, nullptr, facts()}; }
+
+    std::shared_ptr<SignalClient> start(AnalyticsConfiguration config) {
+        auto client = SignalClient::initialize(std::move(config), services());
+        runtime.runUntilIdle();
+        return client;
+    }
+    std::shared_ptr<SignalClient> start() { return start(configuration()); }
+
+    // Sends `count` signals named "event0", "event1", … one after the other (signals sent at once are built
+    // concurrently, in no particular order) and waits until they are cached.
+    void sendSignals(SignalClient& client, int count, int first = 0) {
+        for (int i = first; i < first + count; ++i) {
+            client.signal("event" + std::to_string(i), {{"index", std::to_string(i)}}, std::nullopt, std::nullopt);
+            runtime.runUntilIdle();
+        }
+    }
+
+    // The records of each request the server received, in order.
+    std::vector<std::vector<QJsonObject>> batches() const {
+        std::vector<std::vector<QJsonObject>> result;
+        for (const auto& request : server.requests()) {
+            std::vector<QJsonObject> records;
+            for (const QJsonValue& value : QJsonDocument::fromJson(QByteArray::fromStdString(request.body)).array())
+                records.push_back(value.toObject());
+            result.push_back(std::move(records));
+        }
+        return result;
+    }
+
+    static std::vector<std::string> types(const std::vector<QJsonObject>& records) {
+        std::vector<std::string> names;
+        for (const QJsonObject& record : records)
+            names.push_back(record.value("type").toString().toStdString());
+        return names;
+    }
+
+    LogCapture log;
+    VirtualRuntime runtime;
+    MemoryPreferenceStore preferences;
+    FakeCacheFileSystem fileSystem;
+    FakeBundle bundle;
+    std::shared_ptr<ScreenMetricsProvider> screen = std::make_shared<ScreenMetricsProvider>();
+    LoopbackHttpServer server;
+    std::shared_ptr<QtHttpTransport> transport = std::make_shared<QtHttpTransport>();
+};
+
+} // namespace tallowmere::test

@@ -1,0 +1,193 @@
+#include "SignalClientHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace std::chrono_literals;
+using namespace tallowmere;
+using namespace tallowmere::test;
+
+namespace {
+
+class SignalDeliveryTest : public ::testing::Test, public SignalClientHarness {};
+
+TEST_F(SignalDeliveryTest, SendsPendingSignalsInBatchesOfAHundredOnePerTick) {
+    auto client = start();
+    sendSignals(*client, 150);
+    EXPECT_TRUE(server.requests().empty()) << "nothing leaves before the timer ticks";
+
+    runtime.advance(10s);
+    ASSERT_EQ(server.requests().size(), 1u);
+    runtime.advance(10s);
+    ASSERT_EQ(server.requests().size(), 2u);
+    runtime.advance(30s);
+    EXPECT_EQ(server.requests().size(), 2u);
+
+    auto sent = batches();
+    ASSERT_EQ(sent[0].size(), 100u);
+    ASSERT_EQ(sent[1].size(), 50u);
+    std::vector<std::string> order = types(sent[0]);
+    auto rest = types(sent[1]);
+    order.insert(order.end(), rest.begin(), rest.end());
+    for (int i = 0; i < 150; ++i)
+        EXPECT_EQ(order[i], "event" + std::to_string(i));
+    EXPECT_EQ(client->signalManager().cache().count(), 0u);
+    EXPECT_TRUE(log.contains("Analytics: Sending 100 signals leaving a cache of 50 signals"));
+
+    for (const auto& request : server.requests()) {
+        EXPECT_EQ(request.method, "POST");
+        EXPECT_EQ(request.path, "/v2/");
+        EXPECT_EQ(request.headers.at("content-type"), "application/json");
+    }
+}
+
+TEST_F(SignalDeliveryTest, AttemptsAtOnceWhenStartingWithSignalsLeftFromBefore) {
+    {
+        auto first = start();
+        sendSignals(*first, 3);
+        first->appWillTerminate();
+    }
+    auto second = start();
+    ASSERT_EQ(server.requests().size(), 1u) << "the first attempt does not wait for the timer";
+    EXPECT_EQ(types(batches()[0]), (std::vector<std::string>{"event0", "event1", "event2"}));
+}
+
+TEST_F(SignalDeliveryTest, AFailedBatchIsSentAgainOnTheNextTickExactlyOnce) {
+    auto client = start();
+    sendSignals(*client, 3);
+    server.respondWith(500);
+    runtime.advance(10s);
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_TRUE(log.contains("Analytics: Failed to send signals: Invalid status code 500"));
+    EXPECT_EQ(client->signalManager().cache().count(), 3u);
+
+    // A signal arriving meanwhile queues behind the batch that failed.
+    sendSignals(*client, 1, 3);
+    server.respondWith(200);
+    runtime.advance(10s);
+    runtime.advance(10s);
+    runtime.advance(10s);
+
+    auto sent = batches();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(types(sent[1]), (std::vector<std::string>{"event0", "event1", "event2", "event3"}));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(sent[1][i], sent[0][i]) << "the retried record is the same record";
+    EXPECT_EQ(client->signalManager().cache().count(), 0u);
+}
+
+TEST_F(SignalDeliveryTest, RefusedBatchesAreLoggedWithTheirErrorAndKept) {
+    const std::vector<std::pair<int, std::string>> cases = {
+        {401, "Unauthorized (401)"},      {403, "Forbidden (403)"},         {413, "Payload is too large (413)"},
+        {404, "Invalid status code 404"}, {503, "Invalid status code 503"}, {302, "Invalid status code 302"},
+    };
+    auto client = start();
+    sendSignals(*client, 2);
+    for (const auto& [code, description] : cases) {
+        server.respondWith(code);
+        runtime.advance(10s);
+        EXPECT_TRUE(log.contains("Analytics: Failed to send signals: " + description)) << code;
+        EXPECT_EQ(client->signalManager().cache().count(), 2u) << code;
+    }
+    EXPECT_EQ(server.requests().size(), cases.size());
+    EXPECT_FALSE(AnalyticsError::fromStatusCode(299));
+    EXPECT_EQ(AnalyticsError::fromStatusCode(0), AnalyticsError::invalidStatusCode(0)) << "not an HTTP answer";
+}
+
+TEST_F(SignalDeliveryTest, ANamespaceSelectsTheNamespacedPath) {
+    auto config = configuration();
+    config.namespace_ = "tallowmere.mac";
+    auto client = start(std::move(config));
+    sendSignals(*client, 1);
+    runtime.advance(10s);
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_EQ(server.requests()[0].path, "/v2/namespace/tallowmere.mac/");
+}
+
+TEST_F(SignalDeliveryTest, TheURLIsBuiltFromTheBaseAndTheNamespaceAsOneSegment) {
+    auto urlFor = [&](const char* base, std::optional<std::string> space) {
+        auto config = configuration();
+        config.apiBaseURL = QUrl(base);
+        config.namespace_ = std::move(space);
+        config.urlSession = nullptr; // these hosts are never contacted
+        auto client = SignalClient::initialize(std::move(config), services());
+        auto url = client->signalManager().signalURL();
+        return url ? url->toString(QUrl::FullyEncoded).toStdString() : std::string("none");
+    };
+    EXPECT_EQ(urlFor("https://ingest.example.org", std::nullopt), "https://ingest.example.org/v2/");
+    EXPECT_EQ(urlFor("https://ingest.example.org/base/", ""), "https://ingest.example.org/v2/");
+    EXPECT_EQ(urlFor("https://ingest.example.org", "team"), "https://ingest.example.org/v2/namespace/team/");
+    EXPECT_EQ(urlFor("https://ingest.example.org", "a b/../c?d#e"),
+              "https://ingest.example.org/v2/namespace/a%20b%2F..%2Fc%3Fd%23e/");
+    EXPECT_EQ(urlFor("https://ingest.example.org", ".."), "none");
+    EXPECT_EQ(urlFor("not a url", std::nullopt), "none");
+    EXPECT_EQ(urlFor("", std::nullopt), "none");
+}
+
+TEST_F(SignalDeliveryTest, AnEndpointThatCannotBeBuiltKeepsTheSignals) {
+    auto config = configuration();
+    config.apiBaseURL = QUrl("relative/path");
+    auto client = start(std::move(config));
+    sendSignals(*client, 2);
+    runtime.advance(10s);
+    EXPECT_TRUE(log.contains("Analytics: Unable to construct signal API URL for namespace"));
+    EXPECT_TRUE(log.contains("Analytics: Failed to send signals: Invalid endpoint URL"));
+    EXPECT_EQ(client->signalManager().cache().count(), 2u);
+    EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(SignalDeliveryTest, AnUnreachableServiceKeepsTheSignalsForLater) {
+    std::string closedURL;
+    {
+        LoopbackHttpServer gone;
+        closedURL = gone.baseURL();
+    }
+    auto config = configuration();
+    config.apiBaseURL = QUrl(QString::fromStdString(closedURL));
+    auto client = start(std::move(config));
+    sendSignals(*client, 2);
+    runtime.advance(10s);
+    EXPECT_EQ(client->signalManager().cache().count(), 2u);
+    auto lines = log.lines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.starts_with("Analytics: Failed to send signals: ");
+    }));
+}
+
+TEST_F(SignalDeliveryTest, NothingIsSentWhenTheClientIsSwitchedOff) {
+    auto config = configuration();
+    config.analyticsDisabled = true;
+    fileSystem.setFile(cachePath, "[]");
+    {
+        auto earlier = start();
+        server.respondWith(500);
+        sendSignals(*earlier, 1);
+        runtime.advance(10s);
+        earlier->appWillTerminate();
+    }
+    auto client = start(std::move(config));
+    sendSignals(*client, 3);
+    runtime.advance(20s);
+    EXPECT_EQ(client->signalManager().cache().count(), 1u) << "only what an earlier run left";
+    EXPECT_EQ(server.requests().size(), 1u) << "not even signals cached earlier leave";
+}
+
+TEST_F(SignalDeliveryTest, ADebugBuildSendsOnlyWhenConfiguredTo) {
+    EnvironmentFacts debugFacts = facts();
+    debugFacts.isDebug = true;
+    for (bool allowed : {false, true}) {
+        auto config = configuration();
+        config.sendSignalsInDebugConfiguration = allowed;
+        SignalClientServices debugServices = services();
+        debugServices.environment = debugFacts;
+        auto client = SignalClient::initialize(std::move(config), debugServices);
+        sendSignals(*client, 1);
+        EXPECT_EQ(client->signalManager().cache().count(), allowed ? 1u : 0u);
+        if (allowed) {
+            EXPECT_TRUE(client->signalManager().cache().pendingSignals()[0].isTestMode) << "debug builds test";
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <map>
+#include <mutex>
+
+namespace tallowmere::test {
+
+// Files in memory, enough for code that keeps files in the user's caches folder. Writes replace a file as a
+// whole or not at all, like the real atomic write; `failWrites` makes them fail and leave the old content.
+class FakeCacheFileSystem : public FileSystem {
+public:
+    explicit FakeCacheFileSystem(std::optional<std::string> cachesDirectory = "/Users/quenby/Library/Caches")
+        : m_cachesDirectory(std::move(cachesDirectory)) {}
+
+    void setFile(const std::string& path, std::string contents) {
+        std::lock_guard lock(m_mutex);
+        m_files[path] = std::move(contents);
+    }
+    std::optional<std::string> file(const std::string& path) const {
+        std::lock_guard lock(m_mutex);
+        auto it = m_files.find(path);
+        return it == m_files.end() ? std::nullopt : std::optional(it->second);
+    }
+    void failWrites(bool fail) {
+        std::lock_guard lock(m_mutex);
+        m_failWrites = fail;
+    }
+    int writeCount() const {
+        std::lock_guard lock(m_mutex);
+        return m_writes;
+    }
+
+    std::optional<std::vector<std::string>> mountedVolumePaths() override { return std::vector<std::string>{"/"}; }
+    bool exists(const std::string& path) override { return file(path).has_value(); }
+    bool isDirectory(const std::string& path) override { return path == m_cachesDirectory; }
+    bool isExecutableFile(const std::string&) override { return false; }
+    FileReadResult listDirectory(const std::string&) override { return {}; }
+    FileReadResult readFile(const std::string& path) override {
+        FileReadResult result;
+        if (auto contents = file(path)) {
+            result.ok = true;
+            result.contents = *contents;
+        } else {
+            result.errorCode = 260; // NSFileReadNoSuchFileError
+            result.errorDomain = "NSCocoaErrorDomain";
+        }
+        return result;
+    }
+    bool writeFileAtomically(const std::string& path, const std::string& bytes) override {
+        std::lock_guard lock(m_mutex);
+        if (m_failWrites)
+            return false;
+        ++m_writes;
+        m_files[path] = bytes;
+        return true;
+    }
+    std::string homeDirectory() override { return "/Users/quenby"; }
+    std::optional<std::string> cachesDirectory() override { return m_cachesDirectory; }
+
+private:
+    mutable std::mutex m_mutex;
+    std::optional<std::string> m_cachesDirectory;
+    std::map<std::string, std::string> m_files;
+    bool m_failWrites = false;
+    int m_writes = 0;
+};
+
+} // namespace tallowmere::test
