@@ -219,24 +219,22 @@ void AppDelegate::handleVolumeDidMount() { m_diskManager->refreshVolumeSelection
 
 void AppDelegate::handleVolumeDidUnmount() { m_diskManager->refreshVolumeSelections(everyDiskType); }
 
-// The store notifies on the thread that wrote. A write the delegate makes itself under
-// `suppressStayAwakeDefaults` is recognised at once (on the main thread, in the writer's turn); every other
-// change is looked at in a later main-queue turn, after the controller has published its state, so that a
-// writer that has just activated or deactivated the guard is not taken for a new request.
+// The store notifies on the thread that wrote. The value is taken at once, as the notification saw it; a write
+// the delegate makes itself under `suppressStayAwakeDefaults` (on the main thread, in the writer's turn) is
+// only remembered. Every other change is acted on in a later main-queue turn, after the controller has
+// published what it did in this one, so a writer that has just activated or deactivated the guard (the
+// external-display rule, the duration command) is not taken for a second request.
 void AppDelegate::handleDefaultsChanged() {
-    if (!m_runtime.isMainThread()) {
-        m_runtime.mainAsync(weakly(shared_from_this(), [](AppDelegate& self) { self.handleDefaultsChanged(); }));
+    bool enabled = m_platform.preferences.boolValue(PreferenceKey::stayAwakeEnabled);
+    if (m_runtime.isMainThread() && m_suppressStayAwakeDefaults) {
+        m_lastSeenStayAwakeEnabled = enabled;
         return;
     }
-    if (m_suppressStayAwakeDefaults) {
-        m_lastSeenStayAwakeEnabled = m_platform.preferences.boolValue(PreferenceKey::stayAwakeEnabled);
-        return;
-    }
-    m_runtime.mainAsync(weakly(shared_from_this(), [](AppDelegate& self) { self.applyStayAwakePreference(); }));
+    m_runtime.mainAsync(
+        weakly(shared_from_this(), [enabled](AppDelegate& self) { self.applyStayAwakePreference(enabled); }));
 }
 
-void AppDelegate::applyStayAwakePreference() {
-    bool enabled = m_platform.preferences.boolValue(PreferenceKey::stayAwakeEnabled);
+void AppDelegate::applyStayAwakePreference(bool enabled) {
     // Only a change of the stored value is a request: writes of unrelated keys (the seen-volume list on
     // every mount) must not restart a guard that its timer or a battery rule has ended.
     if (enabled == m_lastSeenStayAwakeEnabled)

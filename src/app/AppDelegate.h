@@ -98,7 +98,7 @@ private:
     void sleepStep();
     void subscribe(NotificationCenter& center, const char* name, void (AppDelegate::*handler)());
     void wirePowerMonitor();
-    void applyStayAwakePreference();
+    void applyStayAwakePreference(bool enabled);
 
     Platform& m_platform;
     Runtime& m_runtime;
