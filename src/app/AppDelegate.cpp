@@ -517,12 +517,14 @@ void AppDelegate::showPermissionPrompt(PermissionPrompt prompt) {
         m_platform.application.activateIgnoringOtherApps();
         return;
     }
-    auto wrap = [self = shared_from_this()](std::function<void()> action) {
-        return [self, action = std::move(action)] {
+    // The window keeps its actions, so they must not keep the delegate that keeps the window.
+    auto wrap = [weak = weak_from_this()](std::function<void()> action) {
+        return [weak, action = std::move(action)] {
             if (action)
                 action();
+            auto self = weak.lock();
             // The window is dropped on the next turn: this button belongs to it.
-            if (auto window = std::move(self->m_permissionPromptWindow)) {
+            if (auto window = self ? std::move(self->m_permissionPromptWindow) : nullptr) {
                 window->close();
                 self->m_runtime.mainAsync([window = std::shared_ptr<AppWindow>(std::move(window))] {});
             }
