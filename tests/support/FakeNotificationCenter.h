@@ -3,6 +3,7 @@
 #include "platform/NotificationCenter.h"
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -13,6 +14,8 @@ class FakeNotificationCenter : public NotificationCenter {
 public:
     ObserverId addObserver(const std::string& name, Handler handler) override {
         std::lock_guard lock(m_mutex);
+        if (m_subscriptionLog)
+            m_subscriptionLog->push_back(name);
         m_observers.emplace(m_next, Observer{name, std::move(handler)});
         return m_next++;
     }
@@ -32,6 +35,11 @@ public:
         for (const Handler& handler : handlers)
             handler();
     }
+    // Appends the name of every later subscription to `log` (which several centers may share).
+    void recordSubscriptionsInto(std::shared_ptr<std::vector<std::string>> log) {
+        std::lock_guard lock(m_mutex);
+        m_subscriptionLog = std::move(log);
+    }
     int observerCount(const std::string& name) const {
         std::lock_guard lock(m_mutex);
         int count = 0;
@@ -48,6 +56,7 @@ private:
     mutable std::mutex m_mutex;
     std::map<ObserverId, Observer> m_observers;
     ObserverId m_next = 1;
+    std::shared_ptr<std::vector<std::string>> m_subscriptionLog;
 };
 
 } // namespace tallowmere::test

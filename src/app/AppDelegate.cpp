@@ -1,0 +1,587 @@
+#include "app/AppDelegate.h"
+
+#include "app/Preferences.h"
+#include "disks/FullDiskAccess.h"
+#include "guard/ActivationDuration.h"
+#include "platform/Log.h"
+
+namespace tallowmere {
+namespace {
+
+constexpr const char* sleepAssertionName = "Tallowmere: Ejecting external disks before sleep";
+
+std::string joinedNames(const std::vector<std::string>& urls) {
+    std::string names;
+    for (const std::string& url : urls) {
+        if (!names.empty())
+            names += ", ";
+        names += lastPathComponent(url);
+    }
+    return names;
+}
+
+std::string joinedPaths(const std::vector<std::string>& urls) {
+    std::string paths;
+    for (const std::string& url : urls) {
+        if (!paths.empty())
+            paths += ", ";
+        paths += url;
+    }
+    return paths;
+}
+
+const std::vector<DiskType> everyDiskType(allDiskTypes.begin(), allDiskTypes.end());
+
+} // namespace
+
+std::shared_ptr<AppDelegate> AppDelegate::create(Dependencies dependencies) {
+    return std::shared_ptr<AppDelegate>(new AppDelegate(dependencies));
+}
+
+AppDelegate::AppDelegate(Dependencies dependencies)
+    : m_platform(dependencies.platform)
+    , m_runtime(dependencies.platform.runtime)
+    , m_alerts(dependencies.alerts)
+    , m_windows(dependencies.windows)
+    , m_analytics(dependencies.analytics)
+    , m_notifier(m_runtime, m_platform.notifications, m_platform.workspace, m_alerts)
+    , m_stayAwakeController(StayAwakeController::create({m_runtime, m_platform.preferences, m_platform.assertions,
+                                                         m_platform.powerSources, m_platform.notifications,
+                                                         m_analytics}))
+    , m_diskManager(ExternalDiskManager::create({m_runtime, m_platform.preferences, m_platform.processes,
+                                                 m_platform.fileSystem, m_platform.tools, m_platform.workspace,
+                                                 m_platform.diskArbitration}))
+    , m_powerManager(std::move(dependencies.powerManager)) {}
+
+AppDelegate::~AppDelegate() {
+    for (auto [center, id] : m_observers)
+        center->removeObserver(id);
+    if (m_defaultsObserver)
+        m_platform.preferences.removeObserver(*m_defaultsObserver);
+}
+
+// MARK: - Life cycle
+
+void AppDelegate::applicationDidFinishLaunching() {
+    PreferenceStore& defaults = m_platform.preferences;
+
+    m_analytics.track(AnalyticsEvent::appLaunched);
+    updaterController();
+
+    bool firstLaunch = !defaults.boolValue(PreferenceKey::hasLaunchedOnce);
+    if (firstLaunch) {
+        defaults.setBool(PreferenceKey::hasLaunchedOnce, true);
+        m_analytics.track(AnalyticsEvent::firstLaunch);
+        if (!defaults.hasObject(PreferenceKey::startAtLogin))
+            defaults.setBool(PreferenceKey::startAtLogin, true);
+        m_notifier.postReadyNotification();
+    }
+
+    logLine("Tallowmere: Scheduling Full Disk Access check on launch");
+    m_runtime.mainAfter(Seconds(1.0), weakly(shared_from_this(), [](AppDelegate& self) {
+                            logLine("Tallowmere: Executing Full Disk Access check now");
+                            self.runLaunchFullDiskAccessCheck();
+                        }));
+
+    m_notifier.presentNotificationsInForeground();
+    m_notifier.requestAuthorization();
+
+    setStartAtLogin(defaults.boolValue(PreferenceKey::startAtLogin));
+
+    if (defaults.boolValue(PreferenceKey::activateStayAwakeOnLaunch)) {
+        if (auto duration = defaultStayAwakeDuration(defaults))
+            m_stayAwakeController->activate(duration);
+    }
+    if (defaults.boolValue(PreferenceKey::activateAutoEjectOnLaunch))
+        defaults.setBool(PreferenceKey::autoEjectBeforeSleep, true);
+    if (!defaults.hasObject(PreferenceKey::autoEjectRemountDelaySeconds))
+        defaults.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, 3.0);
+    if (!defaults.hasObject(PreferenceKey::autoEjectTriggers))
+        defaults.setArray(PreferenceKey::autoEjectTriggers, PropertyArray{"systemSleep"});
+
+    if (firstLaunch) {
+        m_runtime.globalAsync(QoS::Utility, [self = shared_from_this()] {
+            self->m_diskManager->externalVolumeURLs(enabledDiskTypes(self->m_platform.preferences));
+        });
+    }
+
+    m_platform.application.setAccessoryActivationPolicy();
+
+    NotificationCenter& workspace = m_platform.workspace.notificationCenter();
+    NotificationCenter& distributed = m_platform.application.distributedCenter();
+    subscribe(m_platform.application.defaultCenter(), NotificationName::screenParametersChanged,
+              &AppDelegate::handleScreenConfigurationChanged);
+    subscribe(workspace, NotificationName::sessionDidResignActive, &AppDelegate::handleSessionResigned);
+    subscribe(workspace, NotificationName::willSleep, &AppDelegate::handleWillSleep);
+    subscribe(workspace, NotificationName::didWake, &AppDelegate::handleDidWake);
+    subscribe(workspace, NotificationName::didMount, &AppDelegate::handleVolumeDidMount);
+    subscribe(workspace, NotificationName::didUnmount, &AppDelegate::handleVolumeDidUnmount);
+    subscribe(workspace, NotificationName::screensDidSleep, &AppDelegate::handleDisplayDidSleep);
+    subscribe(workspace, NotificationName::screensDidWake, &AppDelegate::handleDisplayDidWake);
+    subscribe(distributed, NotificationName::screensaverDidStart, &AppDelegate::handleScreensaverDidStart);
+    subscribe(distributed, NotificationName::screensaverDidStop, &AppDelegate::handleScreensaverDidStop);
+    subscribe(distributed, NotificationName::screenIsLocked, &AppDelegate::handleScreenLocked);
+    subscribe(distributed, NotificationName::screenIsUnlocked, &AppDelegate::handleScreenUnlocked);
+
+    wirePowerMonitor();
+
+    m_lastSeenStayAwakeEnabled = defaults.boolValue(PreferenceKey::stayAwakeEnabled);
+    m_defaultsObserver = defaults.addObserver([weak = weak_from_this()] {
+        if (auto self = weak.lock())
+            self->handleDefaultsChanged();
+    });
+
+    showOnboardingWindow(false);
+}
+
+void AppDelegate::applicationWillTerminate() { m_powerManager->stop(); }
+
+void AppDelegate::subscribe(NotificationCenter& center, const char* name, void (AppDelegate::*handler)()) {
+    auto id = center.addObserver(name, weakly(shared_from_this(), [handler](AppDelegate& self) { (self.*handler)(); }));
+    m_observers.emplace_back(&center, id);
+}
+
+void AppDelegate::wirePowerMonitor() {
+    std::weak_ptr<AppDelegate> weak = weak_from_this();
+    std::weak_ptr<SystemPowerManager> monitor = m_powerManager;
+    m_powerManager->onCanSystemSleep = [] {};
+    m_powerManager->onWillSystemSleep = [weak, monitor] {
+        if (auto self = weak.lock())
+            self->performAutoEject([monitor] {
+                if (auto power = monitor.lock())
+                    power->allowPendingSleep();
+            });
+    };
+    m_powerManager->onSystemDidWake = [weak] {
+        if (auto self = weak.lock())
+            self->beginWakeRemount();
+    };
+    m_powerManager->start();
+}
+
+// MARK: - Event handlers
+
+void AppDelegate::handleWillSleep() {
+    if (loadAutoEjectTriggers(m_platform.preferences).contains(AutoEjectTrigger::systemSleep))
+        performAutoEject(nullptr);
+}
+
+void AppDelegate::handleDisplayDidSleep() {
+    if (loadAutoEjectTriggers(m_platform.preferences).contains(AutoEjectTrigger::displaySleep))
+        performAutoEject(nullptr);
+}
+
+void AppDelegate::handleScreenLocked() {
+    if (loadAutoEjectTriggers(m_platform.preferences).contains(AutoEjectTrigger::screenLocked))
+        performAutoEject(nullptr);
+}
+
+void AppDelegate::handleScreensaverDidStart() {
+    if (loadAutoEjectTriggers(m_platform.preferences).contains(AutoEjectTrigger::screensaver))
+        performAutoEject(nullptr);
+}
+
+void AppDelegate::handleDidWake() { beginWakeRemount(); }
+
+void AppDelegate::handleDisplayDidWake() {
+    if (loadAutoEjectTriggers(m_platform.preferences).contains(AutoEjectTrigger::displaySleep))
+        beginWakeRemount();
+}
+
+void AppDelegate::handleScreenUnlocked() {
+    if (loadAutoEjectTriggers(m_platform.preferences).contains(AutoEjectTrigger::screenLocked))
+        beginWakeRemount();
+}
+
+void AppDelegate::handleScreensaverDidStop() {
+    if (loadAutoEjectTriggers(m_platform.preferences).contains(AutoEjectTrigger::screensaver))
+        beginWakeRemount();
+}
+
+void AppDelegate::handleScreenConfigurationChanged() {
+    PreferenceStore& defaults = m_platform.preferences;
+    if (!defaults.boolValue(PreferenceKey::activateOnExternalDisplay))
+        return;
+    bool external = m_platform.application.screenCount() >= 2;
+    if (external)
+        m_stayAwakeController->activate(std::nullopt);
+    else
+        m_stayAwakeController->deactivate(false, true);
+    defaults.setBool(PreferenceKey::stayAwakeEnabled, external);
+}
+
+void AppDelegate::handleSessionResigned() {
+    if (m_platform.preferences.boolValue(PreferenceKey::deactivateOnUserSwitch))
+        m_stayAwakeController->deactivate(false, true);
+}
+
+void AppDelegate::handleVolumeDidMount() { m_diskManager->refreshVolumeSelections(everyDiskType); }
+
+void AppDelegate::handleVolumeDidUnmount() { m_diskManager->refreshVolumeSelections(everyDiskType); }
+
+// The store notifies on the thread that wrote. The value is taken at once, as the notification saw it; a write
+// the delegate makes itself under `suppressStayAwakeDefaults` (on the main thread, in the writer's turn) is
+// only remembered. Every other change is acted on in a later main-queue turn, after the controller has
+// published what it did in this one, so a writer that has just activated or deactivated the guard (the
+// external-display rule, the duration command) is not taken for a second request.
+void AppDelegate::handleDefaultsChanged() {
+    bool enabled = m_platform.preferences.boolValue(PreferenceKey::stayAwakeEnabled);
+    if (m_runtime.isMainThread() && m_suppressStayAwakeDefaults) {
+        m_lastSeenStayAwakeEnabled = enabled;
+        return;
+    }
+    m_runtime.mainAsync(
+        weakly(shared_from_this(), [enabled](AppDelegate& self) { self.applyStayAwakePreference(enabled); }));
+}
+
+void AppDelegate::applyStayAwakePreference(bool enabled) {
+    // Only a change of the stored value is a request: writes of unrelated keys (the seen-volume list on
+    // every mount) must not restart a guard that its timer or a battery rule has ended.
+    if (enabled == m_lastSeenStayAwakeEnabled)
+        return;
+    m_lastSeenStayAwakeEnabled = enabled;
+    if (enabled && !m_stayAwakeController->isActive())
+        m_stayAwakeController->activate(defaultStayAwakeDuration(m_platform.preferences));
+    else if (!enabled && m_stayAwakeController->isActive())
+        m_stayAwakeController->deactivate(true, true);
+}
+
+// MARK: - The protection loop
+
+void AppDelegate::performAutoEject(Completion completion) {
+    if (m_isHandlingSleepEvent) {
+        if (completion)
+            completion();
+        return;
+    }
+    m_isHandlingSleepEvent = true;
+    PreferenceStore& defaults = m_platform.preferences;
+    if (!defaults.boolValue(PreferenceKey::autoEjectBeforeSleep)) {
+        m_isHandlingSleepEvent = false;
+        if (completion)
+            completion();
+        return;
+    }
+    std::vector<DiskType> types = enabledDiskTypes(defaults);
+    bool force = defaults.boolValue(PreferenceKey::forceUnmountEnabled);
+    AssertionResult assertion =
+        m_platform.assertions.create(AssertionType::preventUserIdleSystemSleep, assertionLevelOn, sleepAssertionName);
+    std::uint32_t assertionID = assertion.assertionID;
+
+    m_runtime.globalAsync(QoS::UserInitiated, [weak = weak_from_this(), types, force, assertionID,
+                                               completion = std::move(completion), &runtime = m_runtime,
+                                               &assertions = m_platform.assertions] {
+        auto self = weak.lock();
+        if (!self) {
+            if (assertionID != 0)
+                assertions.release(assertionID);
+            if (completion)
+                completion();
+            return;
+        }
+        auto semaphore = runtime.makeSemaphore(0);
+        auto result = std::make_shared<std::vector<std::string>>();
+        // The batch may finish after the wait below gave up; what it reports then must not reach a
+        // semaphore or list that is gone.
+        std::shared_ptr<Semaphore> signal = std::move(semaphore);
+        self->m_diskManager->ejectExternalDisks(types, force, true, [result, signal](std::vector<std::string> urls) {
+            *result = std::move(urls);
+            signal->signal();
+        });
+        bool finished = signal->wait(Seconds(10));
+        if (assertionID != 0)
+            assertions.release(assertionID);
+        runtime.mainAsync([self, result = finished ? *result : std::vector<std::string>{}, completion] {
+            self->m_isHandlingSleepEvent = false;
+            if (!result.empty())
+                self->m_analytics.track(AnalyticsEvent::autoEjectPerformed,
+                                        {{"drivesEjected", static_cast<std::int64_t>(result.size())}});
+            if (completion)
+                completion();
+        });
+    });
+}
+
+void AppDelegate::beginWakeRemount() {
+    if (m_isHandlingWakeEvent)
+        return;
+    m_isHandlingWakeEvent = true;
+    if (!m_platform.preferences.boolValue(PreferenceKey::autoEjectBeforeSleep)) {
+        m_isHandlingWakeEvent = false;
+        return;
+    }
+    remountAfterWake(0);
+}
+
+void AppDelegate::remountAfterWake(int attempt) {
+    double configured = m_platform.preferences.doubleValue(PreferenceKey::autoEjectRemountDelaySeconds);
+    double delay = attempt == 0 ? (configured > 0 ? configured : 3.0) : 2.0;
+
+    auto finish = [weak = weak_from_this()](std::vector<std::string> urls) {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        self->m_runtime.mainAsync([self, urls = std::move(urls)] {
+            self->m_isHandlingWakeEvent = false;
+            if (urls.empty())
+                return;
+            std::string names = joinedNames(urls);
+            self->m_notifier.presentNotificationsInForeground();
+            self->m_runtime.mainAfter(Seconds(0.5), [self, names] {
+                self->postUserNotification("Disks Remounted", "Successfully remounted after wake: " + names);
+            });
+        });
+    };
+
+    m_runtime.mainAfter(Seconds(delay), weakly(shared_from_this(), [attempt, finish](AppDelegate& self) {
+                            if (self.m_diskManager->lastEjectedDisks().empty()) {
+                                if (attempt < 5)
+                                    self.remountAfterWake(attempt + 1);
+                                else
+                                    finish({});
+                                return;
+                            }
+                            self.m_diskManager->remountLastEjectedDisks(5, 0, finish);
+                        }));
+}
+
+// MARK: - Commands
+
+void AppDelegate::ejectDisks() {
+    auto eject = [weak = weak_from_this()] {
+        if (auto self = weak.lock())
+            self->runEject([weak](const std::vector<std::string>& urls, bool unmountWording) {
+                auto self = weak.lock();
+                if (!self)
+                    return;
+                self->m_runtime.mainAsync([self, urls, unmountWording] {
+                    if (!urls.empty())
+                        self->postUserNotification(unmountWording ? "Disks Unmounted" : "Disks Ejected",
+                                                   (unmountWording ? "Successfully unmounted: "
+                                                                   : "Successfully ejected: ") +
+                                                       joinedNames(urls));
+                    else
+                        self->postUserNotification("No External Disks",
+                                                   unmountWording ? "No external disks were found to unmount."
+                                                                  : "No external disks were found to eject.");
+                });
+            });
+    };
+    if (checkFullDiskAccess(m_platform.fileSystem, m_platform.processes, m_platform.tools)) {
+        eject();
+        return;
+    }
+    m_runtime.mainAsync(weakly(shared_from_this(), [eject](AppDelegate& self) {
+        self.showPermissionPrompt(
+            {"Full Disk Access Recommended",
+             "Tallowmere may not be able to reliably eject all external drives without Full Disk Access. Some "
+             "operations may fail.\n\nWould you like to grant Full Disk Access now?",
+             "Open System Settings", "Continue Anyway",
+             [&workspace = self.m_platform.workspace] { openFullDiskAccessSettings(workspace); }, eject});
+    }));
+}
+
+void AppDelegate::runEject(std::function<void(const std::vector<std::string>&, bool)> finish) {
+    PreferenceStore& defaults = m_platform.preferences;
+    std::vector<DiskType> types = enabledDiskTypes(defaults);
+    bool force = defaults.boolValue(PreferenceKey::forceUnmountEnabled);
+    bool unmountWording = defaults.boolValue(PreferenceKey::unmountInsteadOfEject);
+    m_runtime.globalAsync(QoS::UserInitiated, [manager = m_diskManager, types, force, unmountWording,
+                                               finish = std::move(finish)] {
+        manager->ejectExternalDisks(types, force, false, [finish, unmountWording](std::vector<std::string> urls) {
+            finish(urls, unmountWording);
+        });
+    });
+}
+
+void AppDelegate::ejectAndSleep() {
+    runEject([weak = weak_from_this()](const std::vector<std::string>& urls, bool unmountWording) {
+        if (!urls.empty())
+            logLine((unmountWording ? "Successfully unmounted disks before sleep: "
+                                    : "Successfully ejected disks before sleep: ") +
+                    joinedPaths(urls));
+        else
+            logLine(unmountWording ? "No external disks were unmounted before sleep."
+                                   : "No external disks were ejected before sleep.");
+        auto self = weak.lock();
+        if (!self)
+            return;
+        self->m_runtime.mainAsync([weak] {
+            if (auto self = weak.lock()) {
+                self->m_stayAwakeController->deactivate(true, true);
+                self->sleepStep();
+            }
+        });
+    });
+}
+
+void AppDelegate::sleepMac() {
+    m_stayAwakeController->deactivate(true, true);
+    sleepStep();
+}
+
+void AppDelegate::sleepStep() {
+    if (auto error = m_platform.processes.launchDetached(m_platform.tools.pmset(), {"sleepnow"})) {
+        logLine("Failed to execute pmset sleepnow: " + *error);
+        postUserNotification("Sleep Failed", "Unable to put Mac to sleep: " + *error);
+    }
+}
+
+void AppDelegate::remountDisks() {
+    auto post = [weak = weak_from_this()](std::vector<std::string> urls) {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        self->m_runtime.mainAsync([self, urls = std::move(urls)] {
+            if (!urls.empty())
+                self->postUserNotification("Disks Remounted", "Successfully remounted: " + joinedNames(urls));
+            else
+                self->postUserNotification("No Disks Remounted",
+                                           "No previously ejected disks were available to remount.");
+        });
+    };
+    if (m_diskManager->lastEjectedDisks().empty())
+        post({});
+    else
+        m_diskManager->remountLastEjectedDisks(5, 0, post);
+}
+
+void AppDelegate::stayAwakeForDuration(std::optional<long long> index) {
+    if (!index)
+        return;
+    auto duration = activationDurationFromRawValue(*index);
+    if (!duration)
+        return;
+    PreferenceStore& defaults = m_platform.preferences;
+    defaults.setInteger(PreferenceKey::activationDurationIndex, *index);
+    if (*duration == ActivationDuration::off)
+        m_stayAwakeController->deactivate(false, true);
+    else
+        m_stayAwakeController->activate(seconds(*duration));
+    defaults.setBool(PreferenceKey::stayAwakeEnabled, *duration != ActivationDuration::off);
+}
+
+void AppDelegate::toggleStayAwakeDefault() {
+    bool nowOn;
+    if (m_stayAwakeController->isActive()) {
+        m_stayAwakeController->deactivate(false, true);
+        nowOn = false;
+    } else {
+        m_stayAwakeController->activate(defaultStayAwakeDuration(m_platform.preferences));
+        nowOn = true;
+    }
+    m_suppressStayAwakeDefaults = true;
+    m_platform.preferences.setBool(PreferenceKey::stayAwakeEnabled, nowOn);
+    m_suppressStayAwakeDefaults = false;
+}
+
+void AppDelegate::showSettings() {
+    if (!m_settingsFallbackWindow)
+        m_settingsFallbackWindow = m_windows.makeSettingsWindow();
+    m_settingsFallbackWindow->makeKeyAndOrderFront();
+    m_platform.application.activateIgnoringOtherApps();
+}
+
+void AppDelegate::showAbout() {
+    m_platform.preferences.setInteger(PreferenceKey::settingsTabIndex, 5);
+    showSettings();
+}
+
+void AppDelegate::relaunchOnboarding() { showOnboardingWindow(true); }
+
+void AppDelegate::checkForUpdates() { updaterController().checkForUpdates(); }
+
+void AppDelegate::quit() {
+    m_stayAwakeController->deactivate(true, false);
+    m_powerManager->stop();
+    m_platform.application.terminate();
+}
+
+// MARK: - Windows, notifications, login item, updates
+
+void AppDelegate::showOnboardingWindow(bool force) {
+    PreferenceStore& defaults = m_platform.preferences;
+    if (!force) {
+        if (defaults.boolValue(PreferenceKey::hasCompletedOnboarding))
+            return;
+        defaults.setBool(PreferenceKey::hasCompletedOnboarding, true);
+    }
+    m_onboardingWindow = m_windows.makeOnboardingWindow();
+    m_onboardingWindow->makeKeyAndOrderFront();
+    m_platform.application.activateIgnoringOtherApps();
+}
+
+void AppDelegate::showPermissionPrompt(PermissionPrompt prompt) {
+    if (m_permissionPromptWindow) {
+        m_permissionPromptWindow->makeKeyAndOrderFront();
+        m_platform.application.activateIgnoringOtherApps();
+        return;
+    }
+    // The window keeps its actions, so they must not keep the delegate that keeps the window.
+    auto wrap = [weak = weak_from_this()](std::function<void()> action) {
+        return [weak, action = std::move(action)] {
+            if (action)
+                action();
+            auto self = weak.lock();
+            // The window is dropped on the next turn: this button belongs to it.
+            if (auto window = self ? std::move(self->m_permissionPromptWindow) : nullptr) {
+                window->close();
+                self->m_runtime.mainAsync([window = std::shared_ptr<AppWindow>(std::move(window))] {});
+            }
+        };
+    };
+    prompt.primaryAction = wrap(std::move(prompt.primaryAction));
+    prompt.secondaryAction = wrap(std::move(prompt.secondaryAction));
+    m_permissionPromptWindow = m_windows.makePermissionPromptWindow(prompt);
+    m_permissionPromptWindow->makeKeyAndOrderFront();
+    m_platform.application.activateIgnoringOtherApps();
+}
+
+void AppDelegate::runLaunchFullDiskAccessCheck() {
+    PreferenceStore& defaults = m_platform.preferences;
+    logLine("Tallowmere: Starting Full Disk Access check on launch");
+    bool granted = checkFullDiskAccess(m_platform.fileSystem, m_platform.processes, m_platform.tools);
+    logLine(std::string("Tallowmere: Full Disk Access check result: ") + (granted ? "granted" : "NOT granted"));
+    if (granted) {
+        logLine("Tallowmere: Full Disk Access is granted, no prompt needed");
+        defaults.setBool(PreferenceKey::hasCheckedFullDiskAccess, true);
+        return;
+    }
+    if (defaults.boolValue(PreferenceKey::hasCheckedFullDiskAccess)) {
+        logLine("Tallowmere: Full Disk Access not granted, prompt already shown previously");
+        return;
+    }
+    logLine("Tallowmere: Showing Full Disk Access prompt (first time for this install)");
+    defaults.setBool(PreferenceKey::hasCheckedFullDiskAccess, true);
+    m_runtime.mainAsync(weakly(shared_from_this(), [](AppDelegate& self) {
+        self.showPermissionPrompt({"Full Disk Access Required",
+                                   "Tallowmere needs Full Disk Access to reliably manage external drives, "
+                                   "especially for Time Machine volumes and encrypted disks.",
+                                   "Open System Settings", "Later",
+                                   [&workspace = self.m_platform.workspace] { openFullDiskAccessSettings(workspace); },
+                                   nullptr});
+    }));
+}
+
+void AppDelegate::postUserNotification(const std::string& title, const std::string& body) {
+    m_notifier.postUserNotification(title, body);
+}
+
+void AppDelegate::setStartAtLogin(bool enabled) {
+    // Failures are dropped: the preference keeps the user's choice and the next launch tries again.
+    if (enabled)
+        m_platform.loginItem.registerApp();
+    else
+        m_platform.loginItem.unregisterApp();
+}
+
+UpdaterController& AppDelegate::updaterController() {
+    if (!m_updaterController) {
+        m_updaterController = m_platform.updaterFramework.makeStandardUpdaterController(true);
+        if (Updater* updater = m_updaterController->updater())
+            updater->setAutomaticallyChecksForUpdates(true);
+    }
+    return *m_updaterController;
+}
+
+} // namespace tallowmere

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "analytics/Analytics.h"
+#include "app/UserNotifier.h"
+#include "app/WindowFactory.h"
+#include "disks/ExternalDiskManager.h"
+#include "guard/StayAwakeController.h"
+#include "platform/Platform.h"
+#include "power/SystemPowerManager.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tallowmere {
+
+// The application delegate: owner of everything that lives as long as the process, the launch sequence,
+// the protection loop (eject before sleep, remount on wake), the event handlers and the user's commands.
+// Main thread only, except where a step says otherwise.
+class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
+public:
+    struct Dependencies {
+        Platform& platform;
+        std::shared_ptr<SystemPowerManager> powerManager; // the process-wide monitor
+        Analytics& analytics;
+        WindowFactory& windows;
+        AlertPresenter& alerts;
+    };
+    using Completion = std::function<void()>;
+
+    static std::shared_ptr<AppDelegate> create(Dependencies dependencies);
+    ~AppDelegate();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    // Life cycle.
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+
+    // Event handlers.
+    void handleScreenConfigurationChanged();
+    void handleSessionResigned();
+    void handleDisplayDidSleep();
+    void handleDisplayDidWake();
+    void handleScreenLocked();
+    void handleScreenUnlocked();
+    void handleScreensaverDidStart();
+    void handleScreensaverDidStop();
+    void handleVolumeDidMount();
+    void handleVolumeDidUnmount();
+    void handleWillSleep();
+    void handleDidWake();
+    void handleDefaultsChanged();
+
+    // The protection loop.
+    void performAutoEject(Completion completion);
+    void beginWakeRemount();
+    void remountAfterWake(int attempt);
+
+    // Commands.
+    void ejectDisks();
+    void ejectAndSleep();
+    void sleepMac();
+    void remountDisks();
+    void stayAwakeForDuration(std::optional<long long> index);
+    void toggleStayAwakeDefault();
+    void showSettings();
+    void showAbout();
+    void relaunchOnboarding();
+    void checkForUpdates();
+    void quit();
+
+    // Windows, notifications, login item, updates.
+    void showOnboardingWindow(bool force);
+    void showPermissionPrompt(PermissionPrompt prompt);
+    void runLaunchFullDiskAccessCheck();
+    void postUserNotification(const std::string& title, const std::string& body);
+    void setStartAtLogin(bool enabled);
+    UpdaterController& updaterController();
+
+    // What the menu and the windows read.
+    StayAwakeController& stayAwakeController() { return *m_stayAwakeController; }
+    ExternalDiskManager& diskManager() { return *m_diskManager; }
+    PreferenceStore& defaults() { return m_platform.preferences; }
+    bool isHandlingSleepEvent() const { return m_isHandlingSleepEvent; }
+    bool isHandlingWakeEvent() const { return m_isHandlingWakeEvent; }
+    bool hasPermissionPromptWindow() const { return m_permissionPromptWindow != nullptr; }
+    bool hasSettingsWindow() const { return m_settingsFallbackWindow != nullptr; }
+    bool hasOnboardingWindow() const { return m_onboardingWindow != nullptr; }
+
+private:
+    explicit AppDelegate(Dependencies dependencies);
+
+    // The eject run shared by `ejectDisks` and `ejectAndSleep`; `finish` gets the URLs taken offline.
+    void runEject(std::function<void(const std::vector<std::string>& urls, bool unmountWording)> finish);
+    void sleepStep();
+    void subscribe(NotificationCenter& center, const char* name, void (AppDelegate::*handler)());
+    void wirePowerMonitor();
+    void applyStayAwakePreference(bool enabled);
+
+    Platform& m_platform;
+    Runtime& m_runtime;
+    AlertPresenter& m_alerts;
+    WindowFactory& m_windows;
+    Analytics& m_analytics;
+    UserNotifier m_notifier;
+
+    std::unique_ptr<AppWindow> m_onboardingWindow;
+    std::unique_ptr<AppWindow> m_settingsFallbackWindow;
+    std::unique_ptr<AppWindow> m_permissionPromptWindow;
+    std::shared_ptr<StayAwakeController> m_stayAwakeController;
+    std::shared_ptr<ExternalDiskManager> m_diskManager;
+    std::shared_ptr<SystemPowerManager> m_powerManager;
+    bool m_suppressStayAwakeDefaults = false;
+    bool m_isHandlingSleepEvent = false;
+    bool m_isHandlingWakeEvent = false;
+    std::unique_ptr<UpdaterController> m_updaterController;
+
+    // The value of `stayAwakeEnabled` the defaults observer saw last: only a change of it is a request.
+    bool m_lastSeenStayAwakeEnabled = false;
+    std::vector<std::pair<NotificationCenter*, NotificationCenter::ObserverId>> m_observers;
+    std::optional<PreferenceStore::ObserverId> m_defaultsObserver;
+};
+
+} // namespace tallowmere

@@ -1,0 +1,145 @@
+#include "app/DelegateHarness.h"
+
+namespace tallowmere::test {
+namespace {
+
+using DelegateLaunch = DelegateTest;
+
+TEST_F(DelegateLaunch, FirstLaunchSeedsKeysGreetsAndOpensOnboarding) {
+    disks.add("Backup");
+    launch();
+
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::hasLaunchedOnce));
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::startAtLogin));
+    EXPECT_EQ(*preferences.object(PreferenceKey::autoEjectRemountDelaySeconds), PropertyValue(3.0));
+    EXPECT_EQ(stringArray(*preferences.object(PreferenceKey::autoEjectTriggers)),
+              std::vector<std::string>{"systemSleep"});
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::hasCompletedOnboarding));
+
+    auto names = signalNames();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"appLaunched", "firstLaunch"}));
+
+    auto notices = posted();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].identifier, "tallowmere-first-launch");
+    EXPECT_EQ(notices[0].title, "Tallowmere is ready");
+
+    EXPECT_EQ(windows.built("onboarding").size(), 1u);
+    EXPECT_EQ(windows.built("onboarding")[0]->shown, 1);
+    EXPECT_EQ(loginItem.calls, std::vector<bool>{true});
+    EXPECT_TRUE(application.isAccessory());
+    EXPECT_EQ(updaterFramework.controllersMade, 1);
+    EXPECT_TRUE(updaterFramework.updater.automatic);
+    // The first-launch listing classifies the mounted volume in the background.
+    EXPECT_EQ(diskutilCalls("info"), 1);
+}
+
+TEST_F(DelegateLaunch, LaterLaunchSendsOnlyItsEventAndShowsNothing) {
+    disks.add("Backup");
+    updaterFramework.updater.automatic = false;
+    launchAgain();
+
+    EXPECT_EQ(signalNames(), std::vector<std::string>{"appLaunched"});
+    EXPECT_TRUE(posted().empty());
+    EXPECT_TRUE(windows.built("onboarding").empty());
+    EXPECT_EQ(diskutilCalls("info"), 0);
+    // Automatic update checks are switched on again at every launch.
+    EXPECT_TRUE(updaterFramework.updater.automatic);
+}
+
+TEST_F(DelegateLaunch, SubscribesTheTwelveObserversInOrderAndStartsThePowerMonitor) {
+    auto order = std::make_shared<std::vector<std::string>>();
+    application.defaultCenter().recordSubscriptionsInto(order);
+    workspace.notificationCenter().recordSubscriptionsInto(order);
+    application.distributedCenter().recordSubscriptionsInto(order);
+    launchAgain();
+    EXPECT_EQ(*order, (std::vector<std::string>{
+                          "NSApplicationDidChangeScreenParametersNotification",
+                          "NSWorkspaceSessionDidResignActiveNotification", "NSWorkspaceWillSleepNotification",
+                          "NSWorkspaceDidWakeNotification", "NSWorkspaceDidMountNotification",
+                          "NSWorkspaceDidUnmountNotification", "NSWorkspaceScreensDidSleepNotification",
+                          "NSWorkspaceScreensDidWakeNotification", "com.apple.screensaver.didstart",
+                          "com.apple.screensaver.didstop", "com.apple.screenIsLocked", "com.apple.screenIsUnlocked"}));
+    EXPECT_TRUE(power->isMonitoring());
+
+    // A destroyed delegate leaves no observer behind.
+    delegate.reset();
+    EXPECT_EQ(workspace.notificationCenter().observerCount("NSWorkspaceWillSleepNotification"), 0);
+    EXPECT_EQ(application.distributedCenter().observerCount("com.apple.screenIsLocked"), 0);
+    EXPECT_EQ(preferences.observerCount(), 0u);
+}
+
+TEST_F(DelegateLaunch, LoginItemFollowsAnExplicitChoice) {
+    preferences.setBool(PreferenceKey::startAtLogin, false);
+    launch();
+    EXPECT_FALSE(preferences.boolValue(PreferenceKey::startAtLogin));
+    EXPECT_EQ(loginItem.calls, std::vector<bool>{false});
+}
+
+TEST_F(DelegateLaunch, GuardStartsAtLaunchOnlyForATimedDefault) {
+    preferences.setBool(PreferenceKey::activateStayAwakeOnLaunch, true);
+    preferences.setInteger(PreferenceKey::activationDurationIndex, 1); // indefinitely
+    launchAgain();
+    EXPECT_TRUE(assertions.created().empty());
+    EXPECT_FALSE(delegate->stayAwakeController().isActive());
+}
+
+TEST_F(DelegateLaunch, GuardStartsAtLaunchForTheCustomDefault) {
+    preferences.setBool(PreferenceKey::activateStayAwakeOnLaunch, true);
+    preferences.setBool(PreferenceKey::useCustomStayAwakeDefault, true);
+    preferences.setDouble(PreferenceKey::customStayAwakeSeconds, 5400);
+    launchAgain();
+    EXPECT_TRUE(delegate->stayAwakeController().isActive());
+    EXPECT_EQ(delegate->stayAwakeController().activeUntil(), VirtualRuntime::wallEpoch() + std::chrono::seconds(5400));
+    runtime.advance(5400s);
+    EXPECT_FALSE(delegate->stayAwakeController().isActive());
+}
+
+TEST_F(DelegateLaunch, AutoEjectOnLaunchSwitchesTheMasterSwitchOnEveryTime) {
+    preferences.setBool(PreferenceKey::activateAutoEjectOnLaunch, true);
+    preferences.setBool(PreferenceKey::autoEjectBeforeSleep, false);
+    launchAgain();
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::autoEjectBeforeSleep));
+}
+
+TEST_F(DelegateLaunch, FullDiskAccessPromptAppearsOnlyAfterTheFirstLaunchWithoutIt) {
+    denyFullDiskAccess();
+    launch();
+    runtime.advance(0.9s);
+    EXPECT_FALSE(log.contains("Tallowmere: Executing Full Disk Access check now"));
+    runtime.advance(0.1s);
+    EXPECT_TRUE(log.contains("Tallowmere: Full Disk Access check result: NOT granted"));
+    EXPECT_TRUE(log.contains("Tallowmere: Showing Full Disk Access prompt (first time for this install)"));
+    ASSERT_EQ(windows.built("prompt").size(), 1u);
+    EXPECT_EQ(windows.built("prompt")[0]->prompt.title, "Full Disk Access Required");
+    EXPECT_EQ(windows.built("prompt")[0]->prompt.secondaryTitle, "Later");
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::hasCheckedFullDiskAccess));
+
+    // The next launch of the same installation only logs.
+    auto second = makeDelegate();
+    second->applicationDidFinishLaunching();
+    runtime.advance(1s);
+    EXPECT_TRUE(log.contains("Tallowmere: Full Disk Access not granted, prompt already shown previously"));
+    EXPECT_EQ(windows.built("prompt").size(), 1u);
+}
+
+TEST_F(DelegateLaunch, GrantedAccessIsRememberedWithoutAPrompt) {
+    launchAgain();
+    preferences.setBool(PreferenceKey::hasCheckedFullDiskAccess, false);
+    runtime.advance(1s);
+    EXPECT_TRUE(log.contains("Tallowmere: Full Disk Access is granted, no prompt needed"));
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::hasCheckedFullDiskAccess));
+    EXPECT_TRUE(windows.built("prompt").empty());
+}
+
+TEST_F(DelegateLaunch, TerminationStopsThePowerMonitorAndKeepsTheGuard) {
+    launchAgain();
+    delegate->stayAwakeController().activate(std::nullopt);
+    delegate->applicationWillTerminate();
+    EXPECT_FALSE(power->isMonitoring());
+    EXPECT_EQ(assertions.held().size(), 1u);
+}
+
+} // namespace
+} // namespace tallowmere::test

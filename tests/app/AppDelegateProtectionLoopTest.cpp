@@ -1,0 +1,263 @@
+#include "app/DelegateHarness.h"
+
+#include "platform/SystemPower.h"
+
+namespace tallowmere::test {
+namespace {
+
+class ProtectionLoop : public DelegateTest {
+protected:
+    void SetUp() override {
+        launchAgain();
+        runtime.advance(1s); // the launch-time access check
+        preferences.setBool(PreferenceKey::unmountInsteadOfEject, true);
+    }
+    // The power monitor's will-sleep message; returns once the eject has had its time.
+    void systemWillSleep(std::intptr_t argument = 1) { systemPower.deliver(PowerMessage::systemWillSleep, argument); }
+    std::vector<FakeSystemPower::Allowed> answers() { return systemPower.allowed(); }
+    std::vector<std::string> remountedNames() {
+        std::vector<std::string> names;
+        for (const auto& disk : delegate->diskManager().lastEjectedDisks())
+            names.push_back(disk.volumeName);
+        return names;
+    }
+};
+
+TEST_F(ProtectionLoop, SleepEjectsTheVolumesHoldsTheSleepAndWakeBringsThemBack) {
+    enableAutoEject();
+    disks.add("Backup");
+    disks.add("Photos");
+
+    systemWillSleep(42);
+    workspace.notificationCenter().post("NSWorkspaceWillSleepNotification"); // answered by the running eject
+    auto created = assertions.created();
+    ASSERT_EQ(created.size(), 1u);
+    EXPECT_EQ(created[0].type, "PreventUserIdleSystemSleep");
+    EXPECT_EQ(created[0].name, "Tallowmere: Ejecting external disks before sleep");
+    EXPECT_EQ(created[0].level, 255u);
+    EXPECT_TRUE(answers().empty());
+
+    runtime.advance(0.5s); // the fixed wait before each unmount
+    EXPECT_EQ(disks.mountedCount(), 0);
+    EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 42}}));
+    EXPECT_TRUE(assertions.held().empty());
+    EXPECT_FALSE(delegate->isHandlingSleepEvent());
+    auto sent = signalSender->received();
+    auto ejected = std::find_if(sent.begin(), sent.end(), [](auto& s) { return s.name == "autoEjectPerformed"; });
+    ASSERT_NE(ejected, sent.end());
+    EXPECT_EQ(ejected->parameters, (std::map<std::string, std::string>{{"drivesEjected", "2"}}));
+
+    workspace.notificationCenter().post("NSWorkspaceDidWakeNotification");
+    systemPower.deliver(PowerMessage::systemHasPoweredOn, 43); // the second wake path is absorbed
+    runtime.advance(2.9s);
+    EXPECT_EQ(disks.mountedCount(), 0);
+    runtime.advance(30s);
+    EXPECT_EQ(disks.mountedCount(), 2);
+    EXPECT_FALSE(delegate->isHandlingWakeEvent());
+    auto notices = posted();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].title, "Disks Remounted");
+    EXPECT_TRUE(notices[0].body == "Successfully remounted after wake: Backup, Photos" ||
+                notices[0].body == "Successfully remounted after wake: Photos, Backup")
+        << notices[0].body;
+}
+
+TEST_F(ProtectionLoop, TheRemountNoticeComesHalfASecondAfterTheResult) {
+    enableAutoEject();
+    disks.add("Backup");
+    systemWillSleep();
+    runtime.advance(1s);
+    delegate->handleDidWake();
+    // First look at 3 s; mounting verifies for 0.5 s; the notice follows half a second later.
+    runtime.advance(3.5s);
+    EXPECT_TRUE(disks.isMounted("Backup"));
+    EXPECT_TRUE(posted().empty());
+    runtime.advance(0.5s);
+    EXPECT_EQ(posted().size(), 1u);
+}
+
+TEST_F(ProtectionLoop, MasterSwitchOffAnswersAtOnceAndTouchesNothing) {
+    disks.add("Backup");
+    delegate->diskManager().setLastEjectedDisks({{"/Volumes/Old", "disk9s1", "Old"}});
+    systemWillSleep(5);
+    EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 5}}));
+    EXPECT_TRUE(assertions.created().empty());
+    runtime.advance(20s);
+    EXPECT_TRUE(disks.isMounted("Backup"));
+    EXPECT_EQ(remountedNames(), std::vector<std::string>{"Old"});
+
+    delegate->handleDidWake();
+    EXPECT_FALSE(delegate->isHandlingWakeEvent());
+    runtime.advance(20s);
+    EXPECT_EQ(diskutilCalls("mount"), 0);
+}
+
+struct TriggerCase {
+    std::vector<std::string> triggers;
+    std::string event;
+    bool ejects;
+};
+
+class TriggerMatrix : public ProtectionLoop, public ::testing::WithParamInterface<TriggerCase> {};
+
+TEST_P(TriggerMatrix, EjectsOnlyOnItsEnabledTriggers) {
+    const TriggerCase& c = GetParam();
+    enableAutoEject(c.triggers);
+    disks.add("Backup");
+    if (c.event == "powerWillSleep")
+        systemWillSleep();
+    else if (c.event == "willSleep")
+        workspace.notificationCenter().post("NSWorkspaceWillSleepNotification");
+    else if (c.event == "displaySleep")
+        workspace.notificationCenter().post("NSWorkspaceScreensDidSleepNotification");
+    else
+        application.distributedCenter().post(c.event);
+    runtime.advance(5s);
+    EXPECT_EQ(!disks.isMounted("Backup"), c.ejects);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Triggers, TriggerMatrix,
+    ::testing::Values(TriggerCase{{"screenLocked"}, "com.apple.screenIsLocked", true},
+                      TriggerCase{{"screenLocked"}, "willSleep", false},
+                      TriggerCase{{"screenLocked"}, "powerWillSleep", true}, // the monitor's path ignores triggers
+                      TriggerCase{{"systemSleep"}, "willSleep", true},
+                      TriggerCase{{"systemSleep"}, "displaySleep", false},
+                      TriggerCase{{"systemSleep"}, "com.apple.screensaver.didstart", false},
+                      TriggerCase{{"displaySleep"}, "displaySleep", true},
+                      TriggerCase{{"screensaver"}, "com.apple.screensaver.didstart", true},
+                      TriggerCase{{"screensaver"}, "com.apple.screenIsLocked", false}));
+
+TEST_F(ProtectionLoop, PairedWakeEventsRemountOnlyForTheirTrigger) {
+    enableAutoEject({"screenLocked"});
+    disks.add("Backup");
+    application.distributedCenter().post("com.apple.screenIsLocked");
+    runtime.advance(5s);
+    ASSERT_FALSE(disks.isMounted("Backup"));
+
+    workspace.notificationCenter().post("NSWorkspaceScreensDidWakeNotification"); // not its pair
+    application.distributedCenter().post("com.apple.screensaver.didstop");
+    EXPECT_FALSE(delegate->isHandlingWakeEvent());
+    application.distributedCenter().post("com.apple.screenIsUnlocked");
+    EXPECT_TRUE(delegate->isHandlingWakeEvent());
+    runtime.advance(10s);
+    EXPECT_TRUE(disks.isMounted("Backup"));
+}
+
+TEST_F(ProtectionLoop, ASecondRequestWhileAnEjectRunsIsAnsweredAtOnce) {
+    enableAutoEject();
+    disks.add("Backup");
+    int first = 0, second = 0;
+    delegate->performAutoEject([&] { ++first; });
+    delegate->performAutoEject([&] { ++second; });
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(second, 1);
+    EXPECT_EQ(assertions.created().size(), 1u);
+    runtime.advance(5s);
+    EXPECT_EQ(first, 1);
+
+    // A request after the first finished runs again and finds nothing left to eject.
+    delegate->performAutoEject(nullptr);
+    runtime.advance(5s);
+    EXPECT_TRUE(log.contains("DEBUG: No external disks to eject"));
+    EXPECT_EQ(remountedNames(), std::vector<std::string>{"Backup"});
+}
+
+TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndStillCounts) {
+    enableAutoEject();
+    disks.add("Backup");
+    disks.setUnmountDuration(14s);
+    systemWillSleep(9);
+    runtime.advance(9.9s);
+    EXPECT_TRUE(answers().empty());
+    runtime.advance(0.1s);
+    EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 9}}));
+    EXPECT_TRUE(assertions.held().empty());
+    EXPECT_FALSE(delegate->isHandlingSleepEvent());
+    EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
+    EXPECT_TRUE(delegate->diskManager().lastEjectedDisks().empty());
+
+    runtime.advance(10s); // the unmount ends at 14.5 s
+    EXPECT_EQ(remountedNames(), std::vector<std::string>{"Backup"});
+    EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
+}
+
+TEST_F(ProtectionLoop, NothingEligibleAllowsTheSleepAtOnceAndKeepsTheLastEjectedList) {
+    enableAutoEject();
+    delegate->diskManager().setLastEjectedDisks({{"/Volumes/Old", "disk9s1", "Old"}});
+    systemWillSleep(3);
+    runtime.runUntilIdle();
+    EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 3}}));
+    EXPECT_TRUE(log.contains("DEBUG: No external disks to eject"));
+    EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
+    EXPECT_EQ(remountedNames(), std::vector<std::string>{"Old"});
+}
+
+TEST_F(ProtectionLoop, AVolumeTheAllowlistLeavesOutStaysMounted) {
+    enableAutoEject();
+    std::string kept = disks.add("Scratch");
+    std::string allowed = disks.add("Backup");
+    preferences.setArray(PreferenceKey::autoEjectAllowedVolumeIds, PropertyArray{allowed});
+    systemWillSleep();
+    runtime.advance(5s);
+    EXPECT_TRUE(disks.isMounted("Scratch"));
+    EXPECT_FALSE(disks.isMounted("Backup"));
+}
+
+class WakeLooks : public ProtectionLoop {
+protected:
+    // Wakes with an empty last-ejected list, fills it `fillAt` seconds later and tells when the remount first
+    // asked diskutil for the disk list (-1: never within 20 s).
+    double firstRemountAt(std::optional<double> configuredDelay, double fillAt) {
+        enableAutoEject();
+        if (configuredDelay)
+            preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, *configuredDelay);
+        std::string device = disks.add("Backup");
+        disks.takeOffline("Backup");
+        const std::vector<std::string> listing{"list", "-plist"};
+        double start = runtime.elapsed().count();
+        delegate->handleDidWake();
+        bool filled = false;
+        double at = -1;
+        for (int step = 0; step < 40; ++step) {
+            if (!filled && runtime.elapsed().count() - start >= fillAt) {
+                delegate->diskManager().setLastEjectedDisks({{"/Volumes/Backup", device, "Backup"}});
+                filled = true;
+            }
+            int before = processes.count(listing);
+            runtime.advance(0.5s);
+            if (at < 0 && processes.count(listing) > before)
+                at = runtime.elapsed().count() - start;
+        }
+        return at;
+    }
+};
+
+TEST_F(WakeLooks, AnEmptyListIsLookedAtAgainEveryTwoSecondsUpToThirteen) {
+    EXPECT_EQ(firstRemountAt(std::nullopt, 0), 3.0);
+}
+
+TEST_F(WakeLooks, AListFilledLateIsFoundAtTheNextLook) {
+    EXPECT_EQ(firstRemountAt(std::nullopt, 7.5), 9.0);
+}
+
+TEST_F(WakeLooks, AListFilledAfterTheLastLookIsNotRemounted) {
+    EXPECT_EQ(firstRemountAt(std::nullopt, 13.5), -1);
+    EXPECT_FALSE(delegate->isHandlingWakeEvent());
+    EXPECT_TRUE(posted().empty());
+}
+
+TEST_F(WakeLooks, ZeroOrNegativeDelayMeansThreeSeconds) {
+    EXPECT_EQ(firstRemountAt(0.0, 0), 3.0);
+}
+
+TEST_F(WakeLooks, NegativeDelayMeansThreeSeconds) {
+    EXPECT_EQ(firstRemountAt(-4.0, 0), 3.0);
+}
+
+TEST_F(WakeLooks, AConfiguredDelayIsUsedForTheFirstLook) {
+    EXPECT_EQ(firstRemountAt(5.0, 0), 5.0);
+}
+
+} // namespace
+} // namespace tallowmere::test

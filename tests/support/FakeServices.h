@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/Bundle.h"
+#include "platform/LoginItem.h"
+#include "platform/Updater.h"
+
+#include <memory>
+#include <vector>
+
+namespace tallowmere::test {
+
+// Records register/unregister calls in order (true for register).
+class FakeLoginItem : public LoginItem {
+public:
+    bool registerApp() override {
+        calls.push_back(true);
+        return succeeds;
+    }
+    bool unregisterApp() override {
+        calls.push_back(false);
+        return succeeds;
+    }
+    std::vector<bool> calls;
+    bool succeeds = true;
+};
+
+class FakeUpdater : public Updater {
+public:
+    bool automaticallyChecksForUpdates() const override { return automatic; }
+    void setAutomaticallyChecksForUpdates(bool enabled) override { automatic = enabled; }
+    bool automatic = false;
+};
+
+// Hands out controllers that share one updater and count the user-started checks.
+class FakeUpdaterFramework : public UpdaterFramework {
+public:
+    class Controller : public UpdaterController {
+    public:
+        explicit Controller(FakeUpdaterFramework& framework) : m_framework(framework) {}
+        Updater* updater() override { return &m_framework.updater; }
+        void checkForUpdates() override { ++m_framework.checks; }
+
+    private:
+        FakeUpdaterFramework& m_framework;
+    };
+    std::unique_ptr<UpdaterController> makeStandardUpdaterController(bool startingUpdater) override {
+        ++controllersMade;
+        started = started || startingUpdater;
+        return std::make_unique<Controller>(*this);
+    }
+    FakeUpdater updater;
+    int controllersMade = 0;
+    int checks = 0;
+    bool started = false;
+};
+
+class FakeBundle : public Bundle {
+public:
+    std::optional<PropertyValue> infoValue(std::string_view key) override {
+        if (const PropertyValue* value = find(info, key))
+            return *value;
+        return std::nullopt;
+    }
+    PropertyDictionary info{{"CFBundleShortVersionString", "1.0"}, {"CFBundleVersion", "7"}};
+};
+
+} // namespace tallowmere::test

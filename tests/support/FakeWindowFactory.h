@@ -1,0 +1,60 @@
+#pragma once
+
+#include "app/WindowFactory.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tallowmere::test {
+
+// Windows that record how they were shown; the factory keeps a record of every window it built, so a test
+// can press a prompt's buttons after the delegate dropped the window.
+class FakeWindowFactory : public WindowFactory {
+public:
+    struct Record {
+        std::string kind; // "prompt", "settings" or "onboarding"
+        PermissionPrompt prompt;
+        int shown = 0;
+        int closed = 0;
+        bool destroyed = false;
+    };
+
+    class Window : public AppWindow {
+    public:
+        explicit Window(std::shared_ptr<Record> record) : m_record(std::move(record)) {}
+        ~Window() override { m_record->destroyed = true; }
+        void makeKeyAndOrderFront() override { ++m_record->shown; }
+        void close() override { ++m_record->closed; }
+
+    private:
+        std::shared_ptr<Record> m_record;
+    };
+
+    std::unique_ptr<AppWindow> makePermissionPromptWindow(const PermissionPrompt& prompt) override {
+        return make("prompt", prompt);
+    }
+    std::unique_ptr<AppWindow> makeSettingsWindow() override { return make("settings", {}); }
+    std::unique_ptr<AppWindow> makeOnboardingWindow() override { return make("onboarding", {}); }
+
+    std::vector<std::shared_ptr<Record>> built(const std::string& kind) const {
+        std::vector<std::shared_ptr<Record>> matching;
+        for (const auto& record : records)
+            if (record->kind == kind)
+                matching.push_back(record);
+        return matching;
+    }
+
+    std::vector<std::shared_ptr<Record>> records;
+
+private:
+    std::unique_ptr<AppWindow> make(const std::string& kind, const PermissionPrompt& prompt) {
+        auto record = std::make_shared<Record>();
+        record->kind = kind;
+        record->prompt = prompt;
+        records.push_back(record);
+        return std::make_unique<Window>(record);
+    }
+};
+
+} // namespace tallowmere::test

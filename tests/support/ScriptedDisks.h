@@ -1,0 +1,199 @@
+#pragma once
+
+#include "platform/PropertyList.h"
+#include "platform/Runtime.h"
+#include "support/FakeFileSystem.h"
+#include "support/FakeProcessRunner.h"
+#include "support/FakeSystemTools.h"
+#include "support/FakeWorkspace.h"
+
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace tallowmere::test {
+
+// A consistent little world of external USB volumes behind the fakes: `diskutil info/list/unmount/mount/
+// mountDisk` and the workspace eject answer from it and change it, and the file system shows the mounted
+// ones under /Volumes/. Busy volumes refuse an eject or a non-forced unmount; a slow unmount takes
+// virtual time.
+class ScriptedDisks {
+public:
+    ScriptedDisks(Runtime& runtime, FakeProcessRunner& processes, FakeFileSystem& fileSystem,
+                  FakeWorkspace& workspace, const FakeSystemTools& tools)
+        : m_runtime(runtime)
+        , m_fileSystem(fileSystem) {
+        std::string diskutil = tools.diskutil();
+        processes.when([diskutil](const ProcessRequest& r) { return r.executable == diskutil; },
+                       [this](const ProcessRequest& r) { return diskutilAnswer(r.arguments); });
+        workspace.setEjectHandler([this](const std::string& path) -> std::optional<std::string> {
+            std::lock_guard lock(m_mutex);
+            Volume* volume = findLocked(path);
+            if (!volume || !volume->mounted)
+                return "The volume could not be found.";
+            if (volume->busy)
+                return "The volume is in use.";
+            volume->mounted = false;
+            volume->ejected = true;
+            publishLocked();
+            return std::nullopt;
+        });
+        publish();
+    }
+
+    // Connects a USB disk with one volume, mounted at /Volumes/NAME; returns its device identifier.
+    std::string add(const std::string& name, bool busy = false) {
+        std::lock_guard lock(m_mutex);
+        std::string device = "disk" + std::to_string(m_nextDisk++) + "s1";
+        m_volumes[name] = {name, device, true, false, busy};
+        publishLocked();
+        return device;
+    }
+    void setBusy(const std::string& name, bool busy) {
+        std::lock_guard lock(m_mutex);
+        m_volumes.at(name).busy = busy;
+    }
+    void takeOffline(const std::string& name) {
+        std::lock_guard lock(m_mutex);
+        m_volumes.at(name).mounted = false;
+        publishLocked();
+    }
+    // Every unmount takes this long (virtual time, on the calling background thread).
+    void setUnmountDuration(Seconds duration) {
+        std::lock_guard lock(m_mutex);
+        m_unmountDuration = duration;
+    }
+    bool isMounted(const std::string& name) const {
+        std::lock_guard lock(m_mutex);
+        return m_volumes.at(name).mounted;
+    }
+    int mountedCount() const {
+        std::lock_guard lock(m_mutex);
+        int count = 0;
+        for (const auto& [name, volume] : m_volumes)
+            count += volume.mounted ? 1 : 0;
+        return count;
+    }
+
+private:
+    struct Volume {
+        std::string name;
+        std::string device;
+        bool mounted = true;
+        bool ejected = false;
+        bool busy = false;
+        std::string path() const { return "/Volumes/" + name; }
+        std::string wholeDisk() const { return device.substr(0, device.find('s', 4)); }
+    };
+
+    ProcessResult diskutilAnswer(const std::vector<std::string>& args) {
+        if (args.size() == 3 && args[0] == "info" && args[1] == "-plist")
+            return info(args[2]);
+        if (args == std::vector<std::string>{"list", "-plist"})
+            return list();
+        if (args == std::vector<std::string>{"list"})
+            return FakeProcessRunner::exited(0, "/dev/disk3 (synthesized)\n");
+        if (!args.empty() && args[0] == "unmount" && (args.size() == 2 || (args.size() == 3 && args[1] == "force")))
+            return unmount(args.back(), args.size() == 3);
+        if (args.size() == 2 && (args[0] == "mount" || args[0] == "mountDisk"))
+            return mount(args[1]);
+        return FakeProcessRunner::exited(1, {}, "Unknown verb\n");
+    }
+
+    ProcessResult info(const std::string& target) {
+        std::lock_guard lock(m_mutex);
+        Volume* volume = findLocked(target);
+        if (!volume || volume->ejected)
+            return FakeProcessRunner::exited(1, {}, "Could not find disk: " + target + "\n");
+        PropertyDictionary plist{{"DeviceIdentifier", volume->device},
+                                 {"VolumeName", volume->name},
+                                 {"MountPoint", volume->mounted ? volume->path() : std::string()},
+                                 {"MediaName", "Passport Media"},
+                                 {"BusProtocol", "USB"},
+                                 {"Internal", false},
+                                 {"RemovableMedia", false},
+                                 {"Ejectable", true}};
+        return FakeProcessRunner::exited(0, PropertyList::toXml(plist));
+    }
+
+    ProcessResult list() {
+        std::lock_guard lock(m_mutex);
+        PropertyArray disks;
+        for (const auto& [name, volume] : m_volumes) {
+            if (volume.ejected)
+                continue;
+            PropertyDictionary partition{{"DeviceIdentifier", volume.device}, {"VolumeName", volume.name}};
+            if (volume.mounted)
+                partition.emplace("MountPoint", volume.path());
+            disks.emplace_back(PropertyDictionary{{"DeviceIdentifier", volume.wholeDisk()},
+                                                  {"Partitions", PropertyArray{partition}}});
+        }
+        return FakeProcessRunner::exited(0, PropertyList::toXml(PropertyDictionary{{"AllDisksAndPartitions", disks}}));
+    }
+
+    ProcessResult unmount(const std::string& target, bool force) {
+        Seconds duration;
+        {
+            std::lock_guard lock(m_mutex);
+            duration = m_unmountDuration;
+        }
+        if (duration.count() > 0)
+            m_runtime.sleepFor(duration);
+        std::lock_guard lock(m_mutex);
+        Volume* volume = findLocked(target);
+        if (!volume || !volume->mounted)
+            return FakeProcessRunner::exited(1, {}, "Unmount failed for " + target + "\n");
+        if (volume->busy && !force)
+            return FakeProcessRunner::exited(1, {}, "Volume " + volume->name + " on " + volume->device +
+                                                        " failed to unmount: dissented by PID 501\n");
+        volume->mounted = false;
+        publishLocked();
+        return FakeProcessRunner::exited(0, "Volume " + volume->name + " on " + volume->device + " unmounted\n");
+    }
+
+    ProcessResult mount(const std::string& target) {
+        std::lock_guard lock(m_mutex);
+        bool any = false;
+        for (auto& [name, volume] : m_volumes) {
+            if (volume.ejected || (volume.device != target && volume.wholeDisk() != target))
+                continue;
+            volume.mounted = true;
+            any = true;
+        }
+        publishLocked();
+        return any ? FakeProcessRunner::exited(0) : FakeProcessRunner::exited(1, {}, "Unable to find disk\n");
+    }
+
+    Volume* findLocked(const std::string& target) {
+        for (auto& [name, volume] : m_volumes)
+            if (volume.path() == target || volume.name == target || volume.device == target)
+                return &volume;
+        return nullptr;
+    }
+
+    void publish() {
+        std::lock_guard lock(m_mutex);
+        publishLocked();
+    }
+    void publishLocked() {
+        std::vector<std::string> mounted{"/", "/System/Volumes/Data"};
+        for (const auto& [name, volume] : m_volumes) {
+            if (volume.mounted) {
+                mounted.push_back(volume.path());
+                m_fileSystem.addDirectory(volume.path());
+            } else {
+                m_fileSystem.remove(volume.path());
+            }
+        }
+        m_fileSystem.setMountedVolumePaths(mounted);
+    }
+
+    Runtime& m_runtime;
+    FakeFileSystem& m_fileSystem;
+    mutable std::mutex m_mutex;
+    std::map<std::string, Volume> m_volumes;
+    int m_nextDisk = 4;
+    Seconds m_unmountDuration{0};
+};
+
+} // namespace tallowmere::test
