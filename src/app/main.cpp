@@ -1,10 +1,17 @@
+#include "analytics/SignalClient.h"
+#include "app/AppDelegate.h"
 #include "platform/Log.h"
 #include "platform/QtRuntime.h"
+#include "power/SystemPowerManager.h"
+#include "windows/QtAlertPresenter.h"
+#include "windows/QtWindowFactory.h"
 #ifndef __APPLE__
+#include "platform/sim/SimAnalyticsTransport.h"
 #include "platform/sim/SimPlatform.h"
 #endif
 
 #include <QApplication>
+#include <QScreen>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -33,9 +40,24 @@ void quitOnTerminationSignals(QApplication& application) {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
+std::shared_ptr<tallowmere::ScreenMetricsProvider> currentScreenMetrics() {
+    auto provider = std::make_shared<tallowmere::ScreenMetricsProvider>();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        tallowmere::ScreenMetrics metrics;
+        QSize size = screen->size() * screen->devicePixelRatio();
+        metrics.width = size.width();
+        metrics.height = size.height();
+        metrics.scaleFactor = screen->devicePixelRatio();
+        provider->update(metrics);
+    }
+    return provider;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    using namespace tallowmere;
+
     // Without a display (a server, CI) the application still runs, drawing off screen.
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -45,18 +67,50 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     quitOnTerminationSignals(application);
 
-    tallowmere::QtRuntime runtime;
+    QtRuntime runtime;
 #ifndef __APPLE__
     // Not a Mac: the platform services are those of the simulated Mac.
-    tallowmere::SimPlatform simulatedMac(runtime);
+    SimPlatform simulatedMac(runtime);
     std::string simulatorError;
-    if (simulatedMac.start(&simulatorError))
-        tallowmere::logLine("Simulated Mac: attached to " + simulatedMac.machine().folder());
-    else
-        tallowmere::logLine("Simulated Mac: not attached: " + simulatorError);
+    if (!simulatedMac.start(&simulatorError)) {
+        logLine("Simulated Mac: not attached: " + simulatorError);
+        return 1;
+    }
+    logLine("Simulated Mac: attached to " + simulatedMac.machine().folder());
+    Platform platform = simulatedMac.platform();
+    auto analyticsTransport = std::make_shared<SimAnalyticsTransport>(simulatedMac.machine());
+    PlistPreferenceStore analyticsPreferences(simulatedMac.machine().folder() +
+                                              "/home/Library/Preferences/com.tallowmere.app.analytics.plist");
 #endif
-    tallowmere::logLine("Tallowmere: started (pid " + std::to_string(::getpid()) + ")");
+
+    std::shared_ptr<SignalClient> analyticsClient;
+    Analytics analytics(runtime, platform.preferences, [&] {
+        AnalyticsConfiguration configuration(TALLOWMERE_ANALYTICS_APP_ID);
+        configuration.urlSession = analyticsTransport;
+        analyticsClient = SignalClient::initialize(
+            configuration, {runtime, analyticsPreferences, platform.fileSystem, platform.bundle, currentScreenMetrics(), nullptr, std::nullopt});
+        return analyticsClient;
+    });
+
+    auto powerManager = SystemPowerManager::create(platform.systemPower, runtime);
+    QtWindowFactory windows;
+    QtAlertPresenter alerts;
+    auto delegate = AppDelegate::create({platform, powerManager, analytics, windows, alerts});
+
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] {
+        delegate->applicationWillTerminate();
+        analyticsClient->appWillTerminate();
+    });
+    runtime.mainAsync([&] { delegate->applicationDidFinishLaunching(); });
+
+    logLine("Tallowmere: started (pid " + std::to_string(::getpid()) + ")");
     int status = application.exec();
-    tallowmere::logLine("Tallowmere: stopped");
-    return status;
+#ifndef __APPLE__
+    simulatedMac.stop();
+#endif
+    logLine("Tallowmere: stopped");
+    // Background work may still wait on a child process or a timeout; everything that must outlive the
+    // process is on disk by now, so it is not waited for.
+    std::fflush(stdout);
+    std::_Exit(status);
 }
