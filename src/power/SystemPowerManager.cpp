@@ -55,7 +55,10 @@ void SystemPowerManager::stop() {
         m_systemPower.closeService(port);
     {
         std::lock_guard lock(m_pendingSleepLock);
-        m_pendingSleepMessage.reset();
+        if (m_pendingSleepMessage) {
+            m_pendingSleepMessage.reset();
+            ++m_settledSleeps;
+        }
     }
     m_isMonitoring = false;
 }
@@ -65,11 +68,19 @@ bool SystemPowerManager::isMonitoring() const {
 }
 
 void SystemPowerManager::allowPendingSleep() {
+    answerPendingSleep(std::nullopt);
+}
+
+void SystemPowerManager::answerPendingSleep(std::optional<std::uint64_t> onlyWhileSettled) {
     std::optional<std::int64_t> message;
     std::uint32_t port = 0;
     {
         std::lock_guard lock(m_pendingSleepLock);
+        if (onlyWhileSettled && *onlyWhileSettled != m_settledSleeps)
+            return;
         message.swap(m_pendingSleepMessage);
+        if (message)
+            ++m_settledSleeps;
         port = m_rootPowerPort;
     }
     if (message)
@@ -97,15 +108,18 @@ void SystemPowerManager::handleMessage(std::uint32_t messageType, std::intptr_t 
 }
 
 void SystemPowerManager::holdSleepMessage(std::intptr_t messageArgument) {
+    std::uint64_t settled = 0;
     {
         std::lock_guard lock(m_pendingSleepLock);
         // A newer message replaces an unanswered one; the system only waits for the latest.
         m_pendingSleepMessage = static_cast<std::int64_t>(messageArgument);
+        settled = m_settledSleeps;
     }
-    // Never cancelled: if the application already answered, it finds nothing to answer.
-    m_runtime.globalAfter(QoS::Default, sleepSafetyTimeout, [weak = weak_from_this()] {
+    // Never cancelled. It answers only a sleep that is still the one it was set for (or one that replaced it
+    // unanswered): once that sleep was answered, a later sleep, held while its eject runs, is not its business.
+    m_runtime.globalAfter(QoS::Default, sleepSafetyTimeout, [weak = weak_from_this(), settled] {
         if (auto self = weak.lock())
-            self->allowPendingSleep();
+            self->answerPendingSleep(settled);
     });
 }
 

@@ -40,6 +40,8 @@ private:
 
     void handleMessage(std::uint32_t messageType, std::intptr_t messageArgument);
     void holdSleepMessage(std::intptr_t messageArgument);
+    // Answers the held message; with `onlyWhileSettled`, only if no held message was settled since then.
+    void answerPendingSleep(std::optional<std::uint64_t> onlyWhileSettled);
 
     SystemPower& m_systemPower;
     Runtime& m_runtime;
@@ -51,6 +53,8 @@ private:
     bool m_isMonitoring = false;
 
     std::optional<std::int64_t> m_pendingSleepMessage;
+    // How many held messages were answered or dropped; a safety timeout acts only while it is unchanged.
+    std::uint64_t m_settledSleeps = 0;
     mutable std::mutex m_pendingSleepLock;
 
     const std::set<std::uint32_t> m_willSleepMessages;

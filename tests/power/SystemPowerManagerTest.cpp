@@ -75,6 +75,38 @@ TEST_F(SystemPowerManagerTest, ANewerSleepMessageReplacesTheUnansweredOne) {
     EXPECT_EQ(power.allowed().size(), 1u);
 }
 
+TEST_F(SystemPowerManagerTest, TheTimeoutOfAnAnsweredSleepLeavesALaterSleepHeld) {
+    bool completes = true;
+    manager->onWillSystemSleep = [&] {
+        if (completes)
+            runtime.mainAfter(0.5s, [this] { manager->allowPendingSleep(); });
+    };
+    power.deliver(PowerMessage::systemWillSleep, 1);
+    runtime.advance(11.5s);
+    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 1}}));
+
+    // Asleep and awake again; the next sleep's eject is still running when the first timeout comes due.
+    completes = false;
+    power.deliver(PowerMessage::systemWillSleep, 2);
+    runtime.advance(1s);
+    EXPECT_EQ(power.allowed().size(), 1u);
+    runtime.advance(10.9s);
+    EXPECT_EQ(power.allowed().size(), 1u);
+    runtime.advance(0.1s); // its own timeout, 12 s after it arrived
+    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 1}, {7, 2}}));
+
+    // The same after a stop dropped a held message.
+    power.deliver(PowerMessage::systemWillSleep, 3);
+    manager->stop();
+    manager->start();
+    runtime.advance(6s);
+    power.deliver(PowerMessage::systemWillSleep, 4);
+    runtime.advance(11.9s);
+    EXPECT_EQ(power.allowed().size(), 2u);
+    runtime.advance(0.1s);
+    EXPECT_EQ(power.allowed().back(), (Allowed{7, 4}));
+}
+
 TEST_F(SystemPowerManagerTest, ConcurrentAnswersReachTheSystemOnce) {
     manager->onWillSystemSleep = [] {};
     power.deliver(PowerMessage::systemWillSleep, notificationID);
