@@ -61,6 +61,26 @@ TEST_F(MachineTest, FreshMachineIsTheDefaultMac) {
     EXPECT_EQ(*tallowmere::findAs<std::string>(*data, "DeviceIdentifier"), "disk3s5");
 }
 
+TEST_F(MachineTest, PrepareRestoresWhatIsMissingAndLeavesACompleteMachineAlone) {
+    ASSERT_TRUE(machine.addVolume("Kept", VolumeKind::usb, false, {}).ok);
+    ASSERT_TRUE(QDir(QString::fromStdString(machine.disksFolder())).removeRecursively());
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(machine.binFolder() + "/tmutil")));
+    const QString pmset = QString::fromStdString(machine.binFolder() + "/pmset");
+    ASSERT_TRUE(QFile::remove(pmset) && QFile::link("/nonexistent/macsim", pmset)); // a build that is gone
+    ASSERT_TRUE(machine.prepare());
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(machine.disksFolder())).isDir());
+    for (const char* tool : {"diskutil", "tmutil", "pmset"})
+        EXPECT_EQ(QFileInfo(QString::fromStdString(machine.binFolder() + "/" + tool)).symLinkTarget(), "/bin/true")
+            << tool;
+    EXPECT_EQ(machine.state().volumes.size(), 1u);
+
+    // A link to another build that still runs is kept.
+    const QString diskutil = QString::fromStdString(machine.binFolder() + "/diskutil");
+    ASSERT_TRUE(QFile::remove(diskutil) && QFile::link("/bin/false", diskutil));
+    ASSERT_TRUE(machine.prepare());
+    EXPECT_EQ(QFileInfo(diskutil).symLinkTarget(), "/bin/false");
+}
+
 TEST_F(MachineTest, VolumeKeepsItsFilesAcrossUnmountAndMount) {
     MachineResult added = machine.addVolume("Photos", VolumeKind::usb, false, {});
     ASSERT_TRUE(added.ok) << added.message;

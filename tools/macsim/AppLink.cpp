@@ -2,7 +2,14 @@
 
 #include <QDeadlineTimer>
 #include <QJsonDocument>
-#include <QLocalSocket>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace macsim {
 
@@ -45,34 +52,98 @@ std::optional<QJsonObject> decode(const QByteArray& line) {
 } // namespace AppEvent
 
 AppLink::AppLink(std::string socketPath)
-    : m_socketPath(std::move(socketPath))
-    , m_socket(std::make_unique<QLocalSocket>()) {}
+    : m_socketPath(std::move(socketPath)) {}
 
-AppLink::~AppLink() = default;
+AppLink::~AppLink() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
 
 bool AppLink::connect(int timeoutMilliseconds) {
-    m_socket->connectToServer(QString::fromStdString(m_socketPath));
-    return m_socket->waitForConnected(timeoutMilliseconds);
+    if (m_fd >= 0)
+        return isConnected();
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (m_socketPath.empty() || m_socketPath.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, m_socketPath.c_str(), m_socketPath.size() + 1);
+    m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (m_fd < 0)
+        return false;
+
+    QDeadlineTimer deadline(timeoutMilliseconds);
+    for (;;) {
+        if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        // A listener whose backlog is full refuses for the moment; try again until the time is up.
+        if (errno != EAGAIN || deadline.hasExpired()) {
+            ::close(m_fd);
+            m_fd = -1;
+            return false;
+        }
+        ::poll(nullptr, 0, 5);
+    }
 }
 
 bool AppLink::isConnected() const {
-    return m_socket->state() == QLocalSocket::ConnectedState;
+    return m_fd >= 0 && !m_peerClosed;
+}
+
+bool AppLink::waitFor(short events, const QDeadlineTimer& deadline) {
+    for (;;) {
+        pollfd entry{m_fd, events, 0};
+        const int timeout = static_cast<int>(std::max<qint64>(0, deadline.remainingTime()));
+        const int ready = ::poll(&entry, 1, deadline.isForever() ? -1 : timeout);
+        if (ready > 0)
+            return true;
+        if (ready == 0 || errno != EINTR)
+            return false;
+    }
 }
 
 bool AppLink::send(const QJsonObject& event) {
     if (!isConnected())
         return false;
-    QByteArray bytes = AppEvent::encode(event);
-    if (m_socket->write(bytes) != bytes.size())
+    const QByteArray bytes = AppEvent::encode(event);
+    QDeadlineTimer deadline(5000);
+    for (qsizetype sent = 0; sent < bytes.size();) {
+        // MSG_NOSIGNAL: an application that went away is a failed send, not a SIGPIPE.
+        const ssize_t written =
+            ::send(m_fd, bytes.constData() + sent, static_cast<size_t>(bytes.size() - sent), MSG_NOSIGNAL);
+        if (written > 0) {
+            sent += written;
+            continue;
+        }
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && errno == EAGAIN && waitFor(POLLOUT, deadline))
+            continue;
         return false;
-    while (m_socket->bytesToWrite() > 0) {
-        if (!m_socket->waitForBytesWritten(5000))
-            return false;
     }
     return true;
 }
 
+void AppLink::readAvailable() {
+    char chunk[4096];
+    for (;;) {
+        const ssize_t count = ::read(m_fd, chunk, sizeof chunk);
+        if (count > 0) {
+            m_buffer.append(chunk, count);
+            continue;
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count == 0 || errno != EAGAIN)
+            m_peerClosed = true;
+        return;
+    }
+}
+
 std::optional<QJsonObject> AppLink::receive(int timeoutMilliseconds) {
+    if (m_fd < 0)
+        return std::nullopt;
     QDeadlineTimer deadline(timeoutMilliseconds);
     for (;;) {
         if (qsizetype end = m_buffer.indexOf('\n'); end >= 0) {
@@ -82,15 +153,9 @@ std::optional<QJsonObject> AppLink::receive(int timeoutMilliseconds) {
                 return event;
             continue; // a line that is not a message is skipped
         }
-        m_buffer += m_socket->readAll();
-        if (m_buffer.contains('\n'))
-            continue;
-        if (!isConnected() || deadline.hasExpired())
+        if (m_peerClosed || !waitFor(POLLIN, deadline))
             return std::nullopt;
-        m_socket->waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
-        m_buffer += m_socket->readAll();
-        if (!m_buffer.contains('\n') && !isConnected())
-            return std::nullopt;
+        readAvailable();
     }
 }
 

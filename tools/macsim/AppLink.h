@@ -4,11 +4,10 @@
 #include <QJsonObject>
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 
-class QLocalSocket;
+class QDeadlineTimer;
 
 namespace macsim {
 
@@ -33,7 +32,9 @@ QByteArray encode(const QJsonObject& event);
 std::optional<QJsonObject> decode(const QByteArray& line);
 } // namespace AppEvent
 
-// A blocking client connection to the application's socket (no event loop needed).
+// A blocking client connection to the application's socket (no event loop needed). A plain Unix-domain
+// socket rather than QLocalSocket: the stand-in tools run for every diskutil call the application makes, and
+// loading Qt Network (with its Kerberos, proxy and compression libraries) was a quarter of each run's start.
 class AppLink {
 public:
     explicit AppLink(std::string socketPath);
@@ -48,9 +49,17 @@ public:
     // Connects, sends one message and closes; false when no application listens.
     static bool deliver(const std::string& socketPath, const QJsonObject& event);
 
+    AppLink(const AppLink&) = delete;
+    AppLink& operator=(const AppLink&) = delete;
+
 private:
+    bool waitFor(short events, const QDeadlineTimer& deadline);
+    // Reads what has arrived into the buffer; notes when the application closed its end.
+    void readAvailable();
+
     std::string m_socketPath;
-    std::unique_ptr<QLocalSocket> m_socket;
+    int m_fd = -1;
+    bool m_peerClosed = false;
     QByteArray m_buffer;
 };
 

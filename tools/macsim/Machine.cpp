@@ -113,9 +113,13 @@ Machine::Machine(std::string folder, std::string macsimPath)
     : m_folder(QDir::cleanPath(q(folder)).toStdString())
     , m_macsimPath(std::move(macsimPath)) {}
 
+std::vector<std::string> Machine::requiredFolders() const {
+    return {m_folder,      volumesFolder(), disksFolder(), binFolder(), homeFolder() + "/Library/Preferences",
+            cachesFolder()};
+}
+
 bool Machine::createFolders(std::string* error) {
-    for (const std::string& folder : {m_folder, volumesFolder(), disksFolder(), binFolder(),
-                                      homeFolder() + "/Library/Preferences", cachesFolder()}) {
+    for (const std::string& folder : requiredFolders()) {
         if (!QDir().mkpath(q(folder))) {
             if (error)
                 *error = "cannot create the folder " + folder;
@@ -125,21 +129,39 @@ bool Machine::createFolders(std::string* error) {
     return true;
 }
 
+// A link whose target still runs is kept, so two builds sharing one machine do not fight over it.
+bool Machine::isUsableToolLink(const char* tool) const {
+    QFileInfo current(q(binFolder() + "/" + tool));
+    return current.isSymLink() && QFileInfo(current.symLinkTarget()).isExecutable();
+}
+
 void Machine::linkTools() {
     if (m_macsimPath.empty())
         return;
     for (const char* tool : {"diskutil", "tmutil", "pmset"}) {
-        QString link = q(binFolder() + "/" + tool);
-        QFileInfo current(link);
-        // A link whose target still runs is kept, so two builds sharing one machine do not fight over it.
-        if (current.isSymLink() && QFileInfo(current.symLinkTarget()).isExecutable())
+        if (isUsableToolLink(tool))
             continue;
+        QString link = q(binFolder() + "/" + tool);
         QFile::remove(link);
         QFile::link(q(m_macsimPath), link);
     }
 }
 
+bool Machine::isPrepared() const {
+    for (const std::string& folder : requiredFolders())
+        if (!QFileInfo(q(folder)).isDir())
+            return false;
+    if (!m_macsimPath.empty())
+        for (const char* tool : {"diskutil", "tmutil", "pmset"})
+            if (!isUsableToolLink(tool))
+                return false;
+    return QFileInfo::exists(q(statePath()));
+}
+
 bool Machine::prepare(std::string* error) {
+    // Every stand-in tool run starts here; on a machine that is complete it must not queue for the lock.
+    if (isPrepared())
+        return true;
     if (!QDir().mkpath(q(m_folder))) {
         if (error)
             *error = "cannot create the machine folder " + m_folder;

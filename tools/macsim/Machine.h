@@ -90,8 +90,12 @@ private:
     std::string diskFolder(const std::string& device) const { return disksFolder() + "/" + device; }
     MachineState readStateLocked(bool repair) const;
     bool writeStateLocked(const MachineState& state, std::string* error);
+    std::vector<std::string> requiredFolders() const;
     bool createFolders(std::string* error);
+    bool isUsableToolLink(const char* tool) const;
     void linkTools();
+    // The folders, the tool links and the state are all there (looked at without the lock).
+    bool isPrepared() const;
     MachineResult volumeChange(const std::function<MachineResult(MachineState&)>& change);
     bool moveFolder(const std::string& from, const std::string& to);
 
