@@ -1,5 +1,7 @@
 #include "BenchSupport.h"
 
+#include "platform/Log.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -16,6 +18,8 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     tallowmere::QtRuntime runtime;
     mainRuntime = &runtime;
+    // The engine's diagnostics would interleave with the results table.
+    tallowmere::setLogSink([](const std::string&) {});
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
