@@ -24,11 +24,6 @@ private:
     QString m_previous;
 };
 
-std::vector<EjectedDiskInfo> sortedByName(std::vector<EjectedDiskInfo> records) {
-    std::sort(records.begin(), records.end(), [](auto& a, auto& b) { return a.volumeName < b.volumeName; });
-    return records;
-}
-
 TEST_F(SimulatedDisksTest, MistypedOrMissingInfoKeysExcludeTheVolumeOrFallBackToItsName) {
     setUnmountInsteadOfEject(true);
     // Without "Internal" and without a usable "Ejectable" or "MountPoint" nothing makes these eligible.

@@ -171,6 +171,10 @@ protected:
         simulated.preferences().setBool(PreferenceKey::unmountInsteadOfEject, unmount);
     }
 
+    static std::vector<EjectedDiskInfo> sortedByName(std::vector<EjectedDiskInfo> records) {
+        std::sort(records.begin(), records.end(), [](auto& a, auto& b) { return a.volumeName < b.volumeName; });
+        return records;
+    }
     static std::set<std::string> asSet(const std::vector<std::string>& items) { return {items.begin(), items.end()}; }
     static std::set<std::string> pathsOf(std::initializer_list<std::string> names) {
         std::set<std::string> paths;

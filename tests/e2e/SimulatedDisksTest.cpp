@@ -85,10 +85,9 @@ TEST_F(SimulatedDisksTest, EjectPathEjectsTheAllowedVolumesAndTheyCannotBeMounte
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(hostPathOf("Stick"))));
     EXPECT_TRUE(processes.argumentsOf("unmount").empty()); // the workspace ejected them, not diskutil
 
-    std::vector<EjectedDiskInfo> records = manager->lastEjectedDisks();
-    std::sort(records.begin(), records.end(), [](auto& a, auto& b) { return a.volumeName < b.volumeName; });
-    EXPECT_EQ(records, (std::vector<EjectedDiskInfo>{{pathOf("Installer"), installer, "Installer"},
-                                                     {pathOf("Stick"), stick, "Stick"}}));
+    EXPECT_EQ(sortedByName(manager->lastEjectedDisks()),
+              (std::vector<EjectedDiskInfo>{{pathOf("Installer"), installer, "Installer"},
+                                            {pathOf("Stick"), stick, "Stick"}}));
 
     // An ejected disk is gone until it is plugged in again: every attempt of every pass fails, and the remount
     // ends once, with nothing.
@@ -122,10 +121,10 @@ TEST_F(SimulatedDisksTest, UnmountPathUnmountsABatchAndRemountBringsItBackWithIt
         EXPECT_EQ(arguments.size(), 2u) << arguments.back(); // never forced, never retried by identifier
     EXPECT_EQ(processes.argumentsOf("unmount").size(), 3u);
     EXPECT_TRUE(pumpUntil([&] { return unmounts.load() == 3; }));
-    ASSERT_EQ(manager->lastEjectedDisks().size(), 3u);
-    for (const EjectedDiskInfo& record : manager->lastEjectedDisks())
-        EXPECT_EQ(record.diskIdentifier,
-                  devices[std::find(names.begin(), names.end(), record.volumeName) - names.begin()]);
+    EXPECT_EQ(sortedByName(manager->lastEjectedDisks()),
+              (std::vector<EjectedDiskInfo>{{pathOf("Archive"), devices[1], "Archive"},
+                                            {pathOf("Photos"), devices[0], "Photos"},
+                                            {pathOf("Scratch"), devices[2], "Scratch"}}));
 
     auto remounted = remount();
     ASSERT_TRUE(remounted);
