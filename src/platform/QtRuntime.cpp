@@ -5,14 +5,39 @@
 #include <QTimer>
 
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace tallowmere {
 namespace {
 
-int toMilliseconds(Seconds delay) {
+using Milliseconds = std::int64_t;
+// A QTimer counts at most this long in one go; longer delays are counted in several steps.
+constexpr Milliseconds longestTimerStep = std::numeric_limits<int>::max();
+
+Milliseconds toMilliseconds(Seconds delay) {
     double ms = std::ceil(delay.count() * 1000.0);
-    return ms <= 0 ? 0 : static_cast<int>(std::min(ms, 2147483647.0));
+    if (!(ms > 0)) // zero, negative or not a number
+        return 0;
+    return ms >= 1.0e15 ? Milliseconds(1.0e15) : static_cast<Milliseconds>(ms); // about 31,000 years
+}
+
+int nextStep(Milliseconds& remaining) {
+    Milliseconds step = std::min(remaining, longestTimerStep);
+    remaining -= step;
+    return static_cast<int>(step);
+}
+
+void singleShotOnMain(QObject* context, Milliseconds delay, Task task) {
+    int step = nextStep(delay);
+    if (delay == 0) {
+        QTimer::singleShot(step, Qt::PreciseTimer, context, std::move(task));
+        return;
+    }
+    QTimer::singleShot(step, Qt::PreciseTimer, context, [context, delay, task = std::move(task)]() mutable {
+        singleShotOnMain(context, delay, std::move(task));
+    });
 }
 
 class QtTimer : public Timer {
@@ -25,10 +50,18 @@ public:
                 return;
             auto* timer = new QTimer(context);
             timer->setTimerType(Qt::PreciseTimer);
-            timer->setSingleShot(!repeats);
-            timer->setInterval(toMilliseconds(interval));
-            QObject::connect(timer, &QTimer::timeout, timer, [timer, repeats, action, state] {
-                if (!repeats) {
+            timer->setSingleShot(true);
+            Milliseconds total = toMilliseconds(interval);
+            auto remaining = std::make_shared<Milliseconds>(total);
+            QObject::connect(timer, &QTimer::timeout, timer, [timer, total, remaining, repeats, action, state] {
+                if (*remaining > 0) { // a long interval is still being counted
+                    timer->start(nextStep(*remaining));
+                    return;
+                }
+                if (repeats) {
+                    *remaining = total;
+                    timer->start(nextStep(*remaining));
+                } else {
                     std::lock_guard lock(state->mutex);
                     state->valid = false;
                     timer->deleteLater();
@@ -36,7 +69,7 @@ public:
                 action();
             });
             state->timer = timer;
-            timer->start();
+            timer->start(nextStep(*remaining));
         };
         if (m_runtime.isMainThread())
             create();
@@ -88,7 +121,7 @@ public:
         std::unique_lock lock(m_mutex);
         auto ready = [this] { return m_value > 0; };
         if (timeout) {
-            if (!m_changed.wait_for(lock, *timeout, ready))
+            if (!m_changed.wait_for(lock, std::chrono::milliseconds(toMilliseconds(*timeout)), ready))
                 return false;
         } else {
             m_changed.wait(lock, ready);
@@ -128,7 +161,7 @@ public:
         std::unique_lock lock(m_mutex);
         auto empty = [this] { return m_count == 0; };
         if (timeout)
-            return m_empty.wait_for(lock, *timeout, empty);
+            return m_empty.wait_for(lock, std::chrono::milliseconds(toMilliseconds(*timeout)), empty);
         m_empty.wait(lock, empty);
         return true;
     }
@@ -191,10 +224,8 @@ void QtRuntime::mainAsync(Task task) {
 }
 
 void QtRuntime::mainAfter(Seconds delay, Task task) {
-    int ms = toMilliseconds(delay);
-    auto start = [this, ms, task = std::move(task)]() mutable {
-        QTimer::singleShot(ms, Qt::PreciseTimer, &m_mainContext, std::move(task));
-    };
+    Milliseconds ms = toMilliseconds(delay);
+    auto start = [this, ms, task = std::move(task)]() mutable { singleShotOnMain(&m_mainContext, ms, std::move(task)); };
     if (isMainThread())
         start();
     else
@@ -206,7 +237,7 @@ bool QtRuntime::isMainThread() const { return std::this_thread::get_id() == m_ma
 void QtRuntime::globalAsync(QoS, Task task) { m_pool.submit(std::move(task)); }
 
 void QtRuntime::globalAfter(QoS qos, Seconds delay, Task task) {
-    auto deadline = now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(delay);
+    auto deadline = now() + std::chrono::milliseconds(toMilliseconds(delay));
     std::lock_guard lock(m_delayedMutex);
     m_delayed.emplace(deadline, [this, qos, task = std::move(task)]() mutable { globalAsync(qos, std::move(task)); });
     m_delayedChanged.notify_all();
@@ -227,7 +258,7 @@ std::unique_ptr<Semaphore> QtRuntime::makeSemaphore(int initialValue) {
 std::shared_ptr<Group> QtRuntime::makeGroup() { return std::make_shared<BlockingGroup>(*this); }
 
 void QtRuntime::sleepFor(Seconds duration) {
-    std::this_thread::sleep_for(std::chrono::duration_cast<std::chrono::steady_clock::duration>(duration));
+    std::this_thread::sleep_for(std::chrono::milliseconds(toMilliseconds(duration)));
 }
 
 MonotonicTime QtRuntime::now() const { return std::chrono::steady_clock::now(); }
