@@ -139,18 +139,25 @@ void Machine::linkTools() {
     }
 }
 
-bool Machine::prepare(std::string* error) {
+std::unique_ptr<tallowmere::FileLock> Machine::lockMachine(std::string* error) const {
     if (!QDir().mkpath(q(m_folder))) {
         if (error)
             *error = "cannot create the machine folder " + m_folder;
-        return false;
+        return nullptr;
     }
-    tallowmere::FileLock lock(lockPath());
-    if (!lock.isLocked()) {
+    auto lock = std::make_unique<tallowmere::FileLock>(lockPath());
+    if (!lock->isLocked()) {
         if (error)
             *error = "cannot lock the machine in " + m_folder;
-        return false;
+        return nullptr;
     }
+    return lock;
+}
+
+bool Machine::prepare(std::string* error) {
+    auto lock = lockMachine(error);
+    if (!lock)
+        return false;
     if (!createFolders(error))
         return false;
     linkTools();
@@ -195,17 +202,9 @@ MachineState Machine::state() const {
 }
 
 bool Machine::update(const std::function<bool(MachineState&)>& change, std::string* error) {
-    if (!QDir().mkpath(q(m_folder))) {
-        if (error)
-            *error = "cannot create the machine folder " + m_folder;
+    auto lock = lockMachine(error);
+    if (!lock)
         return false;
-    }
-    tallowmere::FileLock lock(lockPath());
-    if (!lock.isLocked()) {
-        if (error)
-            *error = "cannot lock the machine in " + m_folder;
-        return false;
-    }
     MachineState state = readStateLocked(true);
     if (!change(state))
         return false;
