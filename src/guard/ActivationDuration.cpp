@@ -104,7 +104,9 @@ std::string durationWords(double secondsValue, bool keepSeconds) {
     return words;
 }
 
-std::string customDurationWords(double seconds) { return durationWords(seconds, true); }
+std::string customDurationWords(double seconds) {
+    return durationWords(seconds, true);
+}
 
 double boundedDuration(double seconds) {
     return seconds > 0 ? std::min(seconds, maximumDurationSeconds) : 0.0;

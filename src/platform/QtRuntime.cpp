@@ -89,7 +89,13 @@ public:
                 timer->stop();
                 timer->deleteLater();
             } else {
-                QMetaObject::invokeMethod(timer, [timer] { timer->stop(); timer->deleteLater(); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    timer,
+                    [timer] {
+                        timer->stop();
+                        timer->deleteLater();
+                    },
+                    Qt::QueuedConnection);
             }
         }
     }
@@ -111,7 +117,8 @@ private:
 
 class BlockingSemaphore : public Semaphore {
 public:
-    explicit BlockingSemaphore(int value) : m_value(value) {}
+    explicit BlockingSemaphore(int value)
+        : m_value(value) {}
     void signal() override {
         std::lock_guard lock(m_mutex);
         ++m_value;
@@ -138,7 +145,8 @@ private:
 
 class BlockingGroup : public Group {
 public:
-    explicit BlockingGroup(Runtime& runtime) : m_runtime(runtime) {}
+    explicit BlockingGroup(Runtime& runtime)
+        : m_runtime(runtime) {}
     void enter() override {
         std::lock_guard lock(m_mutex);
         ++m_count;
@@ -195,7 +203,8 @@ private:
 
 class PoolQueue : public DispatchQueue {
 public:
-    PoolQueue(QtRuntime& runtime) : m_runtime(runtime) {}
+    PoolQueue(QtRuntime& runtime)
+        : m_runtime(runtime) {}
     void async(Task task) override { m_runtime.globalAsync(QoS::Default, std::move(task)); }
 
 private:
@@ -225,16 +234,22 @@ void QtRuntime::mainAsync(Task task) {
 
 void QtRuntime::mainAfter(Seconds delay, Task task) {
     Milliseconds ms = toMilliseconds(delay);
-    auto start = [this, ms, task = std::move(task)]() mutable { singleShotOnMain(&m_mainContext, ms, std::move(task)); };
+    auto start = [this, ms, task = std::move(task)]() mutable {
+        singleShotOnMain(&m_mainContext, ms, std::move(task));
+    };
     if (isMainThread())
         start();
     else
         mainAsync(std::move(start));
 }
 
-bool QtRuntime::isMainThread() const { return std::this_thread::get_id() == m_mainThread; }
+bool QtRuntime::isMainThread() const {
+    return std::this_thread::get_id() == m_mainThread;
+}
 
-void QtRuntime::globalAsync(QoS, Task task) { m_pool.submit(std::move(task)); }
+void QtRuntime::globalAsync(QoS, Task task) {
+    m_pool.submit(std::move(task));
+}
 
 void QtRuntime::globalAfter(QoS qos, Seconds delay, Task task) {
     auto deadline = now() + std::chrono::milliseconds(toMilliseconds(delay));
@@ -255,15 +270,21 @@ std::unique_ptr<Semaphore> QtRuntime::makeSemaphore(int initialValue) {
     return std::make_unique<BlockingSemaphore>(initialValue);
 }
 
-std::shared_ptr<Group> QtRuntime::makeGroup() { return std::make_shared<BlockingGroup>(*this); }
+std::shared_ptr<Group> QtRuntime::makeGroup() {
+    return std::make_shared<BlockingGroup>(*this);
+}
 
 void QtRuntime::sleepFor(Seconds duration) {
     std::this_thread::sleep_for(std::chrono::milliseconds(toMilliseconds(duration)));
 }
 
-MonotonicTime QtRuntime::now() const { return std::chrono::steady_clock::now(); }
+MonotonicTime QtRuntime::now() const {
+    return std::chrono::steady_clock::now();
+}
 
-WallTime QtRuntime::wallNow() const { return std::chrono::system_clock::now(); }
+WallTime QtRuntime::wallNow() const {
+    return std::chrono::system_clock::now();
+}
 
 void QtRuntime::schedulerLoop() {
     std::unique_lock lock(m_delayedMutex);

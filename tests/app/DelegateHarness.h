@@ -41,9 +41,9 @@ protected:
     FakeUpdaterFramework updaterFramework;
     FakeBundle bundle;
     FakeDiskArbitration diskArbitration;
-    Platform platform{runtime,      preferences,   processes, fileSystem, tools,
-                      systemPower,  assertions,    powerSources, workspace, application,
-                      notifications, loginItem,    updaterFramework, bundle, diskArbitration};
+    Platform platform{runtime,       preferences, processes,        fileSystem, tools,
+                      systemPower,   assertions,  powerSources,     workspace,  application,
+                      notifications, loginItem,   updaterFramework, bundle,     diskArbitration};
     std::shared_ptr<FakeSignalSender> signalSender = std::make_shared<FakeSignalSender>();
     Analytics analytics{runtime, preferences, [this] { return signalSender; }};
     FakeWindowFactory windows;
@@ -58,7 +58,9 @@ protected:
         runtime.advance(600s);
     }
 
-    std::shared_ptr<AppDelegate> makeDelegate() { return AppDelegate::create({platform, power, analytics, windows, alerts}); }
+    std::shared_ptr<AppDelegate> makeDelegate() {
+        return AppDelegate::create({platform, power, analytics, windows, alerts});
+    }
 
     void launch() {
         delegate->applicationDidFinishLaunching();

@@ -38,9 +38,8 @@ TEST_F(ProtectionLoopEndToEnd, SleepTakesTheVolumesOfflineAndWakeBringsThemBack)
     EXPECT_EQ(app.macsim({"assertions"}).out, ""); // the eject's assertion is released
 
     app.macsim({"wake"});
-    EXPECT_TRUE(app.waitFor({"volume", "list"}, [](const std::string& listing) {
-        return listing.find("unmounted") == std::string::npos;
-    }));
+    EXPECT_TRUE(app.waitFor({"volume", "list"},
+                            [](const std::string& listing) { return listing.find("unmounted") == std::string::npos; }));
     // The names come in the order the volumes came back.
     EXPECT_TRUE(notified("Disks Remounted", {"Successfully remounted after wake: Backup, Photos 2026",
                                              "Successfully remounted after wake: Photos 2026, Backup"}))
@@ -53,9 +52,11 @@ TEST_F(ProtectionLoopEndToEnd, LockEjectsAndUnlockRemountsWithTheScreenLockTrigg
     ASSERT_TRUE(app.start());
 
     app.macsim({"lock"});
-    EXPECT_TRUE(app.waitFor({"volume", "list"}, [](const std::string& l) { return l.find("unmounted") != std::string::npos; }));
+    EXPECT_TRUE(
+        app.waitFor({"volume", "list"}, [](const std::string& l) { return l.find("unmounted") != std::string::npos; }));
     app.macsim({"unlock"});
-    EXPECT_TRUE(app.waitFor({"volume", "list"}, [](const std::string& l) { return l.find("\tmounted\t") != std::string::npos; }));
+    EXPECT_TRUE(app.waitFor({"volume", "list"},
+                            [](const std::string& l) { return l.find("\tmounted\t") != std::string::npos; }));
     EXPECT_TRUE(notified("Disks Remounted", {"Successfully remounted after wake: Backup"}));
 }
 
