@@ -45,12 +45,12 @@ AppDelegate::AppDelegate(Dependencies dependencies)
     , m_windows(dependencies.windows)
     , m_analytics(dependencies.analytics)
     , m_notifier(m_runtime, m_platform.notifications, m_platform.workspace, m_alerts)
-    , m_stayAwakeController(StayAwakeController::create({m_runtime, m_platform.preferences, m_platform.assertions,
-                                                         m_platform.powerSources, m_platform.notifications,
-                                                         m_analytics}))
-    , m_diskManager(ExternalDiskManager::create({m_runtime, m_platform.preferences, m_platform.processes,
-                                                 m_platform.fileSystem, m_platform.tools, m_platform.workspace,
-                                                 m_platform.diskArbitration}))
+    , m_stayAwakeController(
+          StayAwakeController::create({m_runtime, m_platform.preferences, m_platform.assertions,
+                                       m_platform.powerSources, m_platform.notifications, m_analytics}))
+    , m_diskManager(
+          ExternalDiskManager::create({m_runtime, m_platform.preferences, m_platform.processes, m_platform.fileSystem,
+                                       m_platform.tools, m_platform.workspace, m_platform.diskArbitration}))
     , m_powerManager(std::move(dependencies.powerManager)) {}
 
 AppDelegate::~AppDelegate() {
@@ -134,7 +134,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     showOnboardingWindow(false);
 }
 
-void AppDelegate::applicationWillTerminate() { m_powerManager->stop(); }
+void AppDelegate::applicationWillTerminate() {
+    m_powerManager->stop();
+}
 
 void AppDelegate::subscribe(NotificationCenter& center, const char* name, void (AppDelegate::*handler)()) {
     auto id = center.addObserver(name, weakly(shared_from_this(), [handler](AppDelegate& self) { (self.*handler)(); }));
@@ -181,7 +183,9 @@ void AppDelegate::handleScreensaverDidStart() {
         performAutoEject(nullptr);
 }
 
-void AppDelegate::handleDidWake() { beginWakeRemount(); }
+void AppDelegate::handleDidWake() {
+    beginWakeRemount();
+}
 
 void AppDelegate::handleDisplayDidWake() {
     if (loadAutoEjectTriggers(m_platform.preferences).contains(AutoEjectTrigger::displaySleep))
@@ -215,9 +219,13 @@ void AppDelegate::handleSessionResigned() {
         m_stayAwakeController->deactivate(false, true);
 }
 
-void AppDelegate::handleVolumeDidMount() { m_diskManager->refreshVolumeSelections(everyDiskType); }
+void AppDelegate::handleVolumeDidMount() {
+    m_diskManager->refreshVolumeSelections(everyDiskType);
+}
 
-void AppDelegate::handleVolumeDidUnmount() { m_diskManager->refreshVolumeSelections(everyDiskType); }
+void AppDelegate::handleVolumeDidUnmount() {
+    m_diskManager->refreshVolumeSelections(everyDiskType);
+}
 
 // The store notifies on the thread that wrote. The value is taken at once, as the notification saw it; a write
 // the delegate makes itself under `suppressStayAwakeDefaults` (on the main thread, in the writer's turn) is
@@ -356,14 +364,14 @@ void AppDelegate::ejectDisks() {
                     return;
                 self->m_runtime.mainAsync([self, urls, unmountWording] {
                     if (!urls.empty())
-                        self->postUserNotification(unmountWording ? "Disks Unmounted" : "Disks Ejected",
-                                                   (unmountWording ? "Successfully unmounted: "
-                                                                   : "Successfully ejected: ") +
-                                                       joinedNames(urls));
+                        self->postUserNotification(
+                            unmountWording ? "Disks Unmounted" : "Disks Ejected",
+                            (unmountWording ? "Successfully unmounted: " : "Successfully ejected: ") +
+                                joinedNames(urls));
                     else
-                        self->postUserNotification("No External Disks",
-                                                   unmountWording ? "No external disks were found to unmount."
-                                                                  : "No external disks were found to eject.");
+                        self->postUserNotification("No External Disks", unmountWording
+                                                                            ? "No external disks were found to unmount."
+                                                                            : "No external disks were found to eject.");
                 });
             });
     };
@@ -386,12 +394,12 @@ void AppDelegate::runEject(std::function<void(const std::vector<std::string>&, b
     std::vector<DiskType> types = enabledDiskTypes(defaults);
     bool force = defaults.boolValue(PreferenceKey::forceUnmountEnabled);
     bool unmountWording = defaults.boolValue(PreferenceKey::unmountInsteadOfEject);
-    m_runtime.globalAsync(QoS::UserInitiated, [manager = m_diskManager, types, force, unmountWording,
-                                               finish = std::move(finish)] {
-        manager->ejectExternalDisks(types, force, false, [finish, unmountWording](std::vector<std::string> urls) {
-            finish(urls, unmountWording);
+    m_runtime.globalAsync(
+        QoS::UserInitiated, [manager = m_diskManager, types, force, unmountWording, finish = std::move(finish)] {
+            manager->ejectExternalDisks(types, force, false, [finish, unmountWording](std::vector<std::string> urls) {
+                finish(urls, unmountWording);
+            });
         });
-    });
 }
 
 void AppDelegate::ejectAndSleep() {
@@ -487,9 +495,13 @@ void AppDelegate::showAbout() {
     showSettings();
 }
 
-void AppDelegate::relaunchOnboarding() { showOnboardingWindow(true); }
+void AppDelegate::relaunchOnboarding() {
+    showOnboardingWindow(true);
+}
 
-void AppDelegate::checkForUpdates() { updaterController().checkForUpdates(); }
+void AppDelegate::checkForUpdates() {
+    updaterController().checkForUpdates();
+}
 
 void AppDelegate::quit() {
     m_stayAwakeController->deactivate(true, false);

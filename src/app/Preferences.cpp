@@ -12,22 +12,32 @@ std::optional<DiskType> diskTypeFromRawValue(int rawValue) {
 
 const char* title(DiskType type) {
     switch (type) {
-    case DiskType::hardDisksAndSSDs: return "Hard disks and SSDs";
-    case DiskType::dvdsAndCDs: return "DVDs and CDs";
-    case DiskType::diskImages: return "Disk images";
-    case DiskType::networkDrives: return "Network drives";
-    case DiskType::sdCards: return "SD cards";
+    case DiskType::hardDisksAndSSDs:
+        return "Hard disks and SSDs";
+    case DiskType::dvdsAndCDs:
+        return "DVDs and CDs";
+    case DiskType::diskImages:
+        return "Disk images";
+    case DiskType::networkDrives:
+        return "Network drives";
+    case DiskType::sdCards:
+        return "SD cards";
     }
     return "";
 }
 
 const char* inclusionKey(DiskType type) {
     switch (type) {
-    case DiskType::hardDisksAndSSDs: return PreferenceKey::ejectHardDisksAndSSDs;
-    case DiskType::dvdsAndCDs: return PreferenceKey::ejectDVDsAndCDs;
-    case DiskType::diskImages: return PreferenceKey::ejectDiskImages;
-    case DiskType::networkDrives: return PreferenceKey::ejectNetworkDrives;
-    case DiskType::sdCards: return PreferenceKey::ejectSDCards;
+    case DiskType::hardDisksAndSSDs:
+        return PreferenceKey::ejectHardDisksAndSSDs;
+    case DiskType::dvdsAndCDs:
+        return PreferenceKey::ejectDVDsAndCDs;
+    case DiskType::diskImages:
+        return PreferenceKey::ejectDiskImages;
+    case DiskType::networkDrives:
+        return PreferenceKey::ejectNetworkDrives;
+    case DiskType::sdCards:
+        return PreferenceKey::ejectSDCards;
     }
     return "";
 }
@@ -41,39 +51,54 @@ std::optional<AutoEjectTrigger> autoEjectTriggerFromRawValue(std::string_view va
 
 const char* rawValue(AutoEjectTrigger trigger) {
     switch (trigger) {
-    case AutoEjectTrigger::systemSleep: return "systemSleep";
-    case AutoEjectTrigger::displaySleep: return "displaySleep";
-    case AutoEjectTrigger::screenLocked: return "screenLocked";
-    case AutoEjectTrigger::screensaver: return "screensaver";
+    case AutoEjectTrigger::systemSleep:
+        return "systemSleep";
+    case AutoEjectTrigger::displaySleep:
+        return "displaySleep";
+    case AutoEjectTrigger::screenLocked:
+        return "screenLocked";
+    case AutoEjectTrigger::screensaver:
+        return "screensaver";
     }
     return "";
 }
 
 const char* title(AutoEjectTrigger trigger) {
     switch (trigger) {
-    case AutoEjectTrigger::systemSleep: return "System starts sleeping";
-    case AutoEjectTrigger::displaySleep: return "Display turns off";
-    case AutoEjectTrigger::screenLocked: return "Screen is locked";
-    case AutoEjectTrigger::screensaver: return "Screensaver starts";
+    case AutoEjectTrigger::systemSleep:
+        return "System starts sleeping";
+    case AutoEjectTrigger::displaySleep:
+        return "Display turns off";
+    case AutoEjectTrigger::screenLocked:
+        return "Screen is locked";
+    case AutoEjectTrigger::screensaver:
+        return "Screensaver starts";
     }
     return "";
 }
 
 const char* remountEventTitle(AutoEjectTrigger trigger) {
     switch (trigger) {
-    case AutoEjectTrigger::systemSleep: return "System wake";
-    case AutoEjectTrigger::displaySleep: return "Display wakes";
-    case AutoEjectTrigger::screenLocked: return "Screen unlocks";
-    case AutoEjectTrigger::screensaver: return "Screensaver stops";
+    case AutoEjectTrigger::systemSleep:
+        return "System wake";
+    case AutoEjectTrigger::displaySleep:
+        return "Display wakes";
+    case AutoEjectTrigger::screenLocked:
+        return "Screen unlocks";
+    case AutoEjectTrigger::screensaver:
+        return "Screensaver stops";
     }
     return "";
 }
 
 const char* title(EjectEvent event) {
     switch (event) {
-    case EjectEvent::beforeSleep: return "Before System Sleeps";
-    case EjectEvent::afterDisplayOff: return "After Display Turns Off";
-    case EjectEvent::beforeLogout: return "Before Logout, Restart, Shutdown";
+    case EjectEvent::beforeSleep:
+        return "Before System Sleeps";
+    case EjectEvent::afterDisplayOff:
+        return "After Display Turns Off";
+    case EjectEvent::beforeLogout:
+        return "Before Logout, Restart, Shutdown";
     }
     return "";
 }
@@ -116,9 +141,13 @@ AutoEjectTriggerSet loadTriggers(PreferenceStore& store, bool writeFallback) {
 
 } // namespace
 
-AutoEjectTriggerSet loadAutoEjectTriggers(PreferenceStore& store) { return loadTriggers(store, false); }
+AutoEjectTriggerSet loadAutoEjectTriggers(PreferenceStore& store) {
+    return loadTriggers(store, false);
+}
 
-AutoEjectTriggerSet loadAutoEjectTriggersWritingFallback(PreferenceStore& store) { return loadTriggers(store, true); }
+AutoEjectTriggerSet loadAutoEjectTriggersWritingFallback(PreferenceStore& store) {
+    return loadTriggers(store, true);
+}
 
 void storeAutoEjectTriggers(PreferenceStore& store, const AutoEjectTriggerSet& triggers) {
     PropertyArray values;

@@ -48,9 +48,8 @@ inline constexpr const char* hasCheckedFullDiskAccess = "hasCheckedFullDiskAcces
 // The kinds of external volume the user can include.
 enum class DiskType { hardDisksAndSSDs = 0, dvdsAndCDs = 1, diskImages = 2, networkDrives = 3, sdCards = 4 };
 
-inline constexpr std::array<DiskType, 5> allDiskTypes = {DiskType::hardDisksAndSSDs, DiskType::dvdsAndCDs,
-                                                         DiskType::diskImages, DiskType::networkDrives,
-                                                         DiskType::sdCards};
+inline constexpr std::array<DiskType, 5> allDiskTypes = {
+    DiskType::hardDisksAndSSDs, DiskType::dvdsAndCDs, DiskType::diskImages, DiskType::networkDrives, DiskType::sdCards};
 
 std::optional<DiskType> diskTypeFromRawValue(int rawValue);
 const char* title(DiskType type);

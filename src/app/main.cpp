@@ -87,8 +87,9 @@ int main(int argc, char** argv) {
     Analytics analytics(runtime, platform.preferences, [&] {
         AnalyticsConfiguration configuration(TALLOWMERE_ANALYTICS_APP_ID);
         configuration.urlSession = analyticsTransport;
-        analyticsClient = SignalClient::initialize(
-            configuration, {runtime, analyticsPreferences, platform.fileSystem, platform.bundle, currentScreenMetrics(), nullptr, std::nullopt});
+        analyticsClient =
+            SignalClient::initialize(configuration, {runtime, analyticsPreferences, platform.fileSystem,
+                                                     platform.bundle, currentScreenMetrics(), nullptr, std::nullopt});
         return analyticsClient;
     });
 

@@ -10,6 +10,17 @@
 namespace tallowmere {
 namespace {
 
+// Whether the status text names the volume's path itself, not a longer one that starts the same
+// ("/Volumes/Backup" must not match a backup to "/Volumes/Backup 2").
+bool mentionsVolumePath(const std::string& text, const std::string& path) {
+    for (size_t at = text.find(path); at != std::string::npos; at = text.find(path, at + 1)) {
+        size_t next = at + path.size();
+        if (next == text.size() || std::string_view("\";/\r\n").find(text[next]) != std::string_view::npos)
+            return true;
+    }
+    return false;
+}
+
 using LookupResult = std::pair<std::optional<std::string>, bool>;
 
 // An array whose every element is a dictionary; nothing otherwise.
@@ -285,7 +296,7 @@ bool ExternalDiskManager::stopTimeMachineBackupIfRunning(const std::string& volu
     if (!status.succeeded() || status.timedOut || !isValidUtf8(status.standardOutput))
         return false;
     const std::string& text = status.standardOutput;
-    if (text.find("Running = 1") == std::string::npos || text.find(volumePath) == std::string::npos)
+    if (text.find("Running = 1") == std::string::npos || !mentionsVolumePath(text, volumePath))
         return false;
 
     ProcessRequest stopRequest(tmutil, {"stopbackup"});

@@ -88,7 +88,7 @@ std::optional<double> defaultStayAwakeDuration(const PreferenceStore& preference
     return seconds(duration.value_or(ActivationDuration::off));
 }
 
-std::string customDurationWords(double secondsValue) {
+std::string durationWords(double secondsValue, bool keepSeconds) {
     std::int64_t total = wholeSeconds(secondsValue);
     std::int64_t hours = total / 3600, minutes = (total % 3600) / 60, seconds = total % 60;
     std::vector<std::string> parts;
@@ -96,12 +96,16 @@ std::string customDurationWords(double secondsValue) {
         parts.push_back(countedWord(hours, "hour"));
     if (total % 3600 >= 60)
         parts.push_back(countedWord(minutes, "minute"));
-    if (seconds > 0 || parts.empty())
+    if (keepSeconds ? (seconds > 0 || parts.empty()) : (seconds >= 1 && parts.empty()))
         parts.push_back(countedWord(seconds, "second"));
     std::string words;
     for (const auto& part : parts)
         words += (words.empty() ? "" : " ") + part;
     return words;
+}
+
+std::string customDurationWords(double seconds) {
+    return durationWords(seconds, true);
 }
 
 double boundedDuration(double seconds) {

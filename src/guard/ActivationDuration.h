@@ -25,6 +25,10 @@ std::optional<double> defaultStayAwakeDuration(const PreferenceStore& preference
 // The custom duration in words, seconds kept: 3661 gives "1 hour 1 minute 1 second".
 std::string customDurationWords(double seconds);
 
+// Whole hours, minutes and seconds in words ("1 hour 30 minutes"). Without `keepSeconds`, seconds appear only
+// for totals under a minute and a total under one second gives the empty text.
+std::string durationWords(double seconds, bool keepSeconds);
+
 // About 31 years: far beyond any duration offered, and small enough that clock arithmetic cannot overflow.
 inline constexpr double maximumDurationSeconds = 1e9;
 

@@ -9,13 +9,6 @@
 #include <vector>
 
 namespace tallowmere {
-namespace {
-
-std::string countedWord(std::int64_t count, const char* word) {
-    return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
-}
-
-} // namespace
 
 std::shared_ptr<StayAwakeController> StayAwakeController::create(Services services) {
     return std::shared_ptr<StayAwakeController>(new StayAwakeController(services));
@@ -194,19 +187,7 @@ void StayAwakeController::setActiveUntil(std::optional<WallTime> date) {
 std::string StayAwakeController::formatDuration(std::optional<double> seconds) {
     if (!seconds || !(*seconds > 0))
         return {};
-    std::int64_t total = wholeSeconds(*seconds);
-    std::int64_t hours = total / 3600, minutes = (total % 3600) / 60, remainder = total % 60;
-    std::vector<std::string> parts;
-    if (total >= 3600)
-        parts.push_back(countedWord(hours, "hour"));
-    if (total % 3600 >= 60)
-        parts.push_back(countedWord(minutes, "minute"));
-    if (remainder >= 1 && parts.empty())
-        parts.push_back(countedWord(remainder, "second"));
-    std::string text;
-    for (const auto& part : parts)
-        text += (text.empty() ? "" : " ") + part;
-    return text;
+    return durationWords(*seconds, false);
 }
 
 } // namespace tallowmere

@@ -22,9 +22,9 @@ struct ProcessRequest {
 };
 
 struct ProcessResult {
-    bool started = false;           // false: the process could not be started (see errorDescription)
-    std::string errorDescription;   // why it could not be started, or why it did not end normally
-    int exitStatus = -1;            // meaningful when it started; non-zero also for a crash or time-out
+    bool started = false;         // false: the process could not be started (see errorDescription)
+    std::string errorDescription; // why it could not be started, or why it did not end normally
+    int exitStatus = -1;          // meaningful when it started; non-zero also for a crash or time-out
     bool timedOut = false;
     std::string standardOutput;
     std::string standardError;

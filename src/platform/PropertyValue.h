@@ -31,17 +31,28 @@ public:
     using Storage = std::variant<bool, std::int64_t, double, std::string, PropertyData, PropertyDate, PropertyArray,
                                  PropertyDictionary>;
 
-    PropertyValue() : m_storage(false) {}
-    PropertyValue(bool value) : m_storage(value) {}
-    PropertyValue(int value) : m_storage(std::int64_t(value)) {}
-    PropertyValue(std::int64_t value) : m_storage(value) {}
-    PropertyValue(double value) : m_storage(value) {}
-    PropertyValue(const char* value) : m_storage(std::string(value)) {}
-    PropertyValue(std::string value) : m_storage(std::move(value)) {}
-    PropertyValue(PropertyData value) : m_storage(std::move(value)) {}
-    PropertyValue(PropertyDate value) : m_storage(value) {}
-    PropertyValue(PropertyArray value) : m_storage(std::move(value)) {}
-    PropertyValue(PropertyDictionary value) : m_storage(std::move(value)) {}
+    PropertyValue()
+        : m_storage(false) {}
+    PropertyValue(bool value)
+        : m_storage(value) {}
+    PropertyValue(int value)
+        : m_storage(std::int64_t(value)) {}
+    PropertyValue(std::int64_t value)
+        : m_storage(value) {}
+    PropertyValue(double value)
+        : m_storage(value) {}
+    PropertyValue(const char* value)
+        : m_storage(std::string(value)) {}
+    PropertyValue(std::string value)
+        : m_storage(std::move(value)) {}
+    PropertyValue(PropertyData value)
+        : m_storage(std::move(value)) {}
+    PropertyValue(PropertyDate value)
+        : m_storage(value) {}
+    PropertyValue(PropertyArray value)
+        : m_storage(std::move(value)) {}
+    PropertyValue(PropertyDictionary value)
+        : m_storage(std::move(value)) {}
 
     template <class T> const T* as() const { return std::get_if<T>(&m_storage); }
     template <class T> bool is() const { return std::holds_alternative<T>(m_storage); }

@@ -14,7 +14,9 @@ QStringList toArguments(const std::vector<std::string>& arguments) {
     return list;
 }
 
-std::string toStd(const QByteArray& bytes) { return std::string(bytes.constData(), static_cast<size_t>(bytes.size())); }
+std::string toStd(const QByteArray& bytes) {
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
 
 } // namespace
 

@@ -5,14 +5,39 @@
 #include <QTimer>
 
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace tallowmere {
 namespace {
 
-int toMilliseconds(Seconds delay) {
+using Milliseconds = std::int64_t;
+// A QTimer counts at most this long in one go; longer delays are counted in several steps.
+constexpr Milliseconds longestTimerStep = std::numeric_limits<int>::max();
+
+Milliseconds toMilliseconds(Seconds delay) {
     double ms = std::ceil(delay.count() * 1000.0);
-    return ms <= 0 ? 0 : static_cast<int>(std::min(ms, 2147483647.0));
+    if (!(ms > 0)) // zero, negative or not a number
+        return 0;
+    return ms >= 1.0e15 ? Milliseconds(1.0e15) : static_cast<Milliseconds>(ms); // about 31,000 years
+}
+
+int nextStep(Milliseconds& remaining) {
+    Milliseconds step = std::min(remaining, longestTimerStep);
+    remaining -= step;
+    return static_cast<int>(step);
+}
+
+void singleShotOnMain(QObject* context, Milliseconds delay, Task task) {
+    int step = nextStep(delay);
+    if (delay == 0) {
+        QTimer::singleShot(step, Qt::PreciseTimer, context, std::move(task));
+        return;
+    }
+    QTimer::singleShot(step, Qt::PreciseTimer, context, [context, delay, task = std::move(task)]() mutable {
+        singleShotOnMain(context, delay, std::move(task));
+    });
 }
 
 class QtTimer : public Timer {
@@ -25,10 +50,18 @@ public:
                 return;
             auto* timer = new QTimer(context);
             timer->setTimerType(Qt::PreciseTimer);
-            timer->setSingleShot(!repeats);
-            timer->setInterval(toMilliseconds(interval));
-            QObject::connect(timer, &QTimer::timeout, timer, [timer, repeats, action, state] {
-                if (!repeats) {
+            timer->setSingleShot(true);
+            Milliseconds total = toMilliseconds(interval);
+            auto remaining = std::make_shared<Milliseconds>(total);
+            QObject::connect(timer, &QTimer::timeout, timer, [timer, total, remaining, repeats, action, state] {
+                if (*remaining > 0) { // a long interval is still being counted
+                    timer->start(nextStep(*remaining));
+                    return;
+                }
+                if (repeats) {
+                    *remaining = total;
+                    timer->start(nextStep(*remaining));
+                } else {
                     std::lock_guard lock(state->mutex);
                     state->valid = false;
                     timer->deleteLater();
@@ -36,7 +69,7 @@ public:
                 action();
             });
             state->timer = timer;
-            timer->start();
+            timer->start(nextStep(*remaining));
         };
         if (m_runtime.isMainThread())
             create();
@@ -56,7 +89,13 @@ public:
                 timer->stop();
                 timer->deleteLater();
             } else {
-                QMetaObject::invokeMethod(timer, [timer] { timer->stop(); timer->deleteLater(); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    timer,
+                    [timer] {
+                        timer->stop();
+                        timer->deleteLater();
+                    },
+                    Qt::QueuedConnection);
             }
         }
     }
@@ -78,7 +117,8 @@ private:
 
 class BlockingSemaphore : public Semaphore {
 public:
-    explicit BlockingSemaphore(int value) : m_value(value) {}
+    explicit BlockingSemaphore(int value)
+        : m_value(value) {}
     void signal() override {
         std::lock_guard lock(m_mutex);
         ++m_value;
@@ -88,7 +128,7 @@ public:
         std::unique_lock lock(m_mutex);
         auto ready = [this] { return m_value > 0; };
         if (timeout) {
-            if (!m_changed.wait_for(lock, *timeout, ready))
+            if (!m_changed.wait_for(lock, std::chrono::milliseconds(toMilliseconds(*timeout)), ready))
                 return false;
         } else {
             m_changed.wait(lock, ready);
@@ -105,7 +145,8 @@ private:
 
 class BlockingGroup : public Group {
 public:
-    explicit BlockingGroup(Runtime& runtime) : m_runtime(runtime) {}
+    explicit BlockingGroup(Runtime& runtime)
+        : m_runtime(runtime) {}
     void enter() override {
         std::lock_guard lock(m_mutex);
         ++m_count;
@@ -128,7 +169,7 @@ public:
         std::unique_lock lock(m_mutex);
         auto empty = [this] { return m_count == 0; };
         if (timeout)
-            return m_empty.wait_for(lock, *timeout, empty);
+            return m_empty.wait_for(lock, std::chrono::milliseconds(toMilliseconds(*timeout)), empty);
         m_empty.wait(lock, empty);
         return true;
     }
@@ -162,7 +203,8 @@ private:
 
 class PoolQueue : public DispatchQueue {
 public:
-    PoolQueue(QtRuntime& runtime) : m_runtime(runtime) {}
+    PoolQueue(QtRuntime& runtime)
+        : m_runtime(runtime) {}
     void async(Task task) override { m_runtime.globalAsync(QoS::Default, std::move(task)); }
 
 private:
@@ -191,9 +233,9 @@ void QtRuntime::mainAsync(Task task) {
 }
 
 void QtRuntime::mainAfter(Seconds delay, Task task) {
-    int ms = toMilliseconds(delay);
+    Milliseconds ms = toMilliseconds(delay);
     auto start = [this, ms, task = std::move(task)]() mutable {
-        QTimer::singleShot(ms, Qt::PreciseTimer, &m_mainContext, std::move(task));
+        singleShotOnMain(&m_mainContext, ms, std::move(task));
     };
     if (isMainThread())
         start();
@@ -201,12 +243,16 @@ void QtRuntime::mainAfter(Seconds delay, Task task) {
         mainAsync(std::move(start));
 }
 
-bool QtRuntime::isMainThread() const { return std::this_thread::get_id() == m_mainThread; }
+bool QtRuntime::isMainThread() const {
+    return std::this_thread::get_id() == m_mainThread;
+}
 
-void QtRuntime::globalAsync(QoS, Task task) { m_pool.submit(std::move(task)); }
+void QtRuntime::globalAsync(QoS, Task task) {
+    m_pool.submit(std::move(task));
+}
 
 void QtRuntime::globalAfter(QoS qos, Seconds delay, Task task) {
-    auto deadline = now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(delay);
+    auto deadline = now() + std::chrono::milliseconds(toMilliseconds(delay));
     std::lock_guard lock(m_delayedMutex);
     m_delayed.emplace(deadline, [this, qos, task = std::move(task)]() mutable { globalAsync(qos, std::move(task)); });
     m_delayedChanged.notify_all();
@@ -224,15 +270,21 @@ std::unique_ptr<Semaphore> QtRuntime::makeSemaphore(int initialValue) {
     return std::make_unique<BlockingSemaphore>(initialValue);
 }
 
-std::shared_ptr<Group> QtRuntime::makeGroup() { return std::make_shared<BlockingGroup>(*this); }
-
-void QtRuntime::sleepFor(Seconds duration) {
-    std::this_thread::sleep_for(std::chrono::duration_cast<std::chrono::steady_clock::duration>(duration));
+std::shared_ptr<Group> QtRuntime::makeGroup() {
+    return std::make_shared<BlockingGroup>(*this);
 }
 
-MonotonicTime QtRuntime::now() const { return std::chrono::steady_clock::now(); }
+void QtRuntime::sleepFor(Seconds duration) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(toMilliseconds(duration)));
+}
 
-WallTime QtRuntime::wallNow() const { return std::chrono::system_clock::now(); }
+MonotonicTime QtRuntime::now() const {
+    return std::chrono::steady_clock::now();
+}
+
+WallTime QtRuntime::wallNow() const {
+    return std::chrono::system_clock::now();
+}
 
 void QtRuntime::schedulerLoop() {
     std::unique_lock lock(m_delayedMutex);

@@ -76,8 +76,7 @@ public:
 };
 
 // The weak-owner idiom: the returned callable runs `body(owner)` only while the owner is still alive.
-template <class T, class F>
-auto weakly(const std::shared_ptr<T>& owner, F body) {
+template <class T, class F> auto weakly(const std::shared_ptr<T>& owner, F body) {
     return [weak = std::weak_ptr<T>(owner), body = std::move(body)]() mutable {
         if (auto strong = weak.lock())
             body(*strong);

@@ -29,10 +29,10 @@ public:
 };
 
 namespace PowerMessage {
-inline constexpr std::uint32_t canSystemSleep = 0xE0000270;      // kIOMessageCanSystemSleep
-inline constexpr std::uint32_t systemWillSleep = 0xE0000280;     // kIOMessageSystemWillSleep
-inline constexpr std::uint32_t systemWillNotSleep = 0xE0000290;  // kIOMessageSystemWillNotSleep
-inline constexpr std::uint32_t systemHasPoweredOn = 0xE0000300;  // kIOMessageSystemHasPoweredOn
+inline constexpr std::uint32_t canSystemSleep = 0xE0000270;     // kIOMessageCanSystemSleep
+inline constexpr std::uint32_t systemWillSleep = 0xE0000280;    // kIOMessageSystemWillSleep
+inline constexpr std::uint32_t systemWillNotSleep = 0xE0000290; // kIOMessageSystemWillNotSleep
+inline constexpr std::uint32_t systemHasPoweredOn = 0xE0000300; // kIOMessageSystemHasPoweredOn
 } // namespace PowerMessage
 
 } // namespace tallowmere

@@ -66,6 +66,8 @@ void PermissionPromptWindow::makeKeyAndOrderFront() {
     activateWindow();
 }
 
-void PermissionPromptWindow::close() { hide(); }
+void PermissionPromptWindow::close() {
+    hide();
+}
 
 } // namespace tallowmere

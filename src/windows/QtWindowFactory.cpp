@@ -9,8 +9,11 @@ namespace {
 // Stands in for a window this build does not have: showing it says so in the log.
 class UnavailableWindow : public AppWindow {
 public:
-    explicit UnavailableWindow(std::string title) : m_title(std::move(title)) {}
-    void makeKeyAndOrderFront() override { logLine("Tallowmere: the " + m_title + " window is not available in this build"); }
+    explicit UnavailableWindow(std::string title)
+        : m_title(std::move(title)) {}
+    void makeKeyAndOrderFront() override {
+        logLine("Tallowmere: the " + m_title + " window is not available in this build");
+    }
     void close() override {}
 
 private:

@@ -149,8 +149,8 @@ TEST_F(Commands, ASleepToolThatCannotStartIsReported) {
     runtime.runUntilIdle();
     EXPECT_TRUE(log.contains("Failed to execute pmset sleepnow: The operation couldn’t be completed. No such file or "
                              "directory"));
-    EXPECT_TRUE(wasPosted("Sleep Failed",
-                          "Unable to put Mac to sleep: The operation couldn’t be completed. No such file or directory"));
+    EXPECT_TRUE(wasPosted(
+        "Sleep Failed", "Unable to put Mac to sleep: The operation couldn’t be completed. No such file or directory"));
 }
 
 TEST_F(Commands, DurationChoiceStoresTheIndexAndDrivesTheGuard) {
@@ -159,8 +159,7 @@ TEST_F(Commands, DurationChoiceStoresTheIndexAndDrivesTheGuard) {
     EXPECT_EQ(preferences.integerValue(PreferenceKey::activationDurationIndex), 6);
     EXPECT_TRUE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
     EXPECT_TRUE(delegate->stayAwakeController().isActive());
-    EXPECT_EQ(delegate->stayAwakeController().activeUntil(),
-              runtime.wallNow() + std::chrono::seconds(3600));
+    EXPECT_EQ(delegate->stayAwakeController().activeUntil(), runtime.wallNow() + std::chrono::seconds(3600));
     EXPECT_EQ(assertions.held().size(), 1u);
 
     delegate->stayAwakeForDuration(0);

@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace tallowmere::test {
 
 using namespace std::chrono_literals;
@@ -26,6 +28,14 @@ using namespace std::chrono_literals;
 // The application delegate with every port faked, a scripted world of USB volumes and virtual time.
 class DelegateTest : public ::testing::Test {
 protected:
+    using SignalClientFactory = std::function<std::shared_ptr<SignalSender>(Platform&)>;
+
+    DelegateTest() = default;
+    // The delegate's analytics run on the client `makeClient` builds from this fixture's fakes, instead of the
+    // recording `signalSender`.
+    explicit DelegateTest(SignalClientFactory makeClient)
+        : signalClientFactory(std::move(makeClient)) {}
+
     VirtualRuntime runtime;
     MemoryPreferenceStore preferences;
     FakeProcessRunner processes;
@@ -41,11 +51,16 @@ protected:
     FakeUpdaterFramework updaterFramework;
     FakeBundle bundle;
     FakeDiskArbitration diskArbitration;
-    Platform platform{runtime,      preferences,   processes, fileSystem, tools,
-                      systemPower,  assertions,    powerSources, workspace, application,
-                      notifications, loginItem,    updaterFramework, bundle, diskArbitration};
+    Platform platform{runtime,       preferences, processes,        fileSystem, tools,
+                      systemPower,   assertions,  powerSources,     workspace,  application,
+                      notifications, loginItem,   updaterFramework, bundle,     diskArbitration};
     std::shared_ptr<FakeSignalSender> signalSender = std::make_shared<FakeSignalSender>();
-    Analytics analytics{runtime, preferences, [this] { return signalSender; }};
+    SignalClientFactory signalClientFactory;
+    Analytics analytics{runtime, preferences, [this]() -> std::shared_ptr<SignalSender> {
+                            if (signalClientFactory)
+                                return signalClientFactory(platform);
+                            return signalSender;
+                        }};
     FakeWindowFactory windows;
     FakeAlertPresenter alerts;
     ScriptedDisks disks{runtime, processes, fileSystem, workspace, tools};
@@ -58,7 +73,9 @@ protected:
         runtime.advance(600s);
     }
 
-    std::shared_ptr<AppDelegate> makeDelegate() { return AppDelegate::create({platform, power, analytics, windows, alerts}); }
+    std::shared_ptr<AppDelegate> makeDelegate() {
+        return AppDelegate::create({platform, power, analytics, windows, alerts});
+    }
 
     void launch() {
         delegate->applicationDidFinishLaunching();

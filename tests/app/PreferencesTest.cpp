@@ -38,8 +38,7 @@ TEST(LoadAutoEjectTriggers, MigratesTheOlderSingleTriggerKeyOnce) {
     MemoryPreferenceStore store;
     store.setString(PreferenceKey::autoEjectTrigger, "displaySleep");
     EXPECT_EQ(loadAutoEjectTriggers(store), AutoEjectTriggerSet{AutoEjectTrigger::displaySleep});
-    EXPECT_EQ(stringArray(*store.object(PreferenceKey::autoEjectTriggers)),
-              std::vector<std::string>{"displaySleep"});
+    EXPECT_EQ(stringArray(*store.object(PreferenceKey::autoEjectTriggers)), std::vector<std::string>{"displaySleep"});
     EXPECT_TRUE(store.hasObject(PreferenceKey::autoEjectTrigger)); // never removed
 }
 
@@ -59,8 +58,7 @@ TEST(LoadAutoEjectTriggers, FallsBackToSystemSleepWithoutWriting) {
 TEST(LoadAutoEjectTriggers, TheSettingsVariantWritesItsFallbackBack) {
     MemoryPreferenceStore store;
     EXPECT_EQ(loadAutoEjectTriggersWritingFallback(store), AutoEjectTriggerSet{AutoEjectTrigger::systemSleep});
-    EXPECT_EQ(stringArray(*store.object(PreferenceKey::autoEjectTriggers)),
-              std::vector<std::string>{"systemSleep"});
+    EXPECT_EQ(stringArray(*store.object(PreferenceKey::autoEjectTriggers)), std::vector<std::string>{"systemSleep"});
 }
 
 TEST(SharedEnumerations, RawValuesAndTitlesRoundTrip) {

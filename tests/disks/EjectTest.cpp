@@ -248,6 +248,7 @@ TEST_F(EjectTest, ARunningTimeMachineBackupToTheVolumeIsStoppedFirst) {
     // A backup to another volume, a backup that is not running, or output that is not text: no stop.
     for (const std::string& status :
          {std::string("Running = 1;\nDestinationMountPoint = \"/Volumes/Other\";"),
+          std::string("Running = 1;\nDestinationMountPoint = \"") + path + " 2\";",
           std::string("Running = 0;\nDestinationMountPoint = \"/Volumes/Backup\";"), running + "\xff\xfe"}) {
         processes.on("/usr/bin/tmutil", {"status"}, FakeProcessRunner::exited(0, status));
         EXPECT_FALSE(manager->stopTimeMachineBackupIfRunning(path));

@@ -1,5 +1,5 @@
-#include "platform/PropertyList.h"
 #include "platform/sim/PlistPreferenceStore.h"
+#include "platform/PropertyList.h"
 #include "support/LogCapture.h"
 
 #include <QDir>

@@ -25,8 +25,9 @@ std::vector<std::string> splitNul(const std::string& bytes) {
 
 TEST(ProcessRunner, PassesArgumentsVerbatimWithoutAShell) {
     QtProcessRunner runner;
-    std::vector<std::string> arguments = {"My Passport", "it's \"quoted\"", "line\nbreak", "-leading-dash",
-                                          "Ünïcødé 写真", "$HOME", "*", "a;b|c&&d", "", "`x`"};
+    std::vector<std::string> arguments = {
+        "My Passport", "it's \"quoted\"", "line\nbreak", "-leading-dash", "Ünïcødé 写真", "$HOME", "*", "a;b|c&&d", "",
+        "`x`"};
     std::vector<std::string> argv = {"args"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     auto result = runner.run({PROCESS_PROBE, argv});

@@ -49,10 +49,10 @@ TEST(PropertyList, ReadsTypedValuesOfADiskutilDictionary) {
 TEST(PropertyList, TellsAbsentFromOtherTypeFromValue) {
     auto info = PropertyList::parseDictionary(diskutilInfo);
     ASSERT_TRUE(info);
-    EXPECT_EQ(find(*info, "RemovableMedia"), nullptr);             // absent
-    ASSERT_NE(find(*info, "Ejectable"), nullptr);                  // present...
-    EXPECT_EQ(findAs<std::string>(*info, "Ejectable"), nullptr);   // ...but not text
-    EXPECT_NE(findAs<bool>(*info, "Ejectable"), nullptr);          // a boolean
+    EXPECT_EQ(find(*info, "RemovableMedia"), nullptr);           // absent
+    ASSERT_NE(find(*info, "Ejectable"), nullptr);                // present...
+    EXPECT_EQ(findAs<std::string>(*info, "Ejectable"), nullptr); // ...but not text
+    EXPECT_NE(findAs<bool>(*info, "Ejectable"), nullptr);        // a boolean
 }
 
 TEST(PropertyList, RejectsWhatIsNotAPropertyListDictionary) {

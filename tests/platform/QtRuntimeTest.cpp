@@ -7,12 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <mutex>
 #include <vector>
 
 using namespace std::chrono_literals;
 using tallowmere::QoS;
 using tallowmere::QtRuntime;
+using tallowmere::Seconds;
 
 namespace {
 
@@ -115,6 +117,23 @@ TEST(QtRuntime, SemaphoreReportsTimeoutAndSignal) {
     EXPECT_FALSE(semaphore->wait(0.001s));
     semaphore->signal();
     EXPECT_TRUE(semaphore->wait(0s));
+}
+
+TEST(QtRuntime, DelaysBeyondWhatOneQtTimerCountsAreNotCutShort) {
+    QtRuntime runtime;
+    bool early = false;
+    // Longer than a QTimer's 24.8-day limit, and not a number at all: neither may fire now.
+    auto longTimer = runtime.scheduleTimer(Seconds(30.0 * 86400), false, [&] { early = true; });
+    runtime.mainAfter(Seconds(40.0 * 86400), [&] { early = true; });
+    bool immediate = false;
+    runtime.mainAfter(Seconds(std::nan("")), [&] { immediate = true; });
+    spinUntil([&] { return immediate; });
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_TRUE(immediate);
+    EXPECT_FALSE(early);
+    EXPECT_TRUE(longTimer->isValid());
 }
 
 } // namespace

@@ -36,7 +36,8 @@ class FakeUpdaterFramework : public UpdaterFramework {
 public:
     class Controller : public UpdaterController {
     public:
-        explicit Controller(FakeUpdaterFramework& framework) : m_framework(framework) {}
+        explicit Controller(FakeUpdaterFramework& framework)
+            : m_framework(framework) {}
         Updater* updater() override { return &m_framework.updater; }
         void checkForUpdates() override { ++m_framework.checks; }
 

@@ -22,7 +22,8 @@ public:
 
     class Window : public AppWindow {
     public:
-        explicit Window(std::shared_ptr<Record> record) : m_record(std::move(record)) {}
+        explicit Window(std::shared_ptr<Record> record)
+            : m_record(std::move(record)) {}
         ~Window() override { m_record->destroyed = true; }
         void makeKeyAndOrderFront() override { ++m_record->shown; }
         void close() override { ++m_record->closed; }

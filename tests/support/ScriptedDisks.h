@@ -19,8 +19,8 @@ namespace tallowmere::test {
 // virtual time.
 class ScriptedDisks {
 public:
-    ScriptedDisks(Runtime& runtime, FakeProcessRunner& processes, FakeFileSystem& fileSystem,
-                  FakeWorkspace& workspace, const FakeSystemTools& tools)
+    ScriptedDisks(Runtime& runtime, FakeProcessRunner& processes, FakeFileSystem& fileSystem, FakeWorkspace& workspace,
+                  const FakeSystemTools& tools)
         : m_runtime(runtime)
         , m_fileSystem(fileSystem) {
         std::string diskutil = tools.diskutil();
@@ -125,8 +125,8 @@ private:
             PropertyDictionary partition{{"DeviceIdentifier", volume.device}, {"VolumeName", volume.name}};
             if (volume.mounted)
                 partition.emplace("MountPoint", volume.path());
-            disks.emplace_back(PropertyDictionary{{"DeviceIdentifier", volume.wholeDisk()},
-                                                  {"Partitions", PropertyArray{partition}}});
+            disks.emplace_back(
+                PropertyDictionary{{"DeviceIdentifier", volume.wholeDisk()}, {"Partitions", PropertyArray{partition}}});
         }
         return FakeProcessRunner::exited(0, PropertyList::toXml(PropertyDictionary{{"AllDisksAndPartitions", disks}}));
     }
@@ -144,8 +144,9 @@ private:
         if (!volume || !volume->mounted)
             return FakeProcessRunner::exited(1, {}, "Unmount failed for " + target + "\n");
         if (volume->busy && !force)
-            return FakeProcessRunner::exited(1, {}, "Volume " + volume->name + " on " + volume->device +
-                                                        " failed to unmount: dissented by PID 501\n");
+            return FakeProcessRunner::exited(1, {},
+                                             "Volume " + volume->name + " on " + volume->device +
+                                                 " failed to unmount: dissented by PID 501\n");
         volume->mounted = false;
         publishLocked();
         return FakeProcessRunner::exited(0, "Volume " + volume->name + " on " + volume->device + " unmounted\n");

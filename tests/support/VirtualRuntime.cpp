@@ -11,7 +11,9 @@ thread_local const VirtualRuntime* t_workerOf = nullptr;
 
 class VirtualSemaphore : public Semaphore {
 public:
-    VirtualSemaphore(VirtualRuntime& runtime, int value) : m_runtime(runtime), m_value(value) {}
+    VirtualSemaphore(VirtualRuntime& runtime, int value)
+        : m_runtime(runtime)
+        , m_value(value) {}
 
     void signal() override {
         std::lock_guard lock(m_runtime.m_mutex);
@@ -48,7 +50,8 @@ private:
 
 class VirtualGroup : public Group {
 public:
-    explicit VirtualGroup(VirtualRuntime& runtime) : m_runtime(runtime) {}
+    explicit VirtualGroup(VirtualRuntime& runtime)
+        : m_runtime(runtime) {}
 
     void enter() override {
         std::lock_guard lock(m_runtime.m_mutex);
@@ -139,15 +142,14 @@ private:
     static void armLocked(VirtualRuntime& runtime, const std::shared_ptr<State>& state, Seconds deadline,
                           Seconds interval, bool repeats, const std::shared_ptr<Task>& action) {
         state->key = runtime.insertMainLocked(deadline, [&runtime, weak = std::weak_ptr<State>(state), deadline,
-                                                          interval, repeats, action] {
+                                                         interval, repeats, action] {
             auto state = weak.lock();
             {
                 std::lock_guard lock(runtime.m_mutex);
                 if (!state || !state->valid)
                     return;
                 if (repeats)
-                    armLocked(runtime, state, deadline + std::max(interval, Seconds(1e-9)), interval, repeats,
-                              action);
+                    armLocked(runtime, state, deadline + std::max(interval, Seconds(1e-9)), interval, repeats, action);
                 else
                     state->valid = false;
             }
@@ -161,14 +163,16 @@ private:
 
 class VirtualQueue : public DispatchQueue {
 public:
-    explicit VirtualQueue(VirtualRuntime& runtime) : m_runtime(runtime) {}
+    explicit VirtualQueue(VirtualRuntime& runtime)
+        : m_runtime(runtime) {}
     void async(Task task) override { m_runtime.globalAsync(QoS::Default, std::move(task)); }
 
 private:
     VirtualRuntime& m_runtime;
 };
 
-VirtualRuntime::VirtualRuntime() : m_driver(std::this_thread::get_id()) {}
+VirtualRuntime::VirtualRuntime()
+    : m_driver(std::this_thread::get_id()) {}
 
 VirtualRuntime::~VirtualRuntime() {
     std::unique_lock lock(m_mutex);
@@ -231,7 +235,9 @@ void VirtualRuntime::mainAfter(Seconds delay, Task task) {
     insertMainLocked(m_now + std::max(delay, Seconds(0)), std::move(task));
 }
 
-bool VirtualRuntime::isMainThread() const { return std::this_thread::get_id() == m_driver; }
+bool VirtualRuntime::isMainThread() const {
+    return std::this_thread::get_id() == m_driver;
+}
 
 void VirtualRuntime::globalAsync(QoS, Task task) {
     std::lock_guard lock(m_mutex);
@@ -258,7 +264,9 @@ std::unique_ptr<Semaphore> VirtualRuntime::makeSemaphore(int initialValue) {
     return std::make_unique<VirtualSemaphore>(*this, initialValue);
 }
 
-std::shared_ptr<Group> VirtualRuntime::makeGroup() { return std::make_shared<VirtualGroup>(*this); }
+std::shared_ptr<Group> VirtualRuntime::makeGroup() {
+    return std::make_shared<VirtualGroup>(*this);
+}
 
 void VirtualRuntime::sleepFor(Seconds duration) {
     std::unique_lock lock(m_mutex);
@@ -313,7 +321,8 @@ bool VirtualRuntime::blockLocked(std::unique_lock<std::mutex>& lock, Waiter& wai
     switch (waiter.kind) {
     case ThreadKind::Driver:
         // The main thread is blocked: time moves on for everybody else, but main-queue work waits.
-        pumpLocked(lock, [&waiter] { return waiter.woken; }, std::nullopt, false);
+        pumpLocked(
+            lock, [&waiter] { return waiter.woken; }, std::nullopt, false);
         break;
     case ThreadKind::Worker:
         --m_running;

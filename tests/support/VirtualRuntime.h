@@ -72,8 +72,8 @@ private:
     // Blocks the calling thread until `waiter` is woken; returns false when it timed out.
     bool blockLocked(std::unique_lock<std::mutex>& lock, Waiter& waiter);
     void wakeLocked(Waiter& waiter, bool timedOut);
-    void pumpLocked(std::unique_lock<std::mutex>& lock, const std::function<bool()>& done,
-                    std::optional<Seconds> limit, bool runMain);
+    void pumpLocked(std::unique_lock<std::mutex>& lock, const std::function<bool()>& done, std::optional<Seconds> limit,
+                    bool runMain);
     void workerLoop();
 
     mutable std::mutex m_mutex;

@@ -158,21 +158,28 @@ bool Machine::isPrepared() const {
     return QFileInfo::exists(q(statePath()));
 }
 
+std::unique_ptr<tallowmere::FileLock> Machine::lockMachine(std::string* error) const {
+    if (!QDir().mkpath(q(m_folder))) {
+        if (error)
+            *error = "cannot create the machine folder " + m_folder;
+        return nullptr;
+    }
+    auto lock = std::make_unique<tallowmere::FileLock>(lockPath());
+    if (!lock->isLocked()) {
+        if (error)
+            *error = "cannot lock the machine in " + m_folder;
+        return nullptr;
+    }
+    return lock;
+}
+
 bool Machine::prepare(std::string* error) {
     // Every stand-in tool run starts here; on a machine that is complete it must not queue for the lock.
     if (isPrepared())
         return true;
-    if (!QDir().mkpath(q(m_folder))) {
-        if (error)
-            *error = "cannot create the machine folder " + m_folder;
+    auto lock = lockMachine(error);
+    if (!lock)
         return false;
-    }
-    tallowmere::FileLock lock(lockPath());
-    if (!lock.isLocked()) {
-        if (error)
-            *error = "cannot lock the machine in " + m_folder;
-        return false;
-    }
     if (!createFolders(error))
         return false;
     linkTools();
@@ -217,17 +224,9 @@ MachineState Machine::state() const {
 }
 
 bool Machine::update(const std::function<bool(MachineState&)>& change, std::string* error) {
-    if (!QDir().mkpath(q(m_folder))) {
-        if (error)
-            *error = "cannot create the machine folder " + m_folder;
+    auto lock = lockMachine(error);
+    if (!lock)
         return false;
-    }
-    tallowmere::FileLock lock(lockPath());
-    if (!lock.isLocked()) {
-        if (error)
-            *error = "cannot lock the machine in " + m_folder;
-        return false;
-    }
     MachineState state = readStateLocked(true);
     if (!change(state))
         return false;

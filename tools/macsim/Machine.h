@@ -3,8 +3,10 @@
 #include "MachineState.h"
 
 #include "platform/PropertyValue.h"
+#include "platform/sim/FileLock.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -88,6 +90,8 @@ private:
     std::string lockPath() const { return m_folder + "/machine.lock"; }
     std::string volumeFolder(const std::string& name) const { return volumesFolder() + "/" + name; }
     std::string diskFolder(const std::string& device) const { return disksFolder() + "/" + device; }
+    // Creates the folder if needed and takes the machine's lock; nothing (and `error`) when either fails.
+    std::unique_ptr<tallowmere::FileLock> lockMachine(std::string* error) const;
     MachineState readStateLocked(bool repair) const;
     bool writeStateLocked(const MachineState& state, std::string* error);
     std::vector<std::string> requiredFolders() const;

@@ -9,7 +9,8 @@ namespace tallowmere {
 // On the simulated Mac the analytics ingestion service is the machine: requests never reach the network.
 class SimAnalyticsTransport : public HttpTransport {
 public:
-    explicit SimAnalyticsTransport(macsim::Machine& machine) : m_machine(machine) {}
+    explicit SimAnalyticsTransport(macsim::Machine& machine)
+        : m_machine(machine) {}
     HttpResponse send(const HttpRequest& request) override;
 
 private:
