@@ -132,7 +132,8 @@ std::vector<VolumeSelection> ExternalDiskManager::volumeSelections(const std::ve
 
 void ExternalDiskManager::refreshVolumeSelections(const std::vector<DiskType>& types) {
     Runtime& runtime = m_services.runtime;
-    runtime.globalAsync(QoS::Utility, [weak = weak_from_this(), &runtime, types] {
+    const std::uint64_t refresh = ++m_refreshesStarted;
+    runtime.globalAsync(QoS::Utility, [weak = weak_from_this(), &runtime, types, refresh] {
         auto self = weak.lock();
         if (!self)
             return;
@@ -141,9 +142,14 @@ void ExternalDiskManager::refreshVolumeSelections(const std::vector<DiskType>& t
         for (const VolumeSelection& selection : selections)
             ids.push_back(selection.id);
         self->recordSeenVolumes(ids);
-        runtime.mainAsync([weak, selections = std::move(selections)]() mutable {
-            if (auto self = weak.lock())
-                self->setCachedVolumeSelections(std::move(selections));
+        runtime.mainAsync([weak, refresh, selections = std::move(selections)]() mutable {
+            auto self = weak.lock();
+            // Refreshes overlap when volumes come and go in a burst; one that started earlier but finished
+            // later describes an older state and must not replace a newer list.
+            if (!self || refresh < self->m_newestPublishedRefresh)
+                return;
+            self->m_newestPublishedRefresh = refresh;
+            self->setCachedVolumeSelections(std::move(selections));
         });
     });
 }

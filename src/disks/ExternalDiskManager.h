@@ -12,6 +12,8 @@
 
 #include <QObject>
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -103,6 +105,9 @@ private:
     void setCachedVolumeSelections(std::vector<VolumeSelection> selections);
 
     Services m_services;
+    // Refreshes are numbered as they start; the main queue publishes none older than the newest published.
+    std::atomic<std::uint64_t> m_refreshesStarted{0};
+    std::uint64_t m_newestPublishedRefresh = 0;
     bool m_hasSession = false;
     std::vector<EjectedDiskInfo> m_lastEjectedDisks;
     std::vector<VolumeSelection> m_cachedVolumeSelections;

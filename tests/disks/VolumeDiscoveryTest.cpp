@@ -247,4 +247,23 @@ TEST_F(DiskManagerTest, RefreshPublishesSelectionsOnTheMainQueueAndRecordsThemAs
               (std::vector<std::string>{"No Id", "disk4s1"}));
 }
 
+TEST_F(DiskManagerTest, AnOlderRefreshThatFinishesLastDoesNotReplaceANewerList) {
+    const std::string path = addUsbVolume("Backup", "disk4s1");
+    // The first refresh's look at the volume is slow; by the time it ends the volume has gone.
+    processes.when([path](const ProcessRequest& r) { return r.arguments == Args{"info", "-plist", path}; },
+                   [this, path, calls = std::make_shared<std::atomic<int>>(0)](const ProcessRequest&) {
+                       if (++*calls == 1)
+                           runtime.sleepFor(5s);
+                       return plistResult(usbInfo("Backup", "disk4s1"));
+                   });
+    manager->refreshVolumeSelections(allKinds);
+    runtime.advance(1s);
+    fileSystem.setMountedVolumePaths(std::vector<std::string>{"/"});
+    manager->refreshVolumeSelections(allKinds);
+    runtime.advance(1s);
+    EXPECT_TRUE(manager->cachedVolumeSelections().empty());
+    runtime.advance(10s);
+    EXPECT_TRUE(manager->cachedVolumeSelections().empty());
+}
+
 } // namespace
