@@ -54,42 +54,44 @@ void SimUserNotificationCenter::add(const NotificationRequest& request, std::fun
         std::lock_guard lock(m_mutex);
         delegate = m_delegate;
     }
+    // Recorded at once, so notifications are listed in the order they were added; the answer and the
+    // presentation come later, as the service's would.
+    std::string error;
+    bool recorded = m_machine.update(
+        [&](macsim::MachineState& state) {
+            state.notifications.push_back({request.identifier, request.title, request.body, std::nullopt});
+            return true;
+        },
+        &error);
     Runtime& runtime = m_runtime;
-    m_runtime.globalAsync(
-        QoS::Default, [&runtime, machine = m_machine, request, delegate, done = std::move(done)]() mutable {
-            std::string error;
-            bool recorded = machine.update(
-                [&](macsim::MachineState& state) {
-                    state.notifications.push_back({request.identifier, request.title, request.body, std::nullopt});
-                    return true;
-                },
-                &error);
-            if (!recorded) {
-                if (done)
-                    done("The notification could not be delivered: " + error);
-                return;
-            }
-            if (!delegate.expired()) {
-                // The delegate decides how a notification is presented while the application is frontmost.
-                runtime.mainAsync([machine, request, delegate]() mutable {
-                    auto strong = delegate.lock();
-                    if (!strong)
-                        return;
-                    unsigned options = strong->willPresentNotification(request);
-                    machine.update([&](macsim::MachineState& state) {
-                        for (auto it = state.notifications.rbegin(); it != state.notifications.rend(); ++it) {
-                            if (it->identifier == request.identifier && !it->presentationOptions) {
-                                it->presentationOptions = options;
-                                return true;
-                            }
-                        }
-                        return false;
-                    });
-                });
-            }
+    m_runtime.globalAsync(QoS::Default, [&runtime, machine = m_machine, request, delegate, recorded, error,
+                                         done = std::move(done)]() mutable {
+        if (!recorded) {
             if (done)
-                done(std::nullopt);
-        });
+                done("The notification could not be delivered: " + error);
+            return;
+        }
+        if (!delegate.expired()) {
+            // The delegate decides how a notification is presented while the application is frontmost.
+            runtime.mainAsync([machine, request, delegate]() mutable {
+                auto strong = delegate.lock();
+                if (!strong)
+                    return;
+                unsigned options = strong->willPresentNotification(request);
+                machine.update([&](macsim::MachineState& state) {
+                    for (auto it = state.notifications.rbegin(); it != state.notifications.rend(); ++it) {
+                        if (it->identifier == request.identifier && !it->presentationOptions) {
+                            it->presentationOptions = options;
+                            return true;
+                        }
+                    }
+                    return false;
+                });
+            });
+        }
+        if (done)
+            done(std::nullopt);
+    });
 }
 
 } // namespace tallowmere
