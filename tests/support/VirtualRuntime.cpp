@@ -32,14 +32,7 @@ public:
             --m_value;
             return true;
         }
-        if (timeout && timeout->count() <= 0)
-            return false;
-        VirtualRuntime::Waiter waiter;
-        if (timeout)
-            waiter.deadline = m_runtime.m_now + *timeout;
-        waiter.queue = &m_waiters;
-        m_waiters.push_back(&waiter);
-        return m_runtime.blockLocked(lock, waiter);
+        return m_runtime.waitInQueueLocked(lock, m_waiters, timeout);
     }
 
 private:
@@ -76,14 +69,7 @@ public:
         std::unique_lock lock(m_runtime.m_mutex);
         if (m_count == 0)
             return true;
-        if (timeout && timeout->count() <= 0)
-            return false;
-        VirtualRuntime::Waiter waiter;
-        if (timeout)
-            waiter.deadline = m_runtime.m_now + *timeout;
-        waiter.queue = &m_waiters;
-        m_waiters.push_back(&waiter);
-        return m_runtime.blockLocked(lock, waiter);
+        return m_runtime.waitInQueueLocked(lock, m_waiters, timeout);
     }
 
     void notifyMain(Task task) override { notify(std::nullopt, std::move(task)); }
@@ -313,6 +299,18 @@ void VirtualRuntime::enqueueReadyLocked(Task task) {
     if (m_idle < static_cast<int>(m_ready.size()))
         m_threads.emplace_back(&VirtualRuntime::workerLoop, this);
     m_changed.notify_all();
+}
+
+bool VirtualRuntime::waitInQueueLocked(std::unique_lock<std::mutex>& lock, std::deque<Waiter*>& queue,
+                                       std::optional<Seconds> timeout) {
+    if (timeout && timeout->count() <= 0)
+        return false;
+    Waiter waiter;
+    if (timeout)
+        waiter.deadline = m_now + *timeout;
+    waiter.queue = &queue;
+    queue.push_back(&waiter);
+    return blockLocked(lock, waiter);
 }
 
 bool VirtualRuntime::blockLocked(std::unique_lock<std::mutex>& lock, Waiter& waiter) {

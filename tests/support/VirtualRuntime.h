@@ -69,6 +69,9 @@ private:
     ThreadKind currentThreadKind() const;
     Key insertMainLocked(Seconds deadline, Task task);
     void enqueueReadyLocked(Task task);
+    // Waits in a primitive's queue until woken (true) or until the timeout passed (false).
+    bool waitInQueueLocked(std::unique_lock<std::mutex>& lock, std::deque<Waiter*>& queue,
+                           std::optional<Seconds> timeout);
     // Blocks the calling thread until `waiter` is woken; returns false when it timed out.
     bool blockLocked(std::unique_lock<std::mutex>& lock, Waiter& waiter);
     void wakeLocked(Waiter& waiter, bool timedOut);
