@@ -279,54 +279,34 @@ TEST_F(BatteryRulesOfTheGuardTest, ReactivatingRestartsTheSixtySecondWait) {
     EXPECT_FALSE(controller->isActive());
 }
 
-TEST(StayAwakeControllerLifetime, ADestroyedControllerIsNeverCalledByItsTimersOrQueuedWork) {
-    VirtualRuntime runtime;
-    MemoryPreferenceStore preferences;
-    FakePowerAssertions assertions;
-    FakePowerSources powerSources;
-    FakeUserNotificationCenter notifications;
-    auto client = std::make_shared<FakeSignalSender>();
-    Analytics analytics(runtime, preferences, [client] { return client; });
+TEST_F(StayAwakeControllerTest, ADestroyedControllerIsNeverCalledByItsTimersOrQueuedWork) {
     preferences.setBool(PreferenceKey::disableOnLowPower, true);
     powerSources.setLowPowerMode(true);
     preferences.setInteger(PreferenceKey::activationDurationIndex, 2);
-
-    auto controller =
-        StayAwakeController::create({runtime, preferences, assertions, powerSources, notifications, analytics});
     controller->activate(300);
     controller->deactivate(false, true); // its notice is still queued
     controller->activate(300);
     controller.reset();
     runtime.advance(10min);
 
-    EXPECT_EQ(notifications.titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Enabled"}));
+    EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Enabled"}));
     EXPECT_EQ(preferences.integerValue(PreferenceKey::activationDurationIndex), 2);
     EXPECT_EQ(assertions.held().size(), 1u); // not released by destruction
 }
 
 TEST(FormatDuration, WholeUnitsAndSecondsOnlyUnderAMinute) {
-    const std::vector<std::pair<double, std::string>> table = {
-        {45, "45 seconds"},
-        {90, "1 minute"},
-        {1800, "30 minutes"},
-        {3630, "1 hour"},
-        {5400, "1 hour 30 minutes"},
-        {7260, "2 hours 1 minute"},
-        {86400, "24 hours"},
-        {59, "59 seconds"},
-        {61, "1 minute"},
-        {1, "1 second"},
-        {3600, "1 hour"},
-        {60.9, "1 minute"},
-        {0.5, ""},
-        {0, ""},
-        {-30, ""},
-    };
-    for (const auto& [seconds, text] : table)
-        EXPECT_EQ(StayAwakeController::formatDuration(seconds), text) << seconds;
-    EXPECT_EQ(StayAwakeController::formatDuration(std::nullopt), "");
-    EXPECT_EQ(StayAwakeController::formatDuration(std::numeric_limits<double>::quiet_NaN()), "");
-    EXPECT_EQ(StayAwakeController::formatDuration(1e300), "277777 hours 46 minutes");
+    auto words = [](std::optional<double> seconds) { return StayAwakeController::formatDuration(seconds); };
+    EXPECT_EQ(words(45), "45 seconds");
+    EXPECT_EQ(words(1), "1 second");
+    EXPECT_EQ(words(90), "1 minute");
+    EXPECT_EQ(words(60.9), "1 minute");
+    EXPECT_EQ(words(3630), "1 hour");
+    EXPECT_EQ(words(5400), "1 hour 30 minutes");
+    EXPECT_EQ(words(7260), "2 hours 1 minute");
+    EXPECT_EQ(words(1e300), "277777 hours 46 minutes");
+    for (std::optional<double> none : {std::optional<double>(), std::optional<double>(0.5), std::optional<double>(-30),
+                                       std::optional<double>(std::numeric_limits<double>::quiet_NaN())})
+        EXPECT_EQ(words(none), "");
 }
 
 } // namespace

@@ -36,7 +36,7 @@ protected:
     std::string path() const { return dir.filePath("Library/Preferences/com.tallowmere.app.plist").toStdString(); }
 };
 
-TEST_F(PlistPreferenceStoreTest, AbsentKeysReadAsZeroValues) {
+TEST_F(PlistPreferenceStoreTest, AbsentKeysReadAsZeroValuesAndGettersConvertLikeThePlatform) {
     PlistPreferenceStore store(path());
     EXPECT_FALSE(store.hasObject("autoEjectBeforeSleep"));
     EXPECT_FALSE(store.boolValue("autoEjectBeforeSleep"));
@@ -44,6 +44,15 @@ TEST_F(PlistPreferenceStoreTest, AbsentKeysReadAsZeroValues) {
     EXPECT_EQ(store.doubleValue("batteryCap"), 0.0);
     EXPECT_FALSE(store.stringValue("autoEjectTrigger"));
     EXPECT_FALSE(store.arrayValue("autoEjectTriggers"));
+
+    store.setString("text", "YES");
+    store.setDouble("real", 37.6);
+    store.setInteger("one", 1);
+    EXPECT_TRUE(store.boolValue("text"));
+    EXPECT_EQ(store.integerValue("real"), 37);
+    EXPECT_TRUE(store.boolValue("one"));
+    EXPECT_DOUBLE_EQ(store.doubleValue("one"), 1.0);
+    EXPECT_FALSE(store.arrayValue("text"));
 }
 
 TEST_F(PlistPreferenceStoreTest, WritesRealTypesToDiskBeforeTheSetterReturns) {
@@ -70,18 +79,6 @@ TEST_F(PlistPreferenceStoreTest, WritesRealTypesToDiskBeforeTheSetterReturns) {
     QDir folder(QString::fromStdString(path()).section('/', 0, -2));
     EXPECT_EQ(folder.entryList(QDir::Files),
               (QStringList{"com.tallowmere.app.plist", "com.tallowmere.app.plist.lock"}));
-}
-
-TEST_F(PlistPreferenceStoreTest, TypedGettersConvertLikeThePlatform) {
-    PlistPreferenceStore store(path());
-    store.setString("text", "YES");
-    store.setDouble("real", 37.6);
-    store.setInteger("one", 1);
-    EXPECT_TRUE(store.boolValue("text"));
-    EXPECT_EQ(store.integerValue("real"), 37);
-    EXPECT_TRUE(store.boolValue("one"));
-    EXPECT_DOUBLE_EQ(store.doubleValue("one"), 1.0);
-    EXPECT_FALSE(store.arrayValue("text"));
 }
 
 TEST_F(PlistPreferenceStoreTest, NotifiesObserversOnTheWritingThread) {
