@@ -1,6 +1,7 @@
 #include "app/UserNotifier.h"
 #include "support/FakeAlertPresenter.h"
 #include "support/FakeUserNotificationCenter.h"
+#include "support/FakeWorkspace.h"
 #include "support/LogCapture.h"
 #include "support/VirtualRuntime.h"
 
@@ -8,44 +9,18 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <thread>
 
 using namespace tallowmere;
 using tallowmere::test::FakeAlertPresenter;
 using tallowmere::test::FakeUserNotificationCenter;
+using tallowmere::test::FakeWorkspace;
 using tallowmere::test::LogCapture;
 using tallowmere::test::VirtualRuntime;
 
 namespace {
 
 const char* const settingsURL = "x-apple.systempreferences:com.apple.preference.notifications";
-
-// The workspace as far as the notifier uses it: opening URLs.
-class UrlRecordingWorkspace : public Workspace {
-public:
-    NotificationCenter& notificationCenter() override { return m_center; }
-    std::optional<std::string> unmountAndEjectDevice(const std::string&) override { return "unsupported"; }
-    bool openURL(const std::string& url) override {
-        std::lock_guard lock(m_mutex);
-        m_opened.push_back(url);
-        return true;
-    }
-    std::vector<std::string> opened() const {
-        std::lock_guard lock(m_mutex);
-        return m_opened;
-    }
-
-private:
-    class NoNotifications : public NotificationCenter {
-    public:
-        ObserverId addObserver(const std::string&, Handler) override { return 0; }
-        void removeObserver(ObserverId) override {}
-    };
-    NoNotifications m_center;
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_opened;
-};
 
 class UserNotifierTest : public ::testing::Test {
 protected:
@@ -55,7 +30,7 @@ protected:
 
     VirtualRuntime runtime;
     FakeUserNotificationCenter center;
-    UrlRecordingWorkspace workspace;
+    FakeWorkspace workspace;
     FakeAlertPresenter alerts;
     LogCapture log;
     UserNotifier notifier{runtime, center, workspace, alerts};
@@ -92,13 +67,13 @@ TEST_F(UserNotifierTest, DeniedShowsTheAlertOnTheMainThreadEveryTimeAndItsFirstB
     runtime.runUntilIdle();
 
     ASSERT_EQ(alerts.shown().size(), 1u);
-    AlertContent alert = alerts.shown().front();
+    auto [alert, thread] = alerts.shown().front();
     EXPECT_EQ(alert.messageText, "Allow Notifications for Tallowmere");
     EXPECT_EQ(alert.informativeText, "Notifications are currently disabled. Enable them in System Settings to see "
                                      "eject/remount and onboarding test alerts.");
     EXPECT_EQ(alert.buttonTitles, (std::vector<std::string>{"Open Notifications Settings", "Cancel"}));
-    EXPECT_EQ(alerts.threads().front(), std::this_thread::get_id());
-    EXPECT_EQ(workspace.opened(), std::vector<std::string>{settingsURL});
+    EXPECT_EQ(thread, std::this_thread::get_id());
+    EXPECT_EQ(workspace.openRequests(), std::vector<std::string>{settingsURL});
     EXPECT_TRUE(center.added().empty()); // the notification itself is lost
 
     // No memory of the refusal: the next post asks again; "Cancel" does nothing.
@@ -106,7 +81,7 @@ TEST_F(UserNotifierTest, DeniedShowsTheAlertOnTheMainThreadEveryTimeAndItsFirstB
     notifier.postUserNotification("No External Disks", "No external disks were found to eject.");
     runtime.runUntilIdle();
     EXPECT_EQ(alerts.shown().size(), 2u);
-    EXPECT_EQ(workspace.opened().size(), 1u);
+    EXPECT_EQ(workspace.openRequests().size(), 1u);
     EXPECT_TRUE(center.added().empty());
 }
 
@@ -160,11 +135,10 @@ TEST_F(UserNotifierTest, LaunchAuthorizationLogsItsAnswer) {
     EXPECT_TRUE(center.added().empty());
 }
 
-TEST_F(UserNotifierTest, TheReadyNoticeIsAddedDirectlyUnderItsFixedIdentifier) {
+TEST_F(UserNotifierTest, TheReadyNoticeIsAddedDirectlyAndForegroundNoticesShowAsBanners) {
     center.setStatus(AuthorizationStatus::denied); // not consulted
     notifier.postReadyNotification();
     runtime.runUntilIdle();
-    EXPECT_EQ(center.statusQueries(), 0);
     EXPECT_TRUE(alerts.shown().empty());
     ASSERT_EQ(center.added().size(), 1u);
     NotificationRequest request = center.added().front();
@@ -172,9 +146,8 @@ TEST_F(UserNotifierTest, TheReadyNoticeIsAddedDirectlyUnderItsFixedIdentifier) {
     EXPECT_EQ(request.title, "Tallowmere is ready");
     EXPECT_EQ(request.body, "Tallowmere will manage external disks and keep your Mac awake based on your settings.");
     EXPECT_TRUE(request.defaultSound);
-}
 
-TEST_F(UserNotifierTest, NotificationsShowAsBannersWithSoundWhileFrontmost) {
+    // Notifications show as banners with sound while the application is frontmost.
     notifier.presentNotificationsInForeground();
     auto delegate = center.delegate();
     ASSERT_TRUE(delegate);
@@ -182,16 +155,11 @@ TEST_F(UserNotifierTest, NotificationsShowAsBannersWithSoundWhileFrontmost) {
     EXPECT_EQ(options, PresentationOption::banner | PresentationOption::sound | PresentationOption::badge);
 }
 
-TEST(UserNotifier, CompletionsArrivingAfterTheNotifierIsGoneAreStillHandled) {
-    VirtualRuntime runtime;
-    FakeUserNotificationCenter center;
-    center.deliverOn(runtime);
+TEST_F(UserNotifierTest, CompletionsArrivingAfterTheNotifierIsGoneAreStillHandled) {
     center.setStatus(AuthorizationStatus::denied);
-    UrlRecordingWorkspace workspace;
-    FakeAlertPresenter alerts;
     {
-        UserNotifier notifier(runtime, center, workspace, alerts);
-        notifier.postUserNotification("Disks Ejected", "Successfully ejected: A");
+        UserNotifier shortLived(runtime, center, workspace, alerts);
+        shortLived.postUserNotification("Disks Ejected", "Successfully ejected: A");
     }
     runtime.runUntilIdle();
     EXPECT_EQ(alerts.shown().size(), 1u);

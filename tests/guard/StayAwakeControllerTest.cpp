@@ -96,7 +96,7 @@ TEST_F(StayAwakeControllerTest, IndefiniteActivationHoldsTheAssertionTypeChosenB
     EXPECT_TRUE(added[0].defaultSound && added[1].defaultSound);
 }
 
-TEST_F(StayAwakeControllerTest, ObserversInTheSameTurnSeeThePreviousValue) {
+TEST_F(StayAwakeControllerTest, ObserversInTheSameTurnSeeThePreviousValueAndNoticesFollowNotify) {
     controller->activate(600);
     EXPECT_FALSE(controller->isActive());
     EXPECT_FALSE(controller->activeUntil());
@@ -118,7 +118,16 @@ TEST_F(StayAwakeControllerTest, ObserversInTheSameTurnSeeThePreviousValue) {
     EXPECT_EQ(untilChanges, 2);
     EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Turned Off"}));
     EXPECT_EQ(lastBody(), "QuenbyGuard is no longer keeping your Mac awake.");
-    EXPECT_TRUE(assertions.held().empty());
+    EXPECT_EQ(assertions.released().size(), 1u);
+
+    // With nothing active, only `notify` decides the notice; there is nothing to release or report.
+    controller->deactivate(false, true);
+    controller->deactivate(true, false);
+    runtime.runUntilIdle();
+    EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Turned Off", "Quenby Guard Stopped"}));
+    EXPECT_EQ(lastBody(), stoppedBody);
+    EXPECT_EQ(assertions.released().size(), 1u);
+    EXPECT_EQ(toggleSignals(), (Strings{"activate/timed", "deactivate"}));
 }
 
 TEST_F(StayAwakeControllerTest, ATimedSessionEndsOnItsOwnAndResetsTheMenuChoice) {
@@ -168,19 +177,8 @@ TEST_F(StayAwakeControllerTest, ReactivatingRestartsQuietlyWithANewAssertionAndE
     EXPECT_EQ(std::count(posted.begin(), posted.end(), "Quenby Guard Session Finished"), 0);
 }
 
-TEST_F(StayAwakeControllerTest, DeactivationNoticesDependOnlyOnNotify) {
-    controller->deactivate(false, true);
-    controller->deactivate(true, true);
-    controller->deactivate(true, false);
-    runtime.runUntilIdle();
-    EXPECT_EQ(titles(), (Strings{"Quenby Guard Stopped", "Quenby Guard Turned Off"}));
-    EXPECT_EQ(notifications.added().front().body, stoppedBody);
-    EXPECT_TRUE(toggleSignals().empty()); // nothing was active
-    EXPECT_TRUE(assertions.released().empty());
-}
-
 TEST_F(StayAwakeControllerTest, AFailedAssertionPublishesInactiveButATimedRequestStillEnds) {
-    powerSources.setLowPowerMode(true);
+    powerSources.lowPowerMode = true;
     preferences.setBool(PreferenceKey::disableOnLowPower, true);
 
     assertions.failNextWith({0, 0}); // success without an identifier counts as failure
@@ -218,7 +216,7 @@ TEST_F(BatteryRulesOfTheGuardTest, TheChargeRuleStopsAtOrBelowTheCapFromTheFirst
     controller->activate(std::nullopt);
     runtime.advance(5min);
     EXPECT_TRUE(controller->isActive());
-    EXPECT_EQ(powerSources.queries(), 5);
+    EXPECT_EQ(powerSources.queries.load(), 5);
 
     powerSources.setBatteryPercent(20.0);
     runtime.advance(59.9s);
@@ -229,39 +227,33 @@ TEST_F(BatteryRulesOfTheGuardTest, TheChargeRuleStopsAtOrBelowTheCapFromTheFirst
     EXPECT_TRUE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
 
     runtime.advance(10min); // the timer went with the activation
-    EXPECT_EQ(powerSources.queries(), 6);
-}
-
-TEST_F(BatteryRulesOfTheGuardTest, TheChargeRuleIsOffWhileTheCapIsAbsentOrNotPositive) {
-    powerSources.setBatteryPercent(1);
-    controller->activate(std::nullopt);
-    runtime.advance(3min);
-    preferences.setDouble(PreferenceKey::batteryCap, 0);
-    runtime.advance(3min);
-    powerSources.setDescriptions(std::nullopt); // and with a cap but no battery information
-    preferences.setDouble(PreferenceKey::batteryCap, 50);
-    runtime.advance(3min);
-    EXPECT_TRUE(controller->isActive());
-    EXPECT_EQ(titles(), Strings{"Quenby Guard Enabled"});
+    EXPECT_EQ(powerSources.queries.load(), 6);
 }
 
 TEST_F(BatteryRulesOfTheGuardTest, LowPowerModeWinsOverTheChargeRule) {
     preferences.setDouble(PreferenceKey::batteryCap, 20.0);
     preferences.setBool(PreferenceKey::disableOnLowPower, true);
     powerSources.setBatteryPercent(10);
-    powerSources.setLowPowerMode(true);
+    powerSources.lowPowerMode = true;
     controller->activate(std::nullopt);
     runtime.advance(60s);
     expectStoppedByRule();
-    EXPECT_EQ(powerSources.queries(), 0); // the charge was not consulted in that tick
+    EXPECT_EQ(powerSources.queries.load(), 0); // the charge was not consulted in that tick
 }
 
-TEST_F(BatteryRulesOfTheGuardTest, LowPowerModeAloneStopsOnlyWhenTheRuleIsOn) {
-    powerSources.setBatteryPercent(90);
-    powerSources.setLowPowerMode(true);
+TEST_F(BatteryRulesOfTheGuardTest, EachRuleActsOnlyWhileSwitchedOnAndIsReadAtEveryTick) {
+    powerSources.setBatteryPercent(1);
+    powerSources.lowPowerMode = true;
     controller->activate(std::nullopt);
-    runtime.advance(2min);
+    runtime.advance(3min); // no cap, Low Power Mode rule off
+    preferences.setDouble(PreferenceKey::batteryCap, 0);
+    runtime.advance(3min);
+    powerSources.setDescriptions(std::nullopt); // a cap, but no battery information
+    preferences.setDouble(PreferenceKey::batteryCap, 50);
+    runtime.advance(3min);
     EXPECT_TRUE(controller->isActive());
+    EXPECT_EQ(titles(), Strings{"Quenby Guard Enabled"});
+
     preferences.setBool(PreferenceKey::disableOnLowPower, true); // seen at the next tick
     runtime.advance(60s);
     expectStoppedByRule();
@@ -269,7 +261,7 @@ TEST_F(BatteryRulesOfTheGuardTest, LowPowerModeAloneStopsOnlyWhenTheRuleIsOn) {
 
 TEST_F(BatteryRulesOfTheGuardTest, ReactivatingRestartsTheSixtySecondWait) {
     preferences.setBool(PreferenceKey::disableOnLowPower, true);
-    powerSources.setLowPowerMode(true);
+    powerSources.lowPowerMode = true;
     controller->activate(std::nullopt);
     runtime.advance(45s);
     controller->activate(std::nullopt);
@@ -281,7 +273,7 @@ TEST_F(BatteryRulesOfTheGuardTest, ReactivatingRestartsTheSixtySecondWait) {
 
 TEST_F(StayAwakeControllerTest, ADestroyedControllerIsNeverCalledByItsTimersOrQueuedWork) {
     preferences.setBool(PreferenceKey::disableOnLowPower, true);
-    powerSources.setLowPowerMode(true);
+    powerSources.lowPowerMode = true;
     preferences.setInteger(PreferenceKey::activationDurationIndex, 2);
     controller->activate(300);
     controller->deactivate(false, true); // its notice is still queued
