@@ -137,37 +137,35 @@ TEST_F(SignalDeliveryTest, WithoutAReachableEndpointTheSignalsAreKept) {
     EXPECT_TRUE(server.requests().empty());
 }
 
-TEST_F(SignalDeliveryTest, NothingIsSentWhenTheClientIsSwitchedOff) {
-    auto config = configuration();
-    config.analyticsDisabled = true;
+TEST_F(SignalDeliveryTest, ASwitchedOffClientOrADebugBuildNotMeantToSendSendsNothingNotEvenEarlierSignals) {
     fileSystem.setFile(cachePath, "[]");
+    server.respondWith(500);
     {
         auto earlier = start();
-        server.respondWith(500);
         sendSignals(*earlier, 1);
         runtime.advance(10s);
         earlier->appWillTerminate();
     }
-    auto client = start(std::move(config));
-    sendSignals(*client, 3);
-    runtime.advance(20s);
-    EXPECT_EQ(client->signalManager().cache().count(), 1u) << "only what an earlier run left";
-    EXPECT_EQ(server.requests().size(), 1u) << "not even signals cached earlier leave";
-}
-
-TEST_F(SignalDeliveryTest, ADebugBuildSendsOnlyWhenConfiguredTo) {
     EnvironmentFacts debugFacts = facts();
     debugFacts.isDebug = true;
-    for (bool allowed : {false, true}) {
-        auto config = configuration();
-        config.sendSignalsInDebugConfiguration = allowed;
-        SignalClientServices debugServices = services();
-        debugServices.environment = debugFacts;
-        auto client = SignalClient::initialize(std::move(config), debugServices);
+    auto switchedOff = configuration();
+    switchedOff.analyticsDisabled = true;
+    auto debugRefused = configuration();
+    debugRefused.sendSignalsInDebugConfiguration = false;
+    auto debugAllowed = configuration();
+    for (auto [config, environment] :
+         {std::pair{switchedOff, facts()}, std::pair{debugRefused, debugFacts}, std::pair{debugAllowed, debugFacts}}) {
+        SignalClientServices withFacts = services();
+        withFacts.environment = environment;
+        auto client = SignalClient::initialize(config, withFacts);
         sendSignals(*client, 1);
-        EXPECT_EQ(client->signalManager().cache().count(), allowed ? 1u : 0u);
-        if (allowed) {
-            EXPECT_TRUE(client->signalManager().cache().pendingSignals()[0].isTestMode) << "debug builds test";
+        runtime.advance(20s);
+        bool sends = environment.isDebug && config.sendSignalsInDebugConfiguration;
+        auto pending = client->signalManager().cache().pendingSignals();
+        EXPECT_EQ(pending.size(), sends ? 2u : 1u) << "only what an earlier run left";
+        EXPECT_EQ(server.requests().size(), sends ? 4u : 1u) << "not even signals cached earlier leave";
+        if (sends) {
+            EXPECT_TRUE(pending.back().isTestMode) << "debug builds test";
         }
     }
 }

@@ -11,7 +11,7 @@ protected:
     }
 };
 
-TEST_F(Commands, EjectIgnoresTheAllowlistAndPostsInTheWordingOfTheUnmountPreference) {
+TEST_F(Commands, EjectIgnoresTheAllowlistPostsInTheWordingOfTheUnmountPreferenceAndRemountUndoesIt) {
     disks.add("Backup");
     preferences.setArray(PreferenceKey::autoEjectAllowedVolumeIds, PropertyArray{"disk99s1"});
     delegate->ejectDisks();
@@ -32,6 +32,15 @@ TEST_F(Commands, EjectIgnoresTheAllowlistAndPostsInTheWordingOfTheUnmountPrefere
     delegate->ejectDisks();
     runtime.advance(1s);
     EXPECT_TRUE(wasPosted("No External Disks", "No external disks were found to eject."));
+
+    // Remount brings back what the last eject took (an ejected disk cannot come back), then has nothing left.
+    delegate->remountDisks();
+    runtime.advance(30s);
+    EXPECT_TRUE(disks.isMounted("Photos"));
+    EXPECT_TRUE(wasPosted("Disks Remounted", "Successfully remounted: Photos"));
+    delegate->remountDisks();
+    runtime.runUntilIdle();
+    EXPECT_TRUE(wasPosted("No Disks Remounted", "No previously ejected disks were available to remount."));
 }
 
 TEST_F(Commands, WithoutFullDiskAccessEjectAsksFirstAndEjectsOnlyOnContinueAnyway) {
@@ -88,28 +97,6 @@ TEST_F(Commands, ALaunchPromptClosedByItsTitleBarComesBackForAnEject) {
     EXPECT_EQ(windows.built("prompt")[0]->shown, 2);
 }
 
-TEST_F(Commands, RemountBringsBackWhatTheLastEjectTookAndThenHasNothingLeft) {
-    preferences.setBool(PreferenceKey::unmountInsteadOfEject, true);
-    disks.add("Backup");
-    disks.add("Photos");
-    delegate->ejectDisks();
-    runtime.advance(5s);
-    ASSERT_EQ(disks.mountedCount(), 0);
-
-    delegate->remountDisks();
-    runtime.advance(30s);
-    EXPECT_EQ(disks.mountedCount(), 2);
-    auto notices = posted();
-    ASSERT_FALSE(notices.empty());
-    EXPECT_EQ(notices.back().title, "Disks Remounted");
-    EXPECT_NE(notices.back().body.find("Backup"), std::string::npos);
-    EXPECT_NE(notices.back().body.find("Photos"), std::string::npos);
-
-    delegate->remountDisks();
-    runtime.runUntilIdle();
-    EXPECT_TRUE(wasPosted("No Disks Remounted", "No previously ejected disks were available to remount."));
-}
-
 TEST_F(Commands, EjectAndSleepLogsWhatWentOfflineAndSleepsEvenWithNothingToEject) {
     delegate->stayAwakeController().activate(std::nullopt);
     runtime.runUntilIdle();
@@ -160,7 +147,7 @@ TEST_F(Commands, DurationChoiceStoresTheIndexAndDrivesTheGuard) {
     EXPECT_EQ(preferences.writeCount(), writes);
 }
 
-TEST_F(Commands, ToggleUsesTheDefaultDurationAndIsNotTakenForASecondRequest) {
+TEST_F(Commands, ToggleUsesTheDefaultDurationIsNotTakenForASecondRequestAndQuitReleasesSilently) {
     delegate->toggleStayAwakeDefault();
     runtime.runUntilIdle();
     EXPECT_TRUE(delegate->stayAwakeController().isActive());
@@ -173,6 +160,17 @@ TEST_F(Commands, ToggleUsesTheDefaultDurationAndIsNotTakenForASecondRequest) {
     EXPECT_FALSE(delegate->stayAwakeController().isActive());
     EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
     EXPECT_EQ(assertions.created().size(), 1u);
+
+    // Quit releases the guard silently and stops the power monitor.
+    delegate->toggleStayAwakeDefault();
+    runtime.runUntilIdle();
+    size_t before = posted().size();
+    delegate->quit();
+    runtime.runUntilIdle();
+    EXPECT_TRUE(assertions.held().empty());
+    EXPECT_EQ(posted().size(), before);
+    EXPECT_FALSE(power->isMonitoring());
+    EXPECT_EQ(application.terminations.load(), 1);
 }
 
 TEST_F(Commands, SettingsAreBuiltOnceTheWelcomeGuideEachTimeAndUpdatesUseTheOneUpdater) {
@@ -195,18 +193,6 @@ TEST_F(Commands, SettingsAreBuiltOnceTheWelcomeGuideEachTimeAndUpdatesUseTheOneU
     delegate->checkForUpdates();
     EXPECT_EQ(updaterFramework.checks, 2);
     EXPECT_EQ(updaterFramework.controllersMade, 1);
-}
-
-TEST_F(Commands, QuitReleasesTheGuardSilentlyAndStopsTheMonitor) {
-    delegate->stayAwakeForDuration(1);
-    runtime.runUntilIdle();
-    size_t before = posted().size();
-    delegate->quit();
-    runtime.runUntilIdle();
-    EXPECT_TRUE(assertions.held().empty());
-    EXPECT_EQ(posted().size(), before);
-    EXPECT_FALSE(power->isMonitoring());
-    EXPECT_EQ(application.terminations.load(), 1);
 }
 
 class GuardRules : public Commands {};

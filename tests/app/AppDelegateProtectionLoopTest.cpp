@@ -146,7 +146,7 @@ TEST_F(ProtectionLoop, PairedWakeEventsRemountOnlyForTheirTrigger) {
     EXPECT_TRUE(disks.isMounted("Backup"));
 }
 
-TEST_F(ProtectionLoop, ASecondRequestWhileAnEjectRunsIsAnsweredAtOnce) {
+TEST_F(ProtectionLoop, ASecondRequestWhileAnEjectRunsIsAnsweredAtOnceAndALaterOneFindsNothingLeft) {
     enableAutoEject();
     disks.add("Backup");
     int first = 0, second = 0;
@@ -158,10 +158,15 @@ TEST_F(ProtectionLoop, ASecondRequestWhileAnEjectRunsIsAnsweredAtOnce) {
     runtime.advance(5s);
     EXPECT_EQ(first, 1);
 
-    // A request after the first finished runs again and finds nothing left to eject.
-    delegate->performAutoEject(nullptr);
-    runtime.advance(5s);
+    EXPECT_EQ(countSignals("autoEjectPerformed"), 1);
+
+    // A sleep after the first finished runs again, finds nothing left to eject, is allowed at once and keeps
+    // the last-ejected list.
+    systemWillSleep(3);
+    runtime.runUntilIdle();
+    EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 3}}));
     EXPECT_TRUE(log.contains("DEBUG: No external disks to eject"));
+    EXPECT_EQ(countSignals("autoEjectPerformed"), 1);
     EXPECT_EQ(remountedNames(), std::vector<std::string>{"Backup"});
 }
 
@@ -182,17 +187,6 @@ TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndStillCoun
     runtime.advance(10s); // the unmount ends at 14.5 s
     EXPECT_EQ(remountedNames(), std::vector<std::string>{"Backup"});
     EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
-}
-
-TEST_F(ProtectionLoop, NothingEligibleAllowsTheSleepAtOnceAndKeepsTheLastEjectedList) {
-    enableAutoEject();
-    delegate->diskManager().setLastEjectedDisks({{"/Volumes/Old", "disk9s1", "Old"}});
-    systemWillSleep(3);
-    runtime.runUntilIdle();
-    EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 3}}));
-    EXPECT_TRUE(log.contains("DEBUG: No external disks to eject"));
-    EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
-    EXPECT_EQ(remountedNames(), std::vector<std::string>{"Old"});
 }
 
 struct WakeCase {
