@@ -40,9 +40,6 @@ TEST(QtHttpTransport, CarriesTheRequestAndReportsTheStatusFromAnyThread) {
 
     auto requests = server.requests();
     ASSERT_EQ(requests.size(), 4u);
-    EXPECT_EQ(requests[0].method, "POST");
-    EXPECT_EQ(requests[0].path, "/v2/");
-    EXPECT_EQ(requests[0].headers["content-type"], "application/json");
     EXPECT_EQ(requests[0].body, "[{\"a\":\"ü\"}]");
 }
 

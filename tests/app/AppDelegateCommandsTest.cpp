@@ -84,19 +84,6 @@ TEST_F(Commands, WithoutFullDiskAccessEjectAsksFirstAndEjectsOnlyOnContinueAnywa
     EXPECT_FALSE(delegate->hasPermissionPromptWindow());
 }
 
-TEST_F(Commands, ALaunchPromptClosedByItsTitleBarComesBackForAnEject) {
-    denyFullDiskAccess();
-    preferences.setBool(PreferenceKey::hasCheckedFullDiskAccess, false);
-    delegate->runLaunchFullDiskAccessCheck();
-    runtime.runUntilIdle();
-    ASSERT_EQ(windows.built("prompt").size(), 1u);
-    delegate->ejectDisks();
-    runtime.runUntilIdle();
-    EXPECT_EQ(windows.built("prompt").size(), 1u);
-    EXPECT_EQ(windows.built("prompt")[0]->prompt.secondaryTitle, "Later");
-    EXPECT_EQ(windows.built("prompt")[0]->shown, 2);
-}
-
 TEST_F(Commands, EjectAndSleepLogsWhatWentOfflineAndSleepsEvenWithNothingToEject) {
     delegate->stayAwakeController().activate(std::nullopt);
     runtime.runUntilIdle();

@@ -5,8 +5,9 @@ namespace {
 
 using DelegateLaunch = DelegateTest;
 
-TEST_F(DelegateLaunch, FirstLaunchSeedsKeysGreetsAndOpensOnboarding) {
+TEST_F(DelegateLaunch, FirstLaunchSeedsKeysGreetsOpensOnboardingAndAsksForFullDiskAccessOnce) {
     disks.add("Backup");
+    denyFullDiskAccess();
     launch();
 
     EXPECT_TRUE(preferences.boolValue(PreferenceKey::hasLaunchedOnce));
@@ -23,7 +24,6 @@ TEST_F(DelegateLaunch, FirstLaunchSeedsKeysGreetsAndOpensOnboarding) {
     auto notices = posted();
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].identifier, "tallowmere-first-launch");
-    EXPECT_EQ(notices[0].title, "Tallowmere is ready");
 
     EXPECT_EQ(windows.built("onboarding").size(), 1u);
     EXPECT_EQ(windows.built("onboarding")[0]->shown, 1);
@@ -33,6 +33,28 @@ TEST_F(DelegateLaunch, FirstLaunchSeedsKeysGreetsAndOpensOnboarding) {
     EXPECT_TRUE(updaterFramework.updater.automatic);
     // The first-launch listing classifies the mounted volume in the background.
     EXPECT_EQ(diskutilCalls("info"), 1);
+
+    runtime.advance(0.9s);
+    EXPECT_FALSE(log.contains("Tallowmere: Executing Full Disk Access check now"));
+    runtime.advance(0.1s);
+    EXPECT_TRUE(log.contains("Tallowmere: Full Disk Access check result: NOT granted"));
+    EXPECT_TRUE(log.contains("Tallowmere: Showing Full Disk Access prompt (first time for this install)"));
+    ASSERT_EQ(windows.built("prompt").size(), 1u);
+    EXPECT_EQ(windows.built("prompt")[0]->prompt.title, "Full Disk Access Required");
+    EXPECT_EQ(windows.built("prompt")[0]->prompt.secondaryTitle, "Later");
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::hasCheckedFullDiskAccess));
+    // An eject asked for while the prompt is up brings the same window to the front.
+    delegate->ejectDisks();
+    runtime.runUntilIdle();
+    EXPECT_EQ(windows.built("prompt").size(), 1u);
+    EXPECT_EQ(windows.built("prompt")[0]->shown, 2);
+
+    // The next launch of the same installation only logs.
+    auto second = makeDelegate();
+    second->applicationDidFinishLaunching();
+    runtime.advance(1s);
+    EXPECT_TRUE(log.contains("Tallowmere: Full Disk Access not granted, prompt already shown previously"));
+    EXPECT_EQ(windows.built("prompt").size(), 1u);
 }
 
 TEST_F(DelegateLaunch, LaterLaunchSendsOnlyItsEventShowsNothingAndAppliesTheLaunchSwitches) {
@@ -104,27 +126,6 @@ TEST_F(DelegateLaunch, GuardStartsAtLaunchForTheCustomDefault) {
     EXPECT_EQ(delegate->stayAwakeController().activeUntil(), VirtualRuntime::wallEpoch() + std::chrono::seconds(5400));
     runtime.advance(5400s);
     EXPECT_FALSE(delegate->stayAwakeController().isActive());
-}
-
-TEST_F(DelegateLaunch, FullDiskAccessPromptAppearsOnlyAfterTheFirstLaunchWithoutIt) {
-    denyFullDiskAccess();
-    launch();
-    runtime.advance(0.9s);
-    EXPECT_FALSE(log.contains("Tallowmere: Executing Full Disk Access check now"));
-    runtime.advance(0.1s);
-    EXPECT_TRUE(log.contains("Tallowmere: Full Disk Access check result: NOT granted"));
-    EXPECT_TRUE(log.contains("Tallowmere: Showing Full Disk Access prompt (first time for this install)"));
-    ASSERT_EQ(windows.built("prompt").size(), 1u);
-    EXPECT_EQ(windows.built("prompt")[0]->prompt.title, "Full Disk Access Required");
-    EXPECT_EQ(windows.built("prompt")[0]->prompt.secondaryTitle, "Later");
-    EXPECT_TRUE(preferences.boolValue(PreferenceKey::hasCheckedFullDiskAccess));
-
-    // The next launch of the same installation only logs.
-    auto second = makeDelegate();
-    second->applicationDidFinishLaunching();
-    runtime.advance(1s);
-    EXPECT_TRUE(log.contains("Tallowmere: Full Disk Access not granted, prompt already shown previously"));
-    EXPECT_EQ(windows.built("prompt").size(), 1u);
 }
 
 } // namespace
