@@ -149,14 +149,20 @@ class SignalCacheRestartTest : public ::testing::Test, public SignalClientHarnes
 
 TEST_F(SignalCacheRestartTest, SignalsSurviveRestartsAndCrashesAndAreSentOnce) {
     server.respondWith(500);
+    FakeNotificationCenter center;
+    SignalClientServices withCenter = services();
+    withCenter.applicationCenter = &center;
     {
-        auto client = start();
+        auto client = SignalClient::initialize(configuration(), withCenter);
         sendSignals(*client, 5);
         runtime.advance(10s); // one failed attempt in between
-        client->appWillTerminate();
+        center.post("NSApplicationWillTerminateNotification");
     }
     EXPECT_TRUE(log.contains("Analytics: appWillTerminate()"));
     EXPECT_TRUE(log.contains("Analytics: Saved Analytics cache"));
+    runtime.runUntilIdle();
+    EXPECT_EQ(center.observerCount("NSApplicationWillTerminateNotification"), 0)
+        << "a client that is gone stops listening";
 
     server.respondWith(200);
     {
@@ -172,22 +178,6 @@ TEST_F(SignalCacheRestartTest, SignalsSurviveRestartsAndCrashesAndAreSentOnce) {
     auto sent = batches();
     ASSERT_EQ(sent.size(), 3u) << "nothing is sent twice";
     EXPECT_EQ(types(sent[2]), (std::vector<std::string>{"event5"}));
-}
-
-TEST_F(SignalCacheRestartTest, TheApplicationsTerminationSavesTheCache) {
-    FakeNotificationCenter center;
-    SignalClientServices withCenter = services();
-    withCenter.applicationCenter = &center;
-    {
-        auto client = SignalClient::initialize(configuration(), withCenter);
-        runtime.runUntilIdle();
-        center.post("NSApplicationWillTerminateNotification");
-        EXPECT_TRUE(log.contains("Analytics: appWillTerminate()"));
-        EXPECT_TRUE(log.contains("Analytics: Saved Analytics cache"));
-    }
-    runtime.runUntilIdle();
-    EXPECT_EQ(center.observerCount("NSApplicationWillTerminateNotification"), 0)
-        << "a client that is gone stops listening";
 }
 
 } // namespace
