@@ -7,9 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace tallowmere;
-using tallowmere::test::FakeSignalSender;
-using tallowmere::test::MemoryPreferenceStore;
-using tallowmere::test::VirtualRuntime;
+using namespace tallowmere::test;
 using Texts = std::map<std::string, std::string>;
 
 namespace {

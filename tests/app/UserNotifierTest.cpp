@@ -13,11 +13,7 @@
 #include <thread>
 
 using namespace tallowmere;
-using tallowmere::test::FakeAlertPresenter;
-using tallowmere::test::FakeUserNotificationCenter;
-using tallowmere::test::FakeWorkspace;
-using tallowmere::test::LogCapture;
-using tallowmere::test::VirtualRuntime;
+using namespace tallowmere::test;
 
 namespace {
 

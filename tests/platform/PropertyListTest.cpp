@@ -10,24 +10,12 @@ const char* diskutilInfo = R"(<?xml version="1.0" encoding="UTF-8"?>
 <!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
 <plist version="1.0">
 <dict>
-	<key>BusProtocol</key>
-	<string>USB</string>
-	<key>DeviceIdentifier</key>
-	<string>disk4s2</string>
-	<key>Ejectable</key>
-	<true/>
-	<key>Internal</key>
-	<false/>
-	<key>MountPoint</key>
-	<string>/Volumes/My Passport</string>
-	<key>Size</key>
-	<integer>-42</integer>
-	<key>Ratio</key>
-	<real>0.5</real>
-	<key>ParentWholeDisk</key>
-	<dict><key>MediaName</key><string>Apple Disk Image</string></dict>
-	<key>Partitions</key>
-	<array><string>a</string><string>b</string></array>
+	<key>BusProtocol</key> <string>USB</string> <key>DeviceIdentifier</key> <string>disk4s2</string>
+	<key>Ejectable</key> <true/> <key>Internal</key> <false/>
+	<key>MountPoint</key> <string>/Volumes/My Passport</string>
+	<key>Size</key> <integer>-42</integer> <key>Ratio</key> <real>0.5</real>
+	<key>ParentWholeDisk</key> <dict><key>MediaName</key><string>Apple Disk Image</string></dict>
+	<key>Partitions</key> <array><string>a</string><string>b</string></array>
 </dict>
 </plist>)";
 

@@ -10,9 +10,7 @@
 
 using namespace tallowmere;
 using namespace std::chrono_literals;
-using tallowmere::test::FakeSystemPower;
-using tallowmere::test::LogCapture;
-using tallowmere::test::VirtualRuntime;
+using namespace tallowmere::test;
 using Allowed = FakeSystemPower::Allowed;
 
 namespace {
