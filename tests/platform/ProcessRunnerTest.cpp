@@ -53,7 +53,9 @@ TEST(ProcessRunner, ReportsNonZeroExitApartFromFailureToStartAndCapturesOnlyWhat
     EXPECT_EQ(failed.standardOutput, "out");
     EXPECT_EQ(failed.standardError, "err");
     request.captureStandardOutput = false;
-    EXPECT_EQ(runner.run(request).standardOutput, "");
+    auto errorOnly = runner.run(request);
+    EXPECT_EQ(errorOnly.standardOutput, "");
+    EXPECT_EQ(errorOnly.standardError, "err");
 
     auto missing = runner.run({"/nonexistent/tool/diskutil", {"list"}});
     EXPECT_FALSE(missing.started);
