@@ -47,6 +47,7 @@ TEST_F(UserNotifierTest, PostsWithoutAskingWhenAllowedEachTimeUnderAFreshIdentif
     for (const auto& request : added) {
         EXPECT_EQ(request.body, "Successfully ejected: Backup");
         EXPECT_TRUE(request.defaultSound);
+        EXPECT_EQ(request.identifier.size(), 36u);
         EXPECT_FALSE(QUuid::fromString(QString::fromStdString(request.identifier)).isNull()) << request.identifier;
         identifiers.insert(request.identifier);
     }

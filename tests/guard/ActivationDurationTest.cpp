@@ -42,6 +42,7 @@ TEST(CustomDurationWords, KeepSecondsAndPluralise) {
     EXPECT_EQ(customDurationWords(3661), "1 hour 1 minute 1 second");
     EXPECT_EQ(customDurationWords(9000), "2 hours 30 minutes");
     EXPECT_EQ(customDurationWords(3601), "1 hour 1 second");
+    EXPECT_EQ(customDurationWords(7200), "2 hours");
     EXPECT_EQ(customDurationWords(59.9), "59 seconds");
     EXPECT_EQ(customDurationWords(0), "0 seconds");
     // 999 in every field of the sheet.

@@ -149,6 +149,7 @@ TEST_F(StayAwakeControllerTest, ReactivatingRestartsQuietlyAndATimedSessionEndsO
     controller->activate(std::nullopt);
     runtime.advance(2h);
     EXPECT_TRUE(controller->isActive());
+    EXPECT_FALSE(controller->activeUntil());
     Strings posted = titles();
     EXPECT_EQ(std::count(posted.begin(), posted.end(), "Quenby Guard Session Finished"), 1);
 }
