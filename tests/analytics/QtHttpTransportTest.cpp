@@ -40,13 +40,10 @@ TEST(QtHttpTransport, CarriesTheRequestAndReportsTheStatusFromAnyThread) {
 
     auto requests = server.requests();
     ASSERT_EQ(requests.size(), 4u);
-    EXPECT_EQ(requests[0].method, "POST");
-    EXPECT_EQ(requests[0].path, "/v2/");
-    EXPECT_EQ(requests[0].headers["content-type"], "application/json");
     EXPECT_EQ(requests[0].body, "[{\"a\":\"ü\"}]");
 }
 
-TEST(QtHttpTransport, FailuresAreTransportErrors) {
+TEST(QtHttpTransport, FailuresTimeoutsAndStoppingAreTransportErrors) {
     std::string closed;
     {
         LoopbackHttpServer gone;
@@ -62,15 +59,12 @@ TEST(QtHttpTransport, FailuresAreTransportErrors) {
     request.timeout = 0.2s;
     HttpResponse response = transport.send(request);
     EXPECT_TRUE(response.isTransportError()) << "a server that never answers times out";
-}
 
-TEST(QtHttpTransport, StoppingReleasesAWaitingCaller) {
-    LoopbackHttpServer silent;
-    silent.stayQuiet();
-    auto transport = std::make_unique<QtHttpTransport>();
-    auto answer = std::async(std::launch::async, [&] { return transport->send(post(silent.baseURL() + "/", "")); });
-    ASSERT_TRUE(silent.waitForRequests(1));
-    transport.reset();
+    // Destroying the transport releases a caller still waiting for its answer.
+    auto stopping = std::make_unique<QtHttpTransport>();
+    auto answer = std::async(std::launch::async, [&] { return stopping->send(post(silent.baseURL() + "/", "")); });
+    ASSERT_TRUE(silent.waitForRequests(2));
+    stopping.reset();
     EXPECT_TRUE(answer.get().isTransportError());
 }
 

@@ -1,6 +1,7 @@
 #include "SignalClientHarness.h"
 
 #include "analytics/SignalCache.h"
+#include "support/FakeNotificationCenter.h"
 
 #include <gtest/gtest.h>
 
@@ -61,12 +62,12 @@ TEST_F(SignalCacheTest, PopsAtMostAHundredAndTakesAFailedBatchBackToTheFront) {
     EXPECT_TRUE(cache.pop().empty());
 }
 
-TEST_F(SignalCacheTest, SavesAndLoadsEveryRecordUnchanged) {
+TEST_F(SignalCacheTest, SavesAndLoadsEveryRecordUnchangedAndAFailedSaveKeepsThePreviousFile) {
+    auto first = record(1);
+    first.floatValue = 2.5;
+    first.isTestMode = true;
     {
         SignalCache cache(files, path, logger);
-        auto first = record(1);
-        first.floatValue = 2.5;
-        first.isTestMode = true;
         cache.push(first);
         cache.push(record(2));
         EXPECT_TRUE(cache.backupCache());
@@ -75,13 +76,14 @@ TEST_F(SignalCacheTest, SavesAndLoadsEveryRecordUnchanged) {
     SignalCache reloaded(files, path, logger);
     EXPECT_TRUE(log.contains("Analytics: Loading Analytics cache from: " + path));
     EXPECT_TRUE(log.contains("Analytics: Loaded 2 signals"));
-    auto records = reloaded.pendingSignals();
-    ASSERT_EQ(records.size(), 2u);
-    auto expected = record(1);
-    expected.floatValue = 2.5;
-    expected.isTestMode = true;
-    EXPECT_EQ(records[0], expected);
-    EXPECT_EQ(records[1], record(2));
+    EXPECT_EQ(reloaded.pendingSignals(), (std::vector<SignalPostBody>{first, record(2)}));
+
+    std::string before = *files.file(path);
+    files.failWrites(true);
+    reloaded.push(record(3));
+    EXPECT_FALSE(reloaded.backupCache());
+    EXPECT_TRUE(log.contains("Analytics: Error saving Analytics cache"));
+    EXPECT_EQ(*files.file(path), before);
 }
 
 TEST_F(SignalCacheTest, ACorruptOrTruncatedFileLeavesTheCacheEmpty) {
@@ -103,25 +105,6 @@ TEST_F(SignalCacheTest, ACorruptOrTruncatedFileLeavesTheCacheEmpty) {
         << "readable records of a damaged list are kept";
 }
 
-TEST_F(SignalCacheTest, AFailedSaveKeepsThePreviousFile) {
-    SignalCache cache(files, path, logger);
-    cache.push(record(1));
-    std::string before = *files.file(path);
-    files.failWrites(true);
-    cache.push(record(2));
-    EXPECT_FALSE(cache.backupCache());
-    EXPECT_TRUE(log.contains("Analytics: Error saving Analytics cache"));
-    EXPECT_EQ(*files.file(path), before);
-}
-
-TEST_F(SignalCacheTest, WithoutACachesFolderTheCacheLivesInMemory) {
-    SignalCache cache(files, std::nullopt, logger);
-    cache.push(record(1));
-    EXPECT_EQ(cache.count(), 1u);
-    EXPECT_EQ(files.writeCount(), 0);
-    EXPECT_FALSE(cache.backupCache());
-}
-
 TEST_F(SignalCacheTest, TheFileHoldsBatchesInFlightUntilTheyAreDelivered) {
     SignalCache cache(files, path, logger);
     for (int i = 0; i < 3; ++i)
@@ -135,7 +118,7 @@ TEST_F(SignalCacheTest, TheFileHoldsBatchesInFlightUntilTheyAreDelivered) {
     EXPECT_EQ(typesOf(*onDisk), (std::vector<std::string>{"event3"}));
 }
 
-TEST_F(SignalCacheTest, ConcurrentWritersLoseNothing) {
+TEST_F(SignalCacheTest, WithoutACachesFolderConcurrentWritersLoseNothingInMemory) {
     SignalCache cache(files, std::nullopt, logger);
     std::vector<std::thread> threads;
     std::atomic<int> delivered{0};
@@ -157,83 +140,44 @@ TEST_F(SignalCacheTest, ConcurrentWritersLoseNothing) {
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(cache.count() + static_cast<std::size_t>(delivered), 1000u);
+    EXPECT_EQ(files.writeCount(), 0);
+    EXPECT_FALSE(cache.backupCache());
 }
 
-// The client across restarts: what one run leaves behind, the next one sends once.
+// The client across restarts: what one run leaves behind, the next one sends at once, and only once.
 class SignalCacheRestartTest : public ::testing::Test, public SignalClientHarness {};
 
-TEST_F(SignalCacheRestartTest, SignalsSurviveARestartAndAreSentOnce) {
+TEST_F(SignalCacheRestartTest, SignalsSurviveRestartsAndCrashesAndAreSentOnce) {
     server.respondWith(500);
-    {
-        auto client = start();
-        sendSignals(*client, 5);
-        runtime.advance(10s); // one failed attempt in between
-        client->appWillTerminate();
-    }
-    EXPECT_TRUE(log.contains("Analytics: appWillTerminate()"));
-    EXPECT_TRUE(log.contains("Analytics: Saved Analytics cache"));
-
-    server.respondWith(200);
-    auto client = start();
-    EXPECT_TRUE(log.contains("Analytics: Loaded 5 signals"));
-    runtime.advance(30s);
-    client->appWillTerminate();
-    auto sent = batches();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(types(sent[1]), (std::vector<std::string>{"event0", "event1", "event2", "event3", "event4"}));
-
-    auto third = start();
-    runtime.advance(30s);
-    EXPECT_EQ(server.requests().size(), 2u) << "nothing is sent twice";
-}
-
-TEST_F(SignalCacheRestartTest, ACrashNeitherLosesNewSignalsNorResendsDeliveredOnes) {
-    {
-        auto client = start();
-        sendSignals(*client, 2);
-        runtime.advance(10s); // delivered
-        sendSignals(*client, 1, 2);
-        // The process dies here: no termination step.
-    }
-    auto client = start();
-    runtime.advance(10s);
-    auto sent = batches();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(types(sent[1]), (std::vector<std::string>{"event2"}));
-}
-
-class FakeApplicationCenter : public NotificationCenter {
-public:
-    ObserverId addObserver(const std::string& name, Handler handler) override {
-        m_handlers.emplace(++m_next, std::make_pair(name, std::move(handler)));
-        return m_next;
-    }
-    void removeObserver(ObserverId id) override { m_handlers.erase(id); }
-    void post(const std::string& name) {
-        for (auto& [id, entry] : m_handlers)
-            if (entry.first == name)
-                entry.second();
-    }
-    std::size_t count() const { return m_handlers.size(); }
-
-private:
-    std::map<ObserverId, std::pair<std::string, Handler>> m_handlers;
-    ObserverId m_next = 0;
-};
-
-TEST_F(SignalCacheRestartTest, TheApplicationsTerminationSavesTheCache) {
-    FakeApplicationCenter center;
+    FakeNotificationCenter center;
     SignalClientServices withCenter = services();
     withCenter.applicationCenter = &center;
     {
         auto client = SignalClient::initialize(configuration(), withCenter);
-        runtime.runUntilIdle();
+        sendSignals(*client, 5);
+        runtime.advance(10s); // one failed attempt in between
         center.post("NSApplicationWillTerminateNotification");
-        EXPECT_TRUE(log.contains("Analytics: appWillTerminate()"));
-        EXPECT_TRUE(log.contains("Analytics: Saved Analytics cache"));
     }
+    EXPECT_TRUE(log.contains("Analytics: appWillTerminate()"));
+    EXPECT_TRUE(log.contains("Analytics: Saved Analytics cache"));
     runtime.runUntilIdle();
-    EXPECT_EQ(center.count(), 0u) << "a client that is gone stops listening";
+    EXPECT_EQ(center.observerCount("NSApplicationWillTerminateNotification"), 0)
+        << "a client that is gone stops listening";
+
+    server.respondWith(200);
+    {
+        auto client = start();
+        EXPECT_TRUE(log.contains("Analytics: Loaded 5 signals"));
+        ASSERT_EQ(server.requests().size(), 2u) << "the first attempt does not wait for the timer";
+        EXPECT_EQ(types(batches()[1]), (std::vector<std::string>{"event0", "event1", "event2", "event3", "event4"}));
+        sendSignals(*client, 1, 5);
+        // The process dies here: no termination step.
+    }
+    auto client = start();
+    runtime.advance(30s);
+    auto sent = batches();
+    ASSERT_EQ(sent.size(), 3u) << "nothing is sent twice";
+    EXPECT_EQ(types(sent[2]), (std::vector<std::string>{"event5"}));
 }
 
 } // namespace

@@ -42,46 +42,10 @@ TEST_F(SignalDeliveryTest, SendsPendingSignalsInBatchesOfAHundredOnePerTick) {
     }
 }
 
-TEST_F(SignalDeliveryTest, AttemptsAtOnceWhenStartingWithSignalsLeftFromBefore) {
-    {
-        auto first = start();
-        sendSignals(*first, 3);
-        first->appWillTerminate();
-    }
-    auto second = start();
-    ASSERT_EQ(server.requests().size(), 1u) << "the first attempt does not wait for the timer";
-    EXPECT_EQ(types(batches()[0]), (std::vector<std::string>{"event0", "event1", "event2"}));
-}
-
-TEST_F(SignalDeliveryTest, AFailedBatchIsSentAgainOnTheNextTickExactlyOnce) {
-    auto client = start();
-    sendSignals(*client, 3);
-    server.respondWith(500);
-    runtime.advance(10s);
-    ASSERT_EQ(server.requests().size(), 1u);
-    EXPECT_TRUE(log.contains("Analytics: Failed to send signals: Invalid status code 500"));
-    EXPECT_EQ(client->signalManager().cache().count(), 3u);
-
-    // A signal arriving meanwhile queues behind the batch that failed.
-    sendSignals(*client, 1, 3);
-    server.respondWith(200);
-    runtime.advance(10s);
-    runtime.advance(10s);
-    runtime.advance(10s);
-
-    auto sent = batches();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(types(sent[1]), (std::vector<std::string>{"event0", "event1", "event2", "event3"}));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(sent[1][i], sent[0][i]) << "the retried record is the same record";
-    EXPECT_EQ(client->signalManager().cache().count(), 0u);
-}
-
-TEST_F(SignalDeliveryTest, RefusedBatchesAreLoggedWithTheirErrorAndKept) {
+TEST_F(SignalDeliveryTest, RefusedBatchesAreLoggedKeptAndSentAgainExactlyOnceWhenAccepted) {
     const std::vector<std::pair<int, std::string>> cases = {
         {401, "Unauthorized (401)"},      {403, "Forbidden (403)"},         {413, "Payload is too large (413)"},
-        {404, "Invalid status code 404"}, {503, "Invalid status code 503"}, {302, "Invalid status code 302"},
-    };
+        {404, "Invalid status code 404"}, {500, "Invalid status code 500"}, {302, "Invalid status code 302"}};
     auto client = start();
     sendSignals(*client, 2);
     for (const auto& [code, description] : cases) {
@@ -93,16 +57,17 @@ TEST_F(SignalDeliveryTest, RefusedBatchesAreLoggedWithTheirErrorAndKept) {
     EXPECT_EQ(server.requests().size(), cases.size());
     EXPECT_FALSE(AnalyticsError::fromStatusCode(299));
     EXPECT_EQ(AnalyticsError::fromStatusCode(0), AnalyticsError::invalidStatusCode(0)) << "not an HTTP answer";
-}
 
-TEST_F(SignalDeliveryTest, ANamespaceSelectsTheNamespacedPath) {
-    auto config = configuration();
-    config.namespace_ = "tallowmere.mac";
-    auto client = start(std::move(config));
-    sendSignals(*client, 1);
-    runtime.advance(10s);
-    ASSERT_EQ(server.requests().size(), 1u);
-    EXPECT_EQ(server.requests()[0].path, "/v2/namespace/tallowmere.mac/");
+    // A signal arriving meanwhile queues behind the batch that failed.
+    sendSignals(*client, 1, 2);
+    server.respondWith(200);
+    runtime.advance(30s);
+    auto sent = batches();
+    ASSERT_EQ(sent.size(), cases.size() + 1);
+    EXPECT_EQ(types(sent.back()), (std::vector<std::string>{"event0", "event1", "event2"}));
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(sent.back()[i], sent[0][i]) << "the retried record is the same record";
+    EXPECT_EQ(client->signalManager().cache().count(), 0u);
 }
 
 TEST_F(SignalDeliveryTest, TheURLIsBuiltFromTheBaseAndTheNamespaceAsOneSegment) {
@@ -123,69 +88,70 @@ TEST_F(SignalDeliveryTest, TheURLIsBuiltFromTheBaseAndTheNamespaceAsOneSegment) 
     EXPECT_EQ(urlFor("https://ingest.example.org", ".."), "none");
     EXPECT_EQ(urlFor("not a url", std::nullopt), "none");
     EXPECT_EQ(urlFor("", std::nullopt), "none");
-}
 
-TEST_F(SignalDeliveryTest, AnEndpointThatCannotBeBuiltKeepsTheSignals) {
     auto config = configuration();
-    config.apiBaseURL = QUrl("relative/path");
+    config.namespace_ = "tallowmere.mac";
     auto client = start(std::move(config));
-    sendSignals(*client, 2);
+    sendSignals(*client, 1);
     runtime.advance(10s);
-    EXPECT_TRUE(log.contains("Analytics: Unable to construct signal API URL for namespace"));
-    EXPECT_TRUE(log.contains("Analytics: Failed to send signals: Invalid endpoint URL"));
-    EXPECT_EQ(client->signalManager().cache().count(), 2u);
-    EXPECT_TRUE(server.requests().empty());
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_EQ(server.requests()[0].path, "/v2/namespace/tallowmere.mac/");
 }
 
-TEST_F(SignalDeliveryTest, AnUnreachableServiceKeepsTheSignalsForLater) {
+TEST_F(SignalDeliveryTest, WithoutAReachableEndpointTheSignalsAreKept) {
     std::string closedURL;
     {
         LoopbackHttpServer gone;
         closedURL = gone.baseURL();
     }
-    auto config = configuration();
-    config.apiBaseURL = QUrl(QString::fromStdString(closedURL));
-    auto client = start(std::move(config));
-    sendSignals(*client, 2);
-    runtime.advance(10s);
-    EXPECT_EQ(client->signalManager().cache().count(), 2u);
+    for (const std::string& base : {std::string("relative/path"), closedURL}) {
+        fileSystem.setFile(cachePath, "[]");
+        auto config = configuration();
+        config.apiBaseURL = QUrl(QString::fromStdString(base));
+        auto client = start(std::move(config));
+        sendSignals(*client, 2);
+        runtime.advance(10s);
+        EXPECT_EQ(client->signalManager().cache().count(), 2u) << base;
+    }
+    EXPECT_TRUE(log.contains("Analytics: Unable to construct signal API URL for namespace"));
+    EXPECT_TRUE(log.contains("Analytics: Failed to send signals: Invalid endpoint URL"));
     auto lines = log.lines();
-    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-        return line.starts_with("Analytics: Failed to send signals: ");
-    }));
+    EXPECT_EQ(
+        std::count_if(lines.begin(), lines.end(),
+                      [](const std::string& line) { return line.starts_with("Analytics: Failed to send signals: "); }),
+        2);
+    EXPECT_TRUE(server.requests().empty());
 }
 
-TEST_F(SignalDeliveryTest, NothingIsSentWhenTheClientIsSwitchedOff) {
-    auto config = configuration();
-    config.analyticsDisabled = true;
+TEST_F(SignalDeliveryTest, ASwitchedOffClientOrADebugBuildNotMeantToSendSendsNothingNotEvenEarlierSignals) {
     fileSystem.setFile(cachePath, "[]");
+    server.respondWith(500);
     {
         auto earlier = start();
-        server.respondWith(500);
         sendSignals(*earlier, 1);
         runtime.advance(10s);
         earlier->appWillTerminate();
     }
-    auto client = start(std::move(config));
-    sendSignals(*client, 3);
-    runtime.advance(20s);
-    EXPECT_EQ(client->signalManager().cache().count(), 1u) << "only what an earlier run left";
-    EXPECT_EQ(server.requests().size(), 1u) << "not even signals cached earlier leave";
-}
-
-TEST_F(SignalDeliveryTest, ADebugBuildSendsOnlyWhenConfiguredTo) {
     EnvironmentFacts debugFacts = facts();
     debugFacts.isDebug = true;
-    for (bool allowed : {false, true}) {
-        auto config = configuration();
-        config.sendSignalsInDebugConfiguration = allowed;
-        SignalClientServices debugServices = services();
-        debugServices.environment = debugFacts;
-        auto client = SignalClient::initialize(std::move(config), debugServices);
+    auto switchedOff = configuration();
+    switchedOff.analyticsDisabled = true;
+    auto debugRefused = configuration();
+    debugRefused.sendSignalsInDebugConfiguration = false;
+    auto debugAllowed = configuration();
+    for (auto [config, environment] :
+         {std::pair{switchedOff, facts()}, std::pair{debugRefused, debugFacts}, std::pair{debugAllowed, debugFacts}}) {
+        SignalClientServices withFacts = services();
+        withFacts.environment = environment;
+        auto client = SignalClient::initialize(config, withFacts);
         sendSignals(*client, 1);
-        EXPECT_EQ(client->signalManager().cache().count(), allowed ? 1u : 0u);
-        if (allowed) {
-            EXPECT_TRUE(client->signalManager().cache().pendingSignals()[0].isTestMode) << "debug builds test";
+        runtime.advance(20s);
+        bool sends = environment.isDebug && config.sendSignalsInDebugConfiguration;
+        auto pending = client->signalManager().cache().pendingSignals();
+        EXPECT_EQ(pending.size(), sends ? 2u : 1u) << "only what an earlier run left";
+        EXPECT_EQ(server.requests().size(), sends ? 4u : 1u) << "not even signals cached earlier leave";
+        if (sends) {
+            EXPECT_TRUE(pending.back().isTestMode) << "debug builds test";
         }
     }
 }

@@ -65,8 +65,6 @@ protected:
 };
 
 TEST_F(AnalyticsPrivacy, NoSignalCarriesAVolumeNameMountPathOrDeviceIdentifier) {
-    // Refused at first, so that every record of the runs is also in the cache file at the end.
-    transport->respondWith(500);
     addVolume("Quokka Ledger Ω7");
     addVolume("Vellichor's \"Zephyr\" Drive");
     forbidden.insert(forbidden.end(), {"Quokka", "Vellichor", "Zephyr"});
@@ -92,35 +90,24 @@ TEST_F(AnalyticsPrivacy, NoSignalCarriesAVolumeNameMountPathOrDeviceIdentifier) 
     runtime.advance(5s);
     ASSERT_EQ(disks.mountedCount(), 0);
 
-    client->appWillTerminate();
-    auto cache = fileSystem.contentsOf(fileSystem.homeDirectory() + "/Library/Caches/analyticssignalcache");
-    ASSERT_TRUE(cache.has_value());
-    auto cached = decodeSignals(QByteArray::fromStdString(*cache));
-    ASSERT_TRUE(cached.has_value());
-    EXPECT_EQ(cached->size(), 4u) << "every record of the runs waits in the file";
-    EXPECT_THAT(identifyingTextsInJson(QByteArray::fromStdString(*cache), forbidden), IsEmpty()) << "the cache file";
-
-    transport->respondWith(200);
     runtime.advance(10s);
     std::vector<HttpRequest> requests = transport->requests();
-    ASSERT_GE(requests.size(), 2u);
+    std::multiset<std::string> types;
     for (const HttpRequest& request : requests) {
         QString url = QString::fromStdString(request.url);
         EXPECT_THAT(identifyingTexts(url + " " + QUrl::fromPercentEncoding(url.toUtf8()), forbidden), IsEmpty());
         for (const auto& [name, value] : request.headers)
             EXPECT_THAT(identifyingTexts(QString::fromStdString(name + ": " + value), forbidden), IsEmpty());
         EXPECT_THAT(identifyingTextsInJson(QByteArray::fromStdString(request.body), forbidden), IsEmpty());
-    }
-
-    // The check means something only if the events of these runs were in it.
-    std::multiset<std::string> types;
-    for (const QJsonValue& value : QJsonDocument::fromJson(QByteArray::fromStdString(requests.back().body)).array()) {
-        QJsonObject record = value.toObject();
-        types.insert(record.value("type").toString().toStdString());
-        if (record.value("type") == "autoEjectPerformed") {
-            EXPECT_EQ(record.value("payload").toObject().value("drivesEjected").toString(), "2");
+        for (const QJsonValue& value : QJsonDocument::fromJson(QByteArray::fromStdString(request.body)).array()) {
+            QJsonObject record = value.toObject();
+            types.insert(record.value("type").toString().toStdString());
+            if (record.value("type") == "autoEjectPerformed") {
+                EXPECT_EQ(record.value("payload").toObject().value("drivesEjected").toString(), "2");
+            }
         }
     }
+    // The check means something only if the events of these runs were in it.
     EXPECT_EQ(types,
               (std::multiset<std::string>{"appLaunched", "toggleKeepAwake", "autoEjectPerformed", "toggleKeepAwake"}));
     EXPECT_EQ(client->signalManager().cache().count(), 0u);

@@ -11,10 +11,12 @@ protected:
     }
 };
 
-TEST_F(Commands, EjectPostsTheNamesInTheWordingOfTheUnmountPreference) {
+TEST_F(Commands, EjectIgnoresTheAllowlistPostsInTheWordingOfTheUnmountPreferenceAndRemountUndoesIt) {
     disks.add("Backup");
+    preferences.setArray(PreferenceKey::autoEjectAllowedVolumeIds, PropertyArray{"disk99s1"});
     delegate->ejectDisks();
     runtime.advance(5s);
+    EXPECT_FALSE(disks.isMounted("Backup"));
     EXPECT_TRUE(wasPosted("Disks Ejected", "Successfully ejected: Backup"));
 
     disks.add("Photos");
@@ -22,27 +24,26 @@ TEST_F(Commands, EjectPostsTheNamesInTheWordingOfTheUnmountPreference) {
     delegate->ejectDisks();
     runtime.advance(5s);
     EXPECT_TRUE(wasPosted("Disks Unmounted", "Successfully unmounted: Photos"));
-}
 
-TEST_F(Commands, EjectWithNothingEligiblePostsNoExternalDisks) {
-    delegate->ejectDisks();
-    runtime.advance(1s);
-    EXPECT_TRUE(wasPosted("No External Disks", "No external disks were found to eject."));
-    preferences.setBool(PreferenceKey::unmountInsteadOfEject, true);
     delegate->ejectDisks();
     runtime.advance(1s);
     EXPECT_TRUE(wasPosted("No External Disks", "No external disks were found to unmount."));
-}
-
-TEST_F(Commands, EjectIgnoresTheAllowlist) {
-    disks.add("Backup");
-    preferences.setArray(PreferenceKey::autoEjectAllowedVolumeIds, PropertyArray{"disk99s1"});
+    preferences.setBool(PreferenceKey::unmountInsteadOfEject, false);
     delegate->ejectDisks();
-    runtime.advance(5s);
-    EXPECT_FALSE(disks.isMounted("Backup"));
+    runtime.advance(1s);
+    EXPECT_TRUE(wasPosted("No External Disks", "No external disks were found to eject."));
+
+    // Remount brings back what the last eject took (an ejected disk cannot come back), then has nothing left.
+    delegate->remountDisks();
+    runtime.advance(30s);
+    EXPECT_TRUE(disks.isMounted("Photos"));
+    EXPECT_TRUE(wasPosted("Disks Remounted", "Successfully remounted: Photos"));
+    delegate->remountDisks();
+    runtime.runUntilIdle();
+    EXPECT_TRUE(wasPosted("No Disks Remounted", "No previously ejected disks were available to remount."));
 }
 
-TEST_F(Commands, WithoutFullDiskAccessEjectAsksFirst) {
+TEST_F(Commands, WithoutFullDiskAccessEjectAsksFirstAndEjectsOnlyOnContinueAnyway) {
     denyFullDiskAccess();
     disks.add("Backup");
     delegate->ejectDisks();
@@ -63,64 +64,27 @@ TEST_F(Commands, WithoutFullDiskAccessEjectAsksFirst) {
     EXPECT_EQ(windows.built("prompt").size(), 1u);
     EXPECT_EQ(prompts[0]->shown, 2);
 
-    prompts[0]->prompt.secondaryAction(); // "Continue Anyway"
-    runtime.advance(5s);
-    EXPECT_FALSE(disks.isMounted("Backup"));
-    EXPECT_TRUE(wasPosted("Disks Ejected", "Successfully ejected: Backup"));
-    EXPECT_EQ(prompts[0]->closed, 1);
-    EXPECT_FALSE(delegate->hasPermissionPromptWindow());
-    EXPECT_TRUE(prompts[0]->destroyed);
-}
-
-TEST_F(Commands, OpenSystemSettingsOnTheEjectPromptEjectsNothing) {
-    denyFullDiskAccess();
-    disks.add("Backup");
-    delegate->ejectDisks();
-    runtime.advance(1s);
-    windows.built("prompt")[0]->prompt.primaryAction();
+    prompts[0]->prompt.primaryAction(); // "Open System Settings"
     runtime.advance(5s);
     EXPECT_TRUE(disks.isMounted("Backup"));
     EXPECT_EQ(workspace.openRequests(),
               std::vector<std::string>{"x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles"});
+    EXPECT_EQ(prompts[0]->closed, 1);
+    EXPECT_FALSE(delegate->hasPermissionPromptWindow());
+    EXPECT_TRUE(prompts[0]->destroyed);
+
+    delegate->ejectDisks();
+    runtime.advance(1s);
+    prompts = windows.built("prompt");
+    ASSERT_EQ(prompts.size(), 2u);
+    prompts[1]->prompt.secondaryAction(); // "Continue Anyway"
+    runtime.advance(5s);
+    EXPECT_FALSE(disks.isMounted("Backup"));
+    EXPECT_TRUE(wasPosted("Disks Ejected", "Successfully ejected: Backup"));
     EXPECT_FALSE(delegate->hasPermissionPromptWindow());
 }
 
-TEST_F(Commands, ALaunchPromptClosedByItsTitleBarComesBackForAnEject) {
-    denyFullDiskAccess();
-    preferences.setBool(PreferenceKey::hasCheckedFullDiskAccess, false);
-    delegate->runLaunchFullDiskAccessCheck();
-    runtime.runUntilIdle();
-    ASSERT_EQ(windows.built("prompt").size(), 1u);
-    delegate->ejectDisks();
-    runtime.runUntilIdle();
-    EXPECT_EQ(windows.built("prompt").size(), 1u);
-    EXPECT_EQ(windows.built("prompt")[0]->prompt.secondaryTitle, "Later");
-    EXPECT_EQ(windows.built("prompt")[0]->shown, 2);
-}
-
-TEST_F(Commands, RemountBringsBackWhatTheLastEjectTookAndThenHasNothingLeft) {
-    preferences.setBool(PreferenceKey::unmountInsteadOfEject, true);
-    disks.add("Backup");
-    disks.add("Photos");
-    delegate->ejectDisks();
-    runtime.advance(5s);
-    ASSERT_EQ(disks.mountedCount(), 0);
-
-    delegate->remountDisks();
-    runtime.advance(30s);
-    EXPECT_EQ(disks.mountedCount(), 2);
-    auto notices = posted();
-    ASSERT_FALSE(notices.empty());
-    EXPECT_EQ(notices.back().title, "Disks Remounted");
-    EXPECT_NE(notices.back().body.find("Backup"), std::string::npos);
-    EXPECT_NE(notices.back().body.find("Photos"), std::string::npos);
-
-    delegate->remountDisks();
-    runtime.runUntilIdle();
-    EXPECT_TRUE(wasPosted("No Disks Remounted", "No previously ejected disks were available to remount."));
-}
-
-TEST_F(Commands, EjectAndSleepWithNothingEligibleStillSleeps) {
+TEST_F(Commands, EjectAndSleepLogsWhatWentOfflineAndSleepsEvenWithNothingToEject) {
     delegate->stayAwakeController().activate(std::nullopt);
     runtime.runUntilIdle();
     delegate->ejectAndSleep();
@@ -132,18 +96,14 @@ TEST_F(Commands, EjectAndSleepWithNothingEligibleStillSleeps) {
     ASSERT_EQ(launched.size(), 1u);
     EXPECT_EQ(launched[0].executable, tools.pmset());
     EXPECT_EQ(launched[0].arguments, std::vector<std::string>{"sleepnow"});
-}
 
-TEST_F(Commands, EjectAndSleepLogsTheFullPaths) {
     preferences.setBool(PreferenceKey::unmountInsteadOfEject, true);
     disks.add("Backup");
     delegate->ejectAndSleep();
     runtime.advance(5s);
     EXPECT_TRUE(log.contains("Successfully unmounted disks before sleep: /Volumes/Backup"));
-    EXPECT_EQ(processes.detachedCalls().size(), 1u);
-}
+    EXPECT_EQ(processes.detachedCalls().size(), 2u);
 
-TEST_F(Commands, ASleepToolThatCannotStartIsReported) {
     processes.setDetachedError("The operation couldn’t be completed. No such file or directory");
     delegate->sleepMac();
     runtime.runUntilIdle();
@@ -174,7 +134,7 @@ TEST_F(Commands, DurationChoiceStoresTheIndexAndDrivesTheGuard) {
     EXPECT_EQ(preferences.writeCount(), writes);
 }
 
-TEST_F(Commands, ToggleUsesTheDefaultDurationAndIsNotTakenForASecondRequest) {
+TEST_F(Commands, ToggleUsesTheDefaultDurationIsNotTakenForASecondRequestAndQuitReleasesSilently) {
     delegate->toggleStayAwakeDefault();
     runtime.runUntilIdle();
     EXPECT_TRUE(delegate->stayAwakeController().isActive());
@@ -187,36 +147,9 @@ TEST_F(Commands, ToggleUsesTheDefaultDurationAndIsNotTakenForASecondRequest) {
     EXPECT_FALSE(delegate->stayAwakeController().isActive());
     EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
     EXPECT_EQ(assertions.created().size(), 1u);
-}
 
-TEST_F(Commands, SettingsWindowIsBuiltOnceAndAboutSelectsItsSection) {
-    delegate->showAbout();
-    EXPECT_EQ(preferences.integerValue(PreferenceKey::settingsTabIndex), 5);
-    delegate->showSettings();
-    auto built = windows.built("settings");
-    ASSERT_EQ(built.size(), 1u);
-    EXPECT_EQ(built[0]->shown, 2);
-    EXPECT_EQ(application.activations(), 2);
-}
-
-TEST_F(Commands, WelcomeGuideBuildsAFreshWindowEachTime) {
-    delegate->relaunchOnboarding();
-    delegate->relaunchOnboarding();
-    auto built = windows.built("onboarding");
-    ASSERT_EQ(built.size(), 2u);
-    EXPECT_TRUE(built[0]->destroyed);
-    EXPECT_FALSE(built[1]->destroyed);
-}
-
-TEST_F(Commands, CheckForUpdatesAsksTheOneUpdater) {
-    delegate->checkForUpdates();
-    delegate->checkForUpdates();
-    EXPECT_EQ(updaterFramework.checks, 2);
-    EXPECT_EQ(updaterFramework.controllersMade, 1);
-}
-
-TEST_F(Commands, QuitReleasesTheGuardSilentlyAndStopsTheMonitor) {
-    delegate->stayAwakeForDuration(1);
+    // Quit releases the guard silently and stops the power monitor.
+    delegate->toggleStayAwakeDefault();
     runtime.runUntilIdle();
     size_t before = posted().size();
     delegate->quit();
@@ -224,14 +157,41 @@ TEST_F(Commands, QuitReleasesTheGuardSilentlyAndStopsTheMonitor) {
     EXPECT_TRUE(assertions.held().empty());
     EXPECT_EQ(posted().size(), before);
     EXPECT_FALSE(power->isMonitoring());
-    EXPECT_EQ(application.terminations(), 1);
+    EXPECT_EQ(application.terminations.load(), 1);
+}
+
+TEST_F(Commands, SettingsAreBuiltOnceTheWelcomeGuideEachTimeAndUpdatesUseTheOneUpdater) {
+    delegate->showAbout();
+    EXPECT_EQ(preferences.integerValue(PreferenceKey::settingsTabIndex), 5);
+    delegate->showSettings();
+    auto settings = windows.built("settings");
+    ASSERT_EQ(settings.size(), 1u);
+    EXPECT_EQ(settings[0]->shown, 2);
+    EXPECT_EQ(application.activations.load(), 2);
+
+    delegate->relaunchOnboarding();
+    delegate->relaunchOnboarding();
+    auto guides = windows.built("onboarding");
+    ASSERT_EQ(guides.size(), 2u);
+    EXPECT_TRUE(guides[0]->destroyed);
+    EXPECT_FALSE(guides[1]->destroyed);
+
+    delegate->checkForUpdates();
+    delegate->checkForUpdates();
+    EXPECT_EQ(updaterFramework.checks, 2);
+    EXPECT_EQ(updaterFramework.controllersMade, 1);
 }
 
 class GuardRules : public Commands {};
 
-TEST_F(GuardRules, ExternalDisplayRuleRunsOnEveryScreenChange) {
+TEST_F(GuardRules, ExternalDisplayRuleRunsOnEveryScreenChangeWhileSwitchedOn) {
+    application.screens = 2;
+    application.defaultCenter().post("NSApplicationDidChangeScreenParametersNotification");
+    runtime.runUntilIdle();
+    EXPECT_TRUE(assertions.created().empty()) << "the rule is off";
+    EXPECT_FALSE(preferences.hasObject(PreferenceKey::stayAwakeEnabled));
+
     preferences.setBool(PreferenceKey::activateOnExternalDisplay, true);
-    application.setScreenCount(2);
     application.defaultCenter().post("NSApplicationDidChangeScreenParametersNotification");
     runtime.runUntilIdle();
     EXPECT_TRUE(delegate->stayAwakeController().isActive());
@@ -244,20 +204,12 @@ TEST_F(GuardRules, ExternalDisplayRuleRunsOnEveryScreenChange) {
     EXPECT_EQ(assertions.created().size(), 2u); // a fresh indefinite activation
     EXPECT_EQ(assertions.held().size(), 1u);
 
-    application.setScreenCount(1);
+    application.screens = 1;
     application.defaultCenter().post("NSApplicationDidChangeScreenParametersNotification");
     runtime.runUntilIdle();
     EXPECT_FALSE(delegate->stayAwakeController().isActive());
     EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
     EXPECT_TRUE(wasPosted("Quenby Guard Stopped", "Tallowmere stopped Quenby Guard based on your settings."));
-}
-
-TEST_F(GuardRules, DisplayRuleOffIgnoresScreenChanges) {
-    application.setScreenCount(3);
-    application.defaultCenter().post("NSApplicationDidChangeScreenParametersNotification");
-    runtime.runUntilIdle();
-    EXPECT_TRUE(assertions.created().empty());
-    EXPECT_FALSE(preferences.hasObject(PreferenceKey::stayAwakeEnabled));
 }
 
 TEST_F(GuardRules, UserSwitchStopsTheGuardWhenAsked) {
@@ -271,26 +223,22 @@ TEST_F(GuardRules, UserSwitchStopsTheGuardWhenAsked) {
     EXPECT_FALSE(delegate->stayAwakeController().isActive());
 }
 
-TEST_F(GuardRules, WritingTheGuardPreferenceFromOutsideTurnsItOnAndOff) {
+TEST_F(GuardRules, TheGuardPreferenceTurnsItOnAndOffButUnrelatedWritesNeverRestartAnEndedSession) {
     std::thread writer([&] { preferences.setBool(PreferenceKey::stayAwakeEnabled, true); });
     writer.join();
     runtime.runUntilIdle();
     EXPECT_TRUE(delegate->stayAwakeController().isActive());
-
     preferences.setBool(PreferenceKey::stayAwakeEnabled, false);
     runtime.runUntilIdle();
     EXPECT_FALSE(delegate->stayAwakeController().isActive());
     EXPECT_TRUE(wasPosted("Quenby Guard Turned Off", "QuenbyGuard is no longer keeping your Mac awake."));
-}
 
-TEST_F(GuardRules, AnEndedSessionIsNotRestartedByUnrelatedWrites) {
     preferences.setInteger(PreferenceKey::activationDurationIndex, 2); // 5 min
     preferences.setBool(PreferenceKey::stayAwakeEnabled, true);
     runtime.runUntilIdle();
     ASSERT_TRUE(delegate->stayAwakeController().isActive());
     runtime.advance(300s);
     ASSERT_FALSE(delegate->stayAwakeController().isActive());
-    EXPECT_TRUE(wasPosted("Quenby Guard Session Finished", "Tallowmere finished Quenby Guard for 5 minutes."));
 
     // A mount refresh records the seen volumes from a background thread.
     disks.add("Backup");
@@ -298,13 +246,8 @@ TEST_F(GuardRules, AnEndedSessionIsNotRestartedByUnrelatedWrites) {
     runtime.advance(1s);
     EXPECT_TRUE(preferences.hasObject(PreferenceKey::autoEjectSeenVolumeIds));
     EXPECT_FALSE(delegate->stayAwakeController().isActive());
-    EXPECT_EQ(assertions.created().size(), 1u);
-}
-
-TEST_F(GuardRules, AMountRefreshesTheVolumeListEvenWithAutoEjectOff) {
-    disks.add("Backup");
-    workspace.notificationCenter().post("NSWorkspaceDidMountNotification");
-    runtime.advance(1s);
+    EXPECT_EQ(assertions.created().size(), 2u);
+    // The mount refreshed the volume list although auto-eject is off.
     auto selections = delegate->diskManager().cachedVolumeSelections();
     ASSERT_EQ(selections.size(), 1u);
     EXPECT_EQ(selections[0].name, "Backup");

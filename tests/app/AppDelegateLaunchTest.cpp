@@ -5,8 +5,9 @@ namespace {
 
 using DelegateLaunch = DelegateTest;
 
-TEST_F(DelegateLaunch, FirstLaunchSeedsKeysGreetsAndOpensOnboarding) {
+TEST_F(DelegateLaunch, FirstLaunchSeedsKeysGreetsOpensOnboardingAndAsksForFullDiskAccessOnce) {
     disks.add("Backup");
+    denyFullDiskAccess();
     launch();
 
     EXPECT_TRUE(preferences.boolValue(PreferenceKey::hasLaunchedOnce));
@@ -23,32 +24,65 @@ TEST_F(DelegateLaunch, FirstLaunchSeedsKeysGreetsAndOpensOnboarding) {
     auto notices = posted();
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].identifier, "tallowmere-first-launch");
-    EXPECT_EQ(notices[0].title, "Tallowmere is ready");
 
     EXPECT_EQ(windows.built("onboarding").size(), 1u);
     EXPECT_EQ(windows.built("onboarding")[0]->shown, 1);
     EXPECT_EQ(loginItem.calls, std::vector<bool>{true});
-    EXPECT_TRUE(application.isAccessory());
+    EXPECT_TRUE(application.isAccessory.load());
     EXPECT_EQ(updaterFramework.controllersMade, 1);
     EXPECT_TRUE(updaterFramework.updater.automatic);
     // The first-launch listing classifies the mounted volume in the background.
     EXPECT_EQ(diskutilCalls("info"), 1);
+
+    runtime.advance(0.9s);
+    EXPECT_FALSE(log.contains("Tallowmere: Executing Full Disk Access check now"));
+    runtime.advance(0.1s);
+    EXPECT_TRUE(log.contains("Tallowmere: Full Disk Access check result: NOT granted"));
+    EXPECT_TRUE(log.contains("Tallowmere: Showing Full Disk Access prompt (first time for this install)"));
+    ASSERT_EQ(windows.built("prompt").size(), 1u);
+    EXPECT_EQ(windows.built("prompt")[0]->prompt.title, "Full Disk Access Required");
+    EXPECT_EQ(windows.built("prompt")[0]->prompt.secondaryTitle, "Later");
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::hasCheckedFullDiskAccess));
+    // An eject asked for while the prompt is up brings the same window to the front.
+    delegate->ejectDisks();
+    runtime.runUntilIdle();
+    EXPECT_EQ(windows.built("prompt").size(), 1u);
+    EXPECT_EQ(windows.built("prompt")[0]->shown, 2);
+
+    // The next launch of the same installation only logs.
+    auto second = makeDelegate();
+    second->applicationDidFinishLaunching();
+    runtime.advance(1s);
+    EXPECT_TRUE(log.contains("Tallowmere: Full Disk Access not granted, prompt already shown previously"));
+    EXPECT_EQ(windows.built("prompt").size(), 1u);
 }
 
-TEST_F(DelegateLaunch, LaterLaunchSendsOnlyItsEventAndShowsNothing) {
+TEST_F(DelegateLaunch, LaterLaunchSendsOnlyItsEventShowsNothingAndAppliesTheLaunchSwitches) {
     disks.add("Backup");
     updaterFramework.updater.automatic = false;
+    preferences.setBool(PreferenceKey::activateAutoEjectOnLaunch, true);
+    preferences.setBool(PreferenceKey::autoEjectBeforeSleep, false);
+    preferences.setBool(PreferenceKey::activateStayAwakeOnLaunch, true);
+    preferences.setInteger(PreferenceKey::activationDurationIndex, 1); // indefinitely: not started at launch
     launchAgain();
 
     EXPECT_EQ(signalNames(), std::vector<std::string>{"appLaunched"});
     EXPECT_TRUE(posted().empty());
     EXPECT_TRUE(windows.built("onboarding").empty());
     EXPECT_EQ(diskutilCalls("info"), 0);
-    // Automatic update checks are switched on again at every launch.
-    EXPECT_TRUE(updaterFramework.updater.automatic);
+    EXPECT_TRUE(updaterFramework.updater.automatic) << "switched on again at every launch";
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::autoEjectBeforeSleep)) << "switched on at every launch";
+    EXPECT_TRUE(assertions.created().empty());
+
+    // Granted access is remembered without a prompt.
+    preferences.setBool(PreferenceKey::hasCheckedFullDiskAccess, false);
+    runtime.advance(1s);
+    EXPECT_TRUE(log.contains("Tallowmere: Full Disk Access is granted, no prompt needed"));
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::hasCheckedFullDiskAccess));
+    EXPECT_TRUE(windows.built("prompt").empty());
 }
 
-TEST_F(DelegateLaunch, SubscribesTheTwelveObserversInOrderAndStartsThePowerMonitor) {
+TEST_F(DelegateLaunch, SubscribesTheTwelveObserversInOrderAndStartsThePowerMonitorUntilTermination) {
     auto order = std::make_shared<std::vector<std::string>>();
     application.defaultCenter().recordSubscriptionsInto(order);
     workspace.notificationCenter().recordSubscriptionsInto(order);
@@ -62,6 +96,12 @@ TEST_F(DelegateLaunch, SubscribesTheTwelveObserversInOrderAndStartsThePowerMonit
                           "NSWorkspaceScreensDidWakeNotification", "com.apple.screensaver.didstart",
                           "com.apple.screensaver.didstop", "com.apple.screenIsLocked", "com.apple.screenIsUnlocked"}));
     EXPECT_TRUE(power->isMonitoring());
+
+    // Termination stops the power monitor and leaves the guard to the system.
+    delegate->stayAwakeController().activate(std::nullopt);
+    delegate->applicationWillTerminate();
+    EXPECT_FALSE(power->isMonitoring());
+    EXPECT_EQ(assertions.held().size(), 1u);
 
     // A destroyed delegate leaves no observer behind.
     delegate.reset();
@@ -77,14 +117,6 @@ TEST_F(DelegateLaunch, LoginItemFollowsAnExplicitChoice) {
     EXPECT_EQ(loginItem.calls, std::vector<bool>{false});
 }
 
-TEST_F(DelegateLaunch, GuardStartsAtLaunchOnlyForATimedDefault) {
-    preferences.setBool(PreferenceKey::activateStayAwakeOnLaunch, true);
-    preferences.setInteger(PreferenceKey::activationDurationIndex, 1); // indefinitely
-    launchAgain();
-    EXPECT_TRUE(assertions.created().empty());
-    EXPECT_FALSE(delegate->stayAwakeController().isActive());
-}
-
 TEST_F(DelegateLaunch, GuardStartsAtLaunchForTheCustomDefault) {
     preferences.setBool(PreferenceKey::activateStayAwakeOnLaunch, true);
     preferences.setBool(PreferenceKey::useCustomStayAwakeDefault, true);
@@ -94,51 +126,6 @@ TEST_F(DelegateLaunch, GuardStartsAtLaunchForTheCustomDefault) {
     EXPECT_EQ(delegate->stayAwakeController().activeUntil(), VirtualRuntime::wallEpoch() + std::chrono::seconds(5400));
     runtime.advance(5400s);
     EXPECT_FALSE(delegate->stayAwakeController().isActive());
-}
-
-TEST_F(DelegateLaunch, AutoEjectOnLaunchSwitchesTheMasterSwitchOnEveryTime) {
-    preferences.setBool(PreferenceKey::activateAutoEjectOnLaunch, true);
-    preferences.setBool(PreferenceKey::autoEjectBeforeSleep, false);
-    launchAgain();
-    EXPECT_TRUE(preferences.boolValue(PreferenceKey::autoEjectBeforeSleep));
-}
-
-TEST_F(DelegateLaunch, FullDiskAccessPromptAppearsOnlyAfterTheFirstLaunchWithoutIt) {
-    denyFullDiskAccess();
-    launch();
-    runtime.advance(0.9s);
-    EXPECT_FALSE(log.contains("Tallowmere: Executing Full Disk Access check now"));
-    runtime.advance(0.1s);
-    EXPECT_TRUE(log.contains("Tallowmere: Full Disk Access check result: NOT granted"));
-    EXPECT_TRUE(log.contains("Tallowmere: Showing Full Disk Access prompt (first time for this install)"));
-    ASSERT_EQ(windows.built("prompt").size(), 1u);
-    EXPECT_EQ(windows.built("prompt")[0]->prompt.title, "Full Disk Access Required");
-    EXPECT_EQ(windows.built("prompt")[0]->prompt.secondaryTitle, "Later");
-    EXPECT_TRUE(preferences.boolValue(PreferenceKey::hasCheckedFullDiskAccess));
-
-    // The next launch of the same installation only logs.
-    auto second = makeDelegate();
-    second->applicationDidFinishLaunching();
-    runtime.advance(1s);
-    EXPECT_TRUE(log.contains("Tallowmere: Full Disk Access not granted, prompt already shown previously"));
-    EXPECT_EQ(windows.built("prompt").size(), 1u);
-}
-
-TEST_F(DelegateLaunch, GrantedAccessIsRememberedWithoutAPrompt) {
-    launchAgain();
-    preferences.setBool(PreferenceKey::hasCheckedFullDiskAccess, false);
-    runtime.advance(1s);
-    EXPECT_TRUE(log.contains("Tallowmere: Full Disk Access is granted, no prompt needed"));
-    EXPECT_TRUE(preferences.boolValue(PreferenceKey::hasCheckedFullDiskAccess));
-    EXPECT_TRUE(windows.built("prompt").empty());
-}
-
-TEST_F(DelegateLaunch, TerminationStopsThePowerMonitorAndKeepsTheGuard) {
-    launchAgain();
-    delegate->stayAwakeController().activate(std::nullopt);
-    delegate->applicationWillTerminate();
-    EXPECT_FALSE(power->isMonitoring());
-    EXPECT_EQ(assertions.held().size(), 1u);
 }
 
 } // namespace

@@ -23,10 +23,11 @@ protected:
     }
 };
 
-TEST_F(ProtectionLoop, SleepEjectsTheVolumesHoldsTheSleepAndWakeBringsThemBack) {
+TEST_F(ProtectionLoop, SleepEjectsTheAllowedVolumesHoldsTheSleepAndWakeBringsThemBack) {
     enableAutoEject();
-    disks.add("Backup");
-    disks.add("Photos");
+    disks.add("Scratch");
+    preferences.setArray(PreferenceKey::autoEjectAllowedVolumeIds,
+                         PropertyArray{disks.add("Backup"), disks.add("Photos")});
 
     systemWillSleep(42);
     workspace.notificationCenter().post("NSWorkspaceWillSleepNotification"); // answered by the running eject
@@ -38,7 +39,8 @@ TEST_F(ProtectionLoop, SleepEjectsTheVolumesHoldsTheSleepAndWakeBringsThemBack) 
     EXPECT_TRUE(answers().empty());
 
     runtime.advance(0.5s); // the fixed wait before each unmount
-    EXPECT_EQ(disks.mountedCount(), 0);
+    EXPECT_EQ(disks.mountedCount(), 1);
+    EXPECT_TRUE(disks.isMounted("Scratch"));
     EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 42}}));
     EXPECT_TRUE(assertions.held().empty());
     EXPECT_FALSE(delegate->isHandlingSleepEvent());
@@ -50,9 +52,9 @@ TEST_F(ProtectionLoop, SleepEjectsTheVolumesHoldsTheSleepAndWakeBringsThemBack) 
     workspace.notificationCenter().post("NSWorkspaceDidWakeNotification");
     systemPower.deliver(PowerMessage::systemHasPoweredOn, 43); // the second wake path is absorbed
     runtime.advance(2.9s);
-    EXPECT_EQ(disks.mountedCount(), 0);
+    EXPECT_EQ(disks.mountedCount(), 1);
     runtime.advance(30s);
-    EXPECT_EQ(disks.mountedCount(), 2);
+    EXPECT_EQ(disks.mountedCount(), 3);
     EXPECT_FALSE(delegate->isHandlingWakeEvent());
     auto notices = posted();
     ASSERT_EQ(notices.size(), 1u);
@@ -144,7 +146,7 @@ TEST_F(ProtectionLoop, PairedWakeEventsRemountOnlyForTheirTrigger) {
     EXPECT_TRUE(disks.isMounted("Backup"));
 }
 
-TEST_F(ProtectionLoop, ASecondRequestWhileAnEjectRunsIsAnsweredAtOnce) {
+TEST_F(ProtectionLoop, ASecondRequestWhileAnEjectRunsIsAnsweredAtOnceAndALaterOneFindsNothingLeft) {
     enableAutoEject();
     disks.add("Backup");
     int first = 0, second = 0;
@@ -156,10 +158,15 @@ TEST_F(ProtectionLoop, ASecondRequestWhileAnEjectRunsIsAnsweredAtOnce) {
     runtime.advance(5s);
     EXPECT_EQ(first, 1);
 
-    // A request after the first finished runs again and finds nothing left to eject.
-    delegate->performAutoEject(nullptr);
-    runtime.advance(5s);
+    EXPECT_EQ(countSignals("autoEjectPerformed"), 1);
+
+    // A sleep after the first finished runs again, finds nothing left to eject, is allowed at once and keeps
+    // the last-ejected list.
+    systemWillSleep(3);
+    runtime.runUntilIdle();
+    EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 3}}));
     EXPECT_TRUE(log.contains("DEBUG: No external disks to eject"));
+    EXPECT_EQ(countSignals("autoEjectPerformed"), 1);
     EXPECT_EQ(remountedNames(), std::vector<std::string>{"Backup"});
 }
 
@@ -182,82 +189,43 @@ TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndStillCoun
     EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
 }
 
-TEST_F(ProtectionLoop, NothingEligibleAllowsTheSleepAtOnceAndKeepsTheLastEjectedList) {
-    enableAutoEject();
-    delegate->diskManager().setLastEjectedDisks({{"/Volumes/Old", "disk9s1", "Old"}});
-    systemWillSleep(3);
-    runtime.runUntilIdle();
-    EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 3}}));
-    EXPECT_TRUE(log.contains("DEBUG: No external disks to eject"));
-    EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
-    EXPECT_EQ(remountedNames(), std::vector<std::string>{"Old"});
-}
-
-TEST_F(ProtectionLoop, AVolumeTheAllowlistLeavesOutStaysMounted) {
-    enableAutoEject();
-    std::string kept = disks.add("Scratch");
-    std::string allowed = disks.add("Backup");
-    preferences.setArray(PreferenceKey::autoEjectAllowedVolumeIds, PropertyArray{allowed});
-    systemWillSleep();
-    runtime.advance(5s);
-    EXPECT_TRUE(disks.isMounted("Scratch"));
-    EXPECT_FALSE(disks.isMounted("Backup"));
-}
-
-class WakeLooks : public ProtectionLoop {
-protected:
-    // Wakes with an empty last-ejected list, fills it `fillAt` seconds later and tells when the remount first
-    // asked diskutil for the disk list (-1: never within 20 s).
-    double firstRemountAt(std::optional<double> configuredDelay, double fillAt) {
-        enableAutoEject();
-        if (configuredDelay)
-            preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, *configuredDelay);
-        std::string device = disks.add("Backup");
-        disks.takeOffline("Backup");
-        const std::vector<std::string> listing{"list", "-plist"};
-        double start = runtime.elapsed().count();
-        delegate->handleDidWake();
-        bool filled = false;
-        double at = -1;
-        for (int step = 0; step < 40; ++step) {
-            if (!filled && runtime.elapsed().count() - start >= fillAt) {
-                delegate->diskManager().setLastEjectedDisks({{"/Volumes/Backup", device, "Backup"}});
-                filled = true;
-            }
-            int before = processes.count(listing);
-            runtime.advance(0.5s);
-            if (at < 0 && processes.count(listing) > before)
-                at = runtime.elapsed().count() - start;
-        }
-        return at;
-    }
+struct WakeCase {
+    std::optional<double> configuredDelay;
+    double fillAt;       // when the last-ejected list is filled, after the wake
+    double firstRemount; // when the remount first lists the disks; -1: never
 };
 
-TEST_F(WakeLooks, AnEmptyListIsLookedAtAgainEveryTwoSecondsUpToThirteen) {
-    EXPECT_EQ(firstRemountAt(std::nullopt, 0), 3.0);
-}
+class WakeLooks : public ProtectionLoop, public ::testing::WithParamInterface<WakeCase> {};
 
-TEST_F(WakeLooks, AListFilledLateIsFoundAtTheNextLook) {
-    EXPECT_EQ(firstRemountAt(std::nullopt, 7.5), 9.0);
-}
-
-TEST_F(WakeLooks, AListFilledAfterTheLastLookIsNotRemounted) {
-    EXPECT_EQ(firstRemountAt(std::nullopt, 13.5), -1);
+// The wake looks at the last-ejected list after the delay (3 s unless a positive one is set), then every two
+// seconds up to six looks in all.
+TEST_P(WakeLooks, TheListIsLookedAtAfterTheDelayAndThenEveryTwoSecondsSixTimes) {
+    const WakeCase& c = GetParam();
+    enableAutoEject();
+    if (c.configuredDelay)
+        preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, *c.configuredDelay);
+    std::string device = disks.add("Backup");
+    disks.takeOffline("Backup");
+    const std::vector<std::string> listing{"list", "-plist"};
+    delegate->handleDidWake();
+    double at = -1;
+    for (double t = 0; t < 20; t += 0.5) {
+        if (t == c.fillAt)
+            delegate->diskManager().setLastEjectedDisks({{"/Volumes/Backup", device, "Backup"}});
+        int before = processes.count(listing);
+        runtime.advance(0.5s);
+        if (at < 0 && processes.count(listing) > before)
+            at = t + 0.5;
+    }
+    EXPECT_EQ(at, c.firstRemount);
     EXPECT_FALSE(delegate->isHandlingWakeEvent());
-    EXPECT_TRUE(posted().empty());
+    EXPECT_EQ(posted().empty(), c.firstRemount < 0);
 }
 
-TEST_F(WakeLooks, ZeroOrNegativeDelayMeansThreeSeconds) {
-    EXPECT_EQ(firstRemountAt(0.0, 0), 3.0);
-}
-
-TEST_F(WakeLooks, NegativeDelayMeansThreeSeconds) {
-    EXPECT_EQ(firstRemountAt(-4.0, 0), 3.0);
-}
-
-TEST_F(WakeLooks, AConfiguredDelayIsUsedForTheFirstLook) {
-    EXPECT_EQ(firstRemountAt(5.0, 0), 5.0);
-}
+INSTANTIATE_TEST_SUITE_P(Delays, WakeLooks,
+                         ::testing::Values(WakeCase{std::nullopt, 0, 3}, WakeCase{std::nullopt, 7.5, 9},
+                                           WakeCase{std::nullopt, 12.5, 13}, WakeCase{std::nullopt, 13.5, -1},
+                                           WakeCase{0.0, 0, 3}, WakeCase{-4.0, 0, 3}, WakeCase{5.0, 0, 5}));
 
 } // namespace
 } // namespace tallowmere::test

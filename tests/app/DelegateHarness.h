@@ -99,7 +99,10 @@ protected:
     }
     std::vector<std::string> signalNames() {
         runtime.runUntilIdle();
-        return signalSender->names();
+        std::vector<std::string> names;
+        for (const auto& signal : signalSender->received())
+            names.push_back(signal.name);
+        return names;
     }
     int countSignals(const std::string& name) {
         auto names = signalNames();

@@ -8,18 +8,14 @@ using tallowmere::test::MemoryPreferenceStore;
 
 namespace {
 
-const std::vector<DiskType> allFive(allDiskTypes.begin(), allDiskTypes.end());
-
-TEST(EnabledDiskTypes, NoKindSelectedOrNeverConfiguredMeansEveryKind) {
+TEST(EnabledDiskTypes, ExactlyTheKindsSwitchedOnInRawValueOrderOrEveryKindWhenNoneIs) {
+    const std::vector<DiskType> allFive(allDiskTypes.begin(), allDiskTypes.end());
     MemoryPreferenceStore store;
     EXPECT_EQ(enabledDiskTypes(store), allFive); // includes sdCards although its switch shows off
     for (DiskType type : allDiskTypes)
         store.setBool(inclusionKey(type), false);
     EXPECT_EQ(enabledDiskTypes(store), allFive);
-}
 
-TEST(EnabledDiskTypes, ReturnsExactlyTheKindsSwitchedOnInRawValueOrder) {
-    MemoryPreferenceStore store;
     store.setBool(PreferenceKey::ejectSDCards, true);
     EXPECT_EQ(enabledDiskTypes(store), std::vector<DiskType>{DiskType::sdCards});
     store.setBool(PreferenceKey::ejectHardDisksAndSSDs, true);
@@ -28,21 +24,19 @@ TEST(EnabledDiskTypes, ReturnsExactlyTheKindsSwitchedOnInRawValueOrder) {
               (std::vector<DiskType>{DiskType::hardDisksAndSSDs, DiskType::diskImages, DiskType::sdCards}));
 }
 
-TEST(LoadAutoEjectTriggers, SkipsUnknownTextsAndKeepsTheKnownOnes) {
+TEST(LoadAutoEjectTriggers, KeepsKnownTextsAndMigratesTheOlderKeyOnce) {
     MemoryPreferenceStore store;
     store.setArray(PreferenceKey::autoEjectTriggers, PropertyArray{"screenLocked", "lidClosed"});
     EXPECT_EQ(loadAutoEjectTriggers(store), AutoEjectTriggerSet{AutoEjectTrigger::screenLocked});
+
+    MemoryPreferenceStore older;
+    older.setString(PreferenceKey::autoEjectTrigger, "displaySleep");
+    EXPECT_EQ(loadAutoEjectTriggers(older), AutoEjectTriggerSet{AutoEjectTrigger::displaySleep});
+    EXPECT_EQ(stringArray(*older.object(PreferenceKey::autoEjectTriggers)), std::vector<std::string>{"displaySleep"});
+    EXPECT_TRUE(older.hasObject(PreferenceKey::autoEjectTrigger)); // never removed
 }
 
-TEST(LoadAutoEjectTriggers, MigratesTheOlderSingleTriggerKeyOnce) {
-    MemoryPreferenceStore store;
-    store.setString(PreferenceKey::autoEjectTrigger, "displaySleep");
-    EXPECT_EQ(loadAutoEjectTriggers(store), AutoEjectTriggerSet{AutoEjectTrigger::displaySleep});
-    EXPECT_EQ(stringArray(*store.object(PreferenceKey::autoEjectTriggers)), std::vector<std::string>{"displaySleep"});
-    EXPECT_TRUE(store.hasObject(PreferenceKey::autoEjectTrigger)); // never removed
-}
-
-TEST(LoadAutoEjectTriggers, FallsBackToSystemSleepWithoutWriting) {
+TEST(LoadAutoEjectTriggers, FallsBackToSystemSleepWritingItOnlyInTheSettingsVariant) {
     MemoryPreferenceStore store;
     store.setArray(PreferenceKey::autoEjectTriggers, PropertyArray{});
     int writes = store.writeCount();
@@ -53,24 +47,19 @@ TEST(LoadAutoEjectTriggers, FallsBackToSystemSleepWithoutWriting) {
     store.setArray(PreferenceKey::autoEjectTriggers, PropertyArray{"screensaver", std::int64_t(3)});
     store.setString(PreferenceKey::autoEjectTrigger, "never");
     EXPECT_EQ(loadAutoEjectTriggers(store), AutoEjectTriggerSet{AutoEjectTrigger::systemSleep});
+
+    MemoryPreferenceStore settings;
+    EXPECT_EQ(loadAutoEjectTriggersWritingFallback(settings), AutoEjectTriggerSet{AutoEjectTrigger::systemSleep});
+    EXPECT_EQ(stringArray(*settings.object(PreferenceKey::autoEjectTriggers)), std::vector<std::string>{"systemSleep"});
 }
 
-TEST(LoadAutoEjectTriggers, TheSettingsVariantWritesItsFallbackBack) {
-    MemoryPreferenceStore store;
-    EXPECT_EQ(loadAutoEjectTriggersWritingFallback(store), AutoEjectTriggerSet{AutoEjectTrigger::systemSleep});
-    EXPECT_EQ(stringArray(*store.object(PreferenceKey::autoEjectTriggers)), std::vector<std::string>{"systemSleep"});
-}
-
-TEST(SharedEnumerations, RawValuesAndTitlesRoundTrip) {
+TEST(SharedEnumerations, RawValuesRoundTripAndOutOfRangeValuesAreRefused) {
     EXPECT_FALSE(diskTypeFromRawValue(5));
     EXPECT_FALSE(diskTypeFromRawValue(-1));
     EXPECT_EQ(diskTypeFromRawValue(4), DiskType::sdCards);
-    EXPECT_STREQ(title(DiskType::dvdsAndCDs), "DVDs and CDs");
     for (AutoEjectTrigger trigger : allAutoEjectTriggers)
         EXPECT_EQ(autoEjectTriggerFromRawValue(rawValue(trigger)), trigger);
     EXPECT_FALSE(autoEjectTriggerFromRawValue("SystemSleep"));
-    EXPECT_STREQ(remountEventTitle(AutoEjectTrigger::screenLocked), "Screen unlocks");
-    EXPECT_STREQ(title(EjectEvent::beforeLogout), "Before Logout, Restart, Shutdown");
 }
 
 } // namespace

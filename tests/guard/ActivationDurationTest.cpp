@@ -16,15 +16,13 @@ TEST(DefaultStayAwakeDuration, FollowsTheStoredIndexAndCountsUnknownIndexesAsOff
     EXPECT_FALSE(defaultStayAwakeDuration(preferences)); // nothing stored: "Off"
     preferences.setInteger(PreferenceKey::activationDurationIndex, 7);
     EXPECT_EQ(defaultStayAwakeDuration(preferences), 7200);
-    preferences.setInteger(PreferenceKey::activationDurationIndex, 1);
-    EXPECT_FALSE(defaultStayAwakeDuration(preferences)); // "Indefinitely"
-    preferences.setInteger(PreferenceKey::activationDurationIndex, 12);
-    EXPECT_FALSE(defaultStayAwakeDuration(preferences));
-    preferences.setInteger(PreferenceKey::activationDurationIndex, -3);
-    EXPECT_FALSE(defaultStayAwakeDuration(preferences));
+    for (int index : {1, 12, -3}) { // "Indefinitely", then unknown indexes
+        preferences.setInteger(PreferenceKey::activationDurationIndex, index);
+        EXPECT_FALSE(defaultStayAwakeDuration(preferences)) << index;
+    }
 }
 
-TEST(DefaultStayAwakeDuration, TheCustomDurationWinsOnlyWhenChosenAndSet) {
+TEST(DefaultStayAwakeDuration, TheCustomDurationWinsOnlyWhenChosenAndUsable) {
     MemoryPreferenceStore preferences;
     preferences.setInteger(PreferenceKey::activationDurationIndex, 4);
     preferences.setDouble(PreferenceKey::customStayAwakeSeconds, 5400);
@@ -42,10 +40,9 @@ TEST(DefaultStayAwakeDuration, TheCustomDurationWinsOnlyWhenChosenAndSet) {
 
 TEST(CustomDurationWords, KeepSecondsAndPluralise) {
     EXPECT_EQ(customDurationWords(3661), "1 hour 1 minute 1 second");
-    EXPECT_EQ(customDurationWords(1 * 3600 + 90 * 60), "2 hours 30 minutes"); // 9000
+    EXPECT_EQ(customDurationWords(9000), "2 hours 30 minutes");
     EXPECT_EQ(customDurationWords(3601), "1 hour 1 second");
     EXPECT_EQ(customDurationWords(7200), "2 hours");
-    EXPECT_EQ(customDurationWords(60), "1 minute");
     EXPECT_EQ(customDurationWords(59.9), "59 seconds");
     EXPECT_EQ(customDurationWords(0), "0 seconds");
     // 999 in every field of the sheet.

@@ -9,17 +9,14 @@ using Descriptions = FakePowerSources::Descriptions;
 
 namespace {
 
-TEST(BatteryRules, NoSnapshotMeansNoBattery) {
+TEST(BatteryRules, ChargeIsCurrentOverMaximumUnroundedAndNoSnapshotMeansNoBattery) {
     FakePowerSources sources;
     EXPECT_FALSE(hasInternalBattery(sources));
     EXPECT_FALSE(batteryPercentage(sources));
     sources.setDescriptions(Descriptions{});
     EXPECT_FALSE(hasInternalBattery(sources));
     EXPECT_FALSE(batteryPercentage(sources));
-}
 
-TEST(BatteryRules, ChargeIsCurrentOverMaximumUnrounded) {
-    FakePowerSources sources;
     sources.setDescriptions(Descriptions{FakePowerSources::battery(std::int64_t(45), std::int64_t(90))});
     EXPECT_TRUE(hasInternalBattery(sources));
     EXPECT_EQ(batteryPercentage(sources), 50.0);

@@ -12,18 +12,12 @@
 #include <algorithm>
 
 using namespace tallowmere;
+using namespace tallowmere::test;
 using namespace std::chrono_literals;
-using tallowmere::test::FakePowerAssertions;
-using tallowmere::test::FakePowerSources;
-using tallowmere::test::FakeSignalSender;
-using tallowmere::test::FakeUserNotificationCenter;
-using tallowmere::test::MemoryPreferenceStore;
-using tallowmere::test::VirtualRuntime;
 using Strings = std::vector<std::string>;
 
 namespace {
 
-const char* const enabledIndefinitely = "Tallowmere will keep your Mac awake using Quenby Guard.";
 const char* const stoppedBody = "Tallowmere stopped Quenby Guard based on your settings.";
 
 class StayAwakeControllerTest : public ::testing::Test {
@@ -33,15 +27,11 @@ protected:
                          [this](bool active) { activeChanges.push_back(active); });
         QObject::connect(controller.get(), &StayAwakeController::activeUntilChanged, [this] { ++untilChanges; });
     }
-
     // Background work still holds references to the members below.
     void TearDown() override { runtime.runUntilIdle(); }
 
     Strings titles() const { return notifications.titles(); }
-    std::string lastBody() const {
-        auto added = notifications.added();
-        return added.empty() ? "" : added.back().body;
-    }
+    std::string lastBody() const { return notifications.added().back().body; }
     // "action" or "action/mode" of every toggleKeepAwake signal, sorted: the deactivation and activation
     // events travel on concurrent queues, so their arrival order at the client is not fixed.
     Strings toggleSignals() {
@@ -49,13 +39,17 @@ protected:
         Strings result;
         for (const auto& signal : client->received()) {
             EXPECT_EQ(signal.name, "toggleKeepAwake");
-            std::string text = signal.parameters.at("action");
-            if (auto mode = signal.parameters.find("mode"); mode != signal.parameters.end())
-                text += "/" + mode->second;
-            result.push_back(text);
+            auto mode = signal.parameters.find("mode");
+            result.push_back(signal.parameters.at("action") +
+                             (mode == signal.parameters.end() ? "" : "/" + mode->second));
         }
         std::sort(result.begin(), result.end());
         return result;
+    }
+    void expectStoppedByRule() {
+        EXPECT_FALSE(controller->isActive());
+        EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Stopped"}));
+        EXPECT_TRUE(assertions.held().empty());
     }
 
     VirtualRuntime runtime;
@@ -71,46 +65,27 @@ protected:
     int untilChanges = 0;
 };
 
-TEST_F(StayAwakeControllerTest, IndefiniteActivationHoldsTheAssertionTypeChosenByDisplaySleep) {
-    controller->activate(std::nullopt);
-    runtime.runUntilIdle();
-    ASSERT_EQ(assertions.created().size(), 1u);
-    auto created = assertions.created().front();
-    EXPECT_EQ(created.type, "PreventUserIdleDisplaySleep");
-    EXPECT_EQ(created.level, 255u);
-    EXPECT_EQ(created.name, "Tallowmere Quenby Guard Requested");
-    EXPECT_TRUE(controller->isActive());
-    EXPECT_FALSE(controller->activeUntil());
-    EXPECT_EQ(titles(), Strings{"Quenby Guard Enabled"});
-    EXPECT_EQ(lastBody(), enabledIndefinitely);
-    EXPECT_EQ(toggleSignals(), Strings{"activate/indefinite"});
-
-    preferences.setBool(PreferenceKey::allowDisplaySleep, true);
-    controller->activate(std::nullopt);
-    EXPECT_EQ(assertions.created().back().type, "PreventUserIdleSystemSleep");
-    EXPECT_EQ(assertions.held().size(), 1u); // the first one was released
-
-    auto added = notifications.added();
-    ASSERT_EQ(added.size(), 2u);
-    EXPECT_NE(added[0].identifier, added[1].identifier);
-    EXPECT_TRUE(added[0].defaultSound && added[1].defaultSound);
-}
-
-TEST_F(StayAwakeControllerTest, ObserversInTheSameTurnSeeThePreviousValue) {
+TEST_F(StayAwakeControllerTest, StateIsPublishedInTheNextTurnAndNoticesFollowTheRequest) {
     controller->activate(600);
-    EXPECT_FALSE(controller->isActive());
+    EXPECT_FALSE(controller->isActive()); // observers in the same turn see the previous value
     EXPECT_FALSE(controller->activeUntil());
     EXPECT_TRUE(activeChanges.empty());
     runtime.runUntilIdle();
     EXPECT_TRUE(controller->isActive());
     EXPECT_EQ(controller->activeUntil(), VirtualRuntime::wallEpoch() + 600s);
     EXPECT_EQ(activeChanges, std::vector<bool>{true});
+    ASSERT_EQ(assertions.created().size(), 1u);
+    auto created = assertions.created().front();
+    EXPECT_EQ(created.type, "PreventUserIdleDisplaySleep");
+    EXPECT_EQ(created.level, 255u);
+    EXPECT_EQ(created.name, "Tallowmere Quenby Guard Requested");
+    EXPECT_EQ(lastBody(), "Tallowmere will keep your Mac awake for 10 minutes using Quenby Guard.");
 
     runtime.advance(100s);
     controller->deactivate(true, true);
     EXPECT_TRUE(controller->isActive());
     EXPECT_TRUE(controller->activeUntil());
-    EXPECT_TRUE(titles() == Strings{"Quenby Guard Enabled"}); // the off notice comes from the main queue
+    EXPECT_EQ(titles(), Strings{"Quenby Guard Enabled"}); // the off notice comes from the main queue
     runtime.runUntilIdle();
     EXPECT_FALSE(controller->isActive());
     EXPECT_FALSE(controller->activeUntil());
@@ -118,14 +93,43 @@ TEST_F(StayAwakeControllerTest, ObserversInTheSameTurnSeeThePreviousValue) {
     EXPECT_EQ(untilChanges, 2);
     EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Turned Off"}));
     EXPECT_EQ(lastBody(), "QuenbyGuard is no longer keeping your Mac awake.");
-    EXPECT_TRUE(assertions.held().empty());
+    EXPECT_EQ(assertions.released().size(), 1u);
+
+    // With nothing active, only `notify` decides the notice; there is nothing to release or report.
+    controller->deactivate(false, true);
+    controller->deactivate(true, false);
+    runtime.runUntilIdle();
+    EXPECT_EQ(titles().back(), "Quenby Guard Stopped");
+    EXPECT_EQ(titles().size(), 3u);
+    EXPECT_EQ(lastBody(), stoppedBody);
+    EXPECT_EQ(assertions.released().size(), 1u);
+    EXPECT_EQ(toggleSignals(), (Strings{"activate/timed", "deactivate"}));
+
+    // Allowing the display to sleep asks for the system-sleep assertion only; every notice is a new one.
+    preferences.setBool(PreferenceKey::allowDisplaySleep, true);
+    controller->activate(std::nullopt);
+    EXPECT_EQ(assertions.created().back().type, "PreventUserIdleSystemSleep");
+    EXPECT_EQ(lastBody(), "Tallowmere will keep your Mac awake using Quenby Guard.");
+    auto added = notifications.added();
+    EXPECT_NE(added[0].identifier, added.back().identifier);
+    EXPECT_TRUE(added[0].defaultSound && added.back().defaultSound);
 }
 
-TEST_F(StayAwakeControllerTest, ATimedSessionEndsOnItsOwnAndResetsTheMenuChoice) {
+TEST_F(StayAwakeControllerTest, ReactivatingRestartsQuietlyAndATimedSessionEndsOnItsOwn) {
     preferences.setInteger(PreferenceKey::activationDurationIndex, 2);
     preferences.setBool(PreferenceKey::stayAwakeEnabled, true);
+    controller->activate(std::nullopt);
+    runtime.advance(10s);
     controller->activate(300);
+    runtime.runUntilIdle();
+    EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Enabled"}));
     EXPECT_EQ(lastBody(), "Tallowmere will keep your Mac awake for 5 minutes using Quenby Guard.");
+    EXPECT_EQ(assertions.released(), std::vector<std::uint32_t>{assertions.created()[0].assertionID});
+    EXPECT_EQ(assertions.held().size(), 1u);
+    EXPECT_EQ(toggleSignals(), (Strings{"activate/indefinite", "activate/timed", "deactivate"}));
+    EXPECT_EQ(controller->activeUntil(), VirtualRuntime::wallEpoch() + 10s + 300s);
+    // The reset and the new state are published in the order their work items were queued.
+    EXPECT_EQ(activeChanges, (std::vector<bool>{true, false, true}));
 
     runtime.advance(299s);
     EXPECT_TRUE(controller->isActive());
@@ -133,54 +137,25 @@ TEST_F(StayAwakeControllerTest, ATimedSessionEndsOnItsOwnAndResetsTheMenuChoice)
     runtime.advance(1s);
     EXPECT_FALSE(controller->isActive());
     EXPECT_FALSE(controller->activeUntil());
-    EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Session Finished"}));
+    EXPECT_EQ(titles().back(), "Quenby Guard Session Finished");
     EXPECT_EQ(lastBody(), "Tallowmere finished Quenby Guard for 5 minutes.");
     EXPECT_EQ(preferences.integerValue(PreferenceKey::activationDurationIndex), 0);
     EXPECT_TRUE(preferences.boolValue(PreferenceKey::stayAwakeEnabled)); // left to the application
     EXPECT_TRUE(assertions.held().empty());
-    EXPECT_EQ(toggleSignals(), (Strings{"activate/timed", "deactivate"}));
+    EXPECT_EQ(toggleSignals(), (Strings{"activate/indefinite", "activate/timed", "deactivate", "deactivate"}));
 
-    runtime.advance(1h);
-    EXPECT_EQ(titles().size(), 2u);
-}
-
-TEST_F(StayAwakeControllerTest, ReactivatingRestartsQuietlyWithANewAssertionAndEndDate) {
-    controller->activate(std::nullopt);
-    runtime.advance(10s);
-    controller->activate(1800);
-    runtime.runUntilIdle();
-    EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Enabled"}));
-    EXPECT_EQ(lastBody(), "Tallowmere will keep your Mac awake for 30 minutes using Quenby Guard.");
-    EXPECT_EQ(assertions.released(), std::vector<std::uint32_t>{assertions.created()[0].assertionID});
-    EXPECT_EQ(assertions.held().size(), 1u);
-    EXPECT_EQ(toggleSignals(), (Strings{"activate/indefinite", "activate/timed", "deactivate"}));
-    EXPECT_TRUE(controller->isActive());
-    EXPECT_EQ(controller->activeUntil(), VirtualRuntime::wallEpoch() + 10s + 1800s);
-    // The reset and the new state are published in the order their work items were queued.
-    EXPECT_EQ(activeChanges, (std::vector<bool>{true, false, true}));
-
-    // The new timer replaces the old one; a timed session switched to indefinite never ends by itself.
+    // A new activation replaces the timer: a timed session switched to indefinite never ends by itself.
+    controller->activate(600);
     controller->activate(std::nullopt);
     runtime.advance(2h);
     EXPECT_TRUE(controller->isActive());
     EXPECT_FALSE(controller->activeUntil());
     Strings posted = titles();
-    EXPECT_EQ(std::count(posted.begin(), posted.end(), "Quenby Guard Session Finished"), 0);
-}
-
-TEST_F(StayAwakeControllerTest, DeactivationNoticesDependOnlyOnNotify) {
-    controller->deactivate(false, true);
-    controller->deactivate(true, true);
-    controller->deactivate(true, false);
-    runtime.runUntilIdle();
-    EXPECT_EQ(titles(), (Strings{"Quenby Guard Stopped", "Quenby Guard Turned Off"}));
-    EXPECT_EQ(notifications.added().front().body, stoppedBody);
-    EXPECT_TRUE(toggleSignals().empty()); // nothing was active
-    EXPECT_TRUE(assertions.released().empty());
+    EXPECT_EQ(std::count(posted.begin(), posted.end(), "Quenby Guard Session Finished"), 1);
 }
 
 TEST_F(StayAwakeControllerTest, AFailedAssertionPublishesInactiveButATimedRequestStillEnds) {
-    powerSources.setLowPowerMode(true);
+    powerSources.lowPowerMode = true;
     preferences.setBool(PreferenceKey::disableOnLowPower, true);
 
     assertions.failNextWith({0, 0}); // success without an identifier counts as failure
@@ -201,75 +176,33 @@ TEST_F(StayAwakeControllerTest, AFailedAssertionPublishesInactiveButATimedReques
     EXPECT_TRUE(assertions.released().empty());
 }
 
-class BatteryRulesOfTheGuardTest : public StayAwakeControllerTest {
-protected:
-    void expectStoppedByRule() {
-        EXPECT_FALSE(controller->isActive());
-        EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Stopped"}));
-        EXPECT_EQ(lastBody(), stoppedBody);
-        EXPECT_TRUE(assertions.held().empty());
-    }
-};
-
-TEST_F(BatteryRulesOfTheGuardTest, TheChargeRuleStopsAtOrBelowTheCapFromTheFirstTick) {
+TEST_F(StayAwakeControllerTest, TheChargeRuleStopsAtOrBelowTheCapFromTheFirstTick) {
     preferences.setDouble(PreferenceKey::batteryCap, 20.0);
     preferences.setBool(PreferenceKey::stayAwakeEnabled, true);
     powerSources.setBatteryPercent(20.5);
     controller->activate(std::nullopt);
     runtime.advance(5min);
     EXPECT_TRUE(controller->isActive());
-    EXPECT_EQ(powerSources.queries(), 5);
+    EXPECT_EQ(powerSources.queries.load(), 5);
 
     powerSources.setBatteryPercent(20.0);
     runtime.advance(59.9s);
     EXPECT_TRUE(controller->isActive());
     runtime.advance(0.1s);
     expectStoppedByRule();
+    EXPECT_EQ(lastBody(), stoppedBody);
     EXPECT_EQ(toggleSignals(), (Strings{"activate/indefinite", "deactivate"}));
     EXPECT_TRUE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
 
     runtime.advance(10min); // the timer went with the activation
-    EXPECT_EQ(powerSources.queries(), 6);
+    EXPECT_EQ(powerSources.queries.load(), 6);
 }
 
-TEST_F(BatteryRulesOfTheGuardTest, TheChargeRuleIsOffWhileTheCapIsAbsentOrNotPositive) {
-    powerSources.setBatteryPercent(1);
-    controller->activate(std::nullopt);
-    runtime.advance(3min);
-    preferences.setDouble(PreferenceKey::batteryCap, 0);
-    runtime.advance(3min);
-    powerSources.setDescriptions(std::nullopt); // and with a cap but no battery information
-    preferences.setDouble(PreferenceKey::batteryCap, 50);
-    runtime.advance(3min);
-    EXPECT_TRUE(controller->isActive());
-    EXPECT_EQ(titles(), Strings{"Quenby Guard Enabled"});
-}
-
-TEST_F(BatteryRulesOfTheGuardTest, LowPowerModeWinsOverTheChargeRule) {
+TEST_F(StayAwakeControllerTest, LowPowerModeWinsOverTheChargeRuleSixtySecondsAfterTheLatestActivation) {
     preferences.setDouble(PreferenceKey::batteryCap, 20.0);
     preferences.setBool(PreferenceKey::disableOnLowPower, true);
     powerSources.setBatteryPercent(10);
-    powerSources.setLowPowerMode(true);
-    controller->activate(std::nullopt);
-    runtime.advance(60s);
-    expectStoppedByRule();
-    EXPECT_EQ(powerSources.queries(), 0); // the charge was not consulted in that tick
-}
-
-TEST_F(BatteryRulesOfTheGuardTest, LowPowerModeAloneStopsOnlyWhenTheRuleIsOn) {
-    powerSources.setBatteryPercent(90);
-    powerSources.setLowPowerMode(true);
-    controller->activate(std::nullopt);
-    runtime.advance(2min);
-    EXPECT_TRUE(controller->isActive());
-    preferences.setBool(PreferenceKey::disableOnLowPower, true); // seen at the next tick
-    runtime.advance(60s);
-    expectStoppedByRule();
-}
-
-TEST_F(BatteryRulesOfTheGuardTest, ReactivatingRestartsTheSixtySecondWait) {
-    preferences.setBool(PreferenceKey::disableOnLowPower, true);
-    powerSources.setLowPowerMode(true);
+    powerSources.lowPowerMode = true;
     controller->activate(std::nullopt);
     runtime.advance(45s);
     controller->activate(std::nullopt);
@@ -277,56 +210,55 @@ TEST_F(BatteryRulesOfTheGuardTest, ReactivatingRestartsTheSixtySecondWait) {
     EXPECT_TRUE(controller->isActive());
     runtime.advance(1s);
     EXPECT_FALSE(controller->isActive());
+    EXPECT_EQ(titles().back(), "Quenby Guard Stopped");
+    EXPECT_EQ(powerSources.queries.load(), 0); // the charge was not consulted in that tick
 }
 
-TEST(StayAwakeControllerLifetime, ADestroyedControllerIsNeverCalledByItsTimersOrQueuedWork) {
-    VirtualRuntime runtime;
-    MemoryPreferenceStore preferences;
-    FakePowerAssertions assertions;
-    FakePowerSources powerSources;
-    FakeUserNotificationCenter notifications;
-    auto client = std::make_shared<FakeSignalSender>();
-    Analytics analytics(runtime, preferences, [client] { return client; });
-    preferences.setBool(PreferenceKey::disableOnLowPower, true);
-    powerSources.setLowPowerMode(true);
-    preferences.setInteger(PreferenceKey::activationDurationIndex, 2);
+TEST_F(StayAwakeControllerTest, EachBatteryRuleActsOnlyWhileSwitchedOnAndIsReadAtEveryTick) {
+    powerSources.setBatteryPercent(1);
+    powerSources.lowPowerMode = true;
+    controller->activate(std::nullopt);
+    runtime.advance(3min); // no cap, Low Power Mode rule off
+    preferences.setDouble(PreferenceKey::batteryCap, 0);
+    runtime.advance(3min);
+    powerSources.setDescriptions(std::nullopt); // a cap, but no battery information
+    preferences.setDouble(PreferenceKey::batteryCap, 50);
+    runtime.advance(3min);
+    EXPECT_TRUE(controller->isActive());
+    EXPECT_EQ(titles(), Strings{"Quenby Guard Enabled"});
 
-    auto controller =
-        StayAwakeController::create({runtime, preferences, assertions, powerSources, notifications, analytics});
+    preferences.setBool(PreferenceKey::disableOnLowPower, true); // seen at the next tick
+    runtime.advance(60s);
+    expectStoppedByRule();
+}
+
+TEST_F(StayAwakeControllerTest, ADestroyedControllerIsNeverCalledByItsTimersOrQueuedWork) {
+    preferences.setBool(PreferenceKey::disableOnLowPower, true);
+    powerSources.lowPowerMode = true;
+    preferences.setInteger(PreferenceKey::activationDurationIndex, 2);
     controller->activate(300);
     controller->deactivate(false, true); // its notice is still queued
     controller->activate(300);
     controller.reset();
     runtime.advance(10min);
-
-    EXPECT_EQ(notifications.titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Enabled"}));
+    EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Enabled"}));
     EXPECT_EQ(preferences.integerValue(PreferenceKey::activationDurationIndex), 2);
     EXPECT_EQ(assertions.held().size(), 1u); // not released by destruction
 }
 
 TEST(FormatDuration, WholeUnitsAndSecondsOnlyUnderAMinute) {
-    const std::vector<std::pair<double, std::string>> table = {
-        {45, "45 seconds"},
-        {90, "1 minute"},
-        {1800, "30 minutes"},
-        {3630, "1 hour"},
-        {5400, "1 hour 30 minutes"},
-        {7260, "2 hours 1 minute"},
-        {86400, "24 hours"},
-        {59, "59 seconds"},
-        {61, "1 minute"},
-        {1, "1 second"},
-        {3600, "1 hour"},
-        {60.9, "1 minute"},
-        {0.5, ""},
-        {0, ""},
-        {-30, ""},
-    };
-    for (const auto& [seconds, text] : table)
-        EXPECT_EQ(StayAwakeController::formatDuration(seconds), text) << seconds;
-    EXPECT_EQ(StayAwakeController::formatDuration(std::nullopt), "");
-    EXPECT_EQ(StayAwakeController::formatDuration(std::numeric_limits<double>::quiet_NaN()), "");
-    EXPECT_EQ(StayAwakeController::formatDuration(1e300), "277777 hours 46 minutes");
+    auto words = [](std::optional<double> seconds) { return StayAwakeController::formatDuration(seconds); };
+    EXPECT_EQ(words(45), "45 seconds");
+    EXPECT_EQ(words(1), "1 second");
+    EXPECT_EQ(words(90), "1 minute");
+    EXPECT_EQ(words(60.9), "1 minute");
+    EXPECT_EQ(words(3630), "1 hour");
+    EXPECT_EQ(words(5400), "1 hour 30 minutes");
+    EXPECT_EQ(words(7260), "2 hours 1 minute");
+    EXPECT_EQ(words(1e300), "277777 hours 46 minutes");
+    for (std::optional<double> none : {std::optional<double>(), std::optional<double>(0.5), std::optional<double>(-30),
+                                       std::optional<double>(std::numeric_limits<double>::quiet_NaN())})
+        EXPECT_EQ(words(none), "");
 }
 
 } // namespace

@@ -10,33 +10,25 @@
 
 #include <atomic>
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 using namespace tallowmere;
 
 namespace {
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+std::string readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
 class PlistPreferenceStoreTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    std::string path() const { return dir.filePath("Library/Preferences/com.tallowmere.app.plist").toStdString(); }
+    QString folder() const { return dir.filePath("Library/Preferences"); }
+    std::string path() const { return (folder() + "/com.tallowmere.app.plist").toStdString(); }
 };
 
-TEST_F(PlistPreferenceStoreTest, AbsentKeysReadAsZeroValues) {
+TEST_F(PlistPreferenceStoreTest, AbsentKeysReadAsZeroValuesAndGettersConvertLikeThePlatform) {
     PlistPreferenceStore store(path());
     EXPECT_FALSE(store.hasObject("autoEjectBeforeSleep"));
     EXPECT_FALSE(store.boolValue("autoEjectBeforeSleep"));
@@ -44,36 +36,7 @@ TEST_F(PlistPreferenceStoreTest, AbsentKeysReadAsZeroValues) {
     EXPECT_EQ(store.doubleValue("batteryCap"), 0.0);
     EXPECT_FALSE(store.stringValue("autoEjectTrigger"));
     EXPECT_FALSE(store.arrayValue("autoEjectTriggers"));
-}
 
-TEST_F(PlistPreferenceStoreTest, WritesRealTypesToDiskBeforeTheSetterReturns) {
-    PlistPreferenceStore store(path());
-    store.setBool("autoEjectBeforeSleep", true);
-    store.setInteger("activationDurationIndex", 6);
-    store.setDouble("autoEjectRemountDelaySeconds", 3.0);
-    store.setString("autoEjectTrigger", "screenLocked");
-    store.setArray("autoEjectTriggers", PropertyArray{"systemSleep", "screensaver"});
-
-    auto onDisk = PropertyList::parseDictionary(readAll(path()));
-    ASSERT_TRUE(onDisk);
-    EXPECT_EQ(*find(*onDisk, "autoEjectBeforeSleep"), PropertyValue(true));
-    EXPECT_EQ(*find(*onDisk, "activationDurationIndex"), PropertyValue(std::int64_t(6)));
-    EXPECT_EQ(*find(*onDisk, "autoEjectRemountDelaySeconds"), PropertyValue(3.0));
-    EXPECT_EQ(*find(*onDisk, "autoEjectTrigger"), PropertyValue("screenLocked"));
-    EXPECT_EQ(*find(*onDisk, "autoEjectTriggers"), PropertyValue(PropertyArray{"systemSleep", "screensaver"}));
-
-    PlistPreferenceStore reopened(path());
-    EXPECT_TRUE(reopened.boolValue("autoEjectBeforeSleep"));
-    EXPECT_EQ(reopened.integerValue("activationDurationIndex"), 6);
-    EXPECT_DOUBLE_EQ(reopened.doubleValue("autoEjectRemountDelaySeconds"), 3.0);
-    // No temporary files are left beside the domain.
-    QDir folder(QString::fromStdString(path()).section('/', 0, -2));
-    EXPECT_EQ(folder.entryList(QDir::Files),
-              (QStringList{"com.tallowmere.app.plist", "com.tallowmere.app.plist.lock"}));
-}
-
-TEST_F(PlistPreferenceStoreTest, TypedGettersConvertLikeThePlatform) {
-    PlistPreferenceStore store(path());
     store.setString("text", "YES");
     store.setDouble("real", 37.6);
     store.setInteger("one", 1);
@@ -84,47 +47,54 @@ TEST_F(PlistPreferenceStoreTest, TypedGettersConvertLikeThePlatform) {
     EXPECT_FALSE(store.arrayValue("text"));
 }
 
-TEST_F(PlistPreferenceStoreTest, NotifiesObserversOnTheWritingThread) {
+TEST_F(PlistPreferenceStoreTest, WritesRealTypesToDiskBeforeTheSetterReturns) {
     PlistPreferenceStore store(path());
-    std::atomic<int> notifications{0};
-    std::thread::id notifiedOn;
-    auto id = store.addObserver([&] {
-        notifiedOn = std::this_thread::get_id();
-        ++notifications;
-    });
-    std::thread writer([&] { store.setBool("autoEjectSeenVolumeIds", true); });
-    auto writerId = writer.get_id();
-    writer.join();
-    EXPECT_EQ(notifications.load(), 1);
-    EXPECT_EQ(notifiedOn, writerId);
-    store.removeObserver(id);
-    store.setBool("x", true);
-    EXPECT_EQ(notifications.load(), 1);
+    store.setBool("autoEjectBeforeSleep", true);
+    store.setInteger("activationDurationIndex", 6);
+    store.setDouble("autoEjectRemountDelaySeconds", 3.0);
+    store.setString("autoEjectTrigger", "screenLocked");
+    store.setArray("autoEjectTriggers", PropertyArray{"systemSleep", "screensaver"});
+
+    auto onDisk = PropertyList::parseDictionary(readAll(QString::fromStdString(path())));
+    ASSERT_TRUE(onDisk);
+    EXPECT_EQ(*find(*onDisk, "autoEjectBeforeSleep"), PropertyValue(true));
+    EXPECT_EQ(*find(*onDisk, "activationDurationIndex"), PropertyValue(std::int64_t(6)));
+    EXPECT_EQ(*find(*onDisk, "autoEjectRemountDelaySeconds"), PropertyValue(3.0));
+    EXPECT_EQ(*find(*onDisk, "autoEjectTrigger"), PropertyValue("screenLocked"));
+    EXPECT_EQ(*find(*onDisk, "autoEjectTriggers"), PropertyValue(PropertyArray{"systemSleep", "screensaver"}));
+    // No temporary files are left beside the domain.
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files),
+              (QStringList{"com.tallowmere.app.plist", "com.tallowmere.app.plist.lock"}));
 }
 
 TEST_F(PlistPreferenceStoreTest, CorruptFileIsMovedAsideNotDestroyed) {
-    QDir().mkpath(QString::fromStdString(path()).section('/', 0, -2));
-    writeAll(path(), "<plist><dict><key>half</key>");
+    QDir().mkpath(folder());
+    QFile corrupt(QString::fromStdString(path()));
+    ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly) && corrupt.write("<plist><dict><key>half</key>") > 0);
+    corrupt.close();
     test::LogCapture log;
     PlistPreferenceStore store(path());
     EXPECT_FALSE(store.hasObject("half"));
     ASSERT_EQ(log.lines().size(), 1u);
     EXPECT_NE(log.lines()[0].find("moved it to"), std::string::npos);
 
-    QDir folder(QString::fromStdString(path()).section('/', 0, -2));
-    auto aside = folder.entryList({"*.corrupt-*"}, QDir::Files);
+    auto aside = QDir(folder()).entryList({"*.corrupt-*"}, QDir::Files);
     ASSERT_EQ(aside.size(), 1);
-    EXPECT_EQ(readAll(folder.filePath(aside[0]).toStdString()), "<plist><dict><key>half</key>");
+    EXPECT_EQ(readAll(folder() + "/" + aside[0]), "<plist><dict><key>half</key>");
 
     store.setBool("startAtLogin", true);
     EXPECT_TRUE(PlistPreferenceStore(path()).boolValue("startAtLogin"));
 }
 
-TEST_F(PlistPreferenceStoreTest, WritesFromAnotherWriterAreNeitherLostNorMissed) {
+TEST_F(PlistPreferenceStoreTest, WritesFromAnotherWriterAreNeitherLostNorMissedAndNotifyOnTheWritingThread) {
     PlistPreferenceStore app(path());
     PlistPreferenceStore other(path()); // stands in for another process on the same file
     int notifications = 0;
-    app.addObserver([&] { ++notifications; });
+    std::thread::id notifiedOn;
+    auto id = app.addObserver([&] {
+        notifiedOn = std::this_thread::get_id();
+        ++notifications;
+    });
 
     other.setBool("stayAwakeEnabled", true);
     EXPECT_FALSE(app.hasObject("stayAwakeEnabled")); // not seen until the file is looked at again
@@ -136,9 +106,16 @@ TEST_F(PlistPreferenceStoreTest, WritesFromAnotherWriterAreNeitherLostNorMissed)
 
     // A write of the app keeps what the other writer stored meanwhile.
     other.setInteger("activationDurationIndex", 4);
-    app.setBool("autoEjectBeforeSleep", true);
+    std::thread writer([&] { app.setBool("autoEjectBeforeSleep", true); });
+    auto writerId = writer.get_id();
+    writer.join();
+    EXPECT_EQ(notifications, 2);
+    EXPECT_EQ(notifiedOn, writerId);
     EXPECT_EQ(app.integerValue("activationDurationIndex"), 4);
     EXPECT_EQ(PlistPreferenceStore(path()).integerValue("activationDurationIndex"), 4);
+    app.removeObserver(id);
+    app.setBool("x", true);
+    EXPECT_EQ(notifications, 2);
 }
 
 TEST_F(PlistPreferenceStoreTest, ConcurrentWritersLoseNoUpdate) {

@@ -11,15 +11,8 @@ namespace {
 
 std::vector<std::string> splitNul(const std::string& bytes) {
     std::vector<std::string> parts;
-    std::string current;
-    for (char c : bytes) {
-        if (c == '\0') {
-            parts.push_back(current);
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
+    for (std::size_t start = 0, end; (end = bytes.find('\0', start)) != std::string::npos; start = end + 1)
+        parts.push_back(bytes.substr(start, end - start));
     return parts;
 }
 
@@ -49,7 +42,7 @@ TEST(ProcessRunner, CapturesMegabytesOnBothStreamsWithoutDeadlock) {
     EXPECT_EQ(result.standardError.find('o'), std::string::npos);
 }
 
-TEST(ProcessRunner, ReportsNonZeroExitApartFromFailureToStart) {
+TEST(ProcessRunner, ReportsNonZeroExitApartFromFailureToStartAndCapturesOnlyWhatIsAsked) {
     QtProcessRunner runner;
     ProcessRequest request{PROCESS_PROBE, {"exit", "3"}};
     request.captureStandardError = true;
@@ -59,21 +52,20 @@ TEST(ProcessRunner, ReportsNonZeroExitApartFromFailureToStart) {
     EXPECT_FALSE(failed.succeeded());
     EXPECT_EQ(failed.standardOutput, "out");
     EXPECT_EQ(failed.standardError, "err");
+    request.captureStandardOutput = false;
+    auto errorOnly = runner.run(request);
+    EXPECT_EQ(errorOnly.standardOutput, "");
+    EXPECT_EQ(errorOnly.standardError, "err");
 
     auto missing = runner.run({"/nonexistent/tool/diskutil", {"list"}});
     EXPECT_FALSE(missing.started);
     EXPECT_FALSE(missing.errorDescription.empty());
     EXPECT_FALSE(missing.succeeded());
-}
 
-TEST(ProcessRunner, OnlyRequestedStreamsAreCaptured) {
-    QtProcessRunner runner;
-    ProcessRequest request{PROCESS_PROBE, {"exit", "0"}};
-    request.captureStandardOutput = false;
-    request.captureStandardError = true;
-    auto result = runner.run(request);
-    EXPECT_EQ(result.standardOutput, "");
-    EXPECT_EQ(result.standardError, "err");
+    EXPECT_FALSE(runner.launchDetached(PROCESS_PROBE, {"exit", "0"}).has_value());
+    auto error = runner.launchDetached("/nonexistent/usr/bin/pmset", {"sleepnow"});
+    ASSERT_TRUE(error.has_value());
+    EXPECT_FALSE(error->empty());
 }
 
 TEST(ProcessRunner, EndsAChildThatOutrunsItsTimeLimit) {
@@ -86,14 +78,6 @@ TEST(ProcessRunner, EndsAChildThatOutrunsItsTimeLimit) {
     EXPECT_TRUE(result.timedOut);
     EXPECT_FALSE(result.succeeded());
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
-}
-
-TEST(ProcessRunner, DetachedLaunchReportsAMissingExecutable) {
-    QtProcessRunner runner;
-    EXPECT_FALSE(runner.launchDetached(PROCESS_PROBE, {"exit", "0"}).has_value());
-    auto error = runner.launchDetached("/nonexistent/usr/bin/pmset", {"sleepnow"});
-    ASSERT_TRUE(error.has_value());
-    EXPECT_FALSE(error->empty());
 }
 
 } // namespace

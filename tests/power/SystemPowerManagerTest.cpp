@@ -10,9 +10,7 @@
 
 using namespace tallowmere;
 using namespace std::chrono_literals;
-using tallowmere::test::FakeSystemPower;
-using tallowmere::test::LogCapture;
-using tallowmere::test::VirtualRuntime;
+using namespace tallowmere::test;
 using Allowed = FakeSystemPower::Allowed;
 
 namespace {
@@ -32,8 +30,13 @@ protected:
     std::shared_ptr<SystemPowerManager> manager;
 };
 
-TEST_F(SystemPowerManagerTest, HeldSleepIsAnsweredWhenTheApplicationFinishesAndNeverAgain) {
-    manager->onWillSystemSleep = [this] { runtime.mainAfter(3s, [this] { manager->allowPendingSleep(); }); };
+TEST_F(SystemPowerManagerTest, HeldSleepIsAnsweredOnceWhenTheApplicationFinishesEvenFromManyThreads) {
+    manager->onWillSystemSleep = [this] {
+        runtime.mainAfter(3s, [this] {
+            for (int i = 0; i < 16; ++i)
+                runtime.globalAsync(QoS::Default, [this] { manager->allowPendingSleep(); });
+        });
+    };
     power.deliver(PowerMessage::systemWillSleep, notificationID);
     runtime.advance(2.9s);
     EXPECT_TRUE(power.allowed().empty());
@@ -43,35 +46,19 @@ TEST_F(SystemPowerManagerTest, HeldSleepIsAnsweredWhenTheApplicationFinishesAndN
     EXPECT_EQ(power.allowed().size(), 1u);
 }
 
-TEST_F(SystemPowerManagerTest, HeldSleepIsAnsweredAfterTwelveSecondsWhenTheApplicationNeverFinishes) {
+TEST_F(SystemPowerManagerTest, WithoutAnAnswerTheLatestHeldSleepIsAllowedTwelveSecondsAfterTheFirst) {
     int calls = 0;
     manager->onWillSystemSleep = [&] { ++calls; };
-    power.deliver(PowerMessage::canSystemSleep, notificationID); // the idle query is held like a sleep
+    power.deliver(PowerMessage::canSystemSleep, 1); // the idle query is held like a sleep
     EXPECT_EQ(calls, 1);
-    runtime.advance(11.9s);
+    runtime.advance(5s);
+    power.deliver(PowerMessage::systemWillSleep, 2); // replaces the unanswered one
+    runtime.advance(6.9s);
     EXPECT_TRUE(power.allowed().empty());
     runtime.advance(0.1s);
-    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, notificationID}}));
+    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 2}}));
     manager->allowPendingSleep(); // a late completion
     runtime.advance(30s);
-    EXPECT_EQ(power.allowed().size(), 1u);
-}
-
-TEST_F(SystemPowerManagerTest, WithoutWillSleepCallbackTheSleepIsAnsweredAtOnce) {
-    power.deliver(PowerMessage::systemWillSleep, notificationID);
-    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, notificationID}}));
-    runtime.advance(13s);
-    EXPECT_EQ(power.allowed().size(), 1u);
-}
-
-TEST_F(SystemPowerManagerTest, ANewerSleepMessageReplacesTheUnansweredOne) {
-    manager->onWillSystemSleep = [] {};
-    power.deliver(PowerMessage::systemWillSleep, 1);
-    runtime.advance(5s);
-    power.deliver(PowerMessage::systemWillSleep, 2);
-    runtime.advance(7s); // the first message's timeout answers the newer one
-    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 2}}));
-    runtime.advance(10s);
     EXPECT_EQ(power.allowed().size(), 1u);
 }
 
@@ -107,16 +94,21 @@ TEST_F(SystemPowerManagerTest, TheTimeoutOfAnAnsweredSleepLeavesALaterSleepHeld)
     EXPECT_EQ(power.allowed().back(), (Allowed{7, 4}));
 }
 
-TEST_F(SystemPowerManagerTest, ConcurrentAnswersReachTheSystemOnce) {
-    manager->onWillSystemSleep = [] {};
-    power.deliver(PowerMessage::systemWillSleep, notificationID);
-    for (int i = 0; i < 16; ++i)
-        runtime.globalAsync(QoS::Default, [this] { manager->allowPendingSleep(); });
-    runtime.advance(20s);
-    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, notificationID}}));
-}
+TEST_F(SystemPowerManagerTest, EachMessageClassFollowsItsRuleAndAZeroArgumentIsIgnored) {
+    int wakes = 0;
+    manager->onSystemDidWake = [&] { ++wakes; };
+    manager->onCanSystemSleep = [&] { ++wakes; };
+    for (std::uint32_t code : {PowerMessage::systemWillSleep, PowerMessage::canSystemSleep,
+                               PowerMessage::systemWillNotSleep, PowerMessage::systemHasPoweredOn})
+        power.deliver(code, 0);
+    EXPECT_EQ(wakes, 0);
+    EXPECT_TRUE(power.allowed().empty());
 
-TEST_F(SystemPowerManagerTest, CanSleepIsAnsweredRightAfterItsCallback) {
+    // Without a will-sleep callback there is nothing to wait for.
+    power.deliver(PowerMessage::systemWillSleep, notificationID);
+    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, notificationID}}));
+
+    // Can-sleep messages are answered right after their callback.
     for (std::uint32_t code : {PowerMessage::systemWillNotSleep, std::uint32_t(0xE0000271)}) {
         std::size_t answersBefore = power.allowed().size();
         std::size_t answersSeenByCallback = 99;
@@ -125,37 +117,18 @@ TEST_F(SystemPowerManagerTest, CanSleepIsAnsweredRightAfterItsCallback) {
         EXPECT_EQ(answersSeenByCallback, answersBefore);
         EXPECT_EQ(power.allowed().size(), answersBefore + 1);
     }
-    runtime.advance(13s);
-    EXPECT_EQ(power.allowed().size(), 2u); // no timeout for this class
-}
 
-TEST_F(SystemPowerManagerTest, MessagesWithAZeroArgumentAreIgnored) {
-    int callbacks = 0;
-    manager->onCanSystemSleep = [&] { ++callbacks; };
-    manager->onWillSystemSleep = [&] { ++callbacks; };
-    manager->onSystemDidWake = [&] { ++callbacks; };
-    for (std::uint32_t code : {PowerMessage::systemWillSleep, PowerMessage::canSystemSleep,
-                               PowerMessage::systemWillNotSleep, PowerMessage::systemHasPoweredOn})
-        power.deliver(code, 0);
-    runtime.advance(13s);
-    EXPECT_EQ(callbacks, 0);
-    EXPECT_TRUE(power.allowed().empty());
-}
-
-TEST_F(SystemPowerManagerTest, PoweredOnMessagesReportTheWakeAndOthersAreIgnored) {
-    int wakes = 0, others = 0;
-    manager->onSystemDidWake = [&] { ++wakes; };
-    manager->onCanSystemSleep = [&] { ++others; };
-    manager->onWillSystemSleep = [&] { ++others; };
-    for (std::uint32_t code : {PowerMessage::systemHasPoweredOn, std::uint32_t(0xE0000291), std::uint32_t(0xE0000272)})
+    // Every powered-on code reports the wake; the will-power-on notice does not.
+    manager->onCanSystemSleep = [&] { wakes += 100; };
+    for (std::uint32_t code : {PowerMessage::systemHasPoweredOn, std::uint32_t(0xE0000291), std::uint32_t(0xE0000272),
+                               std::uint32_t(0xE0000320)})
         power.deliver(code, notificationID);
-    power.deliver(0xE0000320, notificationID); // kIOMessageSystemWillPowerOn
     EXPECT_EQ(wakes, 3);
-    EXPECT_EQ(others, 0);
-    EXPECT_TRUE(power.allowed().empty());
+    runtime.advance(13s);
+    EXPECT_EQ(power.allowed().size(), 3u) << "no safety timeout answers again";
 }
 
-TEST_F(SystemPowerManagerTest, StartAndStopAreIdempotentAndStopDropsTheHeldMessage) {
+TEST_F(SystemPowerManagerTest, StartAndStopAreIdempotentStopDropsTheHeldMessageAndAFailedStartCanBeRetried) {
     manager->start();
     EXPECT_EQ(power.registrations(), 1);
 
@@ -164,36 +137,24 @@ TEST_F(SystemPowerManagerTest, StartAndStopAreIdempotentAndStopDropsTheHeldMessa
     manager->stop();
     manager->stop();
     EXPECT_FALSE(manager->isMonitoring());
-    EXPECT_EQ(power.destroyedPorts(), std::vector<std::uintptr_t>{13});
-    EXPECT_EQ(power.deregistered(), std::vector<std::uint32_t>{11});
-    EXPECT_EQ(power.closed(), std::vector<std::uint32_t>{7});
+    const std::vector<std::string> teardown{"destroyNotificationPort 13", "deregister 11", "closeService 7"};
+    EXPECT_EQ(power.teardown(), teardown);
     runtime.advance(13s);
     EXPECT_TRUE(power.allowed().empty());
 
-    manager->start();
-    EXPECT_TRUE(manager->isMonitoring());
-    EXPECT_EQ(power.registrations(), 2);
-}
-
-TEST(SystemPowerManager, AFailedRegistrationIsLoggedAndCanBeRetried) {
-    VirtualRuntime runtime;
-    FakeSystemPower power;
     LogCapture log;
-    auto manager = SystemPowerManager::create(power, runtime);
-
     power.nextRegistration = {7, 11, 0}; // no notification port
     manager->start();
     EXPECT_FALSE(manager->isMonitoring());
     EXPECT_EQ(log.lines(),
               std::vector<std::string>{"SystemPowerManager: Failed to register for system power notifications."});
     manager->stop(); // nothing to undo
-    EXPECT_TRUE(power.closed().empty());
-    EXPECT_TRUE(power.deregistered().empty());
+    EXPECT_EQ(power.teardown(), teardown);
 
     power.nextRegistration = {7, 11, 13};
     manager->start();
     EXPECT_TRUE(manager->isMonitoring());
-    EXPECT_EQ(power.registrations(), 2);
+    EXPECT_EQ(power.registrations(), 3);
 }
 
 } // namespace

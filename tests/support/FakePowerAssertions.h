@@ -23,16 +23,12 @@ public:
         std::lock_guard lock(m_mutex);
         m_failure = result;
     }
-
     AssertionResult create(const std::string& type, std::uint32_t level, const std::string& name) override {
         std::lock_guard lock(m_mutex);
-        AssertionResult result{0, m_nextID++};
-        if (m_failure) {
-            result = *m_failure;
-            m_failure.reset();
-        } else {
+        AssertionResult result = m_failure ? *m_failure : AssertionResult{0, m_nextID++};
+        if (!m_failure)
             m_held.emplace(result.assertionID, type);
-        }
+        m_failure.reset();
         m_created.push_back({type, level, name, result.assertionID});
         return result;
     }
@@ -42,21 +38,17 @@ public:
         return m_held.erase(assertionID) ? 0 : -1;
     }
 
-    std::vector<Created> created() const {
-        std::lock_guard lock(m_mutex);
-        return m_created;
-    }
-    std::vector<std::uint32_t> released() const {
-        std::lock_guard lock(m_mutex);
-        return m_released;
-    }
+    std::vector<Created> created() const { return locked(m_created); }
+    std::vector<std::uint32_t> released() const { return locked(m_released); }
     // Identifier to type of every assertion held now.
-    std::map<std::uint32_t, std::string> held() const {
-        std::lock_guard lock(m_mutex);
-        return m_held;
-    }
+    std::map<std::uint32_t, std::string> held() const { return locked(m_held); }
 
 private:
+    template <class T> T locked(const T& value) const {
+        std::lock_guard lock(m_mutex);
+        return value;
+    }
+
     mutable std::mutex m_mutex;
     std::uint32_t m_nextID = 101;
     std::optional<AssertionResult> m_failure;

@@ -2,6 +2,7 @@
 
 #include "platform/PowerSources.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace tallowmere::test {
@@ -22,31 +23,20 @@ public:
     }
     // One internal battery with this charge out of 100.
     void setBatteryPercent(double percent) { setDescriptions(Descriptions{battery(percent, 100.0)}); }
-    void setLowPowerMode(bool enabled) {
-        std::lock_guard lock(m_mutex);
-        m_lowPowerMode = enabled;
-    }
 
     std::optional<Descriptions> powerSourceDescriptions() override {
+        ++queries;
         std::lock_guard lock(m_mutex);
-        ++m_queries;
         return m_descriptions;
     }
-    bool isLowPowerModeEnabled() override {
-        std::lock_guard lock(m_mutex);
-        return m_lowPowerMode;
-    }
+    bool isLowPowerModeEnabled() override { return lowPowerMode; }
 
-    int queries() const {
-        std::lock_guard lock(m_mutex);
-        return m_queries;
-    }
+    std::atomic<bool> lowPowerMode{false};
+    std::atomic<int> queries{0};
 
 private:
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::optional<Descriptions> m_descriptions;
-    bool m_lowPowerMode = false;
-    int m_queries = 0;
 };
 
 } // namespace tallowmere::test

@@ -24,17 +24,9 @@ public:
         std::lock_guard lock(m_mutex);
         m_signals.push_back({name, parameters, floatValue, customUserID, std::this_thread::get_id()});
     }
-
     std::vector<Signal> received() const {
         std::lock_guard lock(m_mutex);
         return m_signals;
-    }
-    std::vector<std::string> names() const {
-        std::lock_guard lock(m_mutex);
-        std::vector<std::string> names;
-        for (const auto& signal : m_signals)
-            names.push_back(signal.name);
-        return names;
     }
 
 private:

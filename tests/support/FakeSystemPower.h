@@ -3,7 +3,7 @@
 #include "platform/SystemPower.h"
 
 #include <mutex>
-#include <utility>
+#include <string>
 #include <vector>
 
 namespace tallowmere::test {
@@ -32,19 +32,13 @@ public:
         std::lock_guard lock(m_mutex);
         m_allowed.push_back({rootPowerPort, messageArgument});
     }
-    void destroyNotificationPort(std::uintptr_t notificationPort) override {
+    void destroyNotificationPort(std::uintptr_t port) override {
+        record("destroyNotificationPort " + std::to_string(port));
         std::lock_guard lock(m_mutex);
-        m_destroyedPorts.push_back(notificationPort);
         m_handler = nullptr;
     }
-    void deregisterForSystemPower(std::uint32_t notifierObject) override {
-        std::lock_guard lock(m_mutex);
-        m_deregistered.push_back(notifierObject);
-    }
-    void closeService(std::uint32_t rootPowerPort) override {
-        std::lock_guard lock(m_mutex);
-        m_closed.push_back(rootPowerPort);
-    }
+    void deregisterForSystemPower(std::uint32_t notifier) override { record("deregister " + std::to_string(notifier)); }
+    void closeService(std::uint32_t rootPowerPort) override { record("closeService " + std::to_string(rootPowerPort)); }
 
     // Delivers a message on the calling (main) thread, as the run-loop source would.
     void deliver(std::uint32_t messageType, std::intptr_t messageArgument) {
@@ -65,27 +59,23 @@ public:
         std::lock_guard lock(m_mutex);
         return m_registrations;
     }
-    std::vector<std::uintptr_t> destroyedPorts() const {
+    // The teardown calls in order, e.g. "closeService 7".
+    std::vector<std::string> teardown() const {
         std::lock_guard lock(m_mutex);
-        return m_destroyedPorts;
-    }
-    std::vector<std::uint32_t> deregistered() const {
-        std::lock_guard lock(m_mutex);
-        return m_deregistered;
-    }
-    std::vector<std::uint32_t> closed() const {
-        std::lock_guard lock(m_mutex);
-        return m_closed;
+        return m_teardown;
     }
 
 private:
+    void record(std::string call) {
+        std::lock_guard lock(m_mutex);
+        m_teardown.push_back(std::move(call));
+    }
+
     mutable std::mutex m_mutex;
     MessageHandler m_handler;
     int m_registrations = 0;
     std::vector<Allowed> m_allowed;
-    std::vector<std::uintptr_t> m_destroyedPorts;
-    std::vector<std::uint32_t> m_deregistered;
-    std::vector<std::uint32_t> m_closed;
+    std::vector<std::string> m_teardown;
 };
 
 } // namespace tallowmere::test

@@ -34,37 +34,23 @@ public:
         m_delegate = std::move(delegate);
     }
     void requestAuthorization(unsigned options, std::function<void(bool, ErrorText)> done) override {
-        bool granted;
-        ErrorText error;
-        {
-            std::lock_guard lock(m_mutex);
-            m_authorizationRequests.push_back(options);
-            granted = m_granted;
-            error = m_authorizationError;
-            // The question is asked once; afterwards the answer is remembered as the status.
-            if (m_status == AuthorizationStatus::notDetermined && !error)
-                m_status = granted ? AuthorizationStatus::authorized : AuthorizationStatus::denied;
-        }
-        complete([done = std::move(done), granted, error] { done(granted, error); });
+        std::unique_lock lock(m_mutex);
+        m_authorizationRequests.push_back(options);
+        // The question is asked once; afterwards the answer is remembered as the status.
+        if (m_status == AuthorizationStatus::notDetermined && !m_authorizationError)
+            m_status = m_granted ? AuthorizationStatus::authorized : AuthorizationStatus::denied;
+        complete(lock,
+                 [done = std::move(done), granted = m_granted, error = m_authorizationError] { done(granted, error); });
     }
     void getAuthorizationStatus(std::function<void(AuthorizationStatus)> done) override {
-        AuthorizationStatus status;
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_statusQueries;
-            status = m_status;
-        }
-        complete([done = std::move(done), status] { done(status); });
+        std::unique_lock lock(m_mutex);
+        complete(lock, [done = std::move(done), status = m_status] { done(status); });
     }
     void add(const NotificationRequest& request, std::function<void(ErrorText)> done) override {
-        ErrorText error;
-        {
-            std::lock_guard lock(m_mutex);
-            error = m_addError;
-            if (!error)
-                m_added.push_back(request);
-        }
-        complete([done = std::move(done), error] {
+        std::unique_lock lock(m_mutex);
+        if (!m_addError)
+            m_added.push_back(request);
+        complete(lock, [done = std::move(done), error = m_addError] {
             if (done)
                 done(error);
         });
@@ -75,9 +61,8 @@ public:
         return m_added;
     }
     std::vector<std::string> titles() const {
-        std::lock_guard lock(m_mutex);
         std::vector<std::string> titles;
-        for (const auto& request : m_added)
+        for (const auto& request : added())
             titles.push_back(request.title);
         return titles;
     }
@@ -85,17 +70,14 @@ public:
         std::lock_guard lock(m_mutex);
         return m_authorizationRequests;
     }
-    int statusQueries() const {
-        std::lock_guard lock(m_mutex);
-        return m_statusQueries;
-    }
     std::shared_ptr<UserNotificationCenterDelegate> delegate() const {
         std::lock_guard lock(m_mutex);
         return m_delegate.lock();
     }
 
 private:
-    void complete(Task task) {
+    void complete(std::unique_lock<std::mutex>& lock, Task task) {
+        lock.unlock();
         if (m_runtime)
             m_runtime->globalAsync(QoS::Default, std::move(task));
         else
@@ -111,7 +93,6 @@ private:
     std::weak_ptr<UserNotificationCenterDelegate> m_delegate;
     std::vector<NotificationRequest> m_added;
     std::vector<unsigned> m_authorizationRequests;
-    int m_statusQueries = 0;
 };
 
 } // namespace tallowmere::test

@@ -20,6 +20,21 @@ public:
         bool destroyed = false;
     };
 
+    std::unique_ptr<AppWindow> makePermissionPromptWindow(const PermissionPrompt& prompt) override {
+        return make("prompt", prompt);
+    }
+    std::unique_ptr<AppWindow> makeSettingsWindow() override { return make("settings", {}); }
+    std::unique_ptr<AppWindow> makeOnboardingWindow() override { return make("onboarding", {}); }
+
+    std::vector<std::shared_ptr<Record>> built(const std::string& kind) const {
+        std::vector<std::shared_ptr<Record>> matching;
+        for (const auto& record : m_records)
+            if (record->kind == kind)
+                matching.push_back(record);
+        return matching;
+    }
+
+private:
     class Window : public AppWindow {
     public:
         explicit Window(std::shared_ptr<Record> record)
@@ -32,30 +47,12 @@ public:
         std::shared_ptr<Record> m_record;
     };
 
-    std::unique_ptr<AppWindow> makePermissionPromptWindow(const PermissionPrompt& prompt) override {
-        return make("prompt", prompt);
-    }
-    std::unique_ptr<AppWindow> makeSettingsWindow() override { return make("settings", {}); }
-    std::unique_ptr<AppWindow> makeOnboardingWindow() override { return make("onboarding", {}); }
-
-    std::vector<std::shared_ptr<Record>> built(const std::string& kind) const {
-        std::vector<std::shared_ptr<Record>> matching;
-        for (const auto& record : records)
-            if (record->kind == kind)
-                matching.push_back(record);
-        return matching;
-    }
-
-    std::vector<std::shared_ptr<Record>> records;
-
-private:
     std::unique_ptr<AppWindow> make(const std::string& kind, const PermissionPrompt& prompt) {
-        auto record = std::make_shared<Record>();
-        record->kind = kind;
-        record->prompt = prompt;
-        records.push_back(record);
-        return std::make_unique<Window>(record);
+        m_records.push_back(std::make_shared<Record>(Record{kind, prompt}));
+        return std::make_unique<Window>(m_records.back());
     }
+
+    std::vector<std::shared_ptr<Record>> m_records;
 };
 
 } // namespace tallowmere::test

@@ -7,6 +7,7 @@
 #include "support/FakeSystemTools.h"
 #include "support/FakeWorkspace.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <string>
@@ -15,8 +16,7 @@ namespace tallowmere::test {
 
 // A consistent little world of external USB volumes behind the fakes: `diskutil info/list/unmount/mount/
 // mountDisk` and the workspace eject answer from it and change it, and the file system shows the mounted
-// ones under /Volumes/. Busy volumes refuse an eject or a non-forced unmount; a slow unmount takes
-// virtual time.
+// ones under /Volumes/. A slow unmount takes virtual time.
 class ScriptedDisks {
 public:
     ScriptedDisks(Runtime& runtime, FakeProcessRunner& processes, FakeFileSystem& fileSystem, FakeWorkspace& workspace,
@@ -31,27 +31,21 @@ public:
             Volume* volume = findLocked(path);
             if (!volume || !volume->mounted)
                 return "The volume could not be found.";
-            if (volume->busy)
-                return "The volume is in use.";
             volume->mounted = false;
             volume->ejected = true;
             publishLocked();
             return std::nullopt;
         });
-        publish();
+        publishLocked();
     }
 
     // Connects a USB disk with one volume, mounted at /Volumes/NAME; returns its device identifier.
-    std::string add(const std::string& name, bool busy = false) {
+    std::string add(const std::string& name) {
         std::lock_guard lock(m_mutex);
         std::string device = "disk" + std::to_string(m_nextDisk++) + "s1";
-        m_volumes[name] = {name, device, true, false, busy};
+        m_volumes[name] = {name, device};
         publishLocked();
         return device;
-    }
-    void setBusy(const std::string& name, bool busy) {
-        std::lock_guard lock(m_mutex);
-        m_volumes.at(name).busy = busy;
     }
     void takeOffline(const std::string& name) {
         std::lock_guard lock(m_mutex);
@@ -69,10 +63,8 @@ public:
     }
     int mountedCount() const {
         std::lock_guard lock(m_mutex);
-        int count = 0;
-        for (const auto& [name, volume] : m_volumes)
-            count += volume.mounted ? 1 : 0;
-        return count;
+        return static_cast<int>(
+            std::count_if(m_volumes.begin(), m_volumes.end(), [](const auto& entry) { return entry.second.mounted; }));
     }
 
 private:
@@ -81,7 +73,6 @@ private:
         std::string device;
         bool mounted = true;
         bool ejected = false;
-        bool busy = false;
         std::string path() const { return "/Volumes/" + name; }
         std::string wholeDisk() const { return device.substr(0, device.find('s', 4)); }
     };
@@ -94,7 +85,7 @@ private:
         if (args == std::vector<std::string>{"list"})
             return FakeProcessRunner::exited(0, "/dev/disk3 (synthesized)\n");
         if (!args.empty() && args[0] == "unmount" && (args.size() == 2 || (args.size() == 3 && args[1] == "force")))
-            return unmount(args.back(), args.size() == 3);
+            return unmount(args.back());
         if (args.size() == 2 && (args[0] == "mount" || args[0] == "mountDisk"))
             return mount(args[1]);
         return FakeProcessRunner::exited(1, {}, "Unknown verb\n");
@@ -131,7 +122,7 @@ private:
         return FakeProcessRunner::exited(0, PropertyList::toXml(PropertyDictionary{{"AllDisksAndPartitions", disks}}));
     }
 
-    ProcessResult unmount(const std::string& target, bool force) {
+    ProcessResult unmount(const std::string& target) {
         Seconds duration;
         {
             std::lock_guard lock(m_mutex);
@@ -143,10 +134,6 @@ private:
         Volume* volume = findLocked(target);
         if (!volume || !volume->mounted)
             return FakeProcessRunner::exited(1, {}, "Unmount failed for " + target + "\n");
-        if (volume->busy && !force)
-            return FakeProcessRunner::exited(1, {},
-                                             "Volume " + volume->name + " on " + volume->device +
-                                                 " failed to unmount: dissented by PID 501\n");
         volume->mounted = false;
         publishLocked();
         return FakeProcessRunner::exited(0, "Volume " + volume->name + " on " + volume->device + " unmounted\n");
@@ -172,10 +159,6 @@ private:
         return nullptr;
     }
 
-    void publish() {
-        std::lock_guard lock(m_mutex);
-        publishLocked();
-    }
     void publishLocked() {
         std::vector<std::string> mounted{"/", "/System/Volumes/Data"};
         for (const auto& [name, volume] : m_volumes) {
