@@ -3,8 +3,10 @@
 #include "AppLink.h"
 
 #include "platform/sim/PlistPreferenceStore.h"
+#include "platform/sim/SimAnalyticsTransport.h"
 #include "platform/sim/SimEventListener.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
 
@@ -43,15 +45,10 @@ public:
         for (const QJsonObject& message : messages()) {
             QString event = message.value("event").toString();
             if (event == "notification")
-                result.push_back(
-                    (message.value("center").toString() + " " + message.value("name").toString()).toStdString());
+                event = message.value("center").toString() + " " + message.value("name").toString();
             else if (event == "power")
-                result.push_back("power 0x" +
-                                 QString::number(static_cast<qint64>(message.value("message").toDouble()), 16)
-                                     .toUpper()
-                                     .toStdString());
-            else
-                result.push_back(event.toStdString());
+                event = "power 0x" + QString::number(message.value("message").toInteger(), 16).toUpper();
+            result.push_back(event.toStdString());
         }
         return result;
     }
@@ -246,11 +243,21 @@ TEST_F(MacsimCommandsTest, ListingsAndSettingsOfTheMachine) {
     EXPECT_EQ(sim.run({"assertions"}).out,
               std::to_string(*held) + "\tPreventUserIdleSystemSleep\tTallowmere Quenby Guard Requested\n");
 
-    EXPECT_EQ(sim.machine().receiveAnalytics(R"([{"type":"appLaunched","payload":{"appVersion":"1.0.0"}}])"), 200);
-    EXPECT_EQ(sim.run({"analytics"}).out, "appLaunched\t{\"appVersion\":\"1.0.0\"}\n");
+    // The simulated ingestion service keeps the records of each accepted POST of a JSON array, and lists each
+    // as its type, a tab and its payload as compact JSON, one line whatever the texts hold.
+    SimAnalyticsTransport service(sim.machine());
+    const std::string batch = R"([{"type":"appLaunched","payload":{"appVersion":"1.0.0"}},)"
+                              R"({"type":"odd\ttype","payload":{"note":"two\nlines \"Ω\""}}])";
+    EXPECT_EQ(service.send({"POST", "https://ingest.invalid/v2/", {}, batch}).statusCode, 200);
+    EXPECT_EQ(sim.run({"analytics"}).out,
+              "appLaunched\t{\"appVersion\":\"1.0.0\"}\nodd\\ttype\t{\"note\":\"two\\nlines \\\"Ω\\\"\"}\n");
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(sim.run({"analytics", "--json"}).out)).array(),
+              QJsonDocument::fromJson(QByteArray::fromStdString(batch)).array());
+    EXPECT_EQ(service.send({"GET", "https://ingest.invalid/v2/", {}, "[]"}).statusCode, 405);
+    EXPECT_EQ(service.send({"POST", "https://ingest.invalid/v2/", {}, "[{\"type\""}).statusCode, 400);
     EXPECT_EQ(sim.run({"analytics", "respond", "503"}).exitCode, 0);
-    EXPECT_EQ(sim.machine().receiveAnalytics(R"([{"type":"firstLaunch","payload":{}}])"), 503);
-    EXPECT_EQ(test::lines(sim.run({"analytics"}).out).size(), 1u);
+    EXPECT_EQ(service.send({"POST", "https://ingest.invalid/v2/", {}, R"([{"type":"lost"}])"}).statusCode, 503);
+    EXPECT_EQ(test::lines(sim.run({"analytics"}).out).size(), 2u);
 
     QJsonDocument status = QJsonDocument::fromJson(QByteArray::fromStdString(sim.run({"status", "--json"}).out));
     ASSERT_TRUE(status.isObject());
@@ -264,26 +271,18 @@ TEST_F(MacsimCommandsTest, ListingsAndSettingsOfTheMachine) {
 TEST_F(MacsimCommandsTest, UsageErrorsAndFailuresHaveTheirExitCodes) {
     EXPECT_EQ(sim.run({}).exitCode, 2);
     EXPECT_EQ(sim.run({"help"}).exitCode, 0);
-    for (const std::vector<std::string>& wrong : {std::vector<std::string>{"frobnicate"},
-                                                  {"volume"},
-                                                  {"volume", "add"},
-                                                  {"volume", "add", "A", "B"},
-                                                  {"volume", "add", "A", "--kind", "floppy"},
-                                                  {"volume", "add", "A", "--info", "noequals"},
-                                                  {"screens", "-1"},
-                                                  {"screens", "many"},
-                                                  {"battery", "-5"},
-                                                  {"battery", "50", "--max", "0"},
-                                                  {"lowpower", "maybe"},
-                                                  {"fda", "sometimes"},
-                                                  {"notifications", "auth", "yes"},
-                                                  {"analytics", "respond", "42"},
-                                                  {"display", "dim"},
-                                                  {"sleep", "--now"},
-                                                  {"status", "--xml"}}) {
-        MacsimRun run = sim.run(wrong);
-        EXPECT_EQ(run.exitCode, 2) << wrong[0];
-        EXPECT_FALSE(run.err.empty()) << wrong[0];
+    const QString wrongCommands = "frobnicate, volume, volume add, volume add A B, volume add A --kind floppy, "
+                                  "volume add A --info noequals, screens -1, screens many, battery -5, "
+                                  "battery 50 --max 0, lowpower maybe, fda sometimes, notifications auth yes, "
+                                  "display dim, sleep --now, status --xml, analytics respond 42, "
+                                  "analytics respond 600, analytics respond 200 extra, analytics --yaml";
+    for (const QString& wrong : wrongCommands.split(", ")) {
+        std::vector<std::string> arguments;
+        for (const QString& word : wrong.split(' '))
+            arguments.push_back(word.toStdString());
+        MacsimRun run = sim.run(arguments);
+        EXPECT_EQ(run.exitCode, 2) << wrong.toStdString();
+        EXPECT_FALSE(run.err.empty()) << wrong.toStdString();
     }
     EXPECT_EQ(sim.run({"volume", "remove", "Nothing"}).exitCode, 1);
     EXPECT_EQ(sim.run({"volume", "busy", "Nothing", "on"}).exitCode, 1);
