@@ -1,168 +1,174 @@
 #include "SimTestSupport.h"
 
-#include "AppLink.h"
-
 #include "platform/sim/PlistPreferenceStore.h"
 #include "platform/sim/SimAnalyticsTransport.h"
-#include "platform/sim/SimEventListener.h"
+#include "platform/sim/SimPlatform.h"
+#include "support/VirtualRuntime.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLocalSocket>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
-#include <mutex>
+#include <atomic>
+#include <set>
 #include <unistd.h>
 
 using namespace tallowmere;
+using namespace std::chrono_literals;
 using test::MacsimRun;
-using test::TemporaryMachine;
 
 namespace {
 
-// Stands in for the application: attached to the machine, it records every message on its socket.
-class FakeApplication {
-public:
-    enum class Power { answerAfterWillSleepNotification, neverAnswer, notRegistered };
-
-    FakeApplication(TemporaryMachine& sim, Power power)
-        : m_power(power)
-        , m_listener(sim.machine().socketPath(), [this](const QJsonObject& message) { return receive(message); }) {
-        EXPECT_TRUE(m_listener.start());
-        sim.machine().attachApp(macsim::ProcessIdentity::current());
-    }
-
-    std::vector<QJsonObject> messages() {
-        std::lock_guard lock(m_mutex);
-        return m_messages;
-    }
-    size_t count() { return messages().size(); }
-
-    // "center name" for notifications, "power 0x…" for power messages, the event name otherwise.
-    std::vector<std::string> summary() {
-        std::vector<std::string> result;
-        for (const QJsonObject& message : messages()) {
-            QString event = message.value("event").toString();
-            if (event == "notification")
-                event = message.value("center").toString() + " " + message.value("name").toString();
-            else if (event == "power")
-                event = "power 0x" + QString::number(message.value("message").toInteger(), 16).toUpper();
-            result.push_back(event.toStdString());
-        }
-        return result;
-    }
-
-private:
-    std::optional<QJsonObject> receive(const QJsonObject& message) {
-        std::lock_guard lock(m_mutex);
-        m_messages.push_back(message);
-        QString event = message.value("event").toString();
-        if (event == "ping")
-            return macsim::AppEvent::pong(::getpid());
-        if (event == "power") {
-            m_pendingArgument = static_cast<std::int64_t>(message.value("argument").toDouble());
-            if (m_power == Power::notRegistered)
-                return macsim::AppEvent::powerNotRegistered(m_pendingArgument);
-        }
-        if (event == "notification" && message.value("name").toString() == "NSWorkspaceWillSleepNotification" &&
-            m_power == Power::answerAfterWillSleepNotification)
-            m_listener.answerPowerMessage(m_pendingArgument, macsim::AppEvent::allowPowerChange(m_pendingArgument));
-        return std::nullopt;
-    }
-
-    Power m_power;
-    std::mutex m_mutex;
-    std::vector<QJsonObject> m_messages;
-    std::int64_t m_pendingArgument = 0;
-    SimEventListener m_listener;
-};
-
+// macsim as a real process against a fresh machine, with the application's platform attached in this process.
 class MacsimCommandsTest : public ::testing::Test {
 protected:
-    TemporaryMachine sim;
-
-    // Runs a command and waits until the fake application got `expected` more messages.
-    std::vector<std::string> deliver(FakeApplication& app, const std::vector<std::string>& command, size_t expected) {
-        size_t before = app.count();
-        MacsimRun run = sim.run(command);
-        EXPECT_EQ(run.exitCode, 0) << run.err;
-        EXPECT_TRUE(test::waitUntil([&] { return app.count() >= before + expected; }));
-        std::vector<std::string> all = app.summary();
-        return std::vector<std::string>(all.begin() + static_cast<long>(std::min(before, all.size())), all.end());
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(simulated.start(&error)) << error;
     }
+    // Runs macsim while the main queue keeps running, as the application's event loop would.
+    MacsimRun run(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& extra = {}) {
+        QProcess process;
+        sim.start(process, arguments, extra);
+        pumpUntil([&] { return process.waitForFinished(1); });
+        return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+                process.readAllStandardError().toStdString()};
+    }
+    bool pumpUntil(const std::function<bool()>& done) {
+        return test::waitUntil([&] {
+            runtime.runUntilIdle();
+            return done();
+        });
+    }
+
+    test::TemporaryMachine sim;
+    test::VirtualRuntime runtime;
+    SimPlatform simulated{runtime, sim.folder(), MACSIM_EXECUTABLE};
+    Platform platform = simulated.platform();
 };
 
-TEST_F(MacsimCommandsTest, TheApplicationReceivesEveryEventKind) {
-    FakeApplication app(sim, FakeApplication::Power::answerAfterWillSleepNotification);
-    using V = std::vector<std::string>;
-    EXPECT_EQ(deliver(app, {"display", "sleep"}, 1), V{"workspace NSWorkspaceScreensDidSleepNotification"});
-    EXPECT_EQ(deliver(app, {"display", "wake"}, 1), V{"workspace NSWorkspaceScreensDidWakeNotification"});
-    EXPECT_EQ(deliver(app, {"lock"}, 1), V{"distributed com.apple.screenIsLocked"});
-    EXPECT_EQ(deliver(app, {"unlock"}, 1), V{"distributed com.apple.screenIsUnlocked"});
-    EXPECT_EQ(deliver(app, {"screensaver", "start"}, 1), V{"distributed com.apple.screensaver.didstart"});
-    EXPECT_EQ(deliver(app, {"screensaver", "stop"}, 1), V{"distributed com.apple.screensaver.didstop"});
-    EXPECT_EQ(deliver(app, {"switch-user"}, 1), V{"workspace NSWorkspaceSessionDidResignActiveNotification"});
-    EXPECT_EQ(deliver(app, {"screens", "2"}, 1), V{"default NSApplicationDidChangeScreenParametersNotification"});
-    EXPECT_EQ(deliver(app, {"volume", "add", "Disk"}, 1), V{"workspace NSWorkspaceDidMountNotification"});
-    EXPECT_EQ(deliver(app, {"diskutil", "unmount", "Disk"}, 1), V{"workspace NSWorkspaceDidUnmountNotification"});
-    EXPECT_EQ(deliver(app, {"diskutil", "mount", "Disk"}, 1), V{"workspace NSWorkspaceDidMountNotification"});
-    EXPECT_EQ(deliver(app, {"volume", "remove", "Disk"}, 1), V{"workspace NSWorkspaceDidUnmountNotification"});
-    EXPECT_EQ(deliver(app, {"sleep"}, 2), (V{"power 0xE0000280", "workspace NSWorkspaceWillSleepNotification"}));
-    EXPECT_EQ(deliver(app, {"sleep", "--idle"}, 2),
-              (V{"power 0xE0000270", "workspace NSWorkspaceWillSleepNotification"}));
-    EXPECT_EQ(deliver(app, {"wake"}, 2), (V{"power 0xE0000300", "workspace NSWorkspaceDidWakeNotification"}));
-    EXPECT_EQ(deliver(app, {"defaults", "write", "stayAwakeEnabled", "-bool", "true"}, 1), V{"defaultsChanged"});
-    EXPECT_EQ(deliver(app, {"app"}, 1), V{"ping"});
+TEST_F(MacsimCommandsTest, EveryEventReachesItsObserverOnTheMainQueue) {
+    std::vector<std::string> seen;
+    bool allOnMain = true;
+    auto observe = [&](NotificationCenter& center, std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            center.addObserver(name, [&, name] {
+                allOnMain = allOnMain && runtime.isMainThread();
+                seen.push_back(name);
+            });
+    };
+    using namespace NotificationName;
+    observe(platform.workspace.notificationCenter(),
+            {screensDidSleep, screensDidWake, sessionDidResignActive, willSleep, didWake, didMount, didUnmount});
+    observe(platform.application.distributedCenter(),
+            {screenIsLocked, screenIsUnlocked, screensaverDidStart, screensaverDidStop});
+    observe(platform.application.defaultCenter(), {screenParametersChanged});
+    std::set<std::intptr_t> arguments;
+    PowerRegistration registration{};
+    registration = platform.systemPower.registerForSystemPower([&](std::uint32_t message, std::intptr_t argument) {
+        seen.push_back("power 0x" + QString::number(message, 16).toUpper().toStdString());
+        arguments.insert(argument);
+        platform.systemPower.allowPowerChange(registration.rootPowerPort, argument);
+    });
+    std::atomic<int> defaultsChanges{0};
+    platform.preferences.addObserver([&] { ++defaultsChanges; });
 
-    // Every power message carries a fresh, non-zero argument.
-    std::set<std::int64_t> arguments;
-    for (const QJsonObject& message : app.messages())
-        if (message.value("event").toString() == "power")
-            arguments.insert(static_cast<std::int64_t>(message.value("argument").toDouble()));
-    EXPECT_EQ(arguments.size(), 3u);
+    auto deliver = [&](const std::vector<std::string>& command, size_t expected) {
+        const size_t before = seen.size();
+        EXPECT_EQ(run(command).exitCode, 0);
+        EXPECT_TRUE(pumpUntil([&] { return seen.size() >= before + expected; })) << command[0];
+        return std::vector<std::string>(seen.begin() + static_cast<long>(before), seen.end());
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(deliver({"display", "sleep"}, 1), V{screensDidSleep});
+    EXPECT_EQ(deliver({"display", "wake"}, 1), V{screensDidWake});
+    EXPECT_EQ(deliver({"lock"}, 1), V{screenIsLocked});
+    EXPECT_EQ(deliver({"unlock"}, 1), V{screenIsUnlocked});
+    EXPECT_EQ(deliver({"screensaver", "start"}, 1), V{screensaverDidStart});
+    EXPECT_EQ(deliver({"screensaver", "stop"}, 1), V{screensaverDidStop});
+    EXPECT_EQ(deliver({"switch-user"}, 1), V{sessionDidResignActive});
+    EXPECT_EQ(deliver({"screens", "2"}, 1), V{screenParametersChanged});
+    EXPECT_EQ(deliver({"volume", "add", "Disk"}, 1), V{didMount});
+    EXPECT_EQ(deliver({"diskutil", "unmount", "Disk"}, 1), V{didUnmount});
+    EXPECT_EQ(deliver({"diskutil", "mount", "Disk"}, 1), V{didMount});
+    EXPECT_EQ(deliver({"volume", "remove", "Disk"}, 1), V{didUnmount});
+    EXPECT_EQ(deliver({"sleep"}, 2), (V{"power 0xE0000280", willSleep}));
+    EXPECT_EQ(deliver({"sleep", "--idle"}, 2), (V{"power 0xE0000270", willSleep}));
+    EXPECT_EQ(deliver({"wake"}, 2), (V{"power 0xE0000300", didWake}));
+    EXPECT_TRUE(allOnMain);
+    EXPECT_EQ(arguments.size(), 3u) << "every power message carries a fresh argument";
     EXPECT_FALSE(arguments.count(0));
+
+    EXPECT_EQ(run({"defaults", "write", "stayAwakeEnabled", "-bool", "true"}).exitCode, 0);
+    EXPECT_TRUE(test::waitUntil([&] { return defaultsChanges.load() > 0; }));
+    EXPECT_TRUE(platform.preferences.boolValue("stayAwakeEnabled"));
+    EXPECT_EQ(run({"app"}).out, "running " + std::to_string(::getpid()) + "\n");
 
     macsim::MachineState state = sim.machine().state();
     EXPECT_TRUE(state.awake);
     EXPECT_EQ(state.screens, 2);
+    EXPECT_EQ(platform.application.screenCount(), 2);
     EXPECT_FALSE(state.sessionActive);
 }
 
 TEST_F(MacsimCommandsTest, SleepHandshakeReportsTheApplicationsAnswer) {
+    EXPECT_EQ(run({"sleep"}).out, "sleep allowed after 0.000 s\n") << "not registered for power messages";
+
+    std::optional<std::intptr_t> held;
+    PowerRegistration registration =
+        platform.systemPower.registerForSystemPower([&](std::uint32_t message, std::intptr_t argument) {
+            if (message == PowerMessage::systemWillSleep)
+                held = argument;
+        });
+    MacsimRun unanswered = run({"sleep"}, {{"MACSIM_SLEEP_LIMIT_SECONDS", "0.3"}});
+    EXPECT_EQ(unanswered.exitCode, 0);
+    EXPECT_EQ(unanswered.out, "sleep went ahead unanswered after 0.300 s\n");
+
+    // Answered once the will-sleep notification is handled, as the application does after its eject.
+    platform.workspace.notificationCenter().addObserver(NotificationName::willSleep, [&] {
+        ASSERT_TRUE(held);
+        platform.systemPower.allowPowerChange(registration.rootPowerPort, *held);
+    });
+    ASSERT_EQ(run({"wake"}).exitCode, 0);
+    MacsimRun slept = run({"sleep"});
+    EXPECT_EQ(slept.exitCode, 0);
     static const QRegularExpression allowed("^sleep allowed after [0-9]+\\.[0-9]{3} s\n$");
-    {
-        FakeApplication app(sim, FakeApplication::Power::answerAfterWillSleepNotification);
-        MacsimRun run = sim.run({"sleep"});
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_TRUE(allowed.match(QString::fromStdString(run.out)).hasMatch()) << run.out;
-        EXPECT_LT(std::stod(run.out.substr(20)), 20.0);
-        EXPECT_FALSE(sim.machine().state().awake);
-        EXPECT_EQ(sim.run({"app"}).out, "running " + std::to_string(::getpid()) + "\n");
-    }
-    {
-        FakeApplication app(sim, FakeApplication::Power::neverAnswer);
-        MacsimRun run = sim.run({"sleep"}, {{"MACSIM_SLEEP_LIMIT_SECONDS", "0.3"}});
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.out, "sleep went ahead unanswered after 0.300 s\n");
-    }
-    {
-        FakeApplication app(sim, FakeApplication::Power::notRegistered);
-        EXPECT_EQ(sim.run({"sleep", "--idle"}).out, "sleep allowed after 0.000 s\n");
-    }
+    EXPECT_TRUE(allowed.match(QString::fromStdString(slept.out)).hasMatch()) << slept.out;
+    EXPECT_NE(slept.out, "sleep allowed after 0.000 s\n");
+    EXPECT_FALSE(sim.machine().state().awake);
+
     // No application at all: the machine sleeps at once.
-    sim.machine().detachApp(macsim::ProcessIdentity::current());
-    EXPECT_EQ(sim.run({"sleep"}).out, "sleep allowed after 0.000 s\n");
-    MacsimRun none = sim.run({"app"});
+    simulated.stop();
+    EXPECT_EQ(run({"sleep"}).out, "sleep allowed after 0.000 s\n");
+    MacsimRun none = run({"app"});
     EXPECT_EQ(none.exitCode, 3);
     EXPECT_TRUE(none.out.empty());
+}
+
+TEST_F(MacsimCommandsTest, MalformedMessagesOnTheApplicationsSocketAreIgnored) {
+    QLocalSocket socket;
+    socket.connectToServer(QString::fromStdString(sim.machine().socketPath()));
+    ASSERT_TRUE(socket.waitForConnected(5000));
+    socket.write("garbage\n[1,2]\n{\"event\":\"nonsense\"}\n{\"event\":\"notification\",\"center\":\"nowhere\"}\n"
+                 "{\"event\":\"ping\"}\n");
+    ASSERT_TRUE(socket.waitForBytesWritten(5000));
+    QByteArray reply;
+    EXPECT_TRUE(pumpUntil([&] {
+        socket.waitForReadyRead(5);
+        reply += socket.readAll();
+        return reply.contains('\n');
+    }));
+    EXPECT_EQ(reply, QByteArray("{\"event\":\"pong\",\"pid\":") + QByteArray::number(::getpid()) + "}\n");
 }
 
 TEST_F(MacsimCommandsTest, DefaultsRoundTripEveryTypeWithTheApplicationsStore) {
     auto write = [&](std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), {"defaults", "write"});
-        MacsimRun run = sim.run(arguments);
-        EXPECT_EQ(run.exitCode, 0) << run.err;
+        MacsimRun result = sim.run(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
     };
     write({"autoEjectBeforeSleep", "-bool", "YES"});
     write({"activationDurationIndex", "-int", "-6"});
@@ -184,7 +190,6 @@ TEST_F(MacsimCommandsTest, DefaultsRoundTripEveryTypeWithTheApplicationsStore) {
     store.setObject("nested", PropertyValue(PropertyDictionary{{"key", PropertyArray{"a b", 1.25}}}));
     auto read = [&](const std::string& key) { return sim.run({"defaults", "read", key}).out; };
     EXPECT_EQ(read("hasLaunchedOnce"), "0\n");
-    EXPECT_EQ(read("autoEjectBeforeSleep"), "1\n");
     EXPECT_EQ(read("activationDurationIndex"), "-6\n");
     EXPECT_EQ(read("batteryCap"), "37.5\n");
     EXPECT_EQ(read("autoEjectTrigger"), "\"screen \\\"locked\\\"\\nnext\"\n");

@@ -1,4 +1,3 @@
-#include "platform/sim/SimApplication.h"
 #include "platform/sim/SimLoginItem.h"
 #include "platform/sim/SimNotificationCenter.h"
 #include "platform/sim/SimPowerAssertions.h"
@@ -197,34 +196,20 @@ TEST_F(SimAdaptersTest, WorkspaceEjectsAndAnnouncesOnTheMainQueue) {
     EXPECT_EQ(machine.state().openedURLs.size(), 1u);
 }
 
-TEST_F(SimAdaptersTest, ApplicationLoginItemAndUpdaterCallsAreRecorded) {
-    SimApplication application(machine);
-    set([](macsim::MachineState& state) { state.screens = 2; });
-    EXPECT_EQ(application.screenCount(), 2);
-    application.setAccessoryActivationPolicy();
-    application.activateIgnoringOtherApps();
-    bool terminated = false;
-    application.setTerminationHandler([&] { terminated = true; });
-    application.terminate();
-    EXPECT_TRUE(terminated);
-
+TEST_F(SimAdaptersTest, LoginItemAndUpdaterCallsAreRecorded) {
     SimLoginItem login(machine);
     EXPECT_FALSE(login.unregisterApp()) << "nothing to unregister yet";
     EXPECT_TRUE(login.registerApp());
     EXPECT_TRUE(machine.state().loginItemRegistered);
     EXPECT_TRUE(login.unregisterApp());
+    EXPECT_FALSE(machine.state().loginItemRegistered);
 
-    SimUpdaterFramework framework(machine);
-    auto controller = framework.makeStandardUpdaterController(true);
+    auto controller = SimUpdaterFramework(machine).makeStandardUpdaterController(true);
     ASSERT_TRUE(controller->updater());
     controller->updater()->setAutomaticallyChecksForUpdates(true);
     controller->checkForUpdates();
     controller->checkForUpdates();
-
     macsim::MachineState state = machine.state();
-    EXPECT_EQ(state.activationPolicy, "accessory");
-    EXPECT_EQ(state.activationRequests, 1);
-    EXPECT_FALSE(state.loginItemRegistered);
     EXPECT_EQ(state.updaterStarts, 1);
     EXPECT_TRUE(state.automaticUpdateChecks);
     EXPECT_EQ(state.updateChecks, 2);
