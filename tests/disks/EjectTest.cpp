@@ -6,6 +6,7 @@
 
 #include <gmock/gmock.h>
 
+#include <cmath>
 #include <deque>
 
 using namespace tallowmere;
@@ -21,8 +22,17 @@ struct EjectOutcome {
     int calls = 0;
     bool success = false;
     std::optional<EjectedDiskInfo> record;
-    Seconds at{-1};
+    Seconds at{-1}; // from the call to the completion
+
+    bool operator==(const EjectOutcome& o) const {
+        return calls == o.calls && success == o.success && record == o.record && std::abs((at - o.at).count()) < 1e-9;
+    }
+    friend void PrintTo(const EjectOutcome& o, std::ostream* os) {
+        *os << o.calls << " call(s), " << (o.success ? "success" : "failure") << " after " << o.at.count() << " s"
+            << (o.record ? ", recorded " + o.record->diskIdentifier : ", no record");
+    }
 };
+const std::optional<EjectedDiskInfo> noRecord;
 
 class EjectTest : public DiskManagerTest {
 protected:
@@ -75,10 +85,7 @@ TEST_F(EjectTest, EjectPathUsesTheWorkspaceWaitsAndVerifies) {
     EXPECT_EQ(outcome.calls, 0);
     runtime.advance(1s);
 
-    EXPECT_EQ(outcome.calls, 1);
-    EXPECT_TRUE(outcome.success);
-    EXPECT_EQ(outcome.at, Seconds(2.0));
-    EXPECT_EQ(outcome.record, (EjectedDiskInfo{path, "disk4s2", "My Passport"}));
+    EXPECT_EQ(outcome, (EjectOutcome{1, true, EjectedDiskInfo{path, "disk4s2", "My Passport"}, 2s}));
     EXPECT_EQ(diskutilCalls("unmount"), 0);
     EXPECT_EQ(processes.count(Args{"info", "-plist", "My Passport"}), 1);
     EXPECT_EQ(processes.count(Args{"info", "-plist", "disk4s2"}), 1);
@@ -91,11 +98,7 @@ TEST_F(EjectTest, EjectPathFailures) {
 
     // The workspace refuses: failure at once, no fallback and no verification.
     workspace.setEjectHandler([](const std::string&) { return std::optional<std::string>("in use"); });
-    const EjectOutcome& refused = eject(path, false);
-    EXPECT_EQ(refused.calls, 1);
-    EXPECT_FALSE(refused.success);
-    EXPECT_FALSE(refused.record);
-    EXPECT_EQ(refused.at, Seconds(0.5));
+    EXPECT_EQ(eject(path, false), (EjectOutcome{1, false, noRecord, 0.5s}));
     EXPECT_EQ(diskutilCalls("unmount"), 0);
     EXPECT_EQ(processes.count(Args{"info", "-plist", "Busy"}), 0);
 
@@ -109,10 +112,7 @@ TEST_F(EjectTest, EjectPathFailures) {
         return std::optional<std::string>();
     });
     scriptInfo("disk4s2", {{"MountPoint", "/Volumes/Busy"}});
-    const EjectOutcome& stillMounted = eject(path, false);
-    EXPECT_EQ(stillMounted.calls, 1);
-    EXPECT_FALSE(stillMounted.success);
-    EXPECT_FALSE(stillMounted.record);
+    EXPECT_EQ(eject(path, false), (EjectOutcome{1, false, noRecord, 2s}));
 }
 
 TEST_F(EjectTest, AnUnresolvableIdentifierIsUnknownOnTheEjectPathAndEmptyOnTheUnmountPath) {
@@ -125,8 +125,7 @@ TEST_F(EjectTest, AnUnresolvableIdentifierIsUnknownOnTheEjectPathAndEmptyOnTheUn
     EXPECT_EQ(runtime.elapsed(), Seconds(0.1)); // one pause before the second lookup
     EXPECT_EQ(processes.count(Args{"info", "-plist", path}), 2);
     runtime.advance(5s);
-    ASSERT_TRUE(ejected.record);
-    EXPECT_EQ(ejected.record->diskIdentifier, "unknown");
+    EXPECT_EQ(ejected, (EjectOutcome{1, true, EjectedDiskInfo{path, "unknown", "Mystery"}, 2.1s}));
 
     processes.clearCalls();
     fileSystem.addDirectory(path);
@@ -136,9 +135,7 @@ TEST_F(EjectTest, AnUnresolvableIdentifierIsUnknownOnTheEjectPathAndEmptyOnTheUn
     EXPECT_EQ(diskutilCalls("unmount"), 1); // no identifier to try next
 
     processes.on({"unmount", path}, FakeProcessRunner::exited(0));
-    const EjectOutcome& unmounted = eject(path, false);
-    ASSERT_TRUE(unmounted.record);
-    EXPECT_EQ(unmounted.record->diskIdentifier, "");
+    EXPECT_EQ(eject(path, false), (EjectOutcome{1, true, EjectedDiskInfo{path, "", "Mystery"}, 0.6s}));
 }
 
 TEST_F(EjectTest, UnmountPathArgumentsAndItsFallbackToTheIdentifier) {
@@ -148,10 +145,8 @@ TEST_F(EjectTest, UnmountPathArgumentsAndItsFallbackToTheIdentifier) {
     // force wins over the stored choice to eject
     preferences.setBool(PreferenceKey::unmountInsteadOfEject, false);
     processes.on({"unmount", "force", path}, FakeProcessRunner::exited(0));
-    const EjectOutcome& forced = eject(path, true, 0.5s);
-    EXPECT_TRUE(forced.success);
-    EXPECT_EQ(forced.at, Seconds(0.5)); // no pause between unmount and verification
-    EXPECT_EQ(forced.record, (EjectedDiskInfo{path, "disk6s1", "Fast SSD"}));
+    // No pause between unmount and verification.
+    EXPECT_EQ(eject(path, true, 0.5s), (EjectOutcome{1, true, EjectedDiskInfo{path, "disk6s1", "Fast SSD"}, 0.5s}));
     EXPECT_TRUE(workspace.ejectRequests().empty());
     auto unmount = processes.calls()[1];
     EXPECT_EQ(unmount.arguments, (Args{"unmount", "force", path}));
@@ -169,10 +164,7 @@ TEST_F(EjectTest, UnmountPathArgumentsAndItsFallbackToTheIdentifier) {
 
     // Exit status 0 is not enough: diskutil still reports a mount point.
     scriptInfo("disk6s1", {{"MountPoint", path}});
-    const EjectOutcome& stillMounted = eject(path, false, 1s);
-    EXPECT_EQ(stillMounted.calls, 1);
-    EXPECT_FALSE(stillMounted.success);
-    EXPECT_FALSE(stillMounted.record);
+    EXPECT_EQ(eject(path, false, 1s), (EjectOutcome{1, false, noRecord, 0.5s}));
 }
 
 TEST_F(EjectTest, AnUnmountThatCannotStartOrHangsFails) {
@@ -190,9 +182,7 @@ TEST_F(EjectTest, AnUnmountThatCannotStartOrHangsFails) {
                        return FakeProcessRunner::timedOut();
                    });
     scriptOffline("Old Drive", "disk7s1");
-    const EjectOutcome& hung = eject(path, true, 1s);
-    EXPECT_EQ(hung.calls, 1);
-    EXPECT_FALSE(hung.success);
+    EXPECT_EQ(eject(path, true, 1s), (EjectOutcome{1, false, noRecord, 0.5s}));
 }
 
 TEST_F(EjectTest, ARunningTimeMachineBackupToTheVolumeIsStoppedFirst) {

@@ -145,14 +145,6 @@ TEST_F(ProtectionLoopEndToEnd, ABusyVolumeStaysAndDoesNotHoldTheSleep) {
     EXPECT_TRUE(remounted("Backup"));
 }
 
-TEST_F(ProtectionLoopEndToEnd, NothingToEjectIsLoggedAndTheSleepIsAllowed) {
-    ASSERT_TRUE(app.start());
-    double allowed = app.sleepAllowedAfter();
-    EXPECT_GE(allowed, 0.0);
-    EXPECT_LT(allowed, 0.5);
-    EXPECT_TRUE(app.waitForOutput("DEBUG: No external disks to eject"));
-}
-
 TEST(GuardEndToEnd, WritingTheGuardPreferenceHoldsAndReleasesItsAssertion) {
     RunningApp app;
     ASSERT_TRUE(app.start());

@@ -3,7 +3,6 @@
 #include "sim/SimTestSupport.h"
 
 #include "disks/ExternalDiskManager.h"
-#include "platform/QtProcessRunner.h"
 #include "platform/sim/SimPlatform.h"
 #include "support/VirtualRuntime.h"
 
@@ -11,51 +10,12 @@
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
 #include <set>
 
 namespace tallowmere::test {
 
 using namespace std::chrono_literals;
 using Args = std::vector<std::string>;
-
-// The real process runner, remembering every request it was given.
-class RecordingProcessRunner : public ProcessRunner {
-public:
-    ProcessResult run(const ProcessRequest& request) override {
-        remember(request);
-        return m_real.run(request);
-    }
-    std::optional<std::string> launchDetached(const std::string& executable, const Args& arguments) override {
-        remember({executable, arguments});
-        return m_real.launchDetached(executable, arguments);
-    }
-    std::vector<ProcessRequest> requests() const {
-        std::lock_guard lock(m_mutex);
-        return m_requests;
-    }
-    // The argument lists of the requests whose first argument is `verb`.
-    std::vector<Args> argumentsOf(const std::string& verb) const {
-        std::vector<Args> found;
-        for (const ProcessRequest& request : requests())
-            if (!request.arguments.empty() && request.arguments[0] == verb)
-                found.push_back(request.arguments);
-        return found;
-    }
-    void clear() {
-        std::lock_guard lock(m_mutex);
-        m_requests.clear();
-    }
-
-private:
-    void remember(const ProcessRequest& request) {
-        std::lock_guard lock(m_mutex);
-        m_requests.push_back(request);
-    }
-    QtProcessRunner m_real;
-    mutable std::mutex m_mutex;
-    std::vector<ProcessRequest> m_requests;
-};
 
 // The real disk manager in this process on a fresh simulated Mac: its ports are the sim adapters, its child
 // processes the machine's stand-in tools, and its time virtual (workers inside a real process count as busy,
@@ -146,10 +106,9 @@ protected:
     VirtualRuntime runtime;
     SimPlatform simulated{runtime, sim.folder(), MACSIM_EXECUTABLE};
     Platform platform = simulated.platform();
-    RecordingProcessRunner processes;
     std::shared_ptr<ExternalDiskManager> manager =
-        ExternalDiskManager::create({runtime, platform.preferences, processes, platform.fileSystem, platform.tools,
-                                     platform.workspace, platform.diskArbitration});
+        ExternalDiskManager::create({runtime, platform.preferences, platform.processes, platform.fileSystem,
+                                     platform.tools, platform.workspace, platform.diskArbitration});
 };
 
 } // namespace tallowmere::test

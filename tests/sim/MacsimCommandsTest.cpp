@@ -165,43 +165,47 @@ TEST_F(MacsimCommandsTest, MalformedMessagesOnTheApplicationsSocketAreIgnored) {
 }
 
 TEST_F(MacsimCommandsTest, DefaultsRoundTripEveryTypeWithTheApplicationsStore) {
-    auto write = [&](std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"defaults", "write"});
-        MacsimRun result = sim.run(arguments);
-        EXPECT_EQ(result.exitCode, 0) << result.err;
-    };
-    write({"autoEjectBeforeSleep", "-bool", "YES"});
-    write({"activationDurationIndex", "-int", "-6"});
-    write({"batteryCap", "-float", "37.5"});
-    write({"autoEjectTrigger", "-string", "screen \"locked\"\nnext"});
-    write({"autoEjectTriggers", "-array", "systemSleep", "-leading", "-int", "3"});
-    write({"plain", "text without a type"});
     PlistPreferenceStore store(sim.machine().domainPath());
-    EXPECT_EQ(store.object("autoEjectBeforeSleep"), PropertyValue(true));
-    EXPECT_EQ(store.object("activationDurationIndex"), PropertyValue(std::int64_t(-6)));
-    EXPECT_EQ(store.object("batteryCap"), PropertyValue(37.5));
-    EXPECT_EQ(store.object("autoEjectTrigger"), PropertyValue("screen \"locked\"\nnext"));
-    EXPECT_EQ(store.object("autoEjectTriggers"),
-              PropertyValue(PropertyArray{"systemSleep", "-leading", std::int64_t(3)}));
-    EXPECT_EQ(store.object("plain"), PropertyValue("text without a type"));
+    // Written by macsim, read by the application with its type, printed as macOS's `defaults` prints it.
+    const struct {
+        std::vector<std::string> value;
+        PropertyValue stored;
+        std::string printed;
+    } cases[] = {
+        {{"-bool", "YES"}, PropertyValue(true), "1\n"},
+        {{"-int", "-6"}, PropertyValue(std::int64_t(-6)), "-6\n"},
+        {{"-float", "37.5"}, PropertyValue(37.5), "37.5\n"},
+        {{"-string", "screen \"locked\"\nnext"},
+         PropertyValue("screen \"locked\"\nnext"),
+         "\"screen \\\"locked\\\"\\nnext\"\n"},
+        {{"-array", "systemSleep", "-leading", "-int", "3"},
+         PropertyValue(PropertyArray{"systemSleep", "-leading", std::int64_t(3)}),
+         "(\n    systemSleep,\n    -leading,\n    3\n)\n"},
+        {{"text without a type"}, PropertyValue("text without a type"), "\"text without a type\"\n"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::string key = "key" + std::to_string(i);
+        std::vector<std::string> command{"defaults", "write", key};
+        command.insert(command.end(), cases[i].value.begin(), cases[i].value.end());
+        EXPECT_EQ(sim.run(command).exitCode, 0) << key;
+        store.reloadFromDisk();
+        EXPECT_EQ(store.object(key), cases[i].stored) << key;
+        EXPECT_EQ(sim.run({"defaults", "read", key}).out, cases[i].printed) << key;
+    }
+    EXPECT_NE(sim.run({"defaults", "read"}).out.find("    key2 = 37.5;\n"), std::string::npos);
 
     // And back: what the application stores, `defaults read` prints.
     store.setBool("hasLaunchedOnce", false);
     store.setObject("nested", PropertyValue(PropertyDictionary{{"key", PropertyArray{"a b", 1.25}}}));
-    auto read = [&](const std::string& key) { return sim.run({"defaults", "read", key}).out; };
-    EXPECT_EQ(read("hasLaunchedOnce"), "0\n");
-    EXPECT_EQ(read("activationDurationIndex"), "-6\n");
-    EXPECT_EQ(read("batteryCap"), "37.5\n");
-    EXPECT_EQ(read("autoEjectTrigger"), "\"screen \\\"locked\\\"\\nnext\"\n");
-    EXPECT_EQ(read("autoEjectTriggers"), "(\n    systemSleep,\n    -leading,\n    3\n)\n");
-    EXPECT_EQ(read("nested"), "{\n    key = (\n        \"a b\",\n        1.25\n    );\n}\n");
-    EXPECT_NE(sim.run({"defaults", "read"}).out.find("    batteryCap = 37.5;\n"), std::string::npos);
+    EXPECT_EQ(sim.run({"defaults", "read", "hasLaunchedOnce"}).out, "0\n");
+    EXPECT_EQ(sim.run({"defaults", "read", "nested"}).out,
+              "{\n    key = (\n        \"a b\",\n        1.25\n    );\n}\n");
 
-    EXPECT_EQ(sim.run({"defaults", "delete", "plain"}).exitCode, 0);
+    EXPECT_EQ(sim.run({"defaults", "delete", "key5"}).exitCode, 0);
     store.reloadFromDisk();
-    EXPECT_FALSE(store.hasObject("plain"));
-    EXPECT_EQ(sim.run({"defaults", "delete", "plain"}).exitCode, 1);
-    EXPECT_EQ(sim.run({"defaults", "read", "plain"}).exitCode, 1);
+    EXPECT_FALSE(store.hasObject("key5"));
+    EXPECT_EQ(sim.run({"defaults", "delete", "key5"}).exitCode, 1);
+    EXPECT_EQ(sim.run({"defaults", "read", "key5"}).exitCode, 1);
     EXPECT_EQ(sim.run({"defaults", "write", "x", "-int", "twelve"}).exitCode, 2);
     EXPECT_EQ(sim.run({"defaults", "write", "x", "-bool", "maybe"}).exitCode, 2);
     EXPECT_EQ(sim.run({"defaults", "write", "x"}).exitCode, 2);
