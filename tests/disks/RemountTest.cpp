@@ -93,14 +93,10 @@ TEST_F(RemountTest, AnUnknownIdentifierIsNeverUsedAndTheCurrentWholeDiskIsTried)
     manager->setLastEjectedDisks({{"/Volumes/Cam", "unknown", "Cam"}});
     processes.on({"list", "-plist"}, diskList({{"disk5", {{"disk5s1", "Cam", ""}}}}));
     processes.on({"mount", "disk5s1"}, FakeProcessRunner::exited(1, {}, "Mount failed\n"));
-    processes.when(
-        [](const ProcessRequest& r) {
-            return r.arguments == Args{"mountDisk", "disk5"};
-        },
-        [this](const ProcessRequest&) {
-            fileSystem.addDirectory("/Volumes/Cam");
-            return FakeProcessRunner::exited(0);
-        });
+    onCall(Args{"mountDisk", "disk5"}, [this](const ProcessRequest&) {
+        fileSystem.addDirectory("/Volumes/Cam");
+        return FakeProcessRunner::exited(0);
+    });
     scriptInfo("Cam", {{"MountPoint", "/Volumes/Cam"}});
     Completion completion;
     remount(completion);
@@ -166,14 +162,10 @@ TEST_F(RemountTest, AMountReportedAsDoneMustShowUpBeforeItCounts) {
     manager->setLastEjectedDisks({{"/Volumes/Slow", "disk4s2", "Slow"}});
     processes.on({"list", "-plist"}, diskList({}));
     processes.on({"mount", "disk4s2"}, FakeProcessRunner::exited(0)); // but nothing appears
-    processes.when(
-        [](const ProcessRequest& r) {
-            return r.arguments == Args{"mountDisk", "disk4"};
-        },
-        [this](const ProcessRequest&) {
-            fileSystem.addDirectory("/Volumes/Slow");
-            return FakeProcessRunner::exited(0);
-        });
+    onCall(Args{"mountDisk", "disk4"}, [this](const ProcessRequest&) {
+        fileSystem.addDirectory("/Volumes/Slow");
+        return FakeProcessRunner::exited(0);
+    });
     processes.on({"info", "-plist", "Slow"},
                  std::vector<ProcessResult>{FakeProcessRunner::exited(1), plistResult({{"MountPoint", ""}}),
                                             plistResult({{"MountPoint", "/Volumes/Slow"}})});
@@ -195,15 +187,11 @@ TEST_F(RemountTest, PassesPauseTwoToTenSecondsAndGiveUpAfterSix) {
     manager->setLastEjectedDisks({gone});
     std::mutex mutex;
     std::vector<double> lookups;
-    processes.when(
-        [](const ProcessRequest& r) {
-            return r.arguments == Args{"list", "-plist"};
-        },
-        [&](const ProcessRequest&) {
-            std::lock_guard lock(mutex);
-            lookups.push_back(runtime.elapsed().count());
-            return diskList({});
-        });
+    onCall(Args{"list", "-plist"}, [&](const ProcessRequest&) {
+        std::lock_guard lock(mutex);
+        lookups.push_back(runtime.elapsed().count());
+        return diskList({});
+    });
     Completion completion;
     remount(completion);
 
@@ -225,16 +213,12 @@ TEST_F(RemountTest, PassesPauseTwoToTenSecondsAndGiveUpAfterSix) {
 
 TEST_F(RemountTest, VolumesBackAlreadyCountWithoutMountingAndLaterPassesAddToTheOneCompletion) {
     manager->setLastEjectedDisks({{"/Volumes/A", "", "A"}, {"/Volumes/B", "", "B"}});
-    processes.when(
-        [](const ProcessRequest& r) {
-            return r.arguments == Args{"list", "-plist"};
-        },
-        [this](const ProcessRequest&) {
-            std::vector<Partition> partitions{{"disk4s1", "A", "/Volumes/A"}};
-            if (runtime.elapsed() >= Seconds(14))
-                partitions.push_back({"disk5s1", "B", "/Volumes/B"});
-            return diskList({{"disk4", partitions}});
-        });
+    onCall(Args{"list", "-plist"}, [this](const ProcessRequest&) {
+        std::vector<Partition> partitions{{"disk4s1", "A", "/Volumes/A"}};
+        if (runtime.elapsed() >= Seconds(14))
+            partitions.push_back({"disk5s1", "B", "/Volumes/B"});
+        return diskList({{"disk4", partitions}});
+    });
     Completion completion;
     remount(completion);
     runtime.advance(12s);

@@ -225,15 +225,12 @@ TEST_F(DiskManagerTest, RefreshPublishesSelectionsOnTheMainQueueAndRecordsThemAs
 TEST_F(DiskManagerTest, AnOlderRefreshThatFinishesLastDoesNotReplaceANewerList) {
     const std::string path = addUsbVolume("Backup", "disk4s1");
     // The first refresh's look at the volume is slow; by the time it ends the volume has gone.
-    processes.when(
-        [path](const ProcessRequest& r) {
-            return r.arguments == Args{"info", "-plist", path};
-        },
-        [this, path, calls = std::make_shared<std::atomic<int>>(0)](const ProcessRequest&) {
-            if (++*calls == 1)
-                runtime.sleepFor(5s);
-            return plistResult(usbInfo("Backup", "disk4s1"));
-        });
+    onCall(Args{"info", "-plist", path},
+           [this, path, calls = std::make_shared<std::atomic<int>>(0)](const ProcessRequest&) {
+               if (++*calls == 1)
+                   runtime.sleepFor(5s);
+               return plistResult(usbInfo("Backup", "disk4s1"));
+           });
     manager->refreshVolumeSelections(allKinds);
     runtime.advance(1s);
     fileSystem.setMountedVolumePaths(std::vector<std::string>{"/"});
