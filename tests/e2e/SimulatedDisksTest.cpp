@@ -161,7 +161,7 @@ TEST_F(SimulatedDisksTest, OddVolumeNamesAreSingleArgumentsThroughEjectRemountAn
     for (const std::string& device : devices)
         EXPECT_EQ(stateOf(device), "ejected") << device;
 
-    // Each name travelled as one whole argument, and nothing a shell would have done to it happened.
+    // Every step above took each name whole, and nothing a shell would have made of a name happened.
     EXPECT_TRUE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 }
 
