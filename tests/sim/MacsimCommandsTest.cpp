@@ -1,205 +1,211 @@
 #include "SimTestSupport.h"
 
-#include "AppLink.h"
-
 #include "platform/sim/PlistPreferenceStore.h"
-#include "platform/sim/SimEventListener.h"
+#include "platform/sim/SimAnalyticsTransport.h"
+#include "platform/sim/SimPlatform.h"
+#include "support/VirtualRuntime.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QLocalSocket>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
-#include <mutex>
+#include <atomic>
+#include <set>
 #include <unistd.h>
 
 using namespace tallowmere;
+using namespace std::chrono_literals;
 using test::MacsimRun;
-using test::TemporaryMachine;
 
 namespace {
 
-// Stands in for the application: attached to the machine, it records every message on its socket.
-class FakeApplication {
-public:
-    enum class Power { answerAfterWillSleepNotification, neverAnswer, notRegistered };
-
-    FakeApplication(TemporaryMachine& sim, Power power)
-        : m_power(power)
-        , m_listener(sim.machine().socketPath(), [this](const QJsonObject& message) { return receive(message); }) {
-        EXPECT_TRUE(m_listener.start());
-        sim.machine().attachApp(macsim::ProcessIdentity::current());
-    }
-
-    std::vector<QJsonObject> messages() {
-        std::lock_guard lock(m_mutex);
-        return m_messages;
-    }
-    size_t count() { return messages().size(); }
-
-    // "center name" for notifications, "power 0x…" for power messages, the event name otherwise.
-    std::vector<std::string> summary() {
-        std::vector<std::string> result;
-        for (const QJsonObject& message : messages()) {
-            QString event = message.value("event").toString();
-            if (event == "notification")
-                result.push_back(
-                    (message.value("center").toString() + " " + message.value("name").toString()).toStdString());
-            else if (event == "power")
-                result.push_back("power 0x" +
-                                 QString::number(static_cast<qint64>(message.value("message").toDouble()), 16)
-                                     .toUpper()
-                                     .toStdString());
-            else
-                result.push_back(event.toStdString());
-        }
-        return result;
-    }
-
-private:
-    std::optional<QJsonObject> receive(const QJsonObject& message) {
-        std::lock_guard lock(m_mutex);
-        m_messages.push_back(message);
-        QString event = message.value("event").toString();
-        if (event == "ping")
-            return macsim::AppEvent::pong(::getpid());
-        if (event == "power") {
-            m_pendingArgument = static_cast<std::int64_t>(message.value("argument").toDouble());
-            if (m_power == Power::notRegistered)
-                return macsim::AppEvent::powerNotRegistered(m_pendingArgument);
-        }
-        if (event == "notification" && message.value("name").toString() == "NSWorkspaceWillSleepNotification" &&
-            m_power == Power::answerAfterWillSleepNotification)
-            m_listener.answerPowerMessage(m_pendingArgument, macsim::AppEvent::allowPowerChange(m_pendingArgument));
-        return std::nullopt;
-    }
-
-    Power m_power;
-    std::mutex m_mutex;
-    std::vector<QJsonObject> m_messages;
-    std::int64_t m_pendingArgument = 0;
-    SimEventListener m_listener;
-};
-
+// macsim as a real process against a fresh machine, with the application's platform attached in this process.
 class MacsimCommandsTest : public ::testing::Test {
 protected:
-    TemporaryMachine sim;
-
-    // Runs a command and waits until the fake application got `expected` more messages.
-    std::vector<std::string> deliver(FakeApplication& app, const std::vector<std::string>& command, size_t expected) {
-        size_t before = app.count();
-        MacsimRun run = sim.run(command);
-        EXPECT_EQ(run.exitCode, 0) << run.err;
-        EXPECT_TRUE(test::waitUntil([&] { return app.count() >= before + expected; }));
-        std::vector<std::string> all = app.summary();
-        return std::vector<std::string>(all.begin() + static_cast<long>(std::min(before, all.size())), all.end());
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(simulated.start(&error)) << error;
     }
+    // Runs macsim while the main queue keeps running, as the application's event loop would.
+    MacsimRun run(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& extra = {}) {
+        QProcess process;
+        sim.start(process, arguments, extra);
+        pumpUntil([&] { return process.waitForFinished(1); });
+        return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+                process.readAllStandardError().toStdString()};
+    }
+    bool pumpUntil(const std::function<bool()>& done) {
+        return test::waitUntil([&] {
+            runtime.runUntilIdle();
+            return done();
+        });
+    }
+
+    test::TemporaryMachine sim;
+    test::VirtualRuntime runtime;
+    SimPlatform simulated{runtime, sim.folder(), MACSIM_EXECUTABLE};
+    Platform platform = simulated.platform();
 };
 
-TEST_F(MacsimCommandsTest, TheApplicationReceivesEveryEventKind) {
-    FakeApplication app(sim, FakeApplication::Power::answerAfterWillSleepNotification);
-    using V = std::vector<std::string>;
-    EXPECT_EQ(deliver(app, {"display", "sleep"}, 1), V{"workspace NSWorkspaceScreensDidSleepNotification"});
-    EXPECT_EQ(deliver(app, {"display", "wake"}, 1), V{"workspace NSWorkspaceScreensDidWakeNotification"});
-    EXPECT_EQ(deliver(app, {"lock"}, 1), V{"distributed com.apple.screenIsLocked"});
-    EXPECT_EQ(deliver(app, {"unlock"}, 1), V{"distributed com.apple.screenIsUnlocked"});
-    EXPECT_EQ(deliver(app, {"screensaver", "start"}, 1), V{"distributed com.apple.screensaver.didstart"});
-    EXPECT_EQ(deliver(app, {"screensaver", "stop"}, 1), V{"distributed com.apple.screensaver.didstop"});
-    EXPECT_EQ(deliver(app, {"switch-user"}, 1), V{"workspace NSWorkspaceSessionDidResignActiveNotification"});
-    EXPECT_EQ(deliver(app, {"screens", "2"}, 1), V{"default NSApplicationDidChangeScreenParametersNotification"});
-    EXPECT_EQ(deliver(app, {"volume", "add", "Disk"}, 1), V{"workspace NSWorkspaceDidMountNotification"});
-    EXPECT_EQ(deliver(app, {"diskutil", "unmount", "Disk"}, 1), V{"workspace NSWorkspaceDidUnmountNotification"});
-    EXPECT_EQ(deliver(app, {"diskutil", "mount", "Disk"}, 1), V{"workspace NSWorkspaceDidMountNotification"});
-    EXPECT_EQ(deliver(app, {"volume", "remove", "Disk"}, 1), V{"workspace NSWorkspaceDidUnmountNotification"});
-    EXPECT_EQ(deliver(app, {"sleep"}, 2), (V{"power 0xE0000280", "workspace NSWorkspaceWillSleepNotification"}));
-    EXPECT_EQ(deliver(app, {"sleep", "--idle"}, 2),
-              (V{"power 0xE0000270", "workspace NSWorkspaceWillSleepNotification"}));
-    EXPECT_EQ(deliver(app, {"wake"}, 2), (V{"power 0xE0000300", "workspace NSWorkspaceDidWakeNotification"}));
-    EXPECT_EQ(deliver(app, {"defaults", "write", "stayAwakeEnabled", "-bool", "true"}, 1), V{"defaultsChanged"});
-    EXPECT_EQ(deliver(app, {"app"}, 1), V{"ping"});
+TEST_F(MacsimCommandsTest, EveryEventReachesItsObserverOnTheMainQueue) {
+    std::vector<std::string> seen;
+    bool allOnMain = true;
+    auto observe = [&](NotificationCenter& center, std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            center.addObserver(name, [&, name] {
+                allOnMain = allOnMain && runtime.isMainThread();
+                seen.push_back(name);
+            });
+    };
+    using namespace NotificationName;
+    observe(platform.workspace.notificationCenter(),
+            {screensDidSleep, screensDidWake, sessionDidResignActive, willSleep, didWake, didMount, didUnmount});
+    observe(platform.application.distributedCenter(),
+            {screenIsLocked, screenIsUnlocked, screensaverDidStart, screensaverDidStop});
+    observe(platform.application.defaultCenter(), {screenParametersChanged});
+    std::set<std::intptr_t> arguments;
+    PowerRegistration registration{};
+    registration = platform.systemPower.registerForSystemPower([&](std::uint32_t message, std::intptr_t argument) {
+        seen.push_back("power 0x" + QString::number(message, 16).toUpper().toStdString());
+        arguments.insert(argument);
+        platform.systemPower.allowPowerChange(registration.rootPowerPort, argument);
+    });
+    std::atomic<int> defaultsChanges{0};
+    platform.preferences.addObserver([&] { ++defaultsChanges; });
 
-    // Every power message carries a fresh, non-zero argument.
-    std::set<std::int64_t> arguments;
-    for (const QJsonObject& message : app.messages())
-        if (message.value("event").toString() == "power")
-            arguments.insert(static_cast<std::int64_t>(message.value("argument").toDouble()));
-    EXPECT_EQ(arguments.size(), 3u);
+    auto deliver = [&](const std::vector<std::string>& command, size_t expected) {
+        const size_t before = seen.size();
+        EXPECT_EQ(run(command).exitCode, 0);
+        EXPECT_TRUE(pumpUntil([&] { return seen.size() >= before + expected; })) << command[0];
+        return std::vector<std::string>(seen.begin() + static_cast<long>(before), seen.end());
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(deliver({"display", "sleep"}, 1), V{screensDidSleep});
+    EXPECT_EQ(deliver({"display", "wake"}, 1), V{screensDidWake});
+    EXPECT_EQ(deliver({"lock"}, 1), V{screenIsLocked});
+    EXPECT_EQ(deliver({"unlock"}, 1), V{screenIsUnlocked});
+    EXPECT_EQ(deliver({"screensaver", "start"}, 1), V{screensaverDidStart});
+    EXPECT_EQ(deliver({"screensaver", "stop"}, 1), V{screensaverDidStop});
+    EXPECT_EQ(deliver({"switch-user"}, 1), V{sessionDidResignActive});
+    EXPECT_EQ(deliver({"screens", "2"}, 1), V{screenParametersChanged});
+    EXPECT_EQ(deliver({"volume", "add", "Disk"}, 1), V{didMount});
+    EXPECT_EQ(deliver({"diskutil", "unmount", "Disk"}, 1), V{didUnmount});
+    EXPECT_EQ(deliver({"diskutil", "mount", "Disk"}, 1), V{didMount});
+    EXPECT_EQ(deliver({"volume", "remove", "Disk"}, 1), V{didUnmount});
+    EXPECT_EQ(deliver({"sleep"}, 2), (V{"power 0xE0000280", willSleep}));
+    EXPECT_EQ(deliver({"sleep", "--idle"}, 2), (V{"power 0xE0000270", willSleep}));
+    EXPECT_EQ(deliver({"wake"}, 2), (V{"power 0xE0000300", didWake}));
+    EXPECT_TRUE(allOnMain);
+    EXPECT_EQ(arguments.size(), 3u) << "every power message carries a fresh argument";
     EXPECT_FALSE(arguments.count(0));
+
+    EXPECT_EQ(run({"defaults", "write", "stayAwakeEnabled", "-bool", "true"}).exitCode, 0);
+    EXPECT_TRUE(test::waitUntil([&] { return defaultsChanges.load() > 0; }));
+    EXPECT_TRUE(platform.preferences.boolValue("stayAwakeEnabled"));
+    EXPECT_EQ(run({"app"}).out, "running " + std::to_string(::getpid()) + "\n");
 
     macsim::MachineState state = sim.machine().state();
     EXPECT_TRUE(state.awake);
     EXPECT_EQ(state.screens, 2);
+    EXPECT_EQ(platform.application.screenCount(), 2);
     EXPECT_FALSE(state.sessionActive);
 }
 
 TEST_F(MacsimCommandsTest, SleepHandshakeReportsTheApplicationsAnswer) {
+    EXPECT_EQ(run({"sleep"}).out, "sleep allowed after 0.000 s\n") << "not registered for power messages";
+
+    std::optional<std::intptr_t> held;
+    PowerRegistration registration =
+        platform.systemPower.registerForSystemPower([&](std::uint32_t message, std::intptr_t argument) {
+            if (message == PowerMessage::systemWillSleep)
+                held = argument;
+        });
+    MacsimRun unanswered = run({"sleep"}, {{"MACSIM_SLEEP_LIMIT_SECONDS", "0.3"}});
+    EXPECT_EQ(unanswered.exitCode, 0);
+    EXPECT_EQ(unanswered.out, "sleep went ahead unanswered after 0.300 s\n");
+
+    // Answered once the will-sleep notification is handled, as the application does after its eject.
+    platform.workspace.notificationCenter().addObserver(NotificationName::willSleep, [&] {
+        ASSERT_TRUE(held);
+        platform.systemPower.allowPowerChange(registration.rootPowerPort, *held);
+    });
+    ASSERT_EQ(run({"wake"}).exitCode, 0);
+    MacsimRun slept = run({"sleep"});
+    EXPECT_EQ(slept.exitCode, 0);
     static const QRegularExpression allowed("^sleep allowed after [0-9]+\\.[0-9]{3} s\n$");
-    {
-        FakeApplication app(sim, FakeApplication::Power::answerAfterWillSleepNotification);
-        MacsimRun run = sim.run({"sleep"});
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_TRUE(allowed.match(QString::fromStdString(run.out)).hasMatch()) << run.out;
-        EXPECT_LT(std::stod(run.out.substr(20)), 20.0);
-        EXPECT_FALSE(sim.machine().state().awake);
-        EXPECT_EQ(sim.run({"app"}).out, "running " + std::to_string(::getpid()) + "\n");
-    }
-    {
-        FakeApplication app(sim, FakeApplication::Power::neverAnswer);
-        MacsimRun run = sim.run({"sleep"}, {{"MACSIM_SLEEP_LIMIT_SECONDS", "0.3"}});
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.out, "sleep went ahead unanswered after 0.300 s\n");
-    }
-    {
-        FakeApplication app(sim, FakeApplication::Power::notRegistered);
-        EXPECT_EQ(sim.run({"sleep", "--idle"}).out, "sleep allowed after 0.000 s\n");
-    }
+    EXPECT_TRUE(allowed.match(QString::fromStdString(slept.out)).hasMatch()) << slept.out;
+    EXPECT_NE(slept.out, "sleep allowed after 0.000 s\n");
+    EXPECT_FALSE(sim.machine().state().awake);
+
     // No application at all: the machine sleeps at once.
-    sim.machine().detachApp(macsim::ProcessIdentity::current());
-    EXPECT_EQ(sim.run({"sleep"}).out, "sleep allowed after 0.000 s\n");
-    MacsimRun none = sim.run({"app"});
+    simulated.stop();
+    EXPECT_EQ(run({"sleep"}).out, "sleep allowed after 0.000 s\n");
+    MacsimRun none = run({"app"});
     EXPECT_EQ(none.exitCode, 3);
     EXPECT_TRUE(none.out.empty());
 }
 
+TEST_F(MacsimCommandsTest, MalformedMessagesOnTheApplicationsSocketAreIgnored) {
+    QLocalSocket socket;
+    socket.connectToServer(QString::fromStdString(sim.machine().socketPath()));
+    ASSERT_TRUE(socket.waitForConnected(5000));
+    socket.write("garbage\n[1,2]\n{\"event\":\"nonsense\"}\n{\"event\":\"notification\",\"center\":\"nowhere\"}\n"
+                 "{\"event\":\"ping\"}\n");
+    ASSERT_TRUE(socket.waitForBytesWritten(5000));
+    QByteArray reply;
+    EXPECT_TRUE(pumpUntil([&] {
+        socket.waitForReadyRead(5);
+        reply += socket.readAll();
+        return reply.contains('\n');
+    }));
+    EXPECT_EQ(reply, QByteArray("{\"event\":\"pong\",\"pid\":") + QByteArray::number(::getpid()) + "}\n");
+}
+
 TEST_F(MacsimCommandsTest, DefaultsRoundTripEveryTypeWithTheApplicationsStore) {
-    auto write = [&](std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"defaults", "write"});
-        MacsimRun run = sim.run(arguments);
-        EXPECT_EQ(run.exitCode, 0) << run.err;
-    };
-    write({"autoEjectBeforeSleep", "-bool", "YES"});
-    write({"activationDurationIndex", "-int", "-6"});
-    write({"batteryCap", "-float", "37.5"});
-    write({"autoEjectTrigger", "-string", "screen \"locked\"\nnext"});
-    write({"autoEjectTriggers", "-array", "systemSleep", "-leading", "-int", "3"});
-    write({"plain", "text without a type"});
     PlistPreferenceStore store(sim.machine().domainPath());
-    EXPECT_EQ(store.object("autoEjectBeforeSleep"), PropertyValue(true));
-    EXPECT_EQ(store.object("activationDurationIndex"), PropertyValue(std::int64_t(-6)));
-    EXPECT_EQ(store.object("batteryCap"), PropertyValue(37.5));
-    EXPECT_EQ(store.object("autoEjectTrigger"), PropertyValue("screen \"locked\"\nnext"));
-    EXPECT_EQ(store.object("autoEjectTriggers"),
-              PropertyValue(PropertyArray{"systemSleep", "-leading", std::int64_t(3)}));
-    EXPECT_EQ(store.object("plain"), PropertyValue("text without a type"));
+    // Written by macsim, read by the application with its type, printed as macOS's `defaults` prints it.
+    const struct {
+        std::vector<std::string> value;
+        PropertyValue stored;
+        std::string printed;
+    } cases[] = {
+        {{"-bool", "YES"}, PropertyValue(true), "1\n"},
+        {{"-int", "-6"}, PropertyValue(std::int64_t(-6)), "-6\n"},
+        {{"-float", "37.5"}, PropertyValue(37.5), "37.5\n"},
+        {{"-string", "screen \"locked\"\nnext"},
+         PropertyValue("screen \"locked\"\nnext"),
+         "\"screen \\\"locked\\\"\\nnext\"\n"},
+        {{"-array", "systemSleep", "-leading", "-int", "3"},
+         PropertyValue(PropertyArray{"systemSleep", "-leading", std::int64_t(3)}),
+         "(\n    systemSleep,\n    -leading,\n    3\n)\n"},
+        {{"text without a type"}, PropertyValue("text without a type"), "\"text without a type\"\n"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::string key = "key" + std::to_string(i);
+        std::vector<std::string> command{"defaults", "write", key};
+        command.insert(command.end(), cases[i].value.begin(), cases[i].value.end());
+        EXPECT_EQ(sim.run(command).exitCode, 0) << key;
+        store.reloadFromDisk();
+        EXPECT_EQ(store.object(key), cases[i].stored) << key;
+        EXPECT_EQ(sim.run({"defaults", "read", key}).out, cases[i].printed) << key;
+    }
+    EXPECT_NE(sim.run({"defaults", "read"}).out.find("    key2 = 37.5;\n"), std::string::npos);
 
     // And back: what the application stores, `defaults read` prints.
     store.setBool("hasLaunchedOnce", false);
     store.setObject("nested", PropertyValue(PropertyDictionary{{"key", PropertyArray{"a b", 1.25}}}));
-    auto read = [&](const std::string& key) { return sim.run({"defaults", "read", key}).out; };
-    EXPECT_EQ(read("hasLaunchedOnce"), "0\n");
-    EXPECT_EQ(read("autoEjectBeforeSleep"), "1\n");
-    EXPECT_EQ(read("activationDurationIndex"), "-6\n");
-    EXPECT_EQ(read("batteryCap"), "37.5\n");
-    EXPECT_EQ(read("autoEjectTrigger"), "\"screen \\\"locked\\\"\\nnext\"\n");
-    EXPECT_EQ(read("autoEjectTriggers"), "(\n    systemSleep,\n    -leading,\n    3\n)\n");
-    EXPECT_EQ(read("nested"), "{\n    key = (\n        \"a b\",\n        1.25\n    );\n}\n");
-    EXPECT_NE(sim.run({"defaults", "read"}).out.find("    batteryCap = 37.5;\n"), std::string::npos);
+    EXPECT_EQ(sim.run({"defaults", "read", "hasLaunchedOnce"}).out, "0\n");
+    EXPECT_EQ(sim.run({"defaults", "read", "nested"}).out,
+              "{\n    key = (\n        \"a b\",\n        1.25\n    );\n}\n");
 
-    EXPECT_EQ(sim.run({"defaults", "delete", "plain"}).exitCode, 0);
+    EXPECT_EQ(sim.run({"defaults", "delete", "key5"}).exitCode, 0);
     store.reloadFromDisk();
-    EXPECT_FALSE(store.hasObject("plain"));
-    EXPECT_EQ(sim.run({"defaults", "delete", "plain"}).exitCode, 1);
-    EXPECT_EQ(sim.run({"defaults", "read", "plain"}).exitCode, 1);
+    EXPECT_FALSE(store.hasObject("key5"));
+    EXPECT_EQ(sim.run({"defaults", "delete", "key5"}).exitCode, 1);
+    EXPECT_EQ(sim.run({"defaults", "read", "key5"}).exitCode, 1);
     EXPECT_EQ(sim.run({"defaults", "write", "x", "-int", "twelve"}).exitCode, 2);
     EXPECT_EQ(sim.run({"defaults", "write", "x", "-bool", "maybe"}).exitCode, 2);
     EXPECT_EQ(sim.run({"defaults", "write", "x"}).exitCode, 2);
@@ -246,11 +252,21 @@ TEST_F(MacsimCommandsTest, ListingsAndSettingsOfTheMachine) {
     EXPECT_EQ(sim.run({"assertions"}).out,
               std::to_string(*held) + "\tPreventUserIdleSystemSleep\tTallowmere Quenby Guard Requested\n");
 
-    EXPECT_EQ(sim.machine().receiveAnalytics(R"([{"type":"appLaunched","payload":{"appVersion":"1.0.0"}}])"), 200);
-    EXPECT_EQ(sim.run({"analytics"}).out, "appLaunched\t{\"appVersion\":\"1.0.0\"}\n");
+    // The simulated ingestion service keeps the records of each accepted POST of a JSON array, and lists each
+    // as its type, a tab and its payload as compact JSON, one line whatever the texts hold.
+    SimAnalyticsTransport service(sim.machine());
+    const std::string batch = R"([{"type":"appLaunched","payload":{"appVersion":"1.0.0"}},)"
+                              R"({"type":"odd\ttype","payload":{"note":"two\nlines \"Ω\""}}])";
+    EXPECT_EQ(service.send({"POST", "https://ingest.invalid/v2/", {}, batch}).statusCode, 200);
+    EXPECT_EQ(sim.run({"analytics"}).out,
+              "appLaunched\t{\"appVersion\":\"1.0.0\"}\nodd\\ttype\t{\"note\":\"two\\nlines \\\"Ω\\\"\"}\n");
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(sim.run({"analytics", "--json"}).out)).array(),
+              QJsonDocument::fromJson(QByteArray::fromStdString(batch)).array());
+    EXPECT_EQ(service.send({"GET", "https://ingest.invalid/v2/", {}, "[]"}).statusCode, 405);
+    EXPECT_EQ(service.send({"POST", "https://ingest.invalid/v2/", {}, "[{\"type\""}).statusCode, 400);
     EXPECT_EQ(sim.run({"analytics", "respond", "503"}).exitCode, 0);
-    EXPECT_EQ(sim.machine().receiveAnalytics(R"([{"type":"firstLaunch","payload":{}}])"), 503);
-    EXPECT_EQ(test::lines(sim.run({"analytics"}).out).size(), 1u);
+    EXPECT_EQ(service.send({"POST", "https://ingest.invalid/v2/", {}, R"([{"type":"lost"}])"}).statusCode, 503);
+    EXPECT_EQ(test::lines(sim.run({"analytics"}).out).size(), 2u);
 
     QJsonDocument status = QJsonDocument::fromJson(QByteArray::fromStdString(sim.run({"status", "--json"}).out));
     ASSERT_TRUE(status.isObject());
@@ -264,26 +280,18 @@ TEST_F(MacsimCommandsTest, ListingsAndSettingsOfTheMachine) {
 TEST_F(MacsimCommandsTest, UsageErrorsAndFailuresHaveTheirExitCodes) {
     EXPECT_EQ(sim.run({}).exitCode, 2);
     EXPECT_EQ(sim.run({"help"}).exitCode, 0);
-    for (const std::vector<std::string>& wrong : {std::vector<std::string>{"frobnicate"},
-                                                  {"volume"},
-                                                  {"volume", "add"},
-                                                  {"volume", "add", "A", "B"},
-                                                  {"volume", "add", "A", "--kind", "floppy"},
-                                                  {"volume", "add", "A", "--info", "noequals"},
-                                                  {"screens", "-1"},
-                                                  {"screens", "many"},
-                                                  {"battery", "-5"},
-                                                  {"battery", "50", "--max", "0"},
-                                                  {"lowpower", "maybe"},
-                                                  {"fda", "sometimes"},
-                                                  {"notifications", "auth", "yes"},
-                                                  {"analytics", "respond", "42"},
-                                                  {"display", "dim"},
-                                                  {"sleep", "--now"},
-                                                  {"status", "--xml"}}) {
-        MacsimRun run = sim.run(wrong);
-        EXPECT_EQ(run.exitCode, 2) << wrong[0];
-        EXPECT_FALSE(run.err.empty()) << wrong[0];
+    const QString wrongCommands = "frobnicate, volume, volume add, volume add A B, volume add A --kind floppy, "
+                                  "volume add A --info noequals, screens -1, screens many, battery -5, "
+                                  "battery 50 --max 0, lowpower maybe, fda sometimes, notifications auth yes, "
+                                  "display dim, sleep --now, status --xml, analytics respond 42, "
+                                  "analytics respond 600, analytics respond 200 extra, analytics --yaml";
+    for (const QString& wrong : wrongCommands.split(", ")) {
+        std::vector<std::string> arguments;
+        for (const QString& word : wrong.split(' '))
+            arguments.push_back(word.toStdString());
+        MacsimRun run = sim.run(arguments);
+        EXPECT_EQ(run.exitCode, 2) << wrong.toStdString();
+        EXPECT_FALSE(run.err.empty()) << wrong.toStdString();
     }
     EXPECT_EQ(sim.run({"volume", "remove", "Nothing"}).exitCode, 1);
     EXPECT_EQ(sim.run({"volume", "busy", "Nothing", "on"}).exitCode, 1);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,37 +33,29 @@ public:
     std::string folder() const { return m_dir.path().toStdString() + "/machine"; }
     macsim::Machine& machine() { return m_machine; }
 
-    QProcessEnvironment environment(const std::map<std::string, std::string>& extra = {}) const {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TALLOWMERE_SIM_DIR", QString::fromStdString(folder()));
-        for (const auto& [key, value] : extra)
-            environment.insert(QString::fromStdString(key), QString::fromStdString(value));
-        return environment;
-    }
-
     // Runs `program` (macsim by default) to completion.
     MacsimRun run(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& extra = {},
                   const std::string& program = MACSIM_EXECUTABLE) const {
         QProcess process;
         start(process, arguments, extra, program);
         process.waitForFinished(60000);
-        return finish(process);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
     }
 
     void start(QProcess& process, const std::vector<std::string>& arguments,
                const std::map<std::string, std::string>& extra = {},
                const std::string& program = MACSIM_EXECUTABLE) const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TALLOWMERE_SIM_DIR", QString::fromStdString(folder()));
+        for (const auto& [key, value] : extra)
+            environment.insert(QString::fromStdString(key), QString::fromStdString(value));
         QStringList list;
         for (const std::string& argument : arguments)
             list << QString::fromStdString(argument);
-        process.setProcessEnvironment(environment(extra));
+        process.setProcessEnvironment(environment);
         process.start(QString::fromStdString(program), list);
         process.waitForStarted();
-    }
-
-    static MacsimRun finish(QProcess& process) {
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
     }
 
 private:
@@ -83,14 +76,9 @@ inline bool waitUntil(const std::function<bool()>& done, std::chrono::millisecon
 
 inline std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        result.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        result.push_back(line);
     return result;
 }
 
