@@ -62,8 +62,11 @@ PermissionPromptWindow::PermissionPromptWindow(const PermissionPrompt& prompt)
 
 void PermissionPromptWindow::makeKeyAndOrderFront() {
     show();
-    raise();
-    activateWindow();
+    // Drawing off screen (no display) there is no stacking order to change.
+    if (QGuiApplication::platformName() != "offscreen") {
+        raise();
+        activateWindow();
+    }
 }
 
 void PermissionPromptWindow::close() {
