@@ -485,7 +485,7 @@ void AppDelegate::toggleStayAwakeDefault() {
 
 void AppDelegate::showSettings() {
     if (!m_settingsFallbackWindow)
-        m_settingsFallbackWindow = m_windows.makeSettingsWindow();
+        m_settingsFallbackWindow = m_windows.makeSettingsWindow(*this);
     m_settingsFallbackWindow->makeKeyAndOrderFront();
     m_platform.application.activateIgnoringOtherApps();
 }
@@ -518,7 +518,10 @@ void AppDelegate::showOnboardingWindow(bool force) {
             return;
         defaults.setBool(PreferenceKey::hasCompletedOnboarding, true);
     }
-    m_onboardingWindow = m_windows.makeOnboardingWindow();
+    // The window being replaced may be the one whose button asked for this: it goes on the next turn.
+    if (m_onboardingWindow)
+        m_runtime.mainAsync([window = std::shared_ptr<AppWindow>(std::move(m_onboardingWindow))] {});
+    m_onboardingWindow = m_windows.makeOnboardingWindow(*this);
     m_onboardingWindow->makeKeyAndOrderFront();
     m_platform.application.activateIgnoringOtherApps();
 }

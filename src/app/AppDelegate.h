@@ -84,6 +84,7 @@ public:
     StayAwakeController& stayAwakeController() { return *m_stayAwakeController; }
     ExternalDiskManager& diskManager() { return *m_diskManager; }
     PreferenceStore& defaults() { return m_platform.preferences; }
+    Platform& platform() { return m_platform; }
     bool isHandlingSleepEvent() const { return m_isHandlingSleepEvent; }
     bool isHandlingWakeEvent() const { return m_isHandlingWakeEvent; }
     bool hasPermissionPromptWindow() const { return m_permissionPromptWindow != nullptr; }

@@ -6,6 +6,8 @@
 
 namespace tallowmere {
 
+class AppDelegate;
+
 // A window the application delegate keeps: closing hides it, the object stays until it is dropped.
 class AppWindow {
 public:
@@ -30,9 +32,9 @@ public:
     // Titled with the prompt's title, closable, not resizable, centred.
     virtual std::unique_ptr<AppWindow> makePermissionPromptWindow(const PermissionPrompt& prompt) = 0;
     // The settings window (it takes its section from `settingsTabIndex` when it comes on screen).
-    virtual std::unique_ptr<AppWindow> makeSettingsWindow() = 0;
+    virtual std::unique_ptr<AppWindow> makeSettingsWindow(AppDelegate& delegate) = 0;
     // A fresh welcome window, sized and centred.
-    virtual std::unique_ptr<AppWindow> makeOnboardingWindow() = 0;
+    virtual std::unique_ptr<AppWindow> makeOnboardingWindow(AppDelegate& delegate) = 0;
 };
 
 } // namespace tallowmere

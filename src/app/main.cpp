@@ -3,8 +3,12 @@
 #include "platform/Log.h"
 #include "platform/QtRuntime.h"
 #include "power/SystemPowerManager.h"
+#include "menu/StatusItem.h"
 #include "windows/QtAlertPresenter.h"
 #include "windows/QtWindowFactory.h"
+#include "windows/Style.h"
+#include "windows/UiDriver.h"
+#include "windows/WindowOrder.h"
 #ifndef __APPLE__
 #include "platform/sim/SimAnalyticsTransport.h"
 #include "platform/sim/SimPlatform.h"
@@ -15,6 +19,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -40,6 +45,21 @@ void quitOnTerminationSignals(QApplication& application) {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
+// A 1440 × 900 screen for the offscreen platform (its own default is 800 × 600, where the welcome window, a
+// third of the screen wide, would be cramped). Returns the file, or nothing when it cannot be written.
+std::string writeOffscreenScreen() {
+    const char* folder = std::getenv("TMPDIR");
+    std::string path = std::string(folder && *folder ? folder : "/tmp") + "/tallowmere-screen-" +
+                       std::to_string(::getpid()) + ".json";
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (!file)
+        return {};
+    std::fputs(R"({"screens":[{"name":"Built-in Display","x":0,"y":0,"width":1440,"height":900,)"
+               R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})",
+               file);
+    return std::fclose(file) == 0 ? path : std::string();
+}
+
 std::shared_ptr<tallowmere::ScreenMetricsProvider> currentScreenMetrics() {
     auto provider = std::make_shared<tallowmere::ScreenMetricsProvider>();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -58,13 +78,25 @@ std::shared_ptr<tallowmere::ScreenMetricsProvider> currentScreenMetrics() {
 int main(int argc, char** argv) {
     using namespace tallowmere;
 
-    // Without a display (a server, CI) the application still runs, drawing off screen.
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Without a display (a server, CI) the application still runs, drawing off screen on a screen the size of
+    // a laptop's.
+    std::string offscreenConfiguration;
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+        offscreenConfiguration = writeOffscreenScreen();
+        std::string platform = "offscreen";
+        if (!offscreenConfiguration.empty())
+            platform += ":configfile=" + offscreenConfiguration;
+        ::setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+    }
 
     QApplication application(argc, argv);
+    if (!offscreenConfiguration.empty())
+        std::remove(offscreenConfiguration.c_str());
     QApplication::setApplicationName("Tallowmere");
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(symbolIcon("tallowmere"));
+    applyStyle(application);
+    WindowOrder::track(application);
     quitOnTerminationSignals(application);
 
     QtRuntime runtime;
@@ -97,6 +129,16 @@ int main(int argc, char** argv) {
     QtWindowFactory windows;
     QtAlertPresenter alerts;
     auto delegate = AppDelegate::create({platform, powerManager, analytics, windows, alerts});
+
+    StatusItem statusItem(delegate);
+#ifndef __APPLE__
+    UiDriver userInterface({[&] { return statusItem.prepareMenu(); }, [&] { return statusItem.menuPosition(); },
+                            [&] { return statusItem.menuBar(); }});
+    simulatedMac.setUserInterfaceDriver([&](const QString& command, const std::vector<QString>& arguments) {
+        UiDriver::Result result = userInterface.run(command, arguments);
+        return SimPlatform::UserInterfaceAnswer{result.status, result.output, result.error};
+    });
+#endif
 
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] {
         delegate->applicationWillTerminate();

@@ -1,11 +1,13 @@
 #include "windows/PermissionPromptWindow.h"
 
+#include "windows/Style.h"
+#include "windows/WindowOrder.h"
+
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace tallowmere {
@@ -14,22 +16,13 @@ PermissionPromptWindow::PermissionPromptWindow(const PermissionPrompt& prompt)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint) {
     setWindowTitle(QString::fromStdString(prompt.title));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    setObjectName("windowBackground");
+    setAttribute(Qt::WA_StyledBackground);
 
-    auto* title = new QLabel(QString::fromStdString(prompt.title));
-    QFont heading = title->font();
-    heading.setPointSizeF(heading.pointSizeF() * 1.25);
-    heading.setWeight(QFont::DemiBold);
-    title->setFont(heading);
-    title->setTextFormat(Qt::PlainText);
-
-    auto* message = new QLabel(QString::fromStdString(prompt.message));
-    message->setTextFormat(Qt::PlainText);
-    message->setWordWrap(true);
-    message->setForegroundRole(QPalette::PlaceholderText);
-
-    auto* secondary = new QPushButton(QString::fromStdString(prompt.secondaryTitle));
-    auto* primary = new QPushButton(QString::fromStdString(prompt.primaryTitle));
-    primary->setDefault(true);
+    QLabel* title = makeLabel(QString::fromStdString(prompt.title), "title3", true);
+    QLabel* message = makeLabel(QString::fromStdString(prompt.message), "secondary", true);
+    QPushButton* secondary = makeButton(QString::fromStdString(prompt.secondaryTitle));
+    QPushButton* primary = makeButton(QString::fromStdString(prompt.primaryTitle), "prominent");
     connect(secondary, &QPushButton::clicked, this, [action = prompt.secondaryAction] {
         if (action)
             action();
@@ -61,12 +54,7 @@ PermissionPromptWindow::PermissionPromptWindow(const PermissionPrompt& prompt)
 }
 
 void PermissionPromptWindow::makeKeyAndOrderFront() {
-    show();
-    // Drawing off screen (no display) there is no stacking order to change.
-    if (QGuiApplication::platformName() != "offscreen") {
-        raise();
-        activateWindow();
-    }
+    WindowOrder::orderFront(this);
 }
 
 void PermissionPromptWindow::close() {

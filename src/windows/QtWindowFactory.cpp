@@ -1,6 +1,7 @@
 #include "windows/QtWindowFactory.h"
 
 #include "platform/Log.h"
+#include "windows/OnboardingWindow.h"
 #include "windows/PermissionPromptWindow.h"
 
 namespace tallowmere {
@@ -26,12 +27,12 @@ std::unique_ptr<AppWindow> QtWindowFactory::makePermissionPromptWindow(const Per
     return std::make_unique<PermissionPromptWindow>(prompt);
 }
 
-std::unique_ptr<AppWindow> QtWindowFactory::makeSettingsWindow() {
+std::unique_ptr<AppWindow> QtWindowFactory::makeSettingsWindow(AppDelegate&) {
     return std::make_unique<UnavailableWindow>("settings");
 }
 
-std::unique_ptr<AppWindow> QtWindowFactory::makeOnboardingWindow() {
-    return std::make_unique<UnavailableWindow>("welcome");
+std::unique_ptr<AppWindow> QtWindowFactory::makeOnboardingWindow(AppDelegate& delegate) {
+    return std::make_unique<OnboardingWindow>(delegate);
 }
 
 } // namespace tallowmere

@@ -4,13 +4,12 @@
 
 namespace tallowmere {
 
-// The application's windows on Qt Widgets. The settings and welcome windows are not part of this build
-// yet: asking for them is logged and nothing is shown.
+// The application's windows on Qt Widgets.
 class QtWindowFactory : public WindowFactory {
 public:
     std::unique_ptr<AppWindow> makePermissionPromptWindow(const PermissionPrompt& prompt) override;
-    std::unique_ptr<AppWindow> makeSettingsWindow() override;
-    std::unique_ptr<AppWindow> makeOnboardingWindow() override;
+    std::unique_ptr<AppWindow> makeSettingsWindow(AppDelegate& delegate) override;
+    std::unique_ptr<AppWindow> makeOnboardingWindow(AppDelegate& delegate) override;
 };
 
 } // namespace tallowmere

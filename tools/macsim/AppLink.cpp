@@ -1,6 +1,7 @@
 #include "AppLink.h"
 
 #include <QDeadlineTimer>
+#include <QJsonArray>
 #include <QJsonDocument>
 
 #include <algorithm>
@@ -36,6 +37,19 @@ QJsonObject ping() {
 }
 QJsonObject pong(std::int64_t pid) {
     return {{"event", "pong"}, {"pid", static_cast<double>(pid)}};
+}
+
+QJsonObject ui(const std::string& command, const std::vector<std::string>& arguments) {
+    QJsonArray list;
+    for (const std::string& argument : arguments)
+        list.append(QString::fromStdString(argument));
+    return {{"event", "ui"}, {"command", QString::fromStdString(command)}, {"arguments", list}};
+}
+QJsonObject uiResult(int status, const std::string& output, const std::string& error) {
+    return {{"event", "uiResult"},
+            {"status", status},
+            {"output", QString::fromStdString(output)},
+            {"error", QString::fromStdString(error)}};
 }
 
 QByteArray encode(const QJsonObject& event) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QDeadlineTimer;
 
@@ -18,6 +19,8 @@ namespace macsim {
 //   {"event":"powerNotRegistered","argument":N}                                      app -> macsim
 //   {"event":"defaultsChanged"}                                                      macsim -> app
 //   {"event":"ping"}  answered by  {"event":"pong","pid":N}
+//   {"event":"ui","command":"menu","arguments":[…]}  answered by
+//   {"event":"uiResult","status":N,"output":"…","error":"…"}                         `macsim ui …`
 namespace AppEvent {
 QJsonObject notification(const std::string& center, const std::string& name);
 QJsonObject power(std::uint32_t message, std::int64_t argument);
@@ -26,6 +29,10 @@ QJsonObject powerNotRegistered(std::int64_t argument);
 QJsonObject defaultsChanged();
 QJsonObject ping();
 QJsonObject pong(std::int64_t pid);
+QJsonObject ui(const std::string& command, const std::vector<std::string>& arguments);
+// `status` is the exit status of the `macsim ui` command; `output` its standard output, `error` one line for
+// standard error.
+QJsonObject uiResult(int status, const std::string& output, const std::string& error);
 
 QByteArray encode(const QJsonObject& event);
 // One line without its line feed; nothing when it is not a JSON object.

@@ -4,9 +4,10 @@
 #include "AppLink.h"
 #include "CommandOutput.h"
 #include "DefaultsCommand.h"
-#include "ListingText.h"
+#include "platform/ListingText.h"
 #include "SleepHandshake.h"
 #include "StandInTools.h"
+#include "UiCommand.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -18,6 +19,8 @@
 #include <map>
 
 namespace macsim {
+
+using tallowmere::escapeListingField;
 namespace {
 
 using Arguments = std::vector<std::string>;
@@ -47,9 +50,13 @@ Permissions, notifications and other services
   fda granted|denied|missing
   notifications [--json] | notifications auth notDetermined|denied|authorized|provisional|ephemeral
                          | notifications answer allow|deny
-  urls   login-item   updates   analytics [--json]   analytics respond CODE
+  urls   login-item   updates   attention   analytics [--json]   analytics respond CODE
   defaults read [KEY] | defaults write KEY -bool|-int|-float|-string VALUE | defaults write KEY -array V...
                       | defaults delete KEY
+The user interface, as a user sees it (answered by the running application)
+  ui menu | ui click "TITLE"|"SUBMENU/TITLE" | ui windows | ui dump ["WINDOW"]
+  ui press "BUTTON" ["WINDOW"] | ui toggle "LABEL" on|off ["WINDOW"] | ui select "ROW" ["WINDOW"]
+  ui set "LABEL" VALUE ["WINDOW"] | ui close ["WINDOW"] | ui screenshot FILE.png ["WINDOW" | --menu ["SUBMENU"]]
 Stand-in tools
   diskutil ...   tmutil ...   pmset ...       also run when macsim is invoked under those names
 
@@ -436,7 +443,11 @@ int runControlCommand(Machine& machine, const Arguments& arguments) {
     if (command == "pmset")
         return runPmset(machine, rest);
     if (command == "ui")
-        return failure("the ui commands are not part of this build yet");
+        return runUi(machine, rest);
+    if (command == "attention" && only(0)) {
+        printLine(std::to_string(machine.state().attentionRequests));
+        return exitDone;
+    }
     return usageError("unknown command or wrong arguments: " + escapeListingField(command));
 }
 

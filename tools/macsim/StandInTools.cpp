@@ -1,7 +1,7 @@
 #include "StandInTools.h"
 
 #include "Announcer.h"
-#include "ListingText.h"
+#include "platform/ListingText.h"
 #include "VolumeInfo.h"
 
 #include "platform/PropertyList.h"
@@ -13,6 +13,8 @@
 #include <cstdio>
 
 namespace macsim {
+
+using tallowmere::escapeListingField;
 
 using tallowmere::PropertyDictionary;
 using tallowmere::PropertyValue;

@@ -52,9 +52,17 @@ bool SimEventListener::start(std::string* error) {
 
     bool listening = false;
     QString failure;
+    // Held weakly: a reply sent after the listener stopped is dropped with the context.
+    auto replyLater = [weak = std::weak_ptr<Context>(context)](QLocalSocket* socket) -> Reply {
+        return [weak, socket = QPointer<QLocalSocket>(socket)](const QJsonObject& reply) {
+            if (auto context = weak.lock())
+                QMetaObject::invokeMethod(
+                    &context->anchor, [socket, reply] { write(socket.data(), reply); }, Qt::QueuedConnection);
+        };
+    };
     QMetaObject::invokeMethod(
         &context->anchor,
-        [this, context = context.get(), &listening, &failure] {
+        [this, context = context.get(), &listening, &failure, replyLater] {
             auto* server = new QLocalServer(&context->anchor);
             server->setSocketOptions(QLocalServer::UserAccessOption);
             // A socket left behind by an application that ended without closing it is taken over.
@@ -66,7 +74,7 @@ bool SimEventListener::start(std::string* error) {
                 return;
             }
             context->server = server;
-            QObject::connect(server, &QLocalServer::newConnection, server, [this, context, server] {
+            QObject::connect(server, &QLocalServer::newConnection, server, [this, context, server, replyLater] {
                 while (QLocalSocket* socket = server->nextPendingConnection()) {
                     QObject::connect(socket, &QLocalSocket::disconnected, socket, [context, socket] {
                         // A `macsim sleep` that went away no longer waits for its answer.
@@ -74,7 +82,7 @@ bool SimEventListener::start(std::string* error) {
                                       [socket](const auto& entry) { return entry.second == socket; });
                         socket->deleteLater();
                     });
-                    QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, context, socket] {
+                    QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, context, socket, replyLater] {
                         while (socket->canReadLine()) {
                             auto message = macsim::AppEvent::decode(socket->readLine().trimmed());
                             if (!message)
@@ -83,7 +91,7 @@ bool SimEventListener::start(std::string* error) {
                                 context
                                     ->pendingPower[static_cast<std::int64_t>(message->value("argument").toDouble())] =
                                     socket;
-                            if (auto reply = m_handler(*message))
+                            if (auto reply = m_handler(*message, replyLater(socket)))
                                 write(socket, *reply);
                         }
                     });

@@ -16,11 +16,12 @@ namespace tallowmere {
 
 // Serves the application's socket of the simulated Mac on a thread of its own: reads one JSON message per
 // line from macsim and the stand-in tools and hands each to the handler (on the listener thread). A reply
-// the handler returns goes back on the same connection; a power message can be answered later, from any
-// thread, on the connection that delivered it.
+// the handler returns goes back on the same connection; so does one it sends later, from any thread, through
+// `Reply`. A power message can also be answered later by its argument, on the connection that delivered it.
 class SimEventListener {
 public:
-    using Handler = std::function<std::optional<QJsonObject>(const QJsonObject& message)>;
+    using Reply = std::function<void(const QJsonObject& reply)>;
+    using Handler = std::function<std::optional<QJsonObject>(const QJsonObject& message, const Reply& later)>;
 
     SimEventListener(std::string socketPath, Handler handler);
     ~SimEventListener();

@@ -5,6 +5,8 @@
 
 #include "platform/Log.h"
 
+#include <QJsonArray>
+
 #include <cstdlib>
 #include <unistd.h>
 
@@ -32,7 +34,9 @@ SimPlatform::SimPlatform(Runtime& runtime, std::string folder, std::string macsi
     , m_notifications(m_machine, runtime)
     , m_loginItem(m_machine)
     , m_updaterFramework(m_machine)
-    , m_listener(m_machine.socketPath(), [this](const QJsonObject& message) { return handle(message); }) {
+    , m_listener(m_machine.socketPath(), [this](const QJsonObject& message, const SimEventListener::Reply& later) {
+        return handle(message, later);
+    }) {
     std::string error;
     if (!m_machine.prepare(&error))
         logLine("Simulated Mac: " + error);
@@ -82,7 +86,7 @@ void SimPlatform::onMain(std::function<void()> task) {
 }
 
 // Runs on the listener thread.
-std::optional<QJsonObject> SimPlatform::handle(const QJsonObject& message) {
+std::optional<QJsonObject> SimPlatform::handle(const QJsonObject& message, const SimEventListener::Reply& later) {
     QString event = message.value("event").toString();
     if (event == "ping")
         return macsim::AppEvent::pong(::getpid());
@@ -103,6 +107,20 @@ std::optional<QJsonObject> SimPlatform::handle(const QJsonObject& message) {
         if (!m_systemPower.isRegistered())
             return macsim::AppEvent::powerNotRegistered(argument);
         onMain([this, code, argument] { m_systemPower.deliver(code, argument); });
+        return std::nullopt;
+    }
+    if (event == "ui") {
+        onMain([this, message, later] {
+            if (!m_userInterfaceDriver) {
+                later(macsim::AppEvent::uiResult(1, "", "this application has no user interface"));
+                return;
+            }
+            std::vector<QString> arguments;
+            for (const QJsonValue& value : message.value("arguments").toArray())
+                arguments.push_back(value.toString());
+            UserInterfaceAnswer answer = m_userInterfaceDriver(message.value("command").toString(), arguments);
+            later(macsim::AppEvent::uiResult(answer.status, answer.output, answer.error));
+        });
         return std::nullopt;
     }
     if (event == "defaultsChanged")

@@ -49,11 +49,22 @@ public:
     SimUserNotificationCenter& notifications() { return m_notifications; }
     SimFileSystem& fileSystem() { return m_fileSystem; }
 
+    // Answers `macsim ui …` on the main thread with the command's exit status, its output and one line of
+    // error. Without one, every ui request fails.
+    struct UserInterfaceAnswer {
+        int status = 0;
+        std::string output;
+        std::string error;
+    };
+    using UserInterfaceDriver =
+        std::function<UserInterfaceAnswer(const QString& command, const std::vector<QString>& arguments)>;
+    void setUserInterfaceDriver(UserInterfaceDriver driver) { m_userInterfaceDriver = std::move(driver); }
+
     // $TALLOWMERE_MACSIM, else the macsim built with this application.
     static std::string macsimExecutable();
 
 private:
-    std::optional<QJsonObject> handle(const QJsonObject& message);
+    std::optional<QJsonObject> handle(const QJsonObject& message, const SimEventListener::Reply& later);
     void onMain(std::function<void()> task);
 
     Runtime& m_runtime;
@@ -73,6 +84,7 @@ private:
     SimBundle m_bundle;
     SimDiskArbitration m_diskArbitration;
     SimEventListener m_listener;
+    UserInterfaceDriver m_userInterfaceDriver;
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);
     bool m_started = false;
 };

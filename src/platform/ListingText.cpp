@@ -1,8 +1,8 @@
-#include "ListingText.h"
+#include "platform/ListingText.h"
 
 #include <cstdio>
 
-namespace macsim {
+namespace tallowmere {
 
 std::string escapeListingField(const std::string& text) {
     std::string escaped;
@@ -34,4 +34,4 @@ std::string escapeListingField(const std::string& text) {
     return escaped;
 }
 
-} // namespace macsim
+} // namespace tallowmere

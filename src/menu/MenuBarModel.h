@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tallowmere {
+
+class AppDelegate;
+
+// One position of the status item's menu, as the widget draws it.
+struct MenuEntry {
+    enum class Kind { action, separator, submenu, label };
+    Kind kind = Kind::action;
+    std::string title;
+    bool enabled = true;
+    bool checked = false;
+    std::function<void()> action;    // for Kind::action
+    std::vector<MenuEntry> children; // for Kind::submenu
+};
+
+// The content of the status item's menu: titles, check marks, enablement and what each item does, recomputed
+// from the guard, the disk manager and the preferences each time it is asked. Main thread only. The widget
+// redraws on the controller's `isActiveChanged` and the disk manager's list signals.
+class MenuBarModel {
+public:
+    explicit MenuBarModel(std::shared_ptr<AppDelegate> delegate);
+
+    // The fourteen positions, top to bottom; nothing once the delegate is gone.
+    std::vector<MenuEntry> entries() const;
+    // The menu came on screen: the volumes submenu follows what is mounted now.
+    void menuWillOpen();
+
+    static const char* iconSymbol(bool isActive);
+
+private:
+    std::weak_ptr<AppDelegate> m_delegate;
+};
+
+} // namespace tallowmere

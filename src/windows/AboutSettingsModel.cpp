@@ -1,0 +1,24 @@
+#include "windows/AboutSettingsModel.h"
+
+#include "windows/SettingsLinks.h"
+
+namespace tallowmere {
+
+AboutSettingsModel::AboutSettingsModel(Workspace& workspace, std::function<void()> relaunchOnboarding)
+    : m_workspace(workspace)
+    , m_relaunchOnboarding(std::move(relaunchOnboarding)) {}
+
+void AboutSettingsModel::showWelcomeGuide() {
+    if (m_relaunchOnboarding)
+        m_relaunchOnboarding();
+}
+
+void AboutSettingsModel::contactSupport() {
+    SettingsLinks::open(m_workspace, SettingsLinks::supportMailURL());
+}
+
+void AboutSettingsModel::openPrivacyPolicy() {
+    SettingsLinks::open(m_workspace, SettingsLinks::privacyPolicyURL());
+}
+
+} // namespace tallowmere

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/WindowFactory.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QPushButton;
+
+namespace tallowmere {
+
+class AppDelegate;
+class BusyIndicator;
+class OnboardingTestRun;
+
+// The welcome window: what Tallowmere does, and a safe test unmount and remount of the external disks. It
+// draws its test run and forwards the buttons to it; closing it only hides it.
+class OnboardingWindow : public QWidget, public AppWindow {
+    Q_OBJECT
+
+public:
+    explicit OnboardingWindow(AppDelegate& delegate);
+    ~OnboardingWindow() override;
+
+    void makeKeyAndOrderFront() override;
+    void close() override;
+
+private:
+    void redraw();
+    void fitToScreen();
+
+    std::shared_ptr<OnboardingTestRun> m_testRun;
+    QPushButton* m_unmountButton;
+    QPushButton* m_remountButton;
+    QPushButton* m_getStartedButton;
+    BusyIndicator* m_unmountProgress;
+    BusyIndicator* m_remountProgress;
+    QLabel* m_statusMessage;
+};
+
+} // namespace tallowmere

@@ -1,0 +1,25 @@
+#include "windows/PreferenceBinding.h"
+
+namespace tallowmere {
+
+bool shownBool(const PreferenceStore& preferences, std::string_view key, bool shownWhenAbsent) {
+    return preferences.hasObject(key) ? preferences.boolValue(key) : shownWhenAbsent;
+}
+
+PreferenceSubscription::PreferenceSubscription(Runtime& runtime, PreferenceStore& preferences,
+                                               std::function<void()> onChange)
+    : m_preferences(preferences)
+    , m_onChange(std::make_shared<std::function<void()>>(std::move(onChange))) {
+    m_observer = preferences.addObserver([&runtime, weak = std::weak_ptr(m_onChange)] {
+        runtime.mainAsync([weak] {
+            if (auto onChange = weak.lock())
+                (*onChange)();
+        });
+    });
+}
+
+PreferenceSubscription::~PreferenceSubscription() {
+    m_preferences.removeObserver(m_observer);
+}
+
+} // namespace tallowmere

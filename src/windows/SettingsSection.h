@@ -1,0 +1,26 @@
+#pragma once
+
+#include <array>
+#include <optional>
+
+namespace tallowmere {
+
+class PreferenceStore;
+
+// The sections of the settings window, in sidebar order; stored by raw value in `settingsTabIndex`.
+enum class SettingsSection { general = 0, quenbyGuard, autoEject, battery, updates, about };
+
+inline constexpr std::array<SettingsSection, 6> allSettingsSections = {
+    SettingsSection::general, SettingsSection::quenbyGuard, SettingsSection::autoEject,
+    SettingsSection::battery, SettingsSection::updates,     SettingsSection::about};
+
+std::optional<SettingsSection> settingsSectionFromRawValue(long long rawValue);
+const char* title(SettingsSection section);
+const char* symbolName(SettingsSection section);
+
+// The section the window shows when it comes on screen: the remembered one, or `general` when none is usable.
+SettingsSection sectionToShow(const PreferenceStore& preferences);
+// Remembers the section on every change of selection, so the next window opens on it.
+void rememberSection(PreferenceStore& preferences, SettingsSection section);
+
+} // namespace tallowmere

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace tallowmere {
+
+// The role of a list row's trailing caption ("Default"), read by the driver.
+inline constexpr int rowCaptionRole = Qt::UserRole + 1;
+
+// Answers `macsim ui …` by walking the application's real widgets: the status menu's actions, and for windows
+// one walk over labels, buttons, switches, sliders, text fields, lists and progress indicators. Controls are
+// found by their visible text (sliders and fields by their accessible name); acting on one does what a click
+// or a typed value would. Main thread only.
+class UiDriver {
+public:
+    struct StatusMenu {
+        // Rebuilds the menu as it does when it comes on screen, and returns it.
+        std::function<QMenu*()> prepare;
+        // Where the menu opens (under the status icon), and the menu bar to draw above it in pictures.
+        std::function<QPoint()> anchor;
+        std::function<QWidget*()> menuBar;
+    };
+    struct Result {
+        int status = 0;
+        std::string output;
+        std::string error;
+    };
+
+    explicit UiDriver(StatusMenu menu);
+
+    Result run(const QString& command, const std::vector<QString>& arguments);
+
+private:
+    Result menu();
+    Result click(const QString& path);
+    Result windows();
+    Result dump(const std::vector<QString>& arguments);
+    Result press(const std::vector<QString>& arguments);
+    Result toggle(const std::vector<QString>& arguments);
+    Result select(const std::vector<QString>& arguments);
+    Result set(const std::vector<QString>& arguments);
+    Result close(const std::vector<QString>& arguments);
+    Result screenshot(const std::vector<QString>& arguments);
+
+    // The named window, or the frontmost one when `name` is empty; null with `error` set when there is none.
+    QWidget* window(const QString& name, Result& error) const;
+
+    StatusMenu m_menu;
+};
+
+} // namespace tallowmere

@@ -1,0 +1,81 @@
+#include "windows/WindowOrder.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace tallowmere {
+namespace {
+
+constexpr const char* orderProperty = "tallowmereWindowOrder";
+constexpr const char* nameProperty = "tallowmereWindowName";
+constexpr const char* menuBarProperty = "tallowmereMenuBar";
+
+qint64 nextOrder = 0;
+
+void noteFront(QWidget* window) {
+    window->setProperty(orderProperty, ++nextOrder);
+}
+
+class ShowWatcher : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) {
+            auto* widget = qobject_cast<QWidget*>(watched);
+            if (widget && widget->isWindow())
+                noteFront(widget);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void WindowOrder::track(QApplication& application) {
+    application.installEventFilter(new ShowWatcher(&application));
+}
+
+void WindowOrder::orderFront(QWidget* window) {
+    window->show();
+    // Off screen there is no window server to raise or focus anything.
+    if (QGuiApplication::platformName() != "offscreen") {
+        window->raise();
+        window->activateWindow();
+    }
+    noteFront(window);
+}
+
+std::vector<QWidget*> WindowOrder::visibleWindows() {
+    std::vector<QWidget*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (!widget->isVisible() || widget->property(menuBarProperty).toBool())
+            continue;
+        Qt::WindowType type = widget->windowType();
+        if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop)
+            continue;
+        windows.push_back(widget);
+    }
+    std::stable_sort(windows.begin(), windows.end(), [](QWidget* a, QWidget* b) {
+        return a->property(orderProperty).toLongLong() > b->property(orderProperty).toLongLong();
+    });
+    return windows;
+}
+
+QString WindowOrder::name(const QWidget* window) {
+    QString title = window->windowTitle();
+    return title.isEmpty() ? window->property(nameProperty).toString() : title;
+}
+
+void WindowOrder::setName(QWidget* window, const QString& name) {
+    window->setProperty(nameProperty, name);
+}
+
+void WindowOrder::setMenuBar(QWidget* window) {
+    window->setProperty(menuBarProperty, true);
+}
+
+} // namespace tallowmere

@@ -1,0 +1,202 @@
+#include "disks/DiskManagerFixture.h"
+#include "support/FakeServices.h"
+#include "support/ScriptedDisks.h"
+#include "windows/AboutSettingsModel.h"
+#include "windows/AutoEjectSettingsModel.h"
+#include "windows/GeneralSettingsModel.h"
+#include "windows/SettingsSection.h"
+#include "windows/UpdatesSettingsModel.h"
+
+#include <thread>
+
+using namespace tallowmere;
+using namespace tallowmere::test;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+std::optional<Strings> storedStrings(const PreferenceStore& preferences, const char* key) {
+    auto value = preferences.object(key);
+    return value ? stringArray(*value) : std::nullopt;
+}
+
+TEST(SettingsSection, RemembersTheLastSectionAndOpensGeneralWithoutAUsableOne) {
+    MemoryPreferenceStore preferences;
+    EXPECT_EQ(sectionToShow(preferences), SettingsSection::general);
+    rememberSection(preferences, SettingsSection::battery);
+    EXPECT_EQ(sectionToShow(preferences), SettingsSection::battery);
+    for (long long stored : {6, -1}) {
+        preferences.setInteger(PreferenceKey::settingsTabIndex, stored);
+        EXPECT_EQ(sectionToShow(preferences), SettingsSection::general);
+    }
+}
+
+class GeneralPage : public ::testing::Test {
+protected:
+    VirtualRuntime runtime;
+    MemoryPreferenceStore preferences;
+    FakeWorkspace workspace;
+    std::vector<bool> loginItemCalls;
+    GeneralSettingsModel::StartAtLoginCommand setStartAtLogin = [this](bool on) { loginItemCalls.push_back(on); };
+};
+
+TEST_F(GeneralPage, LoginItemFollowsEveryChangeOfTheShownValueAlsoFromOutside) {
+    GeneralSettingsModel page(runtime, preferences, workspace, setStartAtLogin);
+    int redraws = 0;
+    QObject::connect(&page, &GeneralSettingsModel::changed, [&] { ++redraws; });
+    EXPECT_TRUE(page.startAtLogin());
+    EXPECT_TRUE(page.analyticsEnabled());
+    page.setStartAtLogin(false);
+    page.setStartAtLogin(false);
+    EXPECT_EQ(loginItemCalls, std::vector<bool>{false});
+    EXPECT_FALSE(preferences.boolValue(PreferenceKey::startAtLogin));
+
+    // A write from another thread reaches the page on the main queue.
+    runtime.runUntilIdle();
+    redraws = 0;
+    std::thread([this] { preferences.setBool(PreferenceKey::startAtLogin, true); }).join();
+    EXPECT_EQ(redraws, 0);
+    runtime.runUntilIdle();
+    EXPECT_EQ(redraws, 1);
+    EXPECT_EQ(loginItemCalls, (std::vector<bool>{false, true}));
+}
+
+TEST_F(GeneralPage, ANotificationOnItsWayWhenThePageGoesIsDropped) {
+    auto page = std::make_unique<GeneralSettingsModel>(runtime, preferences, workspace, setStartAtLogin);
+    preferences.setBool(PreferenceKey::startAtLogin, false);
+    page.reset();
+    runtime.runUntilIdle();
+    EXPECT_TRUE(loginItemCalls.empty());
+    EXPECT_EQ(preferences.observerCount(), 0u);
+}
+
+TEST(SettingsLinks, PagesOpenTheirAddressesThroughTheWorkspace) {
+    VirtualRuntime runtime;
+    MemoryPreferenceStore preferences;
+    FakeWorkspace workspace;
+    FakeBundle bundle;
+    int welcomeGuides = 0;
+    GeneralSettingsModel(runtime, preferences, workspace, {}).openNotificationSettings();
+    UpdatesSettingsModel(bundle, workspace, {}).openReleaseNotes();
+    AboutSettingsModel about(workspace, [&] { ++welcomeGuides; });
+    about.contactSupport();
+    about.openPrivacyPolicy();
+    about.showWelcomeGuide();
+    EXPECT_EQ(workspace.openRequests(), (Strings{"x-apple.systempreferences:com.apple.preference.notifications",
+                                                 "https://tallowmere.app/#release-notes",
+                                                 "mailto:support@tallowmere.app?subject=Tallowmere%20Support%20Request",
+                                                 "https://tallowmere.app/policies"}));
+    EXPECT_EQ(welcomeGuides, 1);
+}
+
+TEST(UpdatesPage, VersionTextAndTheAutomaticCheckMirroredToTheUpdater) {
+    FakeBundle bundle;
+    FakeWorkspace workspace;
+    FakeUpdater updater;
+    int checks = 0;
+    UpdatesSettingsModel page(bundle, workspace, {[&] { return &updater; }, [&] { ++checks; }});
+    EXPECT_EQ(page.versionText(), "1.0 (build 7)");
+    bundle.info["CFBundleVersion"] = "";
+    EXPECT_EQ(page.versionText(), "1.0");
+    bundle.info["CFBundleShortVersionString"] = std::int64_t(1);
+    EXPECT_EQ(page.versionText(), "Unknown");
+
+    page.pageDidAppear();
+    EXPECT_FALSE(page.automaticallyChecksForUpdates());
+    page.setAutomaticallyChecksForUpdates(true);
+    EXPECT_TRUE(updater.automatic);
+    page.checkForUpdates();
+    EXPECT_EQ(checks, 1);
+
+    // Without the application delegate: shown on, and neither control can be used.
+    UpdatesSettingsModel orphan(bundle, workspace, {});
+    updater.automatic = false;
+    orphan.pageDidAppear();
+    EXPECT_TRUE(orphan.automaticallyChecksForUpdates());
+    EXPECT_FALSE(orphan.canChangeAutomaticChecks());
+    EXPECT_FALSE(orphan.canCheckForUpdates());
+}
+
+class AutoEjectPage : public DiskManagerTest {
+protected:
+    Strings listedNames() {
+        Strings names;
+        for (const VolumeSelection& volume : page.volumeSelections())
+            names.push_back(volume.name);
+        return names;
+    }
+    ScriptedDisks disks{runtime, processes, fileSystem, workspace, tools};
+    AutoEjectSettingsModel page{runtime, preferences, manager};
+};
+
+TEST_F(AutoEjectPage, UntickingEveryTriggerStoresNothingAndTheNextLoadFallsBack) {
+    page.loadTriggers();
+    EXPECT_TRUE(page.isTriggerSelected(AutoEjectTrigger::systemSleep));
+    EXPECT_EQ(storedStrings(preferences, PreferenceKey::autoEjectTriggers), Strings{"systemSleep"});
+    page.setTrigger(AutoEjectTrigger::systemSleep, false);
+    EXPECT_EQ(storedStrings(preferences, PreferenceKey::autoEjectTriggers), Strings{});
+    page.loadTriggers();
+    EXPECT_TRUE(page.isTriggerSelected(AutoEjectTrigger::systemSleep));
+
+    preferences.setString(PreferenceKey::autoEjectTrigger, "screenLocked");
+    page.setTrigger(AutoEjectTrigger::systemSleep, false);
+    page.loadTriggers();
+    EXPECT_EQ(storedStrings(preferences, PreferenceKey::autoEjectTriggers), Strings{"screenLocked"});
+
+    // A list written elsewhere shows at once.
+    preferences.setArray(PreferenceKey::autoEjectTriggers, PropertyArray{"displaySleep", "bogus"});
+    runtime.runUntilIdle();
+    EXPECT_TRUE(page.isTriggerSelected(AutoEjectTrigger::displaySleep));
+    EXPECT_FALSE(page.isTriggerSelected(AutoEjectTrigger::screenLocked));
+}
+
+TEST_F(AutoEjectPage, PageDefaultsAndTheRemountDelayWithinTheSlider) {
+    EXPECT_TRUE(page.isOn(AutoEjectSettingsModel::Toggle::ejectDiskImages));
+    EXPECT_FALSE(page.isOn(AutoEjectSettingsModel::Toggle::ejectSDCards));
+    EXPECT_TRUE(page.isOn(AutoEjectSettingsModel::Toggle::unmountInsteadOfEject));
+    EXPECT_EQ(page.remountDelayText(), "3.0s");
+    page.setRemountDelaySeconds(0.5);
+    EXPECT_EQ(page.remountDelayText(), "0.5s");
+    page.setRemountDelaySeconds(15);
+    EXPECT_EQ(page.remountDelayText(), "15.0s");
+    page.setRemountDelaySeconds(3.3);
+    EXPECT_EQ(preferences.doubleValue(PreferenceKey::autoEjectRemountDelaySeconds), 3.5);
+    preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, 40);
+    EXPECT_EQ(page.remountDelaySeconds(), 15);
+    preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, std::nan(""));
+    EXPECT_EQ(page.remountDelayText(), "3.0s");
+}
+
+TEST_F(AutoEjectPage, VolumesOfEveryKindAppearAfterTheLoadingWindow) {
+    disks.add("Alpha");
+    disks.add("Beta");
+    preferences.setBool(PreferenceKey::ejectDiskImages, true); // hard disks are not among the kinds ejected
+    page.pageDidAppear();
+    EXPECT_TRUE(page.isLoadingVolumes());
+    runtime.advance(0.29s);
+    EXPECT_TRUE(page.isLoadingVolumes());
+    runtime.advance(0.01s);
+    EXPECT_FALSE(page.isLoadingVolumes());
+    EXPECT_EQ(listedNames(), (Strings{"Alpha", "Beta"}));
+}
+
+TEST_F(AutoEjectPage, LeavingAVolumeOutStoresTheAllowlistAndReloadsWithoutTheIndicator) {
+    disks.add("Alpha");
+    const std::string beta = disks.add("Beta");
+    page.pageDidAppear();
+    runtime.advance(1s);
+    const VolumeSelection first = page.volumeSelections().at(0);
+    EXPECT_TRUE(page.isVolumeIncluded(first));
+    page.setVolumeIncluded(first, false);
+    EXPECT_FALSE(page.isLoadingVolumes());
+    EXPECT_EQ(storedStrings(preferences, ExternalDiskManager::allowlistKey), Strings{beta});
+    auto isInfo = [](const ProcessRequest& r) { return isDiskutil(r, "info"); };
+    const int infoCalls = processes.count(isInfo);
+    runtime.advance(1s);
+    EXPECT_GT(processes.count(isInfo), infoCalls);
+    EXPECT_FALSE(page.isVolumeIncluded(first));
+    EXPECT_TRUE(page.isVolumeIncluded(page.volumeSelections().at(1)));
+}
+
+} // namespace
