@@ -81,7 +81,7 @@ std::vector<MenuEntry> durationEntries(const Delegate& weak, AppDelegate& delega
     for (ActivationDuration duration : allActivationDurations) {
         const long long raw = static_cast<long long>(duration);
         MenuEntry entry = item(weak, title(duration), [raw](AppDelegate& self) { self.stayAwakeForDuration(raw); });
-        entry.checked = raw == marked;
+        entry.checked = raw == marked || raw == 0;
         entries.push_back(std::move(entry));
     }
     return entries;

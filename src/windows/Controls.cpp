@@ -28,7 +28,8 @@ QFont subtitleFont(const QFont& base) {
 
 ToggleRow::ToggleRow(const QString& title, const QString& subtitle, QWidget* parent)
     : QAbstractButton(parent)
-    , m_subtitle(subtitle) {
+    , m_subtitle(subtitle)
+    , m_inset(horizontalPadding) {
     setText(title);
     setCheckable(true);
     setCursor(Qt::PointingHandCursor);
@@ -36,24 +37,30 @@ ToggleRow::ToggleRow(const QString& title, const QString& subtitle, QWidget* par
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
+void ToggleRow::setInset(int inset) {
+    m_inset = inset;
+    updateGeometry();
+    update();
+}
+
 QSize ToggleRow::sizeHint() const {
     QFontMetrics metrics(font());
-    int width = horizontalPadding * 2 + metrics.horizontalAdvance(text()) + 16 + switchWidth;
+    int width = m_inset * 2 + metrics.horizontalAdvance(text()) + 16 + switchWidth;
     int height = rowHeight;
     if (!m_subtitle.isEmpty()) {
         QFontMetrics small(subtitleFont(font()));
-        width = qMax(width, horizontalPadding * 2 + small.horizontalAdvance(m_subtitle) + 16 + switchWidth);
+        width = qMax(width, m_inset * 2 + small.horizontalAdvance(m_subtitle) + 16 + switchWidth);
         height = metrics.height() + small.height() + 14;
     }
     return {width, height};
 }
 
 QSize ToggleRow::minimumSizeHint() const {
-    return {horizontalPadding * 2 + switchWidth + 40, sizeHint().height()};
+    return {m_inset * 2 + switchWidth + 40, sizeHint().height()};
 }
 
 QRect ToggleRow::switchRect() const {
-    return {width() - horizontalPadding - switchWidth, (height() - switchHeight) / 2, switchWidth, switchHeight};
+    return {width() - m_inset - switchWidth, (height() - switchHeight) / 2, switchWidth, switchHeight};
 }
 
 bool ToggleRow::hitButton(const QPoint& position) const {
@@ -67,7 +74,7 @@ void ToggleRow::paintEvent(QPaintEvent*) {
         painter.setOpacity(0.4);
 
     const QRect knobTrack = switchRect();
-    QRect textArea = rect().adjusted(horizontalPadding, 0, -(switchWidth + horizontalPadding + 12), 0);
+    QRect textArea = rect().adjusted(m_inset, 0, -(switchWidth + m_inset + 12), 0);
     QColor textColor = palette().color(QPalette::WindowText);
     painter.setPen(textColor);
     if (m_subtitle.isEmpty()) {
@@ -152,11 +159,8 @@ Card::Card(bool separators, QWidget* parent)
 }
 
 void Card::addRow(QWidget* row) {
-    if (m_separators && m_content->count() > 0) {
-        auto* separator = makeSeparator();
-        separator->setContentsMargins(horizontalPadding, 0, 0, 0);
-        m_content->addWidget(separator);
-    }
+    if (m_separators && m_content->count() > 0)
+        m_content->addWidget(makeSeparator());
     m_content->addWidget(row);
 }
 

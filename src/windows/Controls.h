@@ -20,6 +20,8 @@ public:
     explicit ToggleRow(const QString& title, const QString& subtitle = {}, QWidget* parent = nullptr);
 
     const QString& subtitle() const { return m_subtitle; }
+    // Space at both ends: a row of its own in a card has some, a switch inside a padded column none.
+    void setInset(int inset);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -30,6 +32,7 @@ protected:
 private:
     QRect switchRect() const;
     QString m_subtitle;
+    int m_inset;
 };
 
 // A small spinning circle: work is under way.

@@ -122,7 +122,7 @@ void OnboardingTestRun::postTestNotification(const std::string& title, const std
 
 WindowSize onboardingContentSize(WindowSize fitting, std::optional<WindowSize> visibleScreen,
                                  std::optional<WindowSize> fullScreen) {
-    const WindowSize screen = visibleScreen.value_or(WindowSize{1440, 900});
+    const WindowSize screen = visibleScreen.value_or(fullScreen.value_or(WindowSize{1440, 900}));
     return {std::min(screen.width / 3, std::max(420.0, fitting.width)), std::max(420.0, fitting.height + 40)};
 }
 

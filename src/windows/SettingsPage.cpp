@@ -1,0 +1,63 @@
+#include "windows/SettingsPage.h"
+
+#include "windows/Controls.h"
+
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace tallowmere {
+
+SettingsPage::SettingsPage(QWidget* parent)
+    : QWidget(parent)
+    , m_column(new QVBoxLayout(this)) {
+    m_column->setContentsMargins(0, 0, 0, 0);
+    m_column->setSpacing(16);
+}
+
+Card* SettingsPage::addSection(const QString& header, const QString& footer, bool separators) {
+    auto* card = new Card(separators);
+    m_column->addWidget(makeFormSection(header, card, footer));
+    return card;
+}
+
+ToggleRow* SettingsPage::bindToggle(const QString& title, std::function<bool()> read, std::function<void(bool)> write) {
+    auto* row = new ToggleRow(title);
+    connect(row, &QAbstractButton::clicked, this, [write = std::move(write)](bool on) { write(on); });
+    onRefresh([row, read = std::move(read)] { row->setChecked(read()); });
+    return row;
+}
+
+QSlider* SettingsPage::bindSlider(const QString& name, double minimum, double maximum, double step,
+                                  std::function<double()> read, std::function<void(double)> write) {
+    auto* slider = new QSlider(Qt::Horizontal);
+    const double scale = 1.0 / step;
+    slider->setAccessibleName(name);
+    slider->setProperty("valueScale", scale);
+    slider->setRange(static_cast<int>(std::lround(minimum * scale)), static_cast<int>(std::lround(maximum * scale)));
+    slider->setPageStep(static_cast<int>(std::lround(scale)));
+    // Dragging writes as it goes, like a bound slider; a redraw from the model must not write back.
+    connect(slider, &QSlider::valueChanged, this, [slider, scale, write = std::move(write)](int value) {
+        if (!slider->property("redrawing").toBool())
+            write(value / scale);
+    });
+    onRefresh([slider, scale, read = std::move(read)] {
+        slider->setProperty("redrawing", true);
+        slider->setValue(static_cast<int>(std::lround(read() * scale)));
+        slider->setProperty("redrawing", false);
+    });
+    return slider;
+}
+
+void SettingsPage::onRefresh(std::function<void()> refresh) {
+    refresh();
+    m_refreshers.push_back(std::move(refresh));
+}
+
+void SettingsPage::refresh() {
+    for (const auto& refresher : m_refreshers)
+        refresher();
+}
+
+} // namespace tallowmere
