@@ -213,9 +213,10 @@ TEST_F(MacsimCommandsTest, DefaultsRoundTripEveryTypeWithTheApplicationsStore) {
 }
 
 TEST_F(MacsimCommandsTest, ListingsAndSettingsOfTheMachine) {
+    sim.machine().recordNotification({"tallowmere-first-launch", "Tallowmere is ready", "Body\twith tab", {}});
+    sim.machine().recordNotification({"E621E1F8", "Disks Remounted", "Successfully remounted: A\nB", {}});
+    sim.machine().recordPresentation("E621E1F8", 19);
     sim.machine().update([](macsim::MachineState& state) {
-        state.notifications.push_back({"tallowmere-first-launch", "Tallowmere is ready", "Body\twith tab", {}});
-        state.notifications.push_back({"E621E1F8", "Disks Remounted", "Successfully remounted: A\nB", 19u});
         state.openedURLs = {"x-apple.systempreferences:com.apple.preference.notifications"};
         state.loginItemRegistered = true;
         state.automaticUpdateChecks = true;
