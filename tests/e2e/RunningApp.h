@@ -27,6 +27,8 @@ public:
         return m_app.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
     }
     qint64 pid() const { return m_app.processId(); }
+    // Waits for the application to end by itself; true when it exited normally.
+    bool waitForExit() { return m_app.waitForFinished(20000) && m_app.exitStatus() == QProcess::NormalExit; }
     // Terminates it as the system would; true when it exited by itself.
     bool stop() {
         if (m_app.state() == QProcess::NotRunning)
