@@ -74,7 +74,8 @@ TEST(DiskutilFacts, EachBusKindReachesTheClassifierAsOnAMac) {
     EXPECT_EQ(*findAs<std::string>(facts.info(facts.resolve("loop0")), "VolumeName"), "Été 2026 Ω");
 
     // diskutil list: a whole-disk volume is named at the top of its entry, where the remount looks first.
-    const PropertyArray* disks = findAs<PropertyArray>(facts.list(), "AllDisksAndPartitions");
+    const PropertyDictionary list = facts.list();
+    const PropertyArray* disks = findAs<PropertyArray>(list, "AllDisksAndPartitions");
     ASSERT_TRUE(disks);
     bool listed = false;
     for (const PropertyValue& disk : *disks)

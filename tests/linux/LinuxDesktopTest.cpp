@@ -52,6 +52,7 @@ protected:
     // Starts the application and waits until its launch sequence is over.
     bool launch() {
         app.setProcessEnvironment(machine.environment());
+        app.setProcessChannelMode(QProcess::MergedChannels);
         app.start(TALLOWMERE_EXECUTABLE, {"--platform", "linux"});
         return app.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
     }
@@ -116,7 +117,7 @@ PropertyDictionary protectionDefaults(PropertyDictionary extra = {}) {
 TEST_F(LinuxDesktopEndToEnd, SleepWaitsForBothVolumesToGoOfflineAndWakeBringsThemBack) {
     ASSERT_TRUE(bringUp());
     defaults(protectionDefaults());
-    ASSERT_TRUE(launch());
+    ASSERT_TRUE(launch()) << output;
     ASSERT_TRUE(pollUntil([&] { return holds("sleep", "delay"); }));
 
     const auto announced = std::chrono::steady_clock::now();
@@ -150,7 +151,7 @@ TEST_F(LinuxDesktopEndToEnd, SleepWaitsForBothVolumesToGoOfflineAndWakeBringsThe
 TEST_F(LinuxDesktopEndToEnd, ABusyVolumeStaysMountedUnreportedAndTheSleepIsStillReleased) {
     ASSERT_TRUE(bringUp());
     defaults(protectionDefaults());
-    ASSERT_TRUE(launch());
+    ASSERT_TRUE(launch()) << output;
     ASSERT_TRUE(pollUntil([&] { return holds("sleep", "delay"); }));
     QFile held(QString::fromStdString(LinuxSystem::mountPointOf(machine.volumes()[0].device) + "/held.txt"));
     ASSERT_TRUE(held.open(QIODevice::WriteOnly));
@@ -170,7 +171,7 @@ TEST_F(LinuxDesktopEndToEnd, ABusyVolumeStaysMountedUnreportedAndTheSleepIsStill
 TEST_F(LinuxDesktopEndToEnd, LockingTheSessionTakesTheVolumesOfflineAndUnlockingBringsThemBack) {
     ASSERT_TRUE(bringUp());
     defaults(protectionDefaults({{"autoEjectTriggers", PropertyArray{"screenLocked"}}}));
-    ASSERT_TRUE(launch());
+    ASSERT_TRUE(launch()) << output;
 
     ASSERT_TRUE(session("SetLockedHint", {true}));
     EXPECT_TRUE(pollUntil([&] { return !mounted(spacedName) && !mounted(plainName); }));
@@ -186,7 +187,7 @@ TEST_F(LinuxDesktopEndToEnd, TheGuardHoldsItsInhibitorsUntilTheUPowerBatteryFall
               {"activationDurationIndex", 6}, // one hour
               {"batteryCap", 20.0},
               {"AnalyticsEnabled", false}});
-    ASSERT_TRUE(launch());
+    ASSERT_TRUE(launch()) << output;
     EXPECT_TRUE(pollUntil([&] { return holds("idle:sleep", "block"); }));
     const QString screensaver = "org.freedesktop.ScreenSaver";
     auto calls = [&](const QString& method) {

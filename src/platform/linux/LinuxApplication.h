@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+class QScreen;
+
 namespace tallowmere {
 
 // The shared application on a Linux desktop: its screens are Qt's, and a change of them is posted on the
@@ -25,7 +27,7 @@ public:
     void terminate() override;
 
 private:
-    void watchScreen(class QScreen* screen);
+    void watchScreen(QScreen* screen);
     void screensChanged();
 
     LocalNotificationCenter m_defaultCenter;

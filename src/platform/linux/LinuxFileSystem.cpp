@@ -44,7 +44,8 @@ std::string LinuxFileSystem::hostPath(const std::string& path) {
 
 std::optional<std::vector<std::string>> LinuxFileSystem::mountedVolumePaths() {
     std::vector<std::string> paths{"/"};
-    for (const MountedVolumes::Volume& volume : MountedVolumes::current().volumes())
+    const MountedVolumes mounted = MountedVolumes::current();
+    for (const MountedVolumes::Volume& volume : mounted.volumes())
         paths.push_back(volume.path());
     return paths;
 }

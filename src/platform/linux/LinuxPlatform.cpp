@@ -4,6 +4,7 @@
 #include "platform/linux/DBusCalls.h"
 
 #include <QCoreApplication>
+#include <QDBusError>
 #include <QFileInfo>
 #include <QStandardPaths>
 

@@ -3,6 +3,7 @@
 #include "platform/Log.h"
 #include "platform/linux/DBusCalls.h"
 
+#include <QDBusArgument>
 #include <QDBusObjectPath>
 
 #include <cstdlib>

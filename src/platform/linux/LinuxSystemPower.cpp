@@ -2,6 +2,8 @@
 
 #include "platform/Log.h"
 
+#include <QDBusError>
+
 namespace tallowmere {
 
 LinuxSystemPower::LinuxSystemPower(QDBusConnection bus, Announcement announce)
