@@ -30,12 +30,14 @@ protected:
             GTEST_SKIP() << *reason;
     }
     void TearDown() override {
-        if (app.state() == QProcess::NotRunning)
-            return;
-        ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
-        if (!app.waitForFinished(20000))
-            app.kill();
-        app.waitForFinished(5000);
+        if (app.state() != QProcess::NotRunning) {
+            ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
+            if (!app.waitForFinished(20000))
+                app.kill();
+            app.waitForFinished(5000);
+        }
+        if (HasFailure())
+            std::cerr << "The application's output:\n" << output << app.readAllStandardOutput().toStdString();
     }
 
     bool bringUp(double batteryPercent = 80) {
@@ -117,7 +119,7 @@ PropertyDictionary protectionDefaults(PropertyDictionary extra = {}) {
 TEST_F(LinuxDesktopEndToEnd, SleepWaitsForBothVolumesToGoOfflineAndWakeBringsThemBack) {
     ASSERT_TRUE(bringUp());
     defaults(protectionDefaults());
-    ASSERT_TRUE(launch()) << output;
+    ASSERT_TRUE(launch());
     ASSERT_TRUE(pollUntil([&] { return holds("sleep", "delay"); }));
 
     const auto announced = std::chrono::steady_clock::now();
@@ -151,7 +153,7 @@ TEST_F(LinuxDesktopEndToEnd, SleepWaitsForBothVolumesToGoOfflineAndWakeBringsThe
 TEST_F(LinuxDesktopEndToEnd, ABusyVolumeStaysMountedUnreportedAndTheSleepIsStillReleased) {
     ASSERT_TRUE(bringUp());
     defaults(protectionDefaults());
-    ASSERT_TRUE(launch()) << output;
+    ASSERT_TRUE(launch());
     ASSERT_TRUE(pollUntil([&] { return holds("sleep", "delay"); }));
     QFile held(QString::fromStdString(LinuxSystem::mountPointOf(machine.volumes()[0].device) + "/held.txt"));
     ASSERT_TRUE(held.open(QIODevice::WriteOnly));
@@ -171,7 +173,7 @@ TEST_F(LinuxDesktopEndToEnd, ABusyVolumeStaysMountedUnreportedAndTheSleepIsStill
 TEST_F(LinuxDesktopEndToEnd, LockingTheSessionTakesTheVolumesOfflineAndUnlockingBringsThemBack) {
     ASSERT_TRUE(bringUp());
     defaults(protectionDefaults({{"autoEjectTriggers", PropertyArray{"screenLocked"}}}));
-    ASSERT_TRUE(launch()) << output;
+    ASSERT_TRUE(launch());
 
     ASSERT_TRUE(session("SetLockedHint", {true}));
     EXPECT_TRUE(pollUntil([&] { return !mounted(spacedName) && !mounted(plainName); }));
@@ -187,7 +189,7 @@ TEST_F(LinuxDesktopEndToEnd, TheGuardHoldsItsInhibitorsUntilTheUPowerBatteryFall
               {"activationDurationIndex", 6}, // one hour
               {"batteryCap", 20.0},
               {"AnalyticsEnabled", false}});
-    ASSERT_TRUE(launch()) << output;
+    ASSERT_TRUE(launch());
     EXPECT_TRUE(pollUntil([&] { return holds("idle:sleep", "block"); }));
     const QString screensaver = "org.freedesktop.ScreenSaver";
     auto calls = [&](const QString& method) {

@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxWorkspace.h"
 
+#include "platform/Log.h"
 #include "platform/linux/DBusCalls.h"
 #include "platform/linux/MountedVolumes.h"
 #include "platform/linux/UDisks.h"
@@ -17,9 +18,10 @@ LinuxWorkspace::LinuxWorkspace(QDBusConnection systemBus)
 
 void LinuxWorkspace::start() {
     // Any object of udisks2: the path is left open and the interface is told by the signal's first argument.
-    m_bus.connect("org.freedesktop.UDisks2", {}, "org.freedesktop.DBus.Properties", "PropertiesChanged",
-                  {"org.freedesktop.UDisks2.Filesystem"}, {}, this,
-                  SLOT(filesystemChanged(QString, QVariantMap, QStringList)));
+    if (!m_bus.connect("org.freedesktop.UDisks2", {}, "org.freedesktop.DBus.Properties", "PropertiesChanged",
+                       {"org.freedesktop.UDisks2.Filesystem"}, {}, this,
+                       SLOT(filesystemChanged(QString, QVariantMap, QStringList))))
+        logLine("Workspace: cannot listen to udisks2; mounts and unmounts will not be seen");
     if (auto disks = UDisks::fetch(m_bus))
         for (const UDisksBlock& block : disks->blocks())
             if (block.hasFilesystem)
