@@ -12,9 +12,15 @@ namespace {
 const QString blocks = "/org/freedesktop/UDisks2/block_devices/", drives = "/org/freedesktop/UDisks2/drives/";
 
 QVariantMap drive(const QString& bus, const QString& media, bool removable, bool mediaRemovable, bool canPowerOff) {
-    return {{"Vendor", "Maker"},        {"Model", "Model 7"},          {"ConnectionBus", bus},
-            {"Media", media},           {"Removable", removable},      {"MediaRemovable", mediaRemovable},
-            {"Ejectable", mediaRemovable}, {"CanPowerOff", canPowerOff}, {"RotationRate", 0}};
+    return {{"Vendor", "Maker"},
+            {"Model", "Model 7"},
+            {"ConnectionBus", bus},
+            {"Media", media},
+            {"Removable", removable},
+            {"MediaRemovable", mediaRemovable},
+            {"Ejectable", mediaRemovable},
+            {"CanPowerOff", canPowerOff},
+            {"RotationRate", 0}};
 }
 
 // One mounted file system as udisks2 reports it (device names and mount points as the kernel has them).
@@ -48,17 +54,15 @@ TEST(DiskutilFacts, EachBusKindReachesTheClassifierAsOnAMac) {
     objects[blocks + "loop0"] = filesystem("loop0", "", "Été 2026 Ω", "/media/alice/Été 2026 Ω");
     objects[blocks + "loop0"]["org.freedesktop.UDisks2.Loop"] = {{"BackingFile", QByteArray("/tmp/a.img")}};
 
-    std::vector<MountEntry> table{{"/", "ext4", "/dev/nvme0n1p2"},
-                                  {"/mnt/share", "cifs", "//nas/share"},
-                                  {"/mnt/other", "ext4", "/dev/sdd1"}};
+    std::vector<MountEntry> table{
+        {"/", "ext4", "/dev/nvme0n1p2"}, {"/mnt/share", "cifs", "//nas/share"}, {"/mnt/other", "ext4", "/dev/sdd1"}};
     for (const char* name : {"KEYS", "CAMERA", "CARD", "MOVIE", "Data", "Été 2026 Ω"})
         table.push_back({std::string("/media/alice/") + name, "ext4", "/dev/x"});
     DiskutilFacts facts{UDisks(objects), MountedVolumes(table)};
 
     const std::pair<const char*, std::optional<DiskType>> expected[] = {
-        {"KEYS", DiskType::hardDisksAndSSDs},  {"CAMERA", DiskType::sdCards},
-        {"CARD", DiskType::hardDisksAndSSDs},  {"MOVIE", DiskType::dvdsAndCDs},
-        {"Data", std::nullopt},                {"Été 2026 Ω", DiskType::diskImages},
+        {"KEYS", DiskType::hardDisksAndSSDs}, {"CAMERA", DiskType::sdCards}, {"CARD", DiskType::hardDisksAndSSDs},
+        {"MOVIE", DiskType::dvdsAndCDs},      {"Data", std::nullopt},        {"Été 2026 Ω", DiskType::diskImages},
         {"share", DiskType::networkDrives}};
     for (const auto& [name, kind] : expected) {
         const std::string path = std::string("/Volumes/") + name;
@@ -79,20 +83,20 @@ TEST(DiskutilFacts, EachBusKindReachesTheClassifierAsOnAMac) {
     ASSERT_TRUE(disks);
     bool listed = false;
     for (const PropertyValue& disk : *disks)
-        if (const auto* entry = disk.as<PropertyDictionary>(); entry && findAs<std::string>(*entry, "VolumeName") &&
-                                                                 *findAs<std::string>(*entry, "VolumeName") == "Été 2026 Ω")
+        if (const auto* entry = disk.as<PropertyDictionary>();
+            entry && findAs<std::string>(*entry, "VolumeName") &&
+            *findAs<std::string>(*entry, "VolumeName") == "Été 2026 Ω")
             listed = *findAs<std::string>(*entry, "DeviceIdentifier") == "loop0" &&
                      *findAs<std::string>(*entry, "MountPoint") == "/Volumes/Été 2026 Ω";
     EXPECT_TRUE(listed);
 }
 
 TEST(DiskutilFacts, MountTableNamesDecodeEscapesAndTellTwinsApart) {
-    MountedVolumes volumes(parseMountInfo(
-        "45 27 7:0 / /media/root/Été\\0402026 rw,nosuid - ext4 /dev/loop0 rw\n"
-        "46 27 8:17 / /run/media/bob/DATA rw shared:1 - vfat /dev/sdb1 rw\n"
-        "47 27 8:33 / /media/root/DATA rw - exfat /dev/sdc1 rw\n"
-        "48 27 0:50 / /srv/nas rw - nfs4 server:/export rw\n"
-        "49 27 8:49 / /home rw - ext4 /dev/sdd1 rw\n"));
+    MountedVolumes volumes(parseMountInfo("45 27 7:0 / /media/root/Été\\0402026 rw,nosuid - ext4 /dev/loop0 rw\n"
+                                          "46 27 8:17 / /run/media/bob/DATA rw shared:1 - vfat /dev/sdb1 rw\n"
+                                          "47 27 8:33 / /media/root/DATA rw - exfat /dev/sdc1 rw\n"
+                                          "48 27 0:50 / /srv/nas rw - nfs4 server:/export rw\n"
+                                          "49 27 8:49 / /home rw - ext4 /dev/sdd1 rw\n"));
     ASSERT_EQ(volumes.volumes().size(), 4u);
     EXPECT_EQ(volumes.volumes()[0].name, "Été 2026");
     EXPECT_EQ(volumes.hostPath("/Volumes/Été 2026/notes"), "/media/root/Été 2026/notes");

@@ -78,8 +78,7 @@ protected:
                 return true;
         return false;
     }
-    bool notified(const std::string& title, const std::function<bool(const std::string&)>& body,
-                  int limitMs = 15000) {
+    bool notified(const std::string& title, const std::function<bool(const std::string&)>& body, int limitMs = 15000) {
         return pollUntil(
             [&] {
                 for (const auto& [shownTitle, shownBody] : machine.notifications())
@@ -94,8 +93,8 @@ protected:
                                   "org.freedesktop.login1.Manager", "PrepareForSleep", "b", {sleeping});
     }
     bool session(const QString& method, const QVariantList& arguments = {}) {
-        return machine.callMock(machine.systemBus(), login1, LinuxSystem::sessionPath,
-                                "org.freedesktop.login1.Session", method, arguments);
+        return machine.callMock(machine.systemBus(), login1, LinuxSystem::sessionPath, "org.freedesktop.login1.Session",
+                                method, arguments);
     }
     static std::function<bool(const std::string&)> naming(std::vector<std::string> names) {
         return [names](const std::string& body) {
@@ -197,7 +196,8 @@ TEST_F(LinuxDesktopEndToEnd, TheGuardHoldsItsInhibitorsUntilTheUPowerBatteryFall
     };
     EXPECT_TRUE(pollUntil([&] { return calls("Inhibit") == 1; }));
 
-    EXPECT_TRUE(notified("Quenby Guard Stopped", [](const std::string&) { return true; }, 75000));
+    EXPECT_TRUE(notified(
+        "Quenby Guard Stopped", [](const std::string&) { return true; }, 75000));
     EXPECT_FALSE(holds("idle:sleep", "block"));
     EXPECT_TRUE(pollUntil([&] { return calls("UnInhibit") == 1; }));
 }

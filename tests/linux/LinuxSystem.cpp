@@ -168,8 +168,9 @@ bool LinuxSystem::startDaemon(const QString& program, const QStringList& argumen
 bool LinuxSystem::startMock(bool system, const QStringList& arguments, const QString& busName, std::string* error) {
     QDBusConnection& bus = system ? *m_system : *m_session;
     QProcessEnvironment environment = this->environment();
-    return startDaemon(python, QStringList{"-m", "dbusmock", system ? "--system" : "--session"} + arguments,
-                       environment, [&] { return nameOnBus(bus, busName); }, error);
+    return startDaemon(
+        python, QStringList{"-m", "dbusmock", system ? "--system" : "--session"} + arguments, environment,
+        [&] { return nameOnBus(bus, busName); }, error);
 }
 
 bool LinuxSystem::attach(const std::string& label, std::string* error) {
@@ -230,8 +231,9 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
             return false;
         }
         file.close();
-        if (!startDaemon("/usr/bin/dbus-daemon", {"--nofork", "--nopidfile", "--config-file=" + configuration},
-                         QProcessEnvironment::systemEnvironment(), [&] { return QFileInfo::exists(socket); }, error))
+        if (!startDaemon(
+                "/usr/bin/dbus-daemon", {"--nofork", "--nopidfile", "--config-file=" + configuration},
+                QProcessEnvironment::systemEnvironment(), [&] { return QFileInfo::exists(socket); }, error))
             return false;
         std::string address = "unix:path=" + socket.toStdString();
         QString name = system ? "tallowmere-test-system" : "tallowmere-test-session";
@@ -246,8 +248,12 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
 
     // udev tells udisks2 what is on a device; a machine that runs one already keeps it.
     if (runTool("udevadm", {"control", "--ping"}).status != 0 &&
-        !startDaemon(udevd, {}, QProcessEnvironment::systemEnvironment(),
-                     [] { return runTool("udevadm", {"control", "--ping"}).status == 0; }, error))
+        !startDaemon(
+            udevd, {}, QProcessEnvironment::systemEnvironment(),
+            [] {
+                return runTool("udevadm", {"control", "--ping"}).status == 0;
+            },
+            error))
         return false;
     for (const std::string& label : labels)
         if (!attach(label, error))
@@ -255,7 +261,8 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
     runTool("udevadm", {"settle", "--timeout=10"});
 
     QProcessEnvironment environment = this->environment();
-    if (!startDaemon(udisksd, {}, environment, [&] { return nameOnBus(*m_system, "org.freedesktop.UDisks2"); }, error))
+    if (!startDaemon(
+            udisksd, {}, environment, [&] { return nameOnBus(*m_system, "org.freedesktop.UDisks2"); }, error))
         return false;
     for (const Volume& volume : m_volumes) {
         // udisks2 publishes a device's file system once udev has probed it.
@@ -269,7 +276,8 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
         !startMock(true, {"--template", "upower"}, "org.freedesktop.UPower", error) ||
         !startMock(true, {"--template", "power_profiles_daemon"}, "net.hadess.PowerProfiles", error) ||
         !startMock(false, {"--template", "notification_daemon"}, "org.freedesktop.Notifications", error) ||
-        !startMock(false, {"org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver"},
+        !startMock(false,
+                   {"org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver"},
                    "org.freedesktop.ScreenSaver", error))
         return false;
     const QString mock = "org.freedesktop.DBus.Mock";
@@ -288,8 +296,8 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
     return true;
 }
 
-bool LinuxSystem::callMock(QDBusConnection& bus, const QString& service, const QString& path,
-                           const QString& interface, const QString& method, const QVariantList& arguments) {
+bool LinuxSystem::callMock(QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
+                           const QString& method, const QVariantList& arguments) {
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
     call.setArguments(arguments);
     return bus.call(call, QDBus::Block, 10000).type() == QDBusMessage::ReplyMessage;
@@ -305,8 +313,8 @@ bool LinuxSystem::emitSignal(QDBusConnection& bus, const QString& service, const
                     {interface, name, signature, QVariant::fromValue(wrapped)});
 }
 
-std::vector<QVariantList> LinuxSystem::methodCalls(QDBusConnection& bus, const QString& service,
-                                                   const QString& path, const QString& method) {
+std::vector<QVariantList> LinuxSystem::methodCalls(QDBusConnection& bus, const QString& service, const QString& path,
+                                                   const QString& method) {
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, "org.freedesktop.DBus.Mock", "GetMethodCalls");
     call << method;
     QDBusMessage reply = bus.call(call, QDBus::Block, 10000);

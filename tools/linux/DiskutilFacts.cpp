@@ -120,16 +120,16 @@ PropertyDictionary DiskutilFacts::info(const Target& target) const {
 
 PropertyDictionary DiskutilFacts::blockInfo(const UDisksBlock& block) const {
     const UDisksBlock& whole = m_disks.wholeDisk(block);
-    PropertyDictionary info{{"DeviceIdentifier", text(block.deviceName())},
-                            {"DeviceNode", text(block.device)},
-                            {"VolumeName", block.hasFilesystem ? volumeName(block) : std::string()},
-                            {"MountPoint", mountPoint(block)},
-                            {"WholeDisk", &whole == &block},
-                            {"ParentWholeDisk", text(whole.deviceName())},
-                            {"Size", static_cast<std::int64_t>(block.size)},
-                            {"TotalSize", static_cast<std::int64_t>(block.size)},
-                            {"Content", text(block.partitionTableType.isEmpty() ? block.idType
-                                                                                 : block.partitionTableType)}};
+    PropertyDictionary info{
+        {"DeviceIdentifier", text(block.deviceName())},
+        {"DeviceNode", text(block.device)},
+        {"VolumeName", block.hasFilesystem ? volumeName(block) : std::string()},
+        {"MountPoint", mountPoint(block)},
+        {"WholeDisk", &whole == &block},
+        {"ParentWholeDisk", text(whole.deviceName())},
+        {"Size", static_cast<std::int64_t>(block.size)},
+        {"TotalSize", static_cast<std::int64_t>(block.size)},
+        {"Content", text(block.partitionTableType.isEmpty() ? block.idType : block.partitionTableType)}};
     if (block.hasFilesystem) {
         info["VolumeUUID"] = text(block.idUuid);
         info["FilesystemType"] = text(block.idType);
@@ -157,8 +157,8 @@ PropertyDictionary DiskutilFacts::blockInfo(const UDisksBlock& block) const {
         return info;
     }
     const bool cardReader = drive->connectionBus == "sdio";
-    const bool external = drive->connectionBus == "usb" || drive->connectionBus == "ieee1394" ||
-                          (drive->removable && !cardReader);
+    const bool external =
+        drive->connectionBus == "usb" || drive->connectionBus == "ieee1394" || (drive->removable && !cardReader);
     const auto opticalType = opticalMediaType(*drive);
     info["MediaName"] = text((drive->vendor + " " + drive->model).simplified() + " Media");
     info["BusProtocol"] = busProtocol(block, *drive);
@@ -201,10 +201,10 @@ std::vector<const UDisksBlock*> DiskutilFacts::wholeDisks() const {
 }
 
 PropertyDictionary DiskutilFacts::listEntry(const UDisksBlock& block) const {
-    PropertyDictionary entry{{"DeviceIdentifier", text(block.deviceName())},
-                             {"Content", text(block.partitionTableType.isEmpty() ? block.idType
-                                                                                 : block.partitionTableType)},
-                             {"Size", static_cast<std::int64_t>(block.size)}};
+    PropertyDictionary entry{
+        {"DeviceIdentifier", text(block.deviceName())},
+        {"Content", text(block.partitionTableType.isEmpty() ? block.idType : block.partitionTableType)},
+        {"Size", static_cast<std::int64_t>(block.size)}};
     if (block.hasFilesystem) {
         entry["VolumeName"] = volumeName(block);
         if (std::string mounted = mountPoint(block); !mounted.empty())
@@ -246,8 +246,8 @@ PropertyDictionary DiskutilFacts::list() const {
 
 std::string DiskutilFacts::listText() const {
     std::string out;
-    auto row = [&](const std::string& index, const std::string& type, const std::string& name,
-                   const std::string& size, const std::string& identifier) {
+    auto row = [&](const std::string& index, const std::string& type, const std::string& name, const std::string& size,
+                   const std::string& identifier) {
         char line[1024];
         std::snprintf(line, sizeof line, "%4s: %26s %-23s %-10s %s\n", index.c_str(), type.c_str(), name.c_str(),
                       size.c_str(), identifier.c_str());
@@ -255,19 +255,20 @@ std::string DiskutilFacts::listText() const {
     };
     for (const UDisksBlock* whole : wholeDisks()) {
         const UDisksDrive* drive = m_disks.drive(whole->drive);
-        const char* location = whole->isLoop                               ? "disk image"
-                               : drive && drive->connectionBus == "usb"    ? "external, physical"
-                                                                           : "internal, physical";
+        const char* location = whole->isLoop                            ? "disk image"
+                               : drive && drive->connectionBus == "usb" ? "external, physical"
+                                                                        : "internal, physical";
         out += text(whole->device) + " (" + location + "):\n";
         row("#", "TYPE", "NAME", "SIZE", "IDENTIFIER");
         int index = 0;
-        row(std::to_string(index++), text(whole->partitionTableType.isEmpty() ? whole->idType : whole->partitionTableType),
+        row(std::to_string(index++),
+            text(whole->partitionTableType.isEmpty() ? whole->idType : whole->partitionTableType),
             whole->hasFilesystem ? escapeListingField(volumeName(*whole)) : "", humanSize(whole->size),
             text(whole->deviceName()));
         for (const UDisksBlock& block : m_disks.blocks())
             if (block.partitionTable == whole->path)
-                row(std::to_string(index++), text(block.idType), escapeListingField(volumeName(block)), humanSize(block.size),
-                    text(block.deviceName()));
+                row(std::to_string(index++), text(block.idType), escapeListingField(volumeName(block)),
+                    humanSize(block.size), text(block.deviceName()));
         out += "\n";
     }
     return out;

@@ -1,7 +1,6 @@
 #include "platform/linux/DBusCalls.h"
 
 #include <QDBusArgument>
-#include <QDBusConnectionInterface>
 #include <QDBusVariant>
 
 namespace tallowmere::dbus {
@@ -35,13 +34,6 @@ std::optional<QVariantMap> properties(const QDBusConnection& bus, const QString&
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return std::nullopt;
     return qdbus_cast<QVariantMap>(reply.arguments().constFirst());
-}
-
-bool hasOwner(const QDBusConnection& bus, const QString& service) {
-    if (!bus.isConnected())
-        return false;
-    QDBusConnectionInterface* daemon = bus.interface();
-    return daemon && daemon->isServiceRegistered(service).value();
 }
 
 QString fromByteString(const QVariant& value) {

@@ -24,8 +24,6 @@ std::optional<QVariant> property(const QDBusConnection& bus, const QString& serv
 std::optional<QVariantMap> properties(const QDBusConnection& bus, const QString& service, const QString& path,
                                       const QString& interface, int timeoutMs = defaultTimeoutMs);
 
-bool hasOwner(const QDBusConnection& bus, const QString& service);
-
 // A NUL-terminated byte string property ("ay"), as udisks2 sends paths.
 QString fromByteString(const QVariant& value);
 

@@ -118,10 +118,11 @@ std::string LinuxFileSystem::homeDirectory() {
 }
 
 std::optional<std::string> LinuxFileSystem::cachesDirectory() {
+    // A folder of our own inside the shared one, as every XDG program keeps its caches.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     if (folder.isEmpty())
         return std::nullopt;
-    return folder.toStdString();
+    return (folder + "/tallowmere").toStdString();
 }
 
 } // namespace tallowmere

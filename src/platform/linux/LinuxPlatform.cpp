@@ -1,7 +1,6 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include "platform/Log.h"
-#include "platform/linux/DBusCalls.h"
 
 #include <QCoreApplication>
 #include <QDBusError>
@@ -13,8 +12,7 @@
 namespace tallowmere {
 
 std::string LinuxPlatform::domainPath(const std::string& domain) {
-    return (QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/tallowmere/")
-               .toStdString() +
+    return (QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/tallowmere/").toStdString() +
            domain + ".plist";
 }
 
@@ -44,7 +42,7 @@ LinuxPlatform::LinuxPlatform(Runtime& runtime)
     , m_sessionMonitor(m_system, m_session, m_workspace.center(), m_application.distributed())
     , m_notifications(m_session, runtime)
     , m_loginItem(QCoreApplication::applicationFilePath().toStdString())
-    , m_diskArbitration(dbus::hasOwner(m_system, "org.freedesktop.UDisks2")) {}
+    , m_diskArbitration(m_system.isConnected()) {}
 
 bool LinuxPlatform::start(std::string* error) {
     if (!m_system.isConnected()) {

@@ -29,11 +29,13 @@ LinuxPowerSources::LinuxPowerSources(QDBusConnection systemBus)
     : m_bus(std::move(systemBus)) {}
 
 std::optional<std::vector<std::optional<PropertyValue>>> LinuxPowerSources::powerSourceDescriptions() {
-    QDBusMessage reply = dbus::call(m_bus, upower, "/org/freedesktop/UPower", upower, "EnumerateDevices", {}, timeoutMs);
+    QDBusMessage reply =
+        dbus::call(m_bus, upower, "/org/freedesktop/UPower", upower, "EnumerateDevices", {}, timeoutMs);
     if (dbus::errorOf(reply) || reply.arguments().isEmpty())
         return std::nullopt;
-    const bool onBattery =
-        dbus::property(m_bus, upower, "/org/freedesktop/UPower", upower, "OnBattery", timeoutMs).value_or(false).toBool();
+    const bool onBattery = dbus::property(m_bus, upower, "/org/freedesktop/UPower", upower, "OnBattery", timeoutMs)
+                               .value_or(false)
+                               .toBool();
     std::vector<std::optional<PropertyValue>> sources;
     for (const QDBusObjectPath& device : qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().constFirst())) {
         auto facts = dbus::properties(m_bus, upower, device.path(), deviceInterface, timeoutMs);
@@ -41,16 +43,15 @@ std::optional<std::vector<std::optional<PropertyValue>>> LinuxPowerSources::powe
             continue;
         const unsigned state = facts->value("State").toUInt();
         const double percent = facts->value("Percentage").toDouble();
-        sources.emplace_back(PropertyDictionary{
-            {"Type", "InternalBattery"},
-            {"Name", facts->value("NativePath").toString().toStdString()},
-            {"Transport Type", "Internal"},
-            {"Power Source State", onBattery ? "Battery Power" : "AC Power"},
-            {"Is Present", facts->value("IsPresent", true).toBool()},
-            {"Is Charging", state == chargingState},
-            {"Is Charged", state == fullyChargedState},
-            {"Current Capacity", capacity(percent)},
-            {"Max Capacity", std::int64_t(100)}});
+        sources.emplace_back(PropertyDictionary{{"Type", "InternalBattery"},
+                                                {"Name", facts->value("NativePath").toString().toStdString()},
+                                                {"Transport Type", "Internal"},
+                                                {"Power Source State", onBattery ? "Battery Power" : "AC Power"},
+                                                {"Is Present", facts->value("IsPresent", true).toBool()},
+                                                {"Is Charging", state == chargingState},
+                                                {"Is Charged", state == fullyChargedState},
+                                                {"Current Capacity", capacity(percent)},
+                                                {"Max Capacity", std::int64_t(100)}});
     }
     return sources;
 }

@@ -37,7 +37,7 @@ public:
     }
 };
 
-// udisks2 needs no session of ours; the disk manager's session is there when udisks2 is.
+// udisks2 needs no session of ours; the disk manager's session is there when the system bus is.
 class LinuxDiskArbitration : public DiskArbitration {
 public:
     explicit LinuxDiskArbitration(bool available)

@@ -41,8 +41,8 @@ QString LinuxSessionMonitor::findSession() const {
         if (!path.isEmpty())
             return path;
     }
-    QString path = pathOf(
-        dbus::call(m_system, logind, managerPath, managerInterface, "GetSessionByPID", {static_cast<uint>(::getpid())}));
+    QString path = pathOf(dbus::call(m_system, logind, managerPath, managerInterface, "GetSessionByPID",
+                                     {static_cast<uint>(::getpid())}));
     if (!path.isEmpty())
         return path;
     QString user =
@@ -67,8 +67,7 @@ QString LinuxSessionMonitor::start() {
                       SLOT(screensaverActiveChanged(bool)));
     m_session.connect({}, {}, "org.gnome.ScreenSaver", "ActiveChanged", this, SLOT(screensaverActiveChanged(bool)));
     m_session.connect("org.gnome.Mutter.DisplayConfig", "/org/gnome/Mutter/DisplayConfig", propertiesInterface,
-                      "PropertiesChanged", this,
-                      SLOT(displayPropertiesChanged(QString, QVariantMap, QStringList)));
+                      "PropertiesChanged", this, SLOT(displayPropertiesChanged(QString, QVariantMap, QStringList)));
 
     m_sessionPath = findSession();
     if (m_sessionPath.isEmpty()) {

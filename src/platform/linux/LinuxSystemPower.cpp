@@ -11,9 +11,9 @@ LinuxSystemPower::LinuxSystemPower(QDBusConnection bus, Announcement announce)
     , m_announce(std::move(announce)) {}
 
 bool LinuxSystemPower::start(std::string* error) {
-    bool connected = m_bus.connect("org.freedesktop.login1", "/org/freedesktop/login1",
-                                   "org.freedesktop.login1.Manager", "PrepareForSleep", this,
-                                   SLOT(prepareForSleep(bool)));
+    bool connected =
+        m_bus.connect("org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
+                      "PrepareForSleep", this, SLOT(prepareForSleep(bool)));
     if (!connected && error)
         *error = "cannot listen to logind: " + m_bus.lastError().message().toStdString();
     return connected;
@@ -21,8 +21,8 @@ bool LinuxSystemPower::start(std::string* error) {
 
 bool LinuxSystemPower::holdSleep() {
     std::string error;
-    auto inhibitor = LogindInhibitor::take(m_bus, "sleep", "Taking external drives offline before sleep", "delay",
-                                           &error);
+    auto inhibitor =
+        LogindInhibitor::take(m_bus, "sleep", "Taking external drives offline before sleep", "delay", &error);
     if (!inhibitor) {
         logLine("SystemPower: logind refused the sleep delay: " + error);
         return false;

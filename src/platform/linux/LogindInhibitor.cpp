@@ -26,8 +26,9 @@ std::optional<LogindInhibitor> LogindInhibitor::take(const QDBusConnection& bus,
             *error = *failure;
         return std::nullopt;
     }
-    QDBusUnixFileDescriptor descriptor =
-        reply.arguments().isEmpty() ? QDBusUnixFileDescriptor() : reply.arguments().constFirst().value<QDBusUnixFileDescriptor>();
+    QDBusUnixFileDescriptor descriptor = reply.arguments().isEmpty()
+                                             ? QDBusUnixFileDescriptor()
+                                             : reply.arguments().constFirst().value<QDBusUnixFileDescriptor>();
     if (!descriptor.isValid()) {
         if (error)
             *error = "logind answered without a descriptor";

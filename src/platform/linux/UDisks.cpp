@@ -106,8 +106,8 @@ UDisks::UDisks(const UDisksObjects& objects) {
 }
 
 std::optional<UDisks> UDisks::fetch(const QDBusConnection& bus, std::string* error) {
-    QDBusMessage reply = dbus::call(bus, service, "/org/freedesktop/UDisks2", "org.freedesktop.DBus.ObjectManager",
-                                    "GetManagedObjects");
+    QDBusMessage reply =
+        dbus::call(bus, service, "/org/freedesktop/UDisks2", "org.freedesktop.DBus.ObjectManager", "GetManagedObjects");
     if (auto failure = dbus::errorOf(reply); failure || reply.arguments().isEmpty()) {
         if (error)
             *error = failure.value_or("no answer from udisks2");

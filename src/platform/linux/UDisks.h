@@ -44,7 +44,7 @@ struct UDisksBlock {
     QStringList mountPoints;
     bool isLoop = false;
     QString backingFile;
-    QString partitionTable;    // the object path of the table this partition is in; empty for no partition
+    QString partitionTable;     // the object path of the table this partition is in; empty for no partition
     QString partitionTableType; // "gpt", "dos" when this block holds a partition table
 
     // The kernel's name of the device: "sdb1", "loop0", "mmcblk0p1".
