@@ -68,13 +68,20 @@ void releaseLoop(const std::string& device) {
     runTool("losetup", {"--detach", QString::fromStdString(device)});
 }
 
-// Loop devices a test that crashed left attached: their images lie in a folder of ours that is gone or going.
+// Loop devices that a test which died left attached: their images lie in a folder of ours whose test is gone.
 void releaseStaleLoops() {
     ToolRun list = runTool("losetup", {"--list", "--noheadings", "--output", "NAME,BACK-FILE"});
     for (const QString& line : QString::fromStdString(list.out).split('\n', Qt::SkipEmptyParts)) {
-        QStringList fields = line.simplified().split(' ');
-        if (fields.size() >= 2 && fields[1].contains(folderPrefix) && !QFileInfo::exists(fields[1]))
-            releaseLoop(fields[0].toStdString());
+        QString device = line.section(' ', 0, 0), image = line.section(' ', 1).trimmed();
+        image.remove(" (deleted)");
+        if (!image.contains(folderPrefix))
+            continue;
+        QFile owner(QFileInfo(image).absolutePath() + "/owner");
+        bool ownerAlive = owner.open(QIODevice::ReadOnly) && ::kill(owner.readAll().toInt(), 0) == 0;
+        if (!ownerAlive) {
+            releaseLoop(device.toStdString());
+            QDir(QFileInfo(image).absolutePath()).removeRecursively();
+        }
     }
 }
 
@@ -216,6 +223,11 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
         return false;
     }
     releaseStaleLoops();
+    if (QFile owner(m_folder.path() + "/owner"); !owner.open(QIODevice::WriteOnly) ||
+                                                  owner.write(QByteArray::number(::getpid())) < 0) {
+        *error = "cannot write to " + m_folder.path().toStdString();
+        return false;
+    }
     for (const char* folder : {"/home/.config", "/home/.cache", "/run"})
         QDir().mkpath(m_folder.path() + folder);
     QFile::setPermissions(m_folder.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

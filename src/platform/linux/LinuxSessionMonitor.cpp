@@ -62,7 +62,7 @@ QString LinuxSessionMonitor::findSession() const {
     return object.path() == "/" ? QString() : object.path();
 }
 
-QString LinuxSessionMonitor::start() {
+void LinuxSessionMonitor::start() {
     m_session.connect({}, {}, "org.freedesktop.ScreenSaver", "ActiveChanged", this,
                       SLOT(screensaverActiveChanged(bool)));
     m_session.connect({}, {}, "org.gnome.ScreenSaver", "ActiveChanged", this, SLOT(screensaverActiveChanged(bool)));
@@ -72,7 +72,7 @@ QString LinuxSessionMonitor::start() {
     m_sessionPath = findSession();
     if (m_sessionPath.isEmpty()) {
         logLine("Session: no logind session found; screen lock and user switches will not be seen");
-        return {};
+        return;
     }
     m_system.connect(logind, m_sessionPath, sessionInterface, "Lock", this, SLOT(sessionLocked()));
     m_system.connect(logind, m_sessionPath, sessionInterface, "Unlock", this, SLOT(sessionUnlocked()));
@@ -82,7 +82,6 @@ QString LinuxSessionMonitor::start() {
         m_locked = facts->value("LockedHint").toBool();
         m_active = facts->value("Active", true).toBool();
     }
-    return m_sessionPath;
 }
 
 void LinuxSessionMonitor::setLocked(bool locked) {

@@ -24,9 +24,9 @@ public:
     LinuxSessionMonitor(QDBusConnection systemBus, QDBusConnection sessionBus, LocalNotificationCenter& workspace,
                         LocalNotificationCenter& distributed);
 
-    // Main thread. Finds this process's logind session and subscribes; returns the session's object path
-    // (empty when there is none, and then lock, unlock and user switches are not seen).
-    QString start();
+    // Main thread. Finds this process's logind session and subscribes (without one, lock, unlock and user
+    // switches are not seen).
+    void start();
 
 private slots:
     void sessionLocked();
