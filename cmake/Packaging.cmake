@@ -15,6 +15,7 @@ set(CPACK_PACKAGE_CONTACT "Tallowmere <support@${TALLOWMERE_WEBSITE_DOMAIN}>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Takes external drives offline before sleep; keeps the computer awake")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # tallowmere_VERSION_amd64.deb
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # The libraries come from dpkg-shlibdeps; the services and Qt's platform plugins are what the desktop needs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
