@@ -1,9 +1,9 @@
 #include "analytics/SignalClient.h"
 #include "app/AppDelegate.h"
+#include "menu/StatusItem.h"
 #include "platform/Log.h"
 #include "platform/QtRuntime.h"
 #include "power/SystemPowerManager.h"
-#include "menu/StatusItem.h"
 #include "windows/QtAlertPresenter.h"
 #include "windows/QtWindowFactory.h"
 #include "windows/Style.h"
@@ -49,8 +49,8 @@ void quitOnTerminationSignals(QApplication& application) {
 // third of the screen wide, would be cramped). Returns the file, or nothing when it cannot be written.
 std::string writeOffscreenScreen() {
     const char* folder = std::getenv("TMPDIR");
-    std::string path = std::string(folder && *folder ? folder : "/tmp") + "/tallowmere-screen-" +
-                       std::to_string(::getpid()) + ".json";
+    std::string path =
+        std::string(folder && *folder ? folder : "/tmp") + "/tallowmere-screen-" + std::to_string(::getpid()) + ".json";
     std::FILE* file = std::fopen(path.c_str(), "w");
     if (!file)
         return {};

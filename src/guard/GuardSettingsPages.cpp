@@ -196,10 +196,10 @@ void QuenbyGuardSettingsPage::showOrHideSheet() {
     column->addLayout(fields);
     const std::tuple<QLineEdit*, bool (QuenbyGuardSettingsModel::*)(std::string_view),
                      int (QuenbyGuardSettingsModel::*)() const>
-        bindings[] = {{hours, &QuenbyGuardSettingsModel::setCustomHours, &QuenbyGuardSettingsModel::customHours},
-                      {minutes, &QuenbyGuardSettingsModel::setCustomMinutes, &QuenbyGuardSettingsModel::customMinutes},
-                      {seconds, &QuenbyGuardSettingsModel::setCustomSecondsInput,
-                       &QuenbyGuardSettingsModel::customSecondsInput}};
+        bindings[] = {
+            {hours, &QuenbyGuardSettingsModel::setCustomHours, &QuenbyGuardSettingsModel::customHours},
+            {minutes, &QuenbyGuardSettingsModel::setCustomMinutes, &QuenbyGuardSettingsModel::customMinutes},
+            {seconds, &QuenbyGuardSettingsModel::setCustomSecondsInput, &QuenbyGuardSettingsModel::customSecondsInput}};
     for (auto [field, write, read] : bindings)
         connect(field, &QLineEdit::editingFinished, m_sheet, [model, field = field, write = write, read = read] {
             if (!(model->*write)(field->text().toStdString()))
@@ -235,8 +235,9 @@ BatterySettingsPage::BatterySettingsPage(AppDelegate& delegate) {
     BatterySettingsModel* model = m_model.get();
     model->pageDidAppear();
 
-    Card* card = addSection("Battery Level", "Below this level, Quenby Guard turns off automatically. Low Power Mode "
-                                             "can also pause Quenby Guard to save battery.",
+    Card* card = addSection("Battery Level",
+                            "Below this level, Quenby Guard turns off automatically. Low Power Mode "
+                            "can also pause Quenby Guard to save battery.",
                             false);
     auto* content = new QVBoxLayout;
     content->setSpacing(8);

@@ -68,13 +68,13 @@ OnboardingWindow::OnboardingWindow(AppDelegate& delegate)
     setAttribute(Qt::WA_StyledBackground);
     Platform& platform = delegate.platform();
     std::weak_ptr<AppDelegate> weakDelegate = delegate.shared_from_this();
-    m_testRun = OnboardingTestRun::create(
-        {platform.runtime, delegate.diskManager().shared_from_this(), platform.preferences,
-         [weakDelegate](const std::string& title, const std::string& body) {
-             if (auto owner = weakDelegate.lock())
-                 owner->postUserNotification(title, body);
-         },
-         platform.application});
+    m_testRun =
+        OnboardingTestRun::create({platform.runtime, delegate.diskManager().shared_from_this(), platform.preferences,
+                                   [weakDelegate](const std::string& title, const std::string& body) {
+                                       if (auto owner = weakDelegate.lock())
+                                           owner->postUserNotification(title, body);
+                                   },
+                                   platform.application});
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(24, 24, 24, 24);

@@ -33,8 +33,8 @@ protected:
 
     ToggleRow* bindToggle(const QString& title, std::function<bool()> read, std::function<void(bool)> write);
     // A slider over [minimum, maximum] in `step`s; `write` gets the value a person chose.
-    QSlider* bindSlider(const QString& name, double minimum, double maximum, double step,
-                        std::function<double()> read, std::function<void(double)> write);
+    QSlider* bindSlider(const QString& name, double minimum, double maximum, double step, std::function<double()> read,
+                        std::function<void(double)> write);
     // Runs after every change of the model (and once now).
     void onRefresh(std::function<void()> refresh);
 

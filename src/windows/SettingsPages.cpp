@@ -126,15 +126,17 @@ AutoEjectSettingsPage::AutoEjectSettingsPage(AppDelegate& delegate) {
     delay->addWidget(bindSlider(
         "Remount delay after wake", AutoEjectSettingsModel::remountDelayMinimum,
         AutoEjectSettingsModel::remountDelayMaximum, AutoEjectSettingsModel::remountDelayStep,
-        [model] { return model->remountDelaySeconds(); }, [model](double value) { model->setRemountDelaySeconds(value); }));
+        [model] { return model->remountDelaySeconds(); },
+        [model](double value) { model->setRemountDelaySeconds(value); }));
     onRefresh([delayText, model] { delayText->setText(text(model->remountDelayText())); });
     addSection({}, "Wait this long after wake/unlock before the first remount attempt. Helpful for USB hubs and docks "
                    "that take time to power up.")
         ->addRow(paddedRow(delay));
 
-    Card* volumes = addSection("Volumes to auto-eject", "If nothing is selected, all eligible external volumes are "
-                                                        "included. Choose specific volumes to keep other devices "
-                                                        "untouched.",
+    Card* volumes = addSection("Volumes to auto-eject",
+                               "If nothing is selected, all eligible external volumes are "
+                               "included. Choose specific volumes to keep other devices "
+                               "untouched.",
                                false);
     auto* volumeHolder = new QWidget;
     m_volumes = new QVBoxLayout(volumeHolder);
@@ -185,7 +187,8 @@ void AutoEjectSettingsPage::redrawVolumes() {
     for (const VolumeSelection& volume : m_model->volumeSelections()) {
         auto* row = new ToggleRow(text(volume.name), text(volume.path));
         row->setChecked(model->isVolumeIncluded(volume));
-        connect(row, &QAbstractButton::clicked, this, [model, volume](bool on) { model->setVolumeIncluded(volume, on); });
+        connect(row, &QAbstractButton::clicked, this,
+                [model, volume](bool on) { model->setVolumeIncluded(volume, on); });
         if (m_volumes->count() > 0)
             m_volumes->addWidget(makeSeparator());
         m_volumes->addWidget(row);
