@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tallowmere {
 
 PermissionPromptWindow::PermissionPromptWindow(const PermissionPrompt& prompt)
@@ -46,9 +48,9 @@ PermissionPromptWindow::PermissionPromptWindow(const PermissionPrompt& prompt)
     column->addLayout(texts);
     column->addLayout(buttons);
 
-    setMinimumWidth(420);
-    adjustSize();
-    setFixedSize(sizeHint().expandedTo(QSize(420, 0)));
+    // As narrow as the buttons allow, never under 420 points: a long message wraps rather than widening it.
+    const int width = std::max(420, layout()->minimumSize().width());
+    setFixedSize(width, layout()->hasHeightForWidth() ? layout()->heightForWidth(width) : sizeHint().height());
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
