@@ -76,16 +76,10 @@ QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(AppDelegate& delegate) {
     m_model = std::make_unique<QuenbyGuardSettingsModel>(platform.runtime, platform.preferences);
     QuenbyGuardSettingsModel* model = m_model.get();
     using Switch = QuenbyGuardSettingsModel::Switch;
-    auto switches = [this, model](Card* card, std::initializer_list<Switch> list) {
-        for (Switch toggle : list)
-            card->addRow(bindToggle(
-                QuenbyGuardSettingsModel::title(toggle), [model, toggle] { return model->isOn(toggle); },
-                [model, toggle](bool on) { model->setOn(toggle, on); }));
-    };
 
-    switches(addSection("Status", "Active keeps your Mac awake until you turn it off or the timer ends. Activate on "
-                                  "Launch starts the default duration each time you open Tallowmere."),
-             {Switch::stayAwakeEnabled, Switch::activateStayAwakeOnLaunch});
+    addToggles(addSection("Status", "Active keeps your Mac awake until you turn it off or the timer ends. Activate on "
+                                    "Launch starts the default duration each time you open Tallowmere."),
+               model, {Switch::stayAwakeEnabled, Switch::activateStayAwakeOnLaunch});
 
     Card* durations = addSection("Default Duration", {}, false);
     m_durations = new QListWidget;
@@ -128,11 +122,11 @@ QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(AppDelegate& delegate) {
                                   "caption", true));
     durations->addRow(padded(captions));
 
-    switches(addSection("Advanced behavior",
-                        "Display sleep dims the screen while keeping the Mac awake. External display auto-activates "
-                        "Quenby Guard when connected. User switching can turn it off to avoid affecting other "
-                        "accounts."),
-             {Switch::allowDisplaySleep, Switch::activateOnExternalDisplay, Switch::deactivateOnUserSwitch});
+    addToggles(addSection("Advanced behavior",
+                          "Display sleep dims the screen while keeping the Mac awake. External display auto-activates "
+                          "Quenby Guard when connected. User switching can turn it off to avoid affecting other "
+                          "accounts."),
+               model, {Switch::allowDisplaySleep, Switch::activateOnExternalDisplay, Switch::deactivateOnUserSwitch});
     column()->addStretch();
 
     onRefresh([this, remove, model] {

@@ -1,7 +1,6 @@
 #include "windows/PermissionPromptWindow.h"
 
 #include "windows/Style.h"
-#include "windows/WindowOrder.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -15,11 +14,8 @@
 namespace tallowmere {
 
 PermissionPromptWindow::PermissionPromptWindow(const PermissionPrompt& prompt)
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint) {
+    : KeptWindow(Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint) {
     setWindowTitle(QString::fromStdString(prompt.title));
-    setAttribute(Qt::WA_DeleteOnClose, false);
-    setObjectName("windowBackground");
-    setAttribute(Qt::WA_StyledBackground);
 
     QLabel* title = makeLabel(QString::fromStdString(prompt.title), "title3", true);
     QLabel* message = makeLabel(QString::fromStdString(prompt.message), "secondary", true);
@@ -53,14 +49,6 @@ PermissionPromptWindow::PermissionPromptWindow(const PermissionPrompt& prompt)
     setFixedSize(width, layout()->hasHeightForWidth() ? layout()->heightForWidth(width) : sizeHint().height());
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-}
-
-void PermissionPromptWindow::makeKeyAndOrderFront() {
-    WindowOrder::orderFront(this);
-}
-
-void PermissionPromptWindow::close() {
-    hide();
 }
 
 } // namespace tallowmere

@@ -92,28 +92,22 @@ AutoEjectSettingsPage::AutoEjectSettingsPage(AppDelegate& delegate) {
                                                        delegate.diskManager().shared_from_this());
     AutoEjectSettingsModel* model = m_model.get();
     using Toggle = AutoEjectSettingsModel::Toggle;
-    auto toggles = [this, model](Card* card, std::initializer_list<Toggle> list) {
-        for (Toggle toggle : list)
-            card->addRow(bindToggle(
-                AutoEjectSettingsModel::title(toggle), [model, toggle] { return model->isOn(toggle); },
-                [model, toggle](bool on) { model->setOn(toggle, on); }));
-    };
 
-    toggles(addSection("Arming", "Automatically ejects or unmounts selected external disks when your Mac sleeps. "
-                                 "You can also arm it as soon as Tallowmere launches."),
-            {Toggle::autoEjectBeforeSleep, Toggle::activateAutoEjectOnLaunch});
+    addToggles(addSection("Arming", "Automatically ejects or unmounts selected external disks when your Mac sleeps. "
+                                    "You can also arm it as soon as Tallowmere launches."),
+               model, {Toggle::autoEjectBeforeSleep, Toggle::activateAutoEjectOnLaunch});
     Card* triggers = addSection("When to eject", "Choose the events that eject drives. Remounts happen on the paired "
                                                  "wake/unlock/stop-typing event.");
     for (AutoEjectTrigger trigger : allAutoEjectTriggers)
         triggers->addRow(bindToggle(
             title(trigger), [model, trigger] { return model->isTriggerSelected(trigger); },
             [model, trigger](bool on) { model->setTrigger(trigger, on); }));
-    toggles(addSection("What to eject", "Limit auto-eject to certain drive types or include everything."),
-            {Toggle::ejectHardDisksAndSSDs, Toggle::ejectDiskImages, Toggle::ejectSDCards, Toggle::ejectDVDsAndCDs,
-             Toggle::ejectNetworkDrives});
-    toggles(addSection("How to eject", "Unmount keeps flash/SD cards available for remounting. Force unmount can "
-                                       "recover stuck volumes but risks data loss if writes are in flight."),
-            {Toggle::unmountInsteadOfEject, Toggle::forceUnmountEnabled});
+    addToggles(addSection("What to eject", "Limit auto-eject to certain drive types or include everything."), model,
+               {Toggle::ejectHardDisksAndSSDs, Toggle::ejectDiskImages, Toggle::ejectSDCards, Toggle::ejectDVDsAndCDs,
+                Toggle::ejectNetworkDrives});
+    addToggles(addSection("How to eject", "Unmount keeps flash/SD cards available for remounting. Force unmount can "
+                                          "recover stuck volumes but risks data loss if writes are in flight."),
+               model, {Toggle::unmountInsteadOfEject, Toggle::forceUnmountEnabled});
 
     auto* delay = new QVBoxLayout;
     delay->setSpacing(6);
