@@ -2,15 +2,19 @@
 
 #include "Machine.h"
 
+#include "app/Preferences.h"
 #include "platform/QtRuntime.h"
+#include "platform/sim/PlistPreferenceStore.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <csignal>
 #include <functional>
 #include <optional>
 #include <string>
@@ -93,5 +97,69 @@ inline bool processEventsUntil(const std::function<bool()>& done, int limitMilli
     }
     return true;
 }
+
+// The real application on the machine, set up as a user who protects their disks on the unmount path, past
+// onboarding and the launch-time permission question.
+class RunningApplication {
+public:
+    explicit RunningApplication(bench::BenchMachine& machine) {
+        machine.machine().setFullDiskAccess(macsim::FullDiskAccess::granted);
+        PlistPreferenceStore defaults(machine.machine().domainPath());
+        for (const char* key : {PreferenceKey::hasLaunchedOnce, PreferenceKey::hasCompletedOnboarding,
+                                PreferenceKey::hasCheckedFullDiskAccess, PreferenceKey::autoEjectBeforeSleep,
+                                PreferenceKey::unmountInsteadOfEject})
+            defaults.setBool(key, true);
+        defaults.setBool(PreferenceKey::startAtLogin, false);
+        defaults.setBool(PreferenceKey::analyticsEnabled, false);
+        // Each iteration wakes the machine to get the volumes back; a short delay keeps that quick.
+        defaults.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, 0.5);
+
+        m_process.setProcessEnvironment(machine.environment());
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(TALLOWMERE_EXECUTABLE, {});
+        // Ready once the launch sequence has run its delayed permission check.
+        m_ready = m_process.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
+    }
+    ~RunningApplication() {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        ::kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
+        if (!m_process.waitForFinished(10000))
+            m_process.kill();
+    }
+
+    bool isReady() const { return m_ready; }
+
+    bool waitForOutput(const QByteArray& text, int limitMilliseconds = 20000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!m_output.contains(text)) {
+            if (timer.elapsed() > limitMilliseconds || m_process.state() == QProcess::NotRunning)
+                return false;
+            m_process.waitForReadyRead(50);
+            m_output += m_process.readAll();
+        }
+        return true;
+    }
+    // Until the application has printed nothing for `quietMilliseconds`: its refreshes after a mount are done.
+    void waitUntilQuiet(int quietMilliseconds = 300, int limitMilliseconds = 20000) {
+        QElapsedTimer total, quiet;
+        total.start();
+        quiet.start();
+        while (quiet.elapsed() < quietMilliseconds && total.elapsed() < limitMilliseconds) {
+            m_process.waitForReadyRead(20);
+            QByteArray more = m_process.readAll();
+            if (!more.isEmpty()) {
+                m_output += more;
+                quiet.restart();
+            }
+        }
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+    bool m_ready = false;
+};
 
 } // namespace tallowmere::bench

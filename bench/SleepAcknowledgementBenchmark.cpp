@@ -1,13 +1,6 @@
 #include "BenchSupport.h"
 
-#include "app/Preferences.h"
-#include "platform/sim/PlistPreferenceStore.h"
-
 #include <benchmark/benchmark.h>
-
-#include <QElapsedTimer>
-
-#include <csignal>
 
 using namespace tallowmere;
 
@@ -15,76 +8,12 @@ namespace {
 
 constexpr double fixedUnmountWait = 0.5;
 
-// The real application on the machine, set up as a user who protects their disks on the unmount path, past
-// onboarding and the launch-time permission question.
-class RunningApplication {
-public:
-    explicit RunningApplication(bench::BenchMachine& machine) {
-        machine.machine().setFullDiskAccess(macsim::FullDiskAccess::granted);
-        PlistPreferenceStore defaults(machine.machine().domainPath());
-        for (const char* key : {PreferenceKey::hasLaunchedOnce, PreferenceKey::hasCompletedOnboarding,
-                                PreferenceKey::hasCheckedFullDiskAccess, PreferenceKey::autoEjectBeforeSleep,
-                                PreferenceKey::unmountInsteadOfEject})
-            defaults.setBool(key, true);
-        defaults.setBool(PreferenceKey::startAtLogin, false);
-        defaults.setBool(PreferenceKey::analyticsEnabled, false);
-        // Each iteration wakes the machine to get the volumes back; a short delay keeps that quick.
-        defaults.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, 0.5);
-
-        m_process.setProcessEnvironment(machine.environment());
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(TALLOWMERE_EXECUTABLE, {});
-        // Ready once the launch sequence has run its delayed permission check.
-        m_ready = m_process.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
-    }
-    ~RunningApplication() {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        ::kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
-        if (!m_process.waitForFinished(10000))
-            m_process.kill();
-    }
-
-    bool isReady() const { return m_ready; }
-
-    bool waitForOutput(const QByteArray& text, int limitMilliseconds = 20000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!m_output.contains(text)) {
-            if (timer.elapsed() > limitMilliseconds || m_process.state() == QProcess::NotRunning)
-                return false;
-            m_process.waitForReadyRead(50);
-            m_output += m_process.readAll();
-        }
-        return true;
-    }
-    // Until the application has printed nothing for `quietMilliseconds`: its refreshes after a mount are done.
-    void waitUntilQuiet(int quietMilliseconds = 300, int limitMilliseconds = 20000) {
-        QElapsedTimer total, quiet;
-        total.start();
-        quiet.start();
-        while (quiet.elapsed() < quietMilliseconds && total.elapsed() < limitMilliseconds) {
-            m_process.waitForReadyRead(20);
-            QByteArray more = m_process.readAll();
-            if (!more.isEmpty()) {
-                m_output += more;
-                quiet.restart();
-            }
-        }
-    }
-
-private:
-    QProcess m_process;
-    QByteArray m_output;
-    bool m_ready = false;
-};
-
 // From `macsim sleep` to the application's acknowledgement, with N volumes to unmount first, as `macsim sleep`
 // measures it. `overhead_ms` is the time above the fixed wait before each unmount.
 void BM_SleepAcknowledgement(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     bench::BenchMachine machine(count);
-    RunningApplication application(machine);
+    bench::RunningApplication application(machine);
     if (!application.isReady()) {
         state.SkipWithError("the application did not start");
         return;

@@ -10,16 +10,6 @@ namespace {
 
 constexpr const char* sleepAssertionName = "Tallowmere: Ejecting external disks before sleep";
 
-std::string joinedNames(const std::vector<std::string>& urls) {
-    std::string names;
-    for (const std::string& url : urls) {
-        if (!names.empty())
-            names += ", ";
-        names += lastPathComponent(url);
-    }
-    return names;
-}
-
 std::string joinedPaths(const std::vector<std::string>& urls) {
     std::string paths;
     for (const std::string& url : urls) {
@@ -333,7 +323,7 @@ void AppDelegate::remountAfterWake(int attempt) {
             self->m_isHandlingWakeEvent = false;
             if (urls.empty())
                 return;
-            std::string names = joinedNames(urls);
+            std::string names = joinedVolumeNames(urls);
             self->m_notifier.presentNotificationsInForeground();
             self->m_runtime.mainAfter(Seconds(0.5), [self, names] {
                 self->postUserNotification("Disks Remounted", "Successfully remounted after wake: " + names);
@@ -367,7 +357,7 @@ void AppDelegate::ejectDisks() {
                         self->postUserNotification(
                             unmountWording ? "Disks Unmounted" : "Disks Ejected",
                             (unmountWording ? "Successfully unmounted: " : "Successfully ejected: ") +
-                                joinedNames(urls));
+                                joinedVolumeNames(urls));
                     else
                         self->postUserNotification("No External Disks", unmountWording
                                                                             ? "No external disks were found to unmount."
@@ -442,7 +432,7 @@ void AppDelegate::remountDisks() {
             return;
         self->m_runtime.mainAsync([self, urls = std::move(urls)] {
             if (!urls.empty())
-                self->postUserNotification("Disks Remounted", "Successfully remounted: " + joinedNames(urls));
+                self->postUserNotification("Disks Remounted", "Successfully remounted: " + joinedVolumeNames(urls));
             else
                 self->postUserNotification("No Disks Remounted",
                                            "No previously ejected disks were available to remount.");

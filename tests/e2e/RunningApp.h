@@ -16,6 +16,10 @@ public:
 
     TemporaryMachine& sim() { return m_sim; }
     MacsimRun macsim(const std::vector<std::string>& arguments) { return m_sim.run(arguments); }
+    MacsimRun ui(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "ui");
+        return m_sim.run(arguments);
+    }
     void defaults(const std::string& key, const std::string& type, const std::string& value) {
         m_sim.run({"defaults", "write", key, type, value});
     }
@@ -37,6 +41,10 @@ public:
         m_app.kill();
         m_app.waitForFinished(5000);
         return false;
+    }
+    // Waits for it to end by itself; true when it exited normally with status 0.
+    bool waitForExit() {
+        return m_app.waitForFinished(20000) && m_app.exitStatus() == QProcess::NormalExit && m_app.exitCode() == 0;
     }
 
     // Everything the application wrote on standard output so far.
