@@ -117,7 +117,8 @@ PropertyDictionary protectionDefaults(PropertyDictionary extra = {}) {
                               {"unmountInsteadOfEject", true},
                               {"autoEjectRemountDelaySeconds", 0.2},
                               {"AnalyticsEnabled", false}};
-    values.merge(extra);
+    for (auto& [key, value] : extra)
+        values.insert_or_assign(key, value);
     return values;
 }
 
@@ -173,6 +174,23 @@ TEST_F(LinuxDesktopEndToEnd, ABusyVolumeStaysMountedUnreportedAndTheSleepIsStill
     EXPECT_TRUE(notified("Disks Remounted", [](const std::string& body) {
         return body == "Successfully remounted after wake: " + shown(plainName);
     }));
+}
+
+// Ejecting a disk image detaches its loop device, as a Mac detaches an ejected image: nothing comes back on wake.
+TEST_F(LinuxDesktopEndToEnd, EjectingBeforeSleepDetachesTheDiskImages) {
+    ASSERT_TRUE(bringUp());
+    defaults(protectionDefaults({{"unmountInsteadOfEject", false}}));
+    ASSERT_TRUE(launch());
+    ASSERT_TRUE(pollUntil([&] { return holds("sleep", "delay"); }));
+    auto attached = [](const std::string& device) {
+        QFile backing(QString::fromStdString("/sys/block/" + device.substr(5) + "/loop/backing_file"));
+        return backing.exists();
+    };
+
+    ASSERT_TRUE(prepareForSleep(true));
+    EXPECT_TRUE(pollUntil([&] { return !holds("sleep", "delay"); }, 12000));
+    for (const LinuxSystem::Volume& volume : machine.volumes())
+        EXPECT_FALSE(attached(volume.device)) << volume.device;
 }
 
 TEST_F(LinuxDesktopEndToEnd, LockingTheSessionTakesTheVolumesOfflineAndUnlockingBringsThemBack) {

@@ -167,6 +167,7 @@ bool LinuxSystem::startDaemon(const QString& program, const QStringList& argumen
     if (!pollUntil([&] { return started->state() != QProcess::Running || ready(); }) ||
         started->state() != QProcess::Running) {
         *error = program.toStdString() + " did not come up; see its log in " + m_folder.path().toStdString();
+        m_folder.setAutoRemove(false);
         return false;
     }
     return true;
@@ -223,8 +224,8 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
         return false;
     }
     releaseStaleLoops();
-    if (QFile owner(m_folder.path() + "/owner"); !owner.open(QIODevice::WriteOnly) ||
-                                                  owner.write(QByteArray::number(::getpid())) < 0) {
+    if (QFile owner(m_folder.path() + "/owner");
+        !owner.open(QIODevice::WriteOnly) || owner.write(QByteArray::number(::getpid())) < 0) {
         *error = "cannot write to " + m_folder.path().toStdString();
         return false;
     }

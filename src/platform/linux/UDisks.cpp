@@ -19,14 +19,9 @@ const QString partitionTableInterface = "org.freedesktop.UDisks2.PartitionTable"
 // Generous: unmounting flushes the drive's caches first, and a slow stick takes its time.
 constexpr int operationTimeoutMs = 60000;
 
+// An object path property; "/" (udisks2's "none") is empty.
 QString objectPath(const QVariant& value) {
-    if (value.canConvert<QDBusObjectPath>())
-        return value.value<QDBusObjectPath>().path();
-    QString text = value.toString();
-    return text == "/" ? QString() : text;
-}
-
-QString nonRoot(const QString& path) {
+    QString path = value.canConvert<QDBusObjectPath>() ? value.value<QDBusObjectPath>().path() : value.toString();
     return path == "/" ? QString() : path;
 }
 
@@ -98,7 +93,7 @@ UDisks::UDisks(const UDisksObjects& objects) {
             facts.backingFile = dbus::fromByteString(loop.value().value("BackingFile"));
         }
         if (auto partition = interfaces.find(partitionInterface); partition != interfaces.end())
-            facts.partitionTable = nonRoot(objectPath(partition.value().value("Table")));
+            facts.partitionTable = objectPath(partition.value().value("Table"));
         if (auto table = interfaces.find(partitionTableInterface); table != interfaces.end())
             facts.partitionTableType = table.value().value("Type").toString();
         m_blocks.push_back(facts);
