@@ -226,11 +226,6 @@ TEST_F(LinuxDesktopEndToEnd, TheGuardHoldsItsInhibitorsUntilTheUPowerBatteryFall
     EXPECT_TRUE(pollUntil([&] { return calls("UnInhibit") == 1; }));
 }
 
-struct CompanionRun {
-    int status = -1;
-    std::string out;
-};
-
 TEST_F(LinuxDesktopEndToEnd, TheCompanionAnswersDiskutilFromUDisks) {
     ASSERT_TRUE(bringUp());
     auto companion = [&](const QStringList& arguments) {
@@ -238,13 +233,17 @@ TEST_F(LinuxDesktopEndToEnd, TheCompanionAnswersDiskutilFromUDisks) {
         process.setProcessEnvironment(machine.environment());
         process.start(TALLOWMERE_COMPANION, arguments);
         process.waitForFinished(30000);
-        return CompanionRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                            process.readAllStandardOutput().toStdString()};
+        struct {
+            int status;
+            std::string out;
+        } run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+              process.readAllStandardOutput().toStdString()};
+        return run;
     };
     const QString path = QString::fromStdString("/Volumes/" + spacedName);
     const std::string device = machine.volumes()[0].device.substr(5);
 
-    CompanionRun info = companion({"info", "-plist", path});
+    auto info = companion({"info", "-plist", path});
     ASSERT_EQ(info.status, 0);
     auto facts = PropertyList::parseDictionary(info.out);
     ASSERT_TRUE(facts);

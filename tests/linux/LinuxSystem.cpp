@@ -128,12 +128,8 @@ std::optional<std::string> LinuxSystem::unavailable() {
     return std::nullopt;
 }
 
-std::string LinuxSystem::home() const {
-    return m_folder.path().toStdString() + "/home";
-}
-
 std::string LinuxSystem::configFolder() const {
-    return home() + "/.config";
+    return m_folder.path().toStdString() + "/home/.config";
 }
 
 QProcessEnvironment LinuxSystem::environment() const {
@@ -143,7 +139,7 @@ QProcessEnvironment LinuxSystem::environment() const {
     environment.insert("DBUS_SYSTEM_BUS_ADDRESS", QString::fromStdString(m_systemAddress));
     environment.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromStdString(m_sessionAddress));
     environment.insert("XDG_SESSION_ID", sessionPath.section('/', -1));
-    environment.insert("HOME", QString::fromStdString(home()));
+    environment.insert("HOME", m_folder.path() + "/home");
     environment.insert("XDG_RUNTIME_DIR", m_folder.path() + "/run");
     return environment;
 }
@@ -204,18 +200,13 @@ bool LinuxSystem::attach(const std::string& label, std::string* error) {
     return true;
 }
 
-bool LinuxSystem::mountThroughUDisks(const Volume& volume, std::string* error) {
+bool LinuxSystem::mountThroughUDisks(const Volume& volume) {
     QDBusMessage call =
         QDBusMessage::createMethodCall("org.freedesktop.UDisks2", QString::fromStdString(volume.objectPath),
                                        "org.freedesktop.UDisks2.Filesystem", "Mount");
     call << QVariantMap();
-    QDBusMessage reply = m_system->call(call, QDBus::Block, 30000);
-    if (reply.type() == QDBusMessage::ErrorMessage) {
-        if (error)
-            *error = "udisks2 did not mount " + volume.device + ": " + reply.errorMessage().toStdString();
-        return false;
-    }
-    return pollUntil([&] { return !mountPointOf(volume.device).empty(); });
+    return m_system->call(call, QDBus::Block, 30000).type() == QDBusMessage::ReplyMessage &&
+           pollUntil([&] { return !mountPointOf(volume.device).empty(); });
 }
 
 bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPercent, std::string* error) {
@@ -260,13 +251,8 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
     }
 
     // udev tells udisks2 what is on a device; a machine that runs one already keeps it.
-    if (runTool("udevadm", {"control", "--ping"}).status != 0 &&
-        !startDaemon(
-            udevd, {}, QProcessEnvironment::systemEnvironment(),
-            [] {
-                return runTool("udevadm", {"control", "--ping"}).status == 0;
-            },
-            error))
+    auto udevAnswers = [] { return runTool("udevadm", {"control", "--ping"}).status == 0; };
+    if (!udevAnswers() && !startDaemon(udevd, {}, QProcessEnvironment::systemEnvironment(), udevAnswers, error))
         return false;
     for (const std::string& label : labels)
         if (!attach(label, error))
@@ -279,8 +265,8 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
         return false;
     for (const Volume& volume : m_volumes) {
         // udisks2 publishes a device's file system once udev has probed it.
-        if (!pollUntil([&] { return mountThroughUDisks(volume); }, 15000)) {
-            mountThroughUDisks(volume, error);
+        if (!pollUntil([&] { return mountThroughUDisks(volume); })) {
+            *error = "udisks2 did not mount " + volume.device;
             return false;
         }
     }

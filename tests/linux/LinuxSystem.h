@@ -42,12 +42,10 @@ public:
     QDBusConnection& sessionBus() { return *m_session; }
     // The environment the application runs in: the private buses, the logind session, a home of its own.
     QProcessEnvironment environment() const;
-    std::string home() const;
     std::string configFolder() const;
 
     // Where `device` is mounted now (from /proc/self/mountinfo); empty when it is not.
     static std::string mountPointOf(const std::string& device);
-    bool mountThroughUDisks(const Volume& volume, std::string* error = nullptr);
 
     // python3-dbusmock: a signal emitted by a mock object, the calls one received, logind's inhibitors.
     bool emitSignal(QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
@@ -71,6 +69,7 @@ private:
                      const std::function<bool()>& ready, std::string* error);
     bool startMock(bool system, const QStringList& arguments, const QString& busName, std::string* error);
     bool attach(const std::string& label, std::string* error);
+    bool mountThroughUDisks(const Volume& volume);
     void stop();
 
     QTemporaryDir m_folder;
