@@ -3,8 +3,8 @@
 #include "Machine.h"
 
 #include "app/Preferences.h"
+#include "platform/PlistPreferenceStore.h"
 #include "platform/QtRuntime.h"
-#include "platform/sim/PlistPreferenceStore.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

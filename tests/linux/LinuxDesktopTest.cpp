@@ -1,8 +1,8 @@
 #include "linux/LinuxSystem.h"
 
 #include "disks/VolumeClassifier.h"
+#include "platform/PlistPreferenceStore.h"
 #include "platform/PropertyList.h"
-#include "platform/sim/PlistPreferenceStore.h"
 
 #include <QFile>
 

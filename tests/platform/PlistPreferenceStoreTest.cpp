@@ -1,4 +1,4 @@
-#include "platform/sim/PlistPreferenceStore.h"
+#include "platform/PlistPreferenceStore.h"
 #include "platform/PropertyList.h"
 #include "support/LogCapture.h"
 

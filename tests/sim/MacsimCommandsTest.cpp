@@ -1,6 +1,6 @@
 #include "SimTestSupport.h"
 
-#include "platform/sim/PlistPreferenceStore.h"
+#include "platform/PlistPreferenceStore.h"
 #include "platform/sim/SimAnalyticsTransport.h"
 #include "platform/sim/SimPlatform.h"
 #include "support/VirtualRuntime.h"

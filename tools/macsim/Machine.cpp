@@ -2,7 +2,7 @@
 
 #include "VolumeInfo.h"
 
-#include "platform/sim/FileLock.h"
+#include "platform/FileLock.h"
 
 #include <QDateTime>
 #include <QDir>

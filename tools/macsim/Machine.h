@@ -2,8 +2,8 @@
 
 #include "MachineState.h"
 
+#include "platform/FileLock.h"
 #include "platform/PropertyValue.h"
-#include "platform/sim/FileLock.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/PlistPreferenceStore.h"
 #include "platform/QtProcessRunner.h"
 #include "platform/linux/LinuxApplication.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -12,7 +13,6 @@
 #include "platform/linux/LinuxSystemPower.h"
 #include "platform/linux/LinuxUserNotificationCenter.h"
 #include "platform/linux/LinuxWorkspace.h"
-#include "platform/sim/PlistPreferenceStore.h"
 
 #include <memory>
 #include <string>
