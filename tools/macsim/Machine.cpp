@@ -14,7 +14,9 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace macsim {
 
@@ -321,6 +323,26 @@ MachineResult Machine::setBusy(const std::string& nameOrDevice, bool busy) {
         volume->busy = busy;
         return MachineResult{true, {}, {}};
     });
+}
+
+MachineResult Machine::setHung(const std::string& nameOrDevice, bool hung) {
+    return volumeChange([&](MachineState& state) {
+        Volume* volume = findByNameOrDevice(state, nameOrDevice);
+        if (!volume)
+            return MachineResult::failure("no volume or disk named " + nameOrDevice);
+        volume->hung = hung;
+        return MachineResult{true, {}, {}};
+    });
+}
+
+void Machine::waitWhileHung(const std::string& target) const {
+    for (;;) {
+        MachineState current = state();
+        const Volume* volume = resolve(current, target).volume;
+        if (!volume || !volume->hung)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 MachineResult Machine::unmount(const std::string& target, bool force) {
