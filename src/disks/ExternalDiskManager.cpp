@@ -108,13 +108,21 @@ Diskutil ExternalDiskManager::diskutil() const {
 // Discovery and classification.
 
 std::vector<std::string> ExternalDiskManager::externalVolumeURLs(const std::vector<DiskType>& types) {
+    std::vector<std::string> urls;
+    for (const EligibleVolume& volume : eligibleVolumes(types))
+        urls.push_back(volume.url);
+    return urls;
+}
+
+std::vector<ExternalDiskManager::EligibleVolume>
+ExternalDiskManager::eligibleVolumes(const std::vector<DiskType>& types) {
     auto mounted = m_services.fileSystem.mountedVolumePaths();
     if (!mounted || mounted->empty())
         return {};
 
     struct Found {
         std::mutex lock;
-        std::vector<std::string> urls;
+        std::vector<EligibleVolume> volumes;
     };
     auto found = std::make_shared<Found>();
     auto wanted = std::make_shared<const std::vector<DiskType>>(types);
@@ -126,11 +134,12 @@ std::vector<std::string> ExternalDiskManager::externalVolumeURLs(const std::vect
         group->enter();
         queue->async([weak = weak_from_this(), url, wanted, found, group] {
             if (auto self = weak.lock()) {
-                const VolumeClassification classification = self->classifyVolume(url);
+                std::string identifier;
+                const VolumeClassification classification = self->classify(url, identifier);
                 if (classification.eligible && classification.kind &&
                     std::find(wanted->begin(), wanted->end(), *classification.kind) != wanted->end()) {
                     std::lock_guard lock(found->lock);
-                    found->urls.push_back(url);
+                    found->volumes.push_back({url, identifier});
                 }
             }
             group->leave();
@@ -138,22 +147,24 @@ std::vector<std::string> ExternalDiskManager::externalVolumeURLs(const std::vect
     }
     group->wait();
     std::lock_guard lock(found->lock);
-    return found->urls;
+    return found->volumes;
 }
 
 std::vector<VolumeSelection> ExternalDiskManager::volumeSelections(const std::vector<DiskType>& types) {
+    // The classification's answer already names the device: asking diskutil again would only repeat it.
     std::vector<VolumeSelection> selections;
-    for (const std::string& url : externalVolumeURLs(types))
-        selections.push_back({volumeIdentifier(url), lastPathComponent(url), url});
+    for (const EligibleVolume& volume : eligibleVolumes(types))
+        selections.push_back({volume.id(), lastPathComponent(volume.url), volume.url});
     return selections;
 }
 
-// Every mount change asks for a refresh, so a batch of unmounts asks for many at once. They run one at a time:
-// requests made while one runs become a single one after it, which sees the state after the burst.
+// Every mount change asks for a refresh, so a batch of unmounts asks for many at once. They run one at a time, and
+// not while a batch takes volumes offline (their diskutil runs would compete with it for the processors): requests
+// made meanwhile become a single one afterwards, which sees the state after the burst.
 void ExternalDiskManager::refreshVolumeSelections(const std::vector<DiskType>& types) {
     {
         std::lock_guard lock(m_refreshLock);
-        if (m_isRefreshing) {
+        if (m_isRefreshing || m_batchesRunning > 0) {
             m_pendingRefresh = types;
             return;
         }
@@ -186,19 +197,46 @@ void ExternalDiskManager::refreshFinished() {
     std::optional<std::vector<DiskType>> next;
     {
         std::lock_guard lock(m_refreshLock);
-        next.swap(m_pendingRefresh);
+        if (m_batchesRunning == 0)
+            next.swap(m_pendingRefresh);
         m_isRefreshing = next.has_value();
     }
     if (next)
         startRefresh(std::move(*next));
 }
 
+void ExternalDiskManager::batchStarted() {
+    std::lock_guard lock(m_refreshLock);
+    ++m_batchesRunning;
+}
+
+void ExternalDiskManager::batchFinished() {
+    std::optional<std::vector<DiskType>> next;
+    {
+        std::lock_guard lock(m_refreshLock);
+        --m_batchesRunning;
+        if (!m_isRefreshing && m_batchesRunning == 0) {
+            next.swap(m_pendingRefresh);
+            m_isRefreshing = next.has_value();
+        }
+    }
+    if (next)
+        startRefresh(std::move(*next));
+}
+
 VolumeClassification ExternalDiskManager::classifyVolume(const std::string& url) {
+    std::string identifier;
+    return classify(url, identifier);
+}
+
+VolumeClassification ExternalDiskManager::classify(const std::string& url, std::string& identifier) {
     if (VolumeClassifier::isExcludedByLocation(url))
         return {};
     Diskutil::Query info = diskutil().info(url);
     if (!info.dictionary)
         return {};
+    if (const auto* device = findAs<std::string>(*info.dictionary, "DeviceIdentifier"))
+        identifier = *device;
     return VolumeClassifier::classify(url, *info.dictionary);
 }
 
@@ -225,9 +263,18 @@ std::string ExternalDiskManager::volumeIdentifier(const std::string& url) {
 // Eject and unmount.
 
 void ExternalDiskManager::ejectVolume(const std::string& url, bool force, EjectCompletion completion) {
+    takeOffline(url, force, {}, nullptr, std::move(completion));
+}
+
+void ExternalDiskManager::takeOffline(const std::string& url, bool force, const std::string& knownIdentifier,
+                                      std::shared_ptr<const BackupStatus> backup, EjectCompletion completion) {
     Runtime& runtime = m_services.runtime;
     const std::string name = lastPathComponent(url);
-    auto resolved = resolveDeviceIdentifier(url);
+    std::optional<std::string> resolved;
+    if (!knownIdentifier.empty())
+        resolved = knownIdentifier;
+    else
+        resolved = resolveDeviceIdentifier(url);
     if (!resolved || resolved->empty()) {
         // A volume that has only just appeared may not be registered yet.
         runtime.sleepFor(Seconds(0.1));
@@ -237,7 +284,7 @@ void ExternalDiskManager::ejectVolume(const std::string& url, bool force, EjectC
     const bool unmount = force || m_services.preferences.boolValue(PreferenceKey::unmountInsteadOfEject);
 
     runtime.globalAsync(QoS::Utility, [weak = weak_from_this(), &runtime, url, name, identifier, force, unmount,
-                                       completion = std::move(completion)]() mutable {
+                                       backup = std::move(backup), completion = std::move(completion)]() mutable {
         auto self = weak.lock();
         if (!self) {
             // The caller (a batch's group, for one) still waits for its one answer.
@@ -247,6 +294,9 @@ void ExternalDiskManager::ejectVolume(const std::string& url, bool force, EjectC
             });
             return;
         }
+        const bool stoppedBackup =
+            backup ? self->stopBackupTo(*backup, url) : self->stopTimeMachineBackupIfRunning(url);
+        runtime.sleepFor(Seconds(stoppedBackup ? 1.5 : 0.5));
         if (unmount)
             self->runUnmountPath(url, name, identifier, force, std::move(completion));
         else
@@ -264,8 +314,6 @@ void ExternalDiskManager::runEjectPath(const std::string& url, const std::string
         });
     };
 
-    const bool stoppedBackup = stopTimeMachineBackupIfRunning(url);
-    runtime.sleepFor(Seconds(stoppedBackup ? 1.5 : 0.5));
     if (unmountAndEjectWithinLimit(url)) {
         finish(std::nullopt);
         return;
@@ -299,9 +347,6 @@ std::optional<std::string> ExternalDiskManager::unmountAndEjectWithinLimit(const
 void ExternalDiskManager::runUnmountPath(const std::string& url, const std::string& name, const std::string& identifier,
                                          bool force, EjectCompletion completion) {
     Runtime& runtime = m_services.runtime;
-    const bool stoppedBackup = stopTimeMachineBackupIfRunning(url);
-    runtime.sleepFor(Seconds(stoppedBackup ? 1.5 : 0.5));
-
     ProcessResult unmount = runUnmount(url, "mountPath", force, name);
     // A drive that did not answer in time will not answer to its identifier either.
     if (!unmount.succeeded() && !unmount.timedOut && !identifier.empty())
@@ -321,8 +366,23 @@ void ExternalDiskManager::runUnmountPath(const std::string& url, const std::stri
 
 void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types, bool force, bool applyAllowlist,
                                              URLsCompletion completion) {
-    const std::vector<std::string> urls = filterByAllowlist(externalVolumeURLs(types), applyAllowlist);
-    if (urls.empty()) {
+    // Whether a backup runs does not depend on the volume: asked once, while the volumes are classified.
+    auto backup = std::make_shared<BackupStatus>();
+    std::shared_ptr<Semaphore> backupRead = m_services.runtime.makeSemaphore(0);
+    m_services.runtime.globalAsync(QoS::UserInitiated, [weak = weak_from_this(), backup, backupRead] {
+        if (auto self = weak.lock())
+            *backup = self->runningBackupStatus();
+        backupRead->signal();
+    });
+
+    std::vector<EligibleVolume> volumes = eligibleVolumes(types);
+    if (applyAllowlist) {
+        const std::set<std::string> allowlist = readIdList(allowlistKey);
+        if (!allowlist.empty())
+            std::erase_if(volumes, [&](const EligibleVolume& volume) { return !allowlist.contains(volume.id()); });
+    }
+    backupRead->wait();
+    if (volumes.empty()) {
         logLine("DEBUG: No external disks to eject");
         if (completion)
             completion({});
@@ -331,31 +391,36 @@ void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types,
 
     // On the remount list before anything goes offline, so that a process that ends in the middle leaves them there.
     std::vector<EjectedDiskInfo> inFlight;
-    for (const std::string& url : urls)
-        inFlight.push_back({url, {}, lastPathComponent(url)});
+    for (const EligibleVolume& volume : volumes)
+        inFlight.push_back({volume.url, {}, lastPathComponent(volume.url)});
     m_remountList.addInFlight(inFlight);
+    batchStarted();
 
     auto group = m_services.runtime.makeGroup();
     auto records = std::make_shared<std::vector<EjectedDiskInfo>>();
-    for (const std::string& url : urls) {
+    for (const EligibleVolume& volume : volumes) {
         group->enter();
-        // Each volume looks up its identifier on a thread of its own: one that does not answer holds up no other.
-        m_services.runtime.globalAsync(QoS::UserInitiated, [weak = weak_from_this(), url, force, group, records] {
-            auto self = weak.lock();
-            if (!self) {
-                group->leave();
-                return;
-            }
-            self->ejectVolume(url, force, [group, records](bool success, std::optional<EjectedDiskInfo> record) {
-                if (success && record)
-                    records->push_back(std::move(*record));
-                group->leave();
+        // Each volume on a thread of its own: one that does not answer holds up no other.
+        m_services.runtime.globalAsync(
+            QoS::UserInitiated, [weak = weak_from_this(), volume, force, backup, group, records] {
+                auto self = weak.lock();
+                if (!self) {
+                    group->leave();
+                    return;
+                }
+                self->takeOffline(volume.url, force, volume.identifier, backup,
+                                  [group, records](bool success, std::optional<EjectedDiskInfo> record) {
+                                      if (success && record)
+                                          records->push_back(std::move(*record));
+                                      group->leave();
+                                  });
             });
-        });
     }
     group->notifyMain([weak = weak_from_this(), records, inFlight, completion = std::move(completion)] {
-        if (auto self = weak.lock())
+        if (auto self = weak.lock()) {
             self->finishBatch(*records, inFlight);
+            self->batchFinished();
+        }
         std::vector<std::string> ejected;
         for (const EjectedDiskInfo& record : *records)
             ejected.push_back(record.url);
@@ -382,20 +447,26 @@ void ExternalDiskManager::finishBatch(std::vector<EjectedDiskInfo> records,
 }
 
 bool ExternalDiskManager::stopTimeMachineBackupIfRunning(const std::string& volumePath) {
+    return stopBackupTo(runningBackupStatus(), volumePath);
+}
+
+ExternalDiskManager::BackupStatus ExternalDiskManager::runningBackupStatus() {
     const std::string tmutil = m_services.tools.tmutil();
     if (!m_services.fileSystem.isExecutableFile(tmutil))
-        return false;
-
+        return std::nullopt;
     ProcessRequest statusRequest(tmutil, {"status"});
     statusRequest.timeLimit = queryTimeLimit;
-    const ProcessResult status = m_services.processes.run(statusRequest);
-    if (!status.succeeded() || status.timedOut || !isValidUtf8(status.standardOutput))
-        return false;
-    const std::string& text = status.standardOutput;
-    if (text.find("Running = 1") == std::string::npos || !mentionsVolumePath(text, volumePath))
-        return false;
+    ProcessResult status = m_services.processes.run(statusRequest);
+    if (!status.succeeded() || status.timedOut || !isValidUtf8(status.standardOutput) ||
+        status.standardOutput.find("Running = 1") == std::string::npos)
+        return std::nullopt;
+    return std::move(status.standardOutput);
+}
 
-    ProcessRequest stopRequest(tmutil, {"stopbackup"});
+bool ExternalDiskManager::stopBackupTo(const BackupStatus& status, const std::string& volumePath) {
+    if (!status || !mentionsVolumePath(*status, volumePath))
+        return false;
+    ProcessRequest stopRequest(m_services.tools.tmutil(), {"stopbackup"});
     stopRequest.captureStandardOutput = false;
     stopRequest.timeLimit = offlineTimeLimit;
     const ProcessResult stop = m_services.processes.run(stopRequest);
@@ -479,7 +550,9 @@ void ExternalDiskManager::remountLastEjectedDisks(int maxRetries, int attempt, U
             return;
         }
         if (failed->empty() || attempt >= maxRetries) {
-            // Volumes that still failed are given up.
+            // Volumes that still failed are given up; the user should be able to tell why one stayed offline.
+            for (const EjectedDiskInfo& disk : *failed)
+                logLine("ERROR: Could not remount " + disk.volumeName + "; giving up");
             self->setLastEjectedDisks({});
             if (completion)
                 completion(*remounted);

@@ -100,6 +100,25 @@ signals:
 private:
     explicit ExternalDiskManager(Services services);
 
+    // A volume the classification found eligible, with the device identifier its answer named ("" for none).
+    struct EligibleVolume {
+        std::string url;
+        std::string identifier;
+        // The volume identifier: the device identifier, or the name when none was named.
+        std::string id() const { return identifier.empty() ? lastPathComponent(url) : identifier; }
+    };
+    // `tmutil status` while a backup runs; nothing otherwise.
+    using BackupStatus = std::optional<std::string>;
+
+    std::vector<EligibleVolume> eligibleVolumes(const std::vector<DiskType>& types);
+    VolumeClassification classify(const std::string& url, std::string& identifier);
+    // `ejectVolume` with what a batch knows already: the identifier (when not empty) and the backup status (when
+    // given); what it does not know is asked for.
+    void takeOffline(const std::string& url, bool force, const std::string& knownIdentifier,
+                     std::shared_ptr<const BackupStatus> backup, EjectCompletion completion);
+    BackupStatus runningBackupStatus();
+    bool stopBackupTo(const BackupStatus& status, const std::string& volumePath);
+
     Diskutil diskutil() const;
     std::set<std::string> readIdList(const char* key) const;
     void writeIdList(const char* key, const std::set<std::string>& ids);
@@ -119,13 +138,17 @@ private:
     void publishLastEjectedDisks(std::vector<EjectedDiskInfo> disks, const std::vector<EjectedDiskInfo>& settled);
     void startRefresh(std::vector<DiskType> types);
     void refreshFinished();
+    void batchStarted();
+    void batchFinished();
     void setCachedVolumeSelections(std::vector<VolumeSelection> selections);
 
     Services m_services;
     EjectedDisksFile m_remountList;
-    // One refresh runs at a time; requests made meanwhile become one more, with the latest kinds.
+    // One refresh runs at a time, and none while a batch runs; requests made meanwhile become one more, with the
+    // latest kinds.
     std::mutex m_refreshLock;
     bool m_isRefreshing = false;
+    int m_batchesRunning = 0;
     std::optional<std::vector<DiskType>> m_pendingRefresh;
     bool m_hasSession = false;
     std::vector<EjectedDiskInfo> m_lastEjectedDisks;

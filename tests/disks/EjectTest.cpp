@@ -296,6 +296,22 @@ TEST_F(EjectTest, BatchEjectsInParallelAndPublishesTheVolumesThatWentOffline) {
     EXPECT_EQ(changes, 2);
 }
 
+TEST_F(EjectTest, AVolumeListRefreshAskedForDuringABatchWaitsForIt) {
+    const std::string path = addUsbVolume("Alpha", "disk4s1");
+    scriptOffline("Alpha", "disk4s1");
+    workspace.setEjectHandler([this, path](const std::string&) {
+        fileSystem.remove(path);
+        fileSystem.setMountedVolumePaths(std::vector<std::string>{"/"});
+        manager->refreshVolumeSelections(allKinds); // as the unmount's announcement asks
+        return std::optional<std::string>();
+    });
+    int published = 0;
+    QObject::connect(manager.get(), &ExternalDiskManager::cachedVolumeSelectionsChanged, [&] { ++published; });
+    manager->ejectExternalDisks(allKinds, false, false, [&](std::vector<std::string>) { EXPECT_EQ(published, 0); });
+    runtime.advance(5s);
+    EXPECT_EQ(published, 1);
+}
+
 TEST_F(EjectTest, BatchAppliesTheAllowlistOnlyWhenAsked) {
     const std::string kept = addUsbVolume("Keep", "disk4s1");
     const std::string spared = addUsbVolume("Spare", "disk5s1");

@@ -135,6 +135,7 @@ TEST_F(RemountTest, AttemptOrderAndLabels) {
         expected.push_back("ERROR: Failed to run diskutil mountDisk for Data (wholeDisk attempt " + number +
                            "): denied");
     }
+    expected.push_back("ERROR: Could not remount Data; giving up");
     EXPECT_EQ(log.lines(), expected);
 
     // Found on another whole disk: that one is tried too, before the stored identifiers.
@@ -147,7 +148,7 @@ TEST_F(RemountTest, AttemptOrderAndLabels) {
     runtime.advance(12s);
     EXPECT_EQ(otherDisk.calls, 1);
     auto lines = log.lines();
-    ASSERT_EQ(lines.size(), 16u);
+    ASSERT_EQ(lines.size(), 17u);
     EXPECT_THAT(std::vector<std::string>(lines.begin(), lines.begin() + 4),
                 ElementsAre("ERROR: Failed to run diskutil mount for Data (volumeName attempt 1): denied",
                             "ERROR: Failed to run diskutil mountDisk for Data (volumeName wholeDisk attempt 1): denied",
@@ -222,6 +223,7 @@ TEST_F(RemountTest, PassesPauseTwoToTenSecondsAndGiveUpAfterSix) {
     EXPECT_TRUE(completion.urls.empty());
     EXPECT_EQ(completion.at, Seconds(102));
     EXPECT_TRUE(manager->lastEjectedDisks().empty());
+    EXPECT_TRUE(log.contains("ERROR: Could not remount Gone; giving up"));
     ASSERT_EQ(lookups.size(), 30u); // five lookups in each of six passes
     std::vector<double> passStarts;
     for (std::size_t i = 0; i < lookups.size(); i += 5)
