@@ -22,8 +22,9 @@ void appendUnique(std::vector<EjectedDiskInfo>& list, const EjectedDiskInfo& dis
 
 } // namespace
 
-EjectedDisksFile::EjectedDisksFile(FileSystem& fileSystem)
-    : m_fileSystem(fileSystem) {}
+EjectedDisksFile::EjectedDisksFile(FileSystem& fileSystem, Runtime& runtime)
+    : m_fileSystem(fileSystem)
+    , m_runtime(runtime) {}
 
 std::string EjectedDisksFile::path() const {
     return m_fileSystem.homeDirectory() + "/Library/Application Support/Tallowmere/EjectedDisks.json";
@@ -51,35 +52,51 @@ std::vector<EjectedDiskInfo> EjectedDisksFile::load() const {
 }
 
 void EjectedDisksFile::setRecords(std::vector<EjectedDiskInfo> records, const std::vector<EjectedDiskInfo>& settled) {
-    std::lock_guard lock(m_mutex);
-    m_records = std::move(records);
-    for (const EjectedDiskInfo& disk : settled) {
-        auto entry = std::find(m_inFlight.begin(), m_inFlight.end(), disk);
-        if (entry != m_inFlight.end())
-            m_inFlight.erase(entry);
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->records = std::move(records);
+        for (const EjectedDiskInfo& disk : settled) {
+            auto entry = std::find(m_state->inFlight.begin(), m_state->inFlight.end(), disk);
+            if (entry != m_state->inFlight.end())
+                m_state->inFlight.erase(entry);
+        }
+        ++m_state->changes;
     }
-    writeLocked();
+    scheduleWrite();
 }
 
-void EjectedDisksFile::addInFlight(const std::vector<EjectedDiskInfo>& volumes) {
-    std::lock_guard lock(m_mutex);
-    m_inFlight.insert(m_inFlight.end(), volumes.begin(), volumes.end());
-    writeLocked();
+std::shared_ptr<Group> EjectedDisksFile::addInFlight(const std::vector<EjectedDiskInfo>& volumes) {
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->inFlight.insert(m_state->inFlight.end(), volumes.begin(), volumes.end());
+        ++m_state->changes;
+    }
+    return scheduleWrite();
 }
 
-void EjectedDisksFile::writeLocked() {
-    std::vector<EjectedDiskInfo> all;
-    for (const auto* list : {&m_records, &m_inFlight})
-        for (const EjectedDiskInfo& disk : *list)
-            appendUnique(all, disk);
-    QJsonArray array;
-    for (const EjectedDiskInfo& disk : all)
-        array.append(QJsonObject{{"url", text(disk.url)},
-                                 {"diskIdentifier", text(disk.diskIdentifier)},
-                                 {"volumeName", text(disk.volumeName)}});
-    const QByteArray bytes = QJsonDocument(array).toJson(QJsonDocument::Compact);
-    if (!m_fileSystem.writeFileAtomically(path(), bytes.toStdString()))
-        logLine("ERROR: Could not write the remount list " + path());
+std::shared_ptr<Group> EjectedDisksFile::scheduleWrite() {
+    auto written = m_runtime.makeGroup();
+    written->enter();
+    m_runtime.globalAsync(QoS::Utility, [state = m_state, &fileSystem = m_fileSystem, file = path(), written] {
+        std::lock_guard lock(state->mutex);
+        if (state->written < state->changes) {
+            std::vector<EjectedDiskInfo> all;
+            for (const auto* list : {&state->records, &state->inFlight})
+                for (const EjectedDiskInfo& disk : *list)
+                    appendUnique(all, disk);
+            QJsonArray array;
+            for (const EjectedDiskInfo& disk : all)
+                array.append(QJsonObject{{"url", text(disk.url)},
+                                         {"diskIdentifier", text(disk.diskIdentifier)},
+                                         {"volumeName", text(disk.volumeName)}});
+            const QByteArray bytes = QJsonDocument(array).toJson(QJsonDocument::Compact);
+            if (!fileSystem.writeFileAtomically(file, bytes.toStdString()))
+                logLine("ERROR: Could not write the remount list " + file);
+            state->written = state->changes;
+        }
+        written->leave();
+    });
+    return written;
 }
 
 } // namespace tallowmere

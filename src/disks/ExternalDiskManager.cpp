@@ -56,7 +56,7 @@ std::shared_ptr<ExternalDiskManager> ExternalDiskManager::create(Services servic
 
 ExternalDiskManager::ExternalDiskManager(Services services)
     : m_services(services)
-    , m_remountList(services.fileSystem) {
+    , m_remountList(services.fileSystem, services.runtime) {
     m_hasSession = m_services.diskArbitration.createSession();
 }
 
@@ -267,7 +267,7 @@ void ExternalDiskManager::ejectVolume(const std::string& url, bool force, EjectC
 }
 
 void ExternalDiskManager::takeOffline(const std::string& url, bool force, const std::string& knownIdentifier,
-                                      std::shared_ptr<const BackupStatus> backup, EjectCompletion completion) {
+                                      std::shared_ptr<const BatchContext> batch, EjectCompletion completion) {
     Runtime& runtime = m_services.runtime;
     const std::string name = lastPathComponent(url);
     std::optional<std::string> resolved;
@@ -284,7 +284,7 @@ void ExternalDiskManager::takeOffline(const std::string& url, bool force, const 
     const bool unmount = force || m_services.preferences.boolValue(PreferenceKey::unmountInsteadOfEject);
 
     runtime.globalAsync(QoS::Utility, [weak = weak_from_this(), &runtime, url, name, identifier, force, unmount,
-                                       backup = std::move(backup), completion = std::move(completion)]() mutable {
+                                       batch = std::move(batch), completion = std::move(completion)]() mutable {
         auto self = weak.lock();
         if (!self) {
             // The caller (a batch's group, for one) still waits for its one answer.
@@ -295,8 +295,10 @@ void ExternalDiskManager::takeOffline(const std::string& url, bool force, const 
             return;
         }
         const bool stoppedBackup =
-            backup ? self->stopBackupTo(*backup, url) : self->stopTimeMachineBackupIfRunning(url);
+            batch ? self->stopBackupTo(batch->backup, url) : self->stopTimeMachineBackupIfRunning(url);
         runtime.sleepFor(Seconds(stoppedBackup ? 1.5 : 0.5));
+        if (batch)
+            batch->listed->wait();
         if (unmount)
             self->runUnmountPath(url, name, identifier, force, std::move(completion));
         else
@@ -367,11 +369,11 @@ void ExternalDiskManager::runUnmountPath(const std::string& url, const std::stri
 void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types, bool force, bool applyAllowlist,
                                              URLsCompletion completion) {
     // Whether a backup runs does not depend on the volume: asked once, while the volumes are classified.
-    auto backup = std::make_shared<BackupStatus>();
+    auto batch = std::make_shared<BatchContext>();
     std::shared_ptr<Semaphore> backupRead = m_services.runtime.makeSemaphore(0);
-    m_services.runtime.globalAsync(QoS::UserInitiated, [weak = weak_from_this(), backup, backupRead] {
+    m_services.runtime.globalAsync(QoS::UserInitiated, [weak = weak_from_this(), batch, backupRead] {
         if (auto self = weak.lock())
-            *backup = self->runningBackupStatus();
+            batch->backup = self->runningBackupStatus();
         backupRead->signal();
     });
 
@@ -389,11 +391,12 @@ void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types,
         return;
     }
 
-    // On the remount list before anything goes offline, so that a process that ends in the middle leaves them there.
+    // On the remount list before anything goes offline, so that a process that ends in the middle leaves them there;
+    // the write overlaps the fixed wait before each unmount.
     std::vector<EjectedDiskInfo> inFlight;
     for (const EligibleVolume& volume : volumes)
         inFlight.push_back({volume.url, {}, lastPathComponent(volume.url)});
-    m_remountList.addInFlight(inFlight);
+    batch->listed = m_remountList.addInFlight(inFlight);
     batchStarted();
 
     auto group = m_services.runtime.makeGroup();
@@ -402,13 +405,13 @@ void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types,
         group->enter();
         // Each volume on a thread of its own: one that does not answer holds up no other.
         m_services.runtime.globalAsync(
-            QoS::UserInitiated, [weak = weak_from_this(), volume, force, backup, group, records] {
+            QoS::UserInitiated, [weak = weak_from_this(), volume, force, batch, group, records] {
                 auto self = weak.lock();
                 if (!self) {
                     group->leave();
                     return;
                 }
-                self->takeOffline(volume.url, force, volume.identifier, backup,
+                self->takeOffline(volume.url, force, volume.identifier, batch,
                                   [group, records](bool success, std::optional<EjectedDiskInfo> record) {
                                       if (success && record)
                                           records->push_back(std::move(*record));

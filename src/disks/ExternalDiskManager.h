@@ -109,13 +109,18 @@ private:
     };
     // `tmutil status` while a backup runs; nothing otherwise.
     using BackupStatus = std::optional<std::string>;
+    // What a batch shares with its volumes: the backup status, read once, and the write of the volumes to the
+    // remount list, which each volume waits for before it goes offline.
+    struct BatchContext {
+        BackupStatus backup;
+        std::shared_ptr<Group> listed;
+    };
 
     std::vector<EligibleVolume> eligibleVolumes(const std::vector<DiskType>& types);
     VolumeClassification classify(const std::string& url, std::string& identifier);
-    // `ejectVolume` with what a batch knows already: the identifier (when not empty) and the backup status (when
-    // given); what it does not know is asked for.
+    // `ejectVolume` with what a batch knows already (none for a single volume): the identifier, when not empty.
     void takeOffline(const std::string& url, bool force, const std::string& knownIdentifier,
-                     std::shared_ptr<const BackupStatus> backup, EjectCompletion completion);
+                     std::shared_ptr<const BatchContext> batch, EjectCompletion completion);
     BackupStatus runningBackupStatus();
     bool stopBackupTo(const BackupStatus& status, const std::string& volumePath);
 
