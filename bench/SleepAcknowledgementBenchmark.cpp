@@ -132,10 +132,9 @@ const bool registered = [] {
         if (!baseline.isEmpty())
             builds.insert(builds.begin(), {"/baseline", baseline});
         for (const auto& [suffix, executable] : builds)
-            benchmark::RegisterBenchmark(("BM_SleepAcknowledgement/" + std::to_string(count) + suffix).c_str(),
-                                         [count, executable](benchmark::State& state) {
-                                             sleepAcknowledgement(state, count, executable);
-                                         })
+            benchmark::RegisterBenchmark(
+                ("BM_SleepAcknowledgement/" + std::to_string(count) + suffix).c_str(),
+                [count, executable](benchmark::State& state) { sleepAcknowledgement(state, count, executable); })
                 ->Iterations(8)
                 ->UseManualTime()
                 ->Unit(benchmark::kMillisecond);

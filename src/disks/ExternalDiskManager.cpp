@@ -512,7 +512,8 @@ std::optional<bool> ExternalDiskManager::mountState(const std::string& volumeNam
             return std::nullopt;
         if (!info.dictionary)
             continue;
-        if (const auto* answeredFor = findAs<std::string>(*info.dictionary, key); answeredFor && *answeredFor != candidate)
+        if (const auto* answeredFor = findAs<std::string>(*info.dictionary, key);
+            answeredFor && *answeredFor != candidate)
             continue;
         if (const auto* mountPoint = findAs<std::string>(*info.dictionary, "MountPoint"))
             return !mountPoint->empty();

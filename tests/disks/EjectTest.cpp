@@ -195,11 +195,14 @@ TEST_F(EjectTest, AnUnmountThatCannotStartOrHangsFails) {
     // The unmount reports success but its verification hangs: that is no evidence the volume went offline.
     processes.when([](const ProcessRequest& r) { return isDiskutil(r, "unmount"); },
                    [](const ProcessRequest&) { return FakeProcessRunner::exited(0); });
-    processes.when([](const ProcessRequest& r) { return r.arguments == Args{"info", "-plist", "Old Drive"}; },
-                   [](const ProcessRequest& r) {
-                       EXPECT_EQ(r.timeLimit, queryTimeLimit);
-                       return FakeProcessRunner::timedOut();
-                   });
+    processes.when(
+        [](const ProcessRequest& r) {
+            return r.arguments == Args{"info", "-plist", "Old Drive"};
+        },
+        [](const ProcessRequest& r) {
+            EXPECT_EQ(r.timeLimit, queryTimeLimit);
+            return FakeProcessRunner::timedOut();
+        });
     EXPECT_EQ(eject(path, true, 1s), (EjectOutcome{1, false, noRecord, 0.5s}));
 
     // A workspace eject that does not return is given up after its limit.
@@ -280,8 +283,8 @@ TEST_F(EjectTest, BatchEjectsInParallelAndPublishesTheVolumesThatWentOffline) {
     EXPECT_THAT(*result, UnorderedElementsAre(a, c));
     // An earlier batch's volume that is still offline keeps its record.
     const EjectedDiskInfo old{"/Volumes/Old", "disk9s1", "Old"};
-    EXPECT_THAT(manager->lastEjectedDisks(),
-                UnorderedElementsAre(EjectedDiskInfo{a, "disk4s1", "Alpha"}, EjectedDiskInfo{c, "disk6s1", "Gamma"}, old));
+    EXPECT_THAT(manager->lastEjectedDisks(), UnorderedElementsAre(EjectedDiskInfo{a, "disk4s1", "Alpha"},
+                                                                  EjectedDiskInfo{c, "disk6s1", "Gamma"}, old));
     EXPECT_EQ(changes, 1);
 
     // Every volume fails: only the records of volumes still offline stay.
