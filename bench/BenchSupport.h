@@ -102,7 +102,7 @@ inline bool processEventsUntil(const std::function<bool()>& done, int limitMilli
 // onboarding and the launch-time permission question.
 class RunningApplication {
 public:
-    explicit RunningApplication(bench::BenchMachine& machine) {
+    explicit RunningApplication(BenchMachine& machine, const QString& executable = TALLOWMERE_EXECUTABLE) {
         machine.machine().setFullDiskAccess(macsim::FullDiskAccess::granted);
         PlistPreferenceStore defaults(machine.machine().domainPath());
         for (const char* key : {PreferenceKey::hasLaunchedOnce, PreferenceKey::hasCompletedOnboarding,
@@ -116,7 +116,7 @@ public:
 
         m_process.setProcessEnvironment(machine.environment());
         m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(TALLOWMERE_EXECUTABLE, {});
+        m_process.start(executable, {});
         // Ready once the launch sequence has run its delayed permission check.
         m_ready = m_process.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
     }
