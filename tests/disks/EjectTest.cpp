@@ -299,7 +299,7 @@ TEST_F(EjectTest, BatchEjectsInParallelAndPublishesTheVolumesThatWentOffline) {
     EXPECT_EQ(changes, 2);
 }
 
-TEST_F(EjectTest, AVolumeListRefreshAskedForDuringABatchWaitsForIt) {
+TEST_F(EjectTest, AVolumeListRefreshAskedForDuringABatchWaitsForItAndSeesTheVolumeGone) {
     const std::string path = addUsbVolume("Alpha", "disk4s1");
     scriptOffline("Alpha", "disk4s1");
     workspace.setEjectHandler([this, path](const std::string&) {
@@ -313,6 +313,7 @@ TEST_F(EjectTest, AVolumeListRefreshAskedForDuringABatchWaitsForIt) {
     manager->ejectExternalDisks(allKinds, false, false, [&](std::vector<std::string>) { EXPECT_EQ(published, 0); });
     runtime.advance(5s);
     EXPECT_EQ(published, 1);
+    EXPECT_TRUE(manager->cachedVolumeSelections().empty());
 }
 
 TEST_F(EjectTest, BatchAppliesTheAllowlistOnlyWhenAsked) {
