@@ -3,8 +3,8 @@
 #include "Machine.h"
 
 #include "app/Preferences.h"
+#include "platform/PlistPreferenceStore.h"
 #include "platform/QtRuntime.h"
-#include "platform/sim/PlistPreferenceStore.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -104,7 +104,8 @@ inline bool processEventsUntil(const std::function<bool()>& done, int limitMilli
 class RunningApplication {
 public:
     // `analytics`: whether the user leaves usage signals on (they then go to the machine's simulated service).
-    explicit RunningApplication(BenchMachine& machine, bool analytics = false) {
+    explicit RunningApplication(BenchMachine& machine, const QString& executable = TALLOWMERE_EXECUTABLE,
+                                bool analytics = false) {
         machine.machine().setFullDiskAccess(macsim::FullDiskAccess::granted);
         PlistPreferenceStore defaults(machine.machine().domainPath());
         for (const char* key : {PreferenceKey::hasLaunchedOnce, PreferenceKey::hasCompletedOnboarding,
@@ -118,7 +119,7 @@ public:
 
         m_process.setProcessEnvironment(machine.environment());
         m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(TALLOWMERE_EXECUTABLE, {});
+        m_process.start(executable, {});
         // Ready once the launch sequence has run its delayed permission check.
         m_ready = m_process.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
     }

@@ -37,7 +37,7 @@ bool sleepAndWake(bench::BenchMachine& machine, bench::RunningApplication& appli
 void BM_SleepWakeCycles(benchmark::State& state) {
     const int warmUp = 20, cycles = static_cast<int>(state.range(0));
     bench::BenchMachine machine(1);
-    bench::RunningApplication application(machine, true);
+    bench::RunningApplication application(machine, TALLOWMERE_EXECUTABLE, true);
     if (!application.isReady()) {
         state.SkipWithError("the application did not start");
         return;

@@ -2,6 +2,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 using namespace tallowmere;
 
 namespace {
@@ -10,10 +14,9 @@ constexpr double fixedUnmountWait = 0.5;
 
 // From `macsim sleep` to the application's acknowledgement, with N volumes to unmount first, as `macsim sleep`
 // measures it. `overhead_ms` is the time above the fixed wait before each unmount.
-void BM_SleepAcknowledgement(benchmark::State& state) {
-    const int count = static_cast<int>(state.range(0));
+void sleepAcknowledgement(benchmark::State& state, int count, const QString& executable) {
     bench::BenchMachine machine(count);
-    bench::RunningApplication application(machine);
+    bench::RunningApplication application(machine, executable);
     if (!application.isReady()) {
         state.SkipWithError("the application did not start");
         return;
@@ -50,6 +53,23 @@ void BM_SleepAcknowledgement(benchmark::State& state) {
     }
     state.counters["overhead_ms"] = benchmark::Counter(overhead * 1000, benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_SleepAcknowledgement)->Arg(1)->Arg(8)->Iterations(8)->UseManualTime()->Unit(benchmark::kMillisecond);
+// With $TALLOWMERE_BASELINE_APP naming another build of the application, each size runs that build first (as
+// ".../baseline") and then this one, so both are measured in the same run under the same load.
+const bool registered = [] {
+    const QString baseline = qEnvironmentVariable("TALLOWMERE_BASELINE_APP");
+    for (int count : {1, 8, 32}) {
+        std::vector<std::pair<std::string, QString>> builds{{"", TALLOWMERE_EXECUTABLE}};
+        if (!baseline.isEmpty())
+            builds.insert(builds.begin(), {"/baseline", baseline});
+        for (const auto& [suffix, executable] : builds)
+            benchmark::RegisterBenchmark(
+                ("BM_SleepAcknowledgement/" + std::to_string(count) + suffix).c_str(),
+                [count, executable](benchmark::State& state) { sleepAcknowledgement(state, count, executable); })
+                ->Iterations(8)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+    }
+    return true;
+}();
 
 } // namespace

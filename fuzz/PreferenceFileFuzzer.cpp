@@ -1,8 +1,8 @@
 // The preference store loading whatever file it finds, and writing back what it loaded.
 #include "FuzzSupport.h"
 
+#include "platform/PlistPreferenceStore.h"
 #include "platform/PropertyList.h"
-#include "platform/sim/PlistPreferenceStore.h"
 
 #include <QDir>
 #include <QFile>

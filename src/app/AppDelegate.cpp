@@ -5,20 +5,13 @@
 #include "guard/ActivationDuration.h"
 #include "platform/Log.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace tallowmere {
 namespace {
 
 constexpr const char* sleepAssertionName = "Tallowmere: Ejecting external disks before sleep";
-
-std::string joinedNames(const std::vector<std::string>& urls) {
-    std::string names;
-    for (const std::string& url : urls) {
-        if (!names.empty())
-            names += ", ";
-        names += lastPathComponent(url);
-    }
-    return names;
-}
 
 std::string joinedPaths(const std::vector<std::string>& urls) {
     std::string paths;
@@ -124,6 +117,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     subscribe(distributed, NotificationName::screenIsUnlocked, &AppDelegate::handleScreenUnlocked);
 
     wirePowerMonitor();
+    remountWhatAnEarlierRunLeftOffline();
 
     m_lastSeenStayAwakeEnabled = defaults.boolValue(PreferenceKey::stayAwakeEnabled);
     m_defaultsObserver = defaults.addObserver([weak = weak_from_this()] {
@@ -156,7 +150,7 @@ void AppDelegate::wirePowerMonitor() {
     };
     m_powerManager->onSystemDidWake = [weak] {
         if (auto self = weak.lock())
-            self->beginWakeRemount();
+            self->systemDidWake();
     };
     m_powerManager->start();
 }
@@ -184,6 +178,11 @@ void AppDelegate::handleScreensaverDidStart() {
 }
 
 void AppDelegate::handleDidWake() {
+    systemDidWake();
+}
+
+void AppDelegate::systemDidWake() {
+    m_stayAwakeController->systemDidWake();
     beginWakeRemount();
 }
 
@@ -257,9 +256,11 @@ void AppDelegate::applyStayAwakePreference(bool enabled) {
 // MARK: - The protection loop
 
 void AppDelegate::performAutoEject(Completion completion) {
+    // A sleep that follows a lock or a display sleep (a lid being closed) must not go ahead while the eject they
+    // started still takes the volumes offline.
     if (m_isHandlingSleepEvent) {
         if (completion)
-            completion();
+            m_sleepRequestsWaiting.push_back(std::move(completion));
         return;
     }
     m_isHandlingSleepEvent = true;
@@ -306,6 +307,8 @@ void AppDelegate::performAutoEject(Completion completion) {
                                         {{"drivesEjected", static_cast<std::int64_t>(result.size())}});
             if (completion)
                 completion();
+            for (const Completion& waiting : std::exchange(self->m_sleepRequestsWaiting, {}))
+                waiting();
         });
     });
 }
@@ -323,23 +326,9 @@ void AppDelegate::beginWakeRemount() {
 
 void AppDelegate::remountAfterWake(int attempt) {
     double configured = m_platform.preferences.doubleValue(PreferenceKey::autoEjectRemountDelaySeconds);
-    double delay = attempt == 0 ? (configured > 0 ? configured : 3.0) : 2.0;
-
-    auto finish = [weak = weak_from_this()](std::vector<std::string> urls) {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        self->m_runtime.mainAsync([self, urls = std::move(urls)] {
-            self->m_isHandlingWakeEvent = false;
-            if (urls.empty())
-                return;
-            std::string names = joinedNames(urls);
-            self->m_notifier.presentNotificationsInForeground();
-            self->m_runtime.mainAfter(Seconds(0.5), [self, names] {
-                self->postUserNotification("Disks Remounted", "Successfully remounted after wake: " + names);
-            });
-        });
-    };
+    // A delay nobody could mean (1e308, infinity) would keep the volumes offline for good.
+    double delay = attempt == 0 ? (configured > 0 ? std::min(configured, longestRemountDelay) : 3.0) : 2.0;
+    auto finish = finishWakeRemount();
 
     m_runtime.mainAfter(Seconds(delay), weakly(shared_from_this(), [attempt, finish](AppDelegate& self) {
                             if (self.m_diskManager->lastEjectedDisks().empty()) {
@@ -351,6 +340,33 @@ void AppDelegate::remountAfterWake(int attempt) {
                             }
                             self.m_diskManager->remountLastEjectedDisks(5, 0, finish);
                         }));
+}
+
+ExternalDiskManager::URLsCompletion AppDelegate::finishWakeRemount() {
+    return [weak = weak_from_this()](std::vector<std::string> urls) {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        self->m_runtime.mainAsync([self, urls = std::move(urls)] {
+            self->m_isHandlingWakeEvent = false;
+            if (urls.empty())
+                return;
+            std::string names = joinedVolumeNames(urls);
+            self->m_notifier.presentNotificationsInForeground();
+            self->m_runtime.mainAfter(Seconds(0.5), [self, names] {
+                self->postUserNotification("Disks Remounted", "Successfully remounted after wake: " + names);
+            });
+        });
+    };
+}
+
+void AppDelegate::remountWhatAnEarlierRunLeftOffline() {
+    // The remount list is kept on disk: a run killed during a sleep's unmount or quit during the remount delay
+    // left volumes offline that only this run can bring back. One pass, as the wake's; a wake meanwhile waits.
+    if (m_diskManager->restoreEjectedDisks().empty())
+        return;
+    m_isHandlingWakeEvent = true;
+    m_diskManager->remountLastEjectedDisks(0, 0, finishWakeRemount());
 }
 
 // MARK: - Commands
@@ -367,7 +383,7 @@ void AppDelegate::ejectDisks() {
                         self->postUserNotification(
                             unmountWording ? "Disks Unmounted" : "Disks Ejected",
                             (unmountWording ? "Successfully unmounted: " : "Successfully ejected: ") +
-                                joinedNames(urls));
+                                joinedVolumeNames(urls));
                     else
                         self->postUserNotification("No External Disks", unmountWording
                                                                             ? "No external disks were found to unmount."
@@ -442,7 +458,7 @@ void AppDelegate::remountDisks() {
             return;
         self->m_runtime.mainAsync([self, urls = std::move(urls)] {
             if (!urls.empty())
-                self->postUserNotification("Disks Remounted", "Successfully remounted: " + joinedNames(urls));
+                self->postUserNotification("Disks Remounted", "Successfully remounted: " + joinedVolumeNames(urls));
             else
                 self->postUserNotification("No Disks Remounted",
                                            "No previously ejected disks were available to remount.");

@@ -58,6 +58,8 @@ public:
     void performAutoEject(Completion completion);
     void beginWakeRemount();
     void remountAfterWake(int attempt);
+    // The most the settings offer; a larger stored delay (or an infinite one) counts as this.
+    static constexpr double longestRemountDelay = 15.0;
 
     // Commands.
     void ejectDisks();
@@ -97,6 +99,11 @@ private:
     // The eject run shared by `ejectDisks` and `ejectAndSleep`; `finish` gets the URLs taken offline.
     void runEject(std::function<void(const std::vector<std::string>& urls, bool unmountWording)> finish);
     void sleepStep();
+    // At launch: brings back, once, what an earlier run took offline and did not remount.
+    void remountWhatAnEarlierRunLeftOffline();
+    // The wake remount's finishing step: clears `isHandlingWakeEvent` and reports the URLs brought back.
+    ExternalDiskManager::URLsCompletion finishWakeRemount();
+    void systemDidWake();
     void subscribe(NotificationCenter& center, const char* name, void (AppDelegate::*handler)());
     void wirePowerMonitor();
     void applyStayAwakePreference(bool enabled);
@@ -116,6 +123,8 @@ private:
     std::shared_ptr<SystemPowerManager> m_powerManager;
     bool m_suppressStayAwakeDefaults = false;
     bool m_isHandlingSleepEvent = false;
+    // Completions of sleep requests that came while an eject ran: they are answered when it ends.
+    std::vector<Completion> m_sleepRequestsWaiting;
     bool m_isHandlingWakeEvent = false;
     std::unique_ptr<UpdaterController> m_updaterController;
 

@@ -13,6 +13,10 @@
 #include "platform/sim/SimAnalyticsTransport.h"
 #include "platform/sim/SimPlatform.h"
 #endif
+#ifdef __linux__
+#include "platform/QtHttpTransport.h"
+#include "platform/linux/LinuxPlatform.h"
+#endif
 
 #include <QApplication>
 #include <QScreen>
@@ -60,6 +64,31 @@ std::string writeOffscreenScreen() {
     return std::fclose(file) == 0 ? path : std::string();
 }
 
+// Takes "--platform NAME" (or "--platform=NAME") out of the arguments before Qt reads them: Qt would take it
+// for its own -platform option. "sim" (the simulated Mac) when none is given; nothing for a bad one.
+std::optional<std::string> takePlatformOption(int& argc, char** argv) {
+    std::string chosen = "sim";
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        std::string argument = argv[i];
+        if (argument == "--platform" && i + 1 < argc)
+            chosen = argv[++i];
+        else if (argument.starts_with("--platform="))
+            chosen = argument.substr(std::string("--platform=").size());
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    argv[argc] = nullptr;
+    if (chosen == "sim")
+        return chosen;
+#ifdef __linux__
+    if (chosen == "linux")
+        return chosen;
+#endif
+    return std::nullopt;
+}
+
 std::shared_ptr<tallowmere::ScreenMetricsProvider> currentScreenMetrics() {
     auto provider = std::make_shared<tallowmere::ScreenMetricsProvider>();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -77,6 +106,12 @@ std::shared_ptr<tallowmere::ScreenMetricsProvider> currentScreenMetrics() {
 
 int main(int argc, char** argv) {
     using namespace tallowmere;
+
+    const std::optional<std::string> platformName = takePlatformOption(argc, argv);
+    if (!platformName) {
+        std::fputs("Usage: tallowmere [--platform sim|linux]\n", stderr);
+        return 2;
+    }
 
     // Without a display (a server, CI) the application still runs, drawing off screen on a screen the size of
     // a laptop's.
@@ -101,18 +136,42 @@ int main(int argc, char** argv) {
 
     QtRuntime runtime;
 #ifndef __APPLE__
-    // Not a Mac: the platform services are those of the simulated Mac.
-    SimPlatform simulatedMac(runtime);
-    std::string simulatorError;
-    if (!simulatedMac.start(&simulatorError)) {
-        logLine("Simulated Mac: not attached: " + simulatorError);
-        return 1;
+    // Not a Mac: the platform services are those of the simulated Mac, or with --platform linux those of the
+    // Linux desktop.
+    std::optional<SimPlatform> simulatedMac;
+    std::optional<Platform> chosenPlatform;
+    std::shared_ptr<HttpTransport> analyticsTransport;
+    std::unique_ptr<PlistPreferenceStore> analyticsStore;
+#ifdef __linux__
+    std::optional<LinuxPlatform> linuxDesktop;
+    if (*platformName == "linux") {
+        linuxDesktop.emplace(runtime);
+        std::string linuxError;
+        if (!linuxDesktop->start(&linuxError)) {
+            logLine("Linux: not started: " + linuxError);
+            return 1;
+        }
+        chosenPlatform.emplace(linuxDesktop->platform());
+        analyticsTransport = std::make_shared<QtHttpTransport>();
+        analyticsStore =
+            std::make_unique<PlistPreferenceStore>(LinuxPlatform::domainPath("com.tallowmere.app.analytics"));
     }
-    logLine("Simulated Mac: attached to " + simulatedMac.machine().folder());
-    Platform platform = simulatedMac.platform();
-    auto analyticsTransport = std::make_shared<SimAnalyticsTransport>(simulatedMac.machine());
-    PlistPreferenceStore analyticsPreferences(simulatedMac.machine().folder() +
-                                              "/home/Library/Preferences/com.tallowmere.app.analytics.plist");
+#endif
+    if (*platformName == "sim") {
+        simulatedMac.emplace(runtime);
+        std::string simulatorError;
+        if (!simulatedMac->start(&simulatorError)) {
+            logLine("Simulated Mac: not attached: " + simulatorError);
+            return 1;
+        }
+        logLine("Simulated Mac: attached to " + simulatedMac->machine().folder());
+        chosenPlatform.emplace(simulatedMac->platform());
+        analyticsTransport = std::make_shared<SimAnalyticsTransport>(simulatedMac->machine());
+        analyticsStore = std::make_unique<PlistPreferenceStore>(
+            simulatedMac->machine().folder() + "/home/Library/Preferences/com.tallowmere.app.analytics.plist");
+    }
+    Platform platform = *chosenPlatform;
+    PlistPreferenceStore& analyticsPreferences = *analyticsStore;
 #endif
 
     std::shared_ptr<SignalClient> analyticsClient;
@@ -134,10 +193,11 @@ int main(int argc, char** argv) {
 #ifndef __APPLE__
     UiDriver userInterface({[&] { return statusItem.prepareMenu(); }, [&] { return statusItem.menuPosition(); },
                             [&] { return statusItem.menuBar(); }});
-    simulatedMac.setUserInterfaceDriver([&](const QString& command, const std::vector<QString>& arguments) {
-        UiDriver::Result result = userInterface.run(command, arguments);
-        return SimPlatform::UserInterfaceAnswer{result.status, result.output, result.error};
-    });
+    if (simulatedMac)
+        simulatedMac->setUserInterfaceDriver([&](const QString& command, const std::vector<QString>& arguments) {
+            UiDriver::Result result = userInterface.run(command, arguments);
+            return SimPlatform::UserInterfaceAnswer{result.status, result.output, result.error};
+        });
 #endif
 
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] {
@@ -151,7 +211,8 @@ int main(int argc, char** argv) {
     logLine("Tallowmere: started (pid " + std::to_string(::getpid()) + ")");
     int status = application.exec();
 #ifndef __APPLE__
-    simulatedMac.stop();
+    if (simulatedMac)
+        simulatedMac->stop();
 #endif
     logLine("Tallowmere: stopped");
     // Background work may still wait on a child process or a timeout; everything that must outlive the

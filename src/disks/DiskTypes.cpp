@@ -13,6 +13,16 @@ std::string lastPathComponent(const std::string& path) {
     return path.substr(start, end - start + 1);
 }
 
+std::string joinedVolumeNames(const std::vector<std::string>& urls) {
+    std::string names;
+    for (const std::string& url : urls) {
+        if (!names.empty())
+            names += ", ";
+        names += lastPathComponent(url);
+    }
+    return names;
+}
+
 std::optional<std::string> wholeDiskIdentifier(const std::string& deviceIdentifier) {
     static const std::regex pattern("^disk[0-9]+");
     std::smatch match;

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tallowmere {
 
@@ -32,6 +33,9 @@ struct VolumeClassification {
 // The last path component of a mount path ("/Volumes/My Passport" gives "My Passport"); trailing slashes
 // are ignored and "/" is its own last component.
 std::string lastPathComponent(const std::string& path);
+
+// The volumes' names as notifications and status texts give them: last path components joined with ", ".
+std::string joinedVolumeNames(const std::vector<std::string>& urls);
 
 // The whole disk a device identifier belongs to ("disk4s2" gives "disk4"); nothing for an empty or "unknown"
 // identifier or one that does not start with "disk" and a number.

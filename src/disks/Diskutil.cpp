@@ -16,17 +16,18 @@ Diskutil::Diskutil(ProcessRunner& processes, const SystemTools& tools)
     : m_processes(processes)
     , m_tools(tools) {}
 
-ProcessResult Diskutil::run(std::vector<std::string> arguments, bool captureOutput, bool captureError) const {
+ProcessResult Diskutil::run(std::vector<std::string> arguments, bool captureOutput, bool captureError,
+                            std::chrono::milliseconds timeLimit) const {
     ProcessRequest request(m_tools.diskutil(), std::move(arguments));
     request.captureStandardOutput = captureOutput;
     request.captureStandardError = captureError;
-    request.timeLimit = systemToolTimeLimit;
+    request.timeLimit = timeLimit;
     return m_processes.run(request);
 }
 
 Diskutil::Query Diskutil::query(std::vector<std::string> arguments) const {
     Query query;
-    query.process = run(std::move(arguments), true, false);
+    query.process = run(std::move(arguments), true, false, queryTimeLimit);
     if (query.process.succeeded() && !query.process.timedOut)
         query.dictionary = PropertyList::parseDictionary(query.process.standardOutput);
     return query;

@@ -12,9 +12,18 @@
 
 namespace tallowmere {
 
-// A system tool that never exits would hold its caller's thread for good (and with it a batch eject or a
-// refresh); past this limit the child is ended and the run counts as failed. Slow disks answer well within it.
-inline constexpr std::chrono::seconds systemToolTimeLimit{60};
+// Time limits of one run of a system tool. A drive that stops answering makes every run about it hang; past its
+// limit the child is killed and the run counts as failed, never as evidence. The sleep path has 12 s in all (the
+// power monitor's limit), of which the eject waits at most 10 s, so no run may take much of it:
+// - a query (diskutil info and list, tmutil status) answers within a fraction of a second: 3 s. A hung volume
+//   then drops out of the classification after 3 s while the others go on.
+// - taking a volume offline (diskutil unmount, the workspace eject, tmutil stopbackup) may flush a write cache
+//   first: 5 s, so the fixed wait, one unmount and its verification fit in the eject's 10 s.
+// - bringing a volume back (diskutil mount and mountDisk) may check its file system first and is not on the
+//   sleep path: 15 s.
+inline constexpr std::chrono::seconds queryTimeLimit{3};
+inline constexpr std::chrono::seconds offlineTimeLimit{5};
+inline constexpr std::chrono::seconds mountTimeLimit{15};
 
 // Whether a tool's output is text: valid UTF-8.
 bool isValidUtf8(std::string_view bytes);
@@ -31,8 +40,9 @@ public:
 
     Diskutil(ProcessRunner& processes, const SystemTools& tools);
 
-    ProcessResult run(std::vector<std::string> arguments, bool captureOutput, bool captureError) const;
-    // Runs with standard output captured and parses it.
+    ProcessResult run(std::vector<std::string> arguments, bool captureOutput, bool captureError,
+                      std::chrono::milliseconds timeLimit) const;
+    // Runs with standard output captured, within the query limit, and parses it.
     Query query(std::vector<std::string> arguments) const;
     // "info" "-plist" TARGET.
     Query info(const std::string& target) const { return query({"info", "-plist", target}); }

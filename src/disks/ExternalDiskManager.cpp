@@ -55,7 +55,8 @@ std::shared_ptr<ExternalDiskManager> ExternalDiskManager::create(Services servic
 }
 
 ExternalDiskManager::ExternalDiskManager(Services services)
-    : m_services(services) {
+    : m_services(services)
+    , m_remountList(services.fileSystem, services.runtime) {
     m_hasSession = m_services.diskArbitration.createSession();
 }
 
@@ -70,8 +71,25 @@ const std::vector<EjectedDiskInfo>& ExternalDiskManager::lastEjectedDisks() cons
 }
 
 void ExternalDiskManager::setLastEjectedDisks(std::vector<EjectedDiskInfo> disks) {
+    publishLastEjectedDisks(std::move(disks), {});
+}
+
+void ExternalDiskManager::publishLastEjectedDisks(std::vector<EjectedDiskInfo> disks,
+                                                  const std::vector<EjectedDiskInfo>& settled) {
+    m_remountList.setRecords(disks, settled);
     m_lastEjectedDisks = std::move(disks);
     emit lastEjectedDisksChanged();
+}
+
+std::vector<EjectedDiskInfo> ExternalDiskManager::restoreEjectedDisks() {
+    std::vector<EjectedDiskInfo> disks = m_remountList.load();
+    if (auto mounted = m_services.fileSystem.mountedVolumePaths()) {
+        std::erase_if(disks, [&](const EjectedDiskInfo& disk) {
+            return std::find(mounted->begin(), mounted->end(), disk.url) != mounted->end();
+        });
+    }
+    setLastEjectedDisks(disks);
+    return disks;
 }
 
 const std::vector<VolumeSelection>& ExternalDiskManager::cachedVolumeSelections() const {
@@ -90,13 +108,21 @@ Diskutil ExternalDiskManager::diskutil() const {
 // Discovery and classification.
 
 std::vector<std::string> ExternalDiskManager::externalVolumeURLs(const std::vector<DiskType>& types) {
+    std::vector<std::string> urls;
+    for (const EligibleVolume& volume : eligibleVolumes(types))
+        urls.push_back(volume.url);
+    return urls;
+}
+
+std::vector<ExternalDiskManager::EligibleVolume>
+ExternalDiskManager::eligibleVolumes(const std::vector<DiskType>& types) {
     auto mounted = m_services.fileSystem.mountedVolumePaths();
     if (!mounted || mounted->empty())
         return {};
 
     struct Found {
         std::mutex lock;
-        std::vector<std::string> urls;
+        std::vector<EligibleVolume> volumes;
     };
     auto found = std::make_shared<Found>();
     auto wanted = std::make_shared<const std::vector<DiskType>>(types);
@@ -108,11 +134,12 @@ std::vector<std::string> ExternalDiskManager::externalVolumeURLs(const std::vect
         group->enter();
         queue->async([weak = weak_from_this(), url, wanted, found, group] {
             if (auto self = weak.lock()) {
-                const VolumeClassification classification = self->classifyVolume(url);
+                std::string identifier;
+                const VolumeClassification classification = self->classify(url, identifier);
                 if (classification.eligible && classification.kind &&
                     std::find(wanted->begin(), wanted->end(), *classification.kind) != wanted->end()) {
                     std::lock_guard lock(found->lock);
-                    found->urls.push_back(url);
+                    found->volumes.push_back({url, identifier});
                 }
             }
             group->leave();
@@ -120,20 +147,35 @@ std::vector<std::string> ExternalDiskManager::externalVolumeURLs(const std::vect
     }
     group->wait();
     std::lock_guard lock(found->lock);
-    return found->urls;
+    return found->volumes;
 }
 
 std::vector<VolumeSelection> ExternalDiskManager::volumeSelections(const std::vector<DiskType>& types) {
+    // The classification's answer already names the device: asking diskutil again would only repeat it.
     std::vector<VolumeSelection> selections;
-    for (const std::string& url : externalVolumeURLs(types))
-        selections.push_back({volumeIdentifier(url), lastPathComponent(url), url});
+    for (const EligibleVolume& volume : eligibleVolumes(types))
+        selections.push_back({volume.id(), lastPathComponent(volume.url), volume.url});
     return selections;
 }
 
+// Every mount change asks for a refresh, so a batch of unmounts asks for many at once. They run one at a time, and
+// not while a batch takes volumes offline (their diskutil runs would compete with it for the processors): requests
+// made meanwhile become a single one afterwards, which sees the state after the burst.
 void ExternalDiskManager::refreshVolumeSelections(const std::vector<DiskType>& types) {
+    {
+        std::lock_guard lock(m_refreshLock);
+        if (m_isRefreshing || m_batchesRunning > 0) {
+            m_pendingRefresh = types;
+            return;
+        }
+        m_isRefreshing = true;
+    }
+    startRefresh(types);
+}
+
+void ExternalDiskManager::startRefresh(std::vector<DiskType> types) {
     Runtime& runtime = m_services.runtime;
-    const std::uint64_t refresh = ++m_refreshesStarted;
-    runtime.globalAsync(QoS::Utility, [weak = weak_from_this(), &runtime, types, refresh] {
+    runtime.globalAsync(QoS::Utility, [weak = weak_from_this(), &runtime, types = std::move(types)] {
         auto self = weak.lock();
         if (!self)
             return;
@@ -142,24 +184,59 @@ void ExternalDiskManager::refreshVolumeSelections(const std::vector<DiskType>& t
         for (const VolumeSelection& selection : selections)
             ids.push_back(selection.id);
         self->recordSeenVolumes(ids);
-        runtime.mainAsync([weak, refresh, selections = std::move(selections)]() mutable {
-            auto self = weak.lock();
-            // Refreshes overlap when volumes come and go in a burst; one that started earlier but finished
-            // later describes an older state and must not replace a newer list.
-            if (!self || refresh < self->m_newestPublishedRefresh)
-                return;
-            self->m_newestPublishedRefresh = refresh;
-            self->setCachedVolumeSelections(std::move(selections));
+        // Queued before the next refresh starts, so lists are published in the order they were taken.
+        runtime.mainAsync([weak, selections = std::move(selections)]() mutable {
+            if (auto self = weak.lock())
+                self->setCachedVolumeSelections(std::move(selections));
         });
+        self->refreshFinished();
     });
 }
 
+void ExternalDiskManager::refreshFinished() {
+    std::optional<std::vector<DiskType>> next;
+    {
+        std::lock_guard lock(m_refreshLock);
+        if (m_batchesRunning == 0)
+            next.swap(m_pendingRefresh);
+        m_isRefreshing = next.has_value();
+    }
+    if (next)
+        startRefresh(std::move(*next));
+}
+
+void ExternalDiskManager::batchStarted() {
+    std::lock_guard lock(m_refreshLock);
+    ++m_batchesRunning;
+}
+
+void ExternalDiskManager::batchFinished() {
+    std::optional<std::vector<DiskType>> next;
+    {
+        std::lock_guard lock(m_refreshLock);
+        --m_batchesRunning;
+        if (!m_isRefreshing && m_batchesRunning == 0) {
+            next.swap(m_pendingRefresh);
+            m_isRefreshing = next.has_value();
+        }
+    }
+    if (next)
+        startRefresh(std::move(*next));
+}
+
 VolumeClassification ExternalDiskManager::classifyVolume(const std::string& url) {
+    std::string identifier;
+    return classify(url, identifier);
+}
+
+VolumeClassification ExternalDiskManager::classify(const std::string& url, std::string& identifier) {
     if (VolumeClassifier::isExcludedByLocation(url))
         return {};
     Diskutil::Query info = diskutil().info(url);
     if (!info.dictionary)
         return {};
+    if (const auto* device = findAs<std::string>(*info.dictionary, "DeviceIdentifier"))
+        identifier = *device;
     return VolumeClassifier::classify(url, *info.dictionary);
 }
 
@@ -186,9 +263,18 @@ std::string ExternalDiskManager::volumeIdentifier(const std::string& url) {
 // Eject and unmount.
 
 void ExternalDiskManager::ejectVolume(const std::string& url, bool force, EjectCompletion completion) {
+    takeOffline(url, force, {}, nullptr, std::move(completion));
+}
+
+void ExternalDiskManager::takeOffline(const std::string& url, bool force, const std::string& knownIdentifier,
+                                      std::shared_ptr<const BatchContext> batch, EjectCompletion completion) {
     Runtime& runtime = m_services.runtime;
     const std::string name = lastPathComponent(url);
-    auto resolved = resolveDeviceIdentifier(url);
+    std::optional<std::string> resolved;
+    if (!knownIdentifier.empty())
+        resolved = knownIdentifier;
+    else
+        resolved = resolveDeviceIdentifier(url);
     if (!resolved || resolved->empty()) {
         // A volume that has only just appeared may not be registered yet.
         runtime.sleepFor(Seconds(0.1));
@@ -198,7 +284,7 @@ void ExternalDiskManager::ejectVolume(const std::string& url, bool force, EjectC
     const bool unmount = force || m_services.preferences.boolValue(PreferenceKey::unmountInsteadOfEject);
 
     runtime.globalAsync(QoS::Utility, [weak = weak_from_this(), &runtime, url, name, identifier, force, unmount,
-                                       completion = std::move(completion)]() mutable {
+                                       batch = std::move(batch), completion = std::move(completion)]() mutable {
         auto self = weak.lock();
         if (!self) {
             // The caller (a batch's group, for one) still waits for its one answer.
@@ -208,6 +294,11 @@ void ExternalDiskManager::ejectVolume(const std::string& url, bool force, EjectC
             });
             return;
         }
+        const bool stoppedBackup =
+            batch ? self->stopBackupTo(batch->backup, url) : self->stopTimeMachineBackupIfRunning(url);
+        runtime.sleepFor(Seconds(stoppedBackup ? 1.5 : 0.5));
+        if (batch)
+            batch->listed->wait();
         if (unmount)
             self->runUnmountPath(url, name, identifier, force, std::move(completion));
         else
@@ -225,9 +316,7 @@ void ExternalDiskManager::runEjectPath(const std::string& url, const std::string
         });
     };
 
-    const bool stoppedBackup = stopTimeMachineBackupIfRunning(url);
-    runtime.sleepFor(Seconds(stoppedBackup ? 1.5 : 0.5));
-    if (m_services.workspace.unmountAndEjectDevice(url)) {
+    if (unmountAndEjectWithinLimit(url)) {
         finish(std::nullopt);
         return;
     }
@@ -240,19 +329,36 @@ void ExternalDiskManager::runEjectPath(const std::string& url, const std::string
         finish(EjectedDiskInfo{url, identifier.empty() ? "unknown" : identifier, name});
 }
 
+std::optional<std::string> ExternalDiskManager::unmountAndEjectWithinLimit(const std::string& url) {
+    // The workspace's eject cannot be interrupted: it runs on a thread of its own, which is left to finish by itself
+    // when the limit passes first.
+    struct Outcome {
+        std::optional<std::string> error;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    std::shared_ptr<Semaphore> done = m_services.runtime.makeSemaphore(0);
+    m_services.runtime.globalAsync(QoS::Utility, [&workspace = m_services.workspace, url, outcome, done] {
+        outcome->error = workspace.unmountAndEjectDevice(url);
+        done->signal();
+    });
+    if (!done->wait(offlineTimeLimit))
+        return "The volume did not eject within its time limit.";
+    return outcome->error;
+}
+
 void ExternalDiskManager::runUnmountPath(const std::string& url, const std::string& name, const std::string& identifier,
                                          bool force, EjectCompletion completion) {
     Runtime& runtime = m_services.runtime;
-    const bool stoppedBackup = stopTimeMachineBackupIfRunning(url);
-    runtime.sleepFor(Seconds(stoppedBackup ? 1.5 : 0.5));
+    ProcessResult unmount = runUnmount(url, "mountPath", force, name);
+    // A drive that did not answer in time will not answer to its identifier either.
+    if (!unmount.succeeded() && !unmount.timedOut && !identifier.empty())
+        unmount = runUnmount(identifier, "deviceIdentifier", force, name);
+    const bool unmounted = unmount.succeeded() && !unmount.timedOut;
 
-    bool unmounted = runDiskutilUnmount(url, "mountPath", force, name);
-    if (!unmounted && !identifier.empty())
-        unmounted = runDiskutilUnmount(identifier, "deviceIdentifier", force, name);
-    const bool stillMounted = isVolumeMounted(name, identifier);
-
+    // An unmount that ran out of time may still have finished: when diskutil then says the volume is offline, it is
+    // recorded, so that it comes back.
     std::optional<EjectedDiskInfo> record;
-    if (unmounted && !stillMounted)
+    if ((unmounted || unmount.timedOut) && mountState(name, identifier) == false)
         record = EjectedDiskInfo{url, identifier, name};
     runtime.mainAsync([completion = std::move(completion), record = std::move(record)] {
         if (completion)
@@ -262,27 +368,62 @@ void ExternalDiskManager::runUnmountPath(const std::string& url, const std::stri
 
 void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types, bool force, bool applyAllowlist,
                                              URLsCompletion completion) {
-    const std::vector<std::string> urls = filterByAllowlist(externalVolumeURLs(types), applyAllowlist);
-    if (urls.empty()) {
+    // Whether a backup runs does not depend on the volume: asked once, while the volumes are classified.
+    auto batch = std::make_shared<BatchContext>();
+    std::shared_ptr<Semaphore> backupRead = m_services.runtime.makeSemaphore(0);
+    m_services.runtime.globalAsync(QoS::UserInitiated, [weak = weak_from_this(), batch, backupRead] {
+        if (auto self = weak.lock())
+            batch->backup = self->runningBackupStatus();
+        backupRead->signal();
+    });
+
+    std::vector<EligibleVolume> volumes = eligibleVolumes(types);
+    if (applyAllowlist) {
+        const std::set<std::string> allowlist = readIdList(allowlistKey);
+        if (!allowlist.empty())
+            std::erase_if(volumes, [&](const EligibleVolume& volume) { return !allowlist.contains(volume.id()); });
+    }
+    backupRead->wait();
+    if (volumes.empty()) {
         logLine("DEBUG: No external disks to eject");
         if (completion)
             completion({});
         return;
     }
 
+    // On the remount list before anything goes offline, so that a process that ends in the middle leaves them there;
+    // the write overlaps the fixed wait before each unmount.
+    std::vector<EjectedDiskInfo> inFlight;
+    for (const EligibleVolume& volume : volumes)
+        inFlight.push_back({volume.url, {}, lastPathComponent(volume.url)});
+    batch->listed = m_remountList.addInFlight(inFlight);
+    batchStarted();
+
     auto group = m_services.runtime.makeGroup();
     auto records = std::make_shared<std::vector<EjectedDiskInfo>>();
-    for (const std::string& url : urls) {
+    for (const EligibleVolume& volume : volumes) {
         group->enter();
-        ejectVolume(url, force, [group, records](bool success, std::optional<EjectedDiskInfo> record) {
-            if (success && record)
-                records->push_back(std::move(*record));
-            group->leave();
-        });
+        // Each volume on a thread of its own: one that does not answer holds up no other.
+        m_services.runtime.globalAsync(
+            QoS::UserInitiated, [weak = weak_from_this(), volume, force, batch, group, records] {
+                auto self = weak.lock();
+                if (!self) {
+                    group->leave();
+                    return;
+                }
+                self->takeOffline(volume.url, force, volume.identifier, batch,
+                                  [group, records](bool success, std::optional<EjectedDiskInfo> record) {
+                                      if (success && record)
+                                          records->push_back(std::move(*record));
+                                      group->leave();
+                                  });
+            });
     }
-    group->notifyMain([weak = weak_from_this(), records, completion = std::move(completion)] {
-        if (auto self = weak.lock())
-            self->setLastEjectedDisks(*records);
+    group->notifyMain([weak = weak_from_this(), records, inFlight, completion = std::move(completion)] {
+        if (auto self = weak.lock()) {
+            self->finishBatch(*records, inFlight);
+            self->batchFinished();
+        }
         std::vector<std::string> ejected;
         for (const EjectedDiskInfo& record : *records)
             ejected.push_back(record.url);
@@ -291,49 +432,88 @@ void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types,
     });
 }
 
+void ExternalDiskManager::finishBatch(std::vector<EjectedDiskInfo> records,
+                                      const std::vector<EjectedDiskInfo>& inFlight) {
+    // A lock's eject followed by a sleep's must bring both sets back: the earlier records stay while their volumes
+    // are offline, and are replaced by this batch's record of the same volume.
+    std::vector<EjectedDiskInfo> kept;
+    const auto mounted = m_services.fileSystem.mountedVolumePaths();
+    for (const EjectedDiskInfo& earlier : m_lastEjectedDisks) {
+        auto sameVolume = [&](const EjectedDiskInfo& disk) { return disk.url == earlier.url; };
+        const bool offline = !mounted || std::find(mounted->begin(), mounted->end(), earlier.url) == mounted->end();
+        if (offline && std::none_of(records.begin(), records.end(), sameVolume) &&
+            std::none_of(kept.begin(), kept.end(), sameVolume))
+            kept.push_back(earlier);
+    }
+    kept.insert(kept.end(), records.begin(), records.end());
+    publishLastEjectedDisks(std::move(kept), inFlight);
+}
+
 bool ExternalDiskManager::stopTimeMachineBackupIfRunning(const std::string& volumePath) {
+    return stopBackupTo(runningBackupStatus(), volumePath);
+}
+
+ExternalDiskManager::BackupStatus ExternalDiskManager::runningBackupStatus() {
     const std::string tmutil = m_services.tools.tmutil();
     if (!m_services.fileSystem.isExecutableFile(tmutil))
-        return false;
-
+        return std::nullopt;
     ProcessRequest statusRequest(tmutil, {"status"});
-    statusRequest.timeLimit = systemToolTimeLimit;
-    const ProcessResult status = m_services.processes.run(statusRequest);
-    if (!status.succeeded() || status.timedOut || !isValidUtf8(status.standardOutput))
-        return false;
-    const std::string& text = status.standardOutput;
-    if (text.find("Running = 1") == std::string::npos || !mentionsVolumePath(text, volumePath))
-        return false;
+    statusRequest.timeLimit = queryTimeLimit;
+    ProcessResult status = m_services.processes.run(statusRequest);
+    if (!status.succeeded() || status.timedOut || !isValidUtf8(status.standardOutput) ||
+        status.standardOutput.find("Running = 1") == std::string::npos)
+        return std::nullopt;
+    return std::move(status.standardOutput);
+}
 
-    ProcessRequest stopRequest(tmutil, {"stopbackup"});
+bool ExternalDiskManager::stopBackupTo(const BackupStatus& status, const std::string& volumePath) {
+    if (!status || !mentionsVolumePath(*status, volumePath))
+        return false;
+    ProcessRequest stopRequest(m_services.tools.tmutil(), {"stopbackup"});
     stopRequest.captureStandardOutput = false;
-    stopRequest.timeLimit = systemToolTimeLimit;
+    stopRequest.timeLimit = offlineTimeLimit;
     const ProcessResult stop = m_services.processes.run(stopRequest);
     return stop.succeeded() && !stop.timedOut;
 }
 
 bool ExternalDiskManager::runDiskutilUnmount(const std::string& target, const std::string& label, bool force,
                                              const std::string& volumeName) {
+    const ProcessResult result = runUnmount(target, label, force, volumeName);
+    return result.succeeded() && !result.timedOut;
+}
+
+ProcessResult ExternalDiskManager::runUnmount(const std::string& target, const std::string& label, bool force,
+                                              const std::string& volumeName) {
     std::vector<std::string> arguments{"unmount"};
     if (force)
         arguments.push_back("force");
     arguments.push_back(target);
-    const ProcessResult result = diskutil().run(std::move(arguments), true, true);
-    if (!result.started) {
+    ProcessResult result = diskutil().run(std::move(arguments), true, true, offlineTimeLimit);
+    if (!result.started)
         logLine("ERROR: Failed to run diskutil unmount for " + volumeName + " (" + label +
                 "): " + result.errorDescription);
-        return false;
-    }
-    return result.exitStatus == 0 && !result.timedOut;
+    return result;
 }
 
 bool ExternalDiskManager::isVolumeMounted(const std::string& volumeName, const std::string& deviceIdentifier) {
-    std::vector<std::string> candidates{volumeName};
+    return mountState(volumeName, deviceIdentifier).value_or(true);
+}
+
+std::optional<bool> ExternalDiskManager::mountState(const std::string& volumeName,
+                                                    const std::string& deviceIdentifier) {
+    // diskutil reads a volume name that looks like a device identifier ("disk4s1") as that identifier, so each
+    // answer must be about the volume asked for: its name, or its identifier.
+    std::vector<std::pair<std::string, const char*>> candidates{{volumeName, "VolumeName"}};
     if (!deviceIdentifier.empty())
-        candidates.push_back(deviceIdentifier);
-    for (const std::string& candidate : candidates) {
+        candidates.emplace_back(deviceIdentifier, "DeviceIdentifier");
+    for (const auto& [candidate, key] : candidates) {
         Diskutil::Query info = diskutil().info(candidate);
+        if (info.process.timedOut)
+            return std::nullopt;
         if (!info.dictionary)
+            continue;
+        if (const auto* answeredFor = findAs<std::string>(*info.dictionary, key);
+            answeredFor && *answeredFor != candidate)
             continue;
         if (const auto* mountPoint = findAs<std::string>(*info.dictionary, "MountPoint"))
             return !mountPoint->empty();
@@ -374,7 +554,9 @@ void ExternalDiskManager::remountLastEjectedDisks(int maxRetries, int attempt, U
             return;
         }
         if (failed->empty() || attempt >= maxRetries) {
-            // Volumes that still failed are given up.
+            // Volumes that still failed are given up; the user should be able to tell why one stayed offline.
+            for (const EjectedDiskInfo& disk : *failed)
+                logLine("ERROR: Could not remount " + disk.volumeName + "; giving up");
             self->setLastEjectedDisks({});
             if (completion)
                 completion(*remounted);
@@ -455,7 +637,7 @@ std::pair<std::optional<std::string>, bool> ExternalDiskManager::locateVolume(co
 
 bool ExternalDiskManager::runDiskutilMount(const std::string& verb, const std::string& target, const std::string& label,
                                            const EjectedDiskInfo& disk) {
-    const ProcessResult result = diskutil().run({verb, target}, false, true);
+    const ProcessResult result = diskutil().run({verb, target}, false, true, mountTimeLimit);
     if (!result.started) {
         logLine("ERROR: Failed to run diskutil " + verb + " for " + disk.volumeName + " (" + label +
                 "): " + result.errorDescription);
@@ -468,11 +650,11 @@ bool ExternalDiskManager::runDiskutilMount(const std::string& verb, const std::s
     // folder and diskutil disagree.
     m_services.runtime.sleepFor(Seconds(0.5));
     const bool folderExists = m_services.fileSystem.exists("/Volumes/" + disk.volumeName);
-    const bool mounted = isVolumeMounted(disk.volumeName, target);
-    if (folderExists == mounted)
-        return mounted;
+    const std::optional<bool> mounted = mountState(disk.volumeName, target);
+    if (!mounted || folderExists == *mounted)
+        return mounted.value_or(false);
     m_services.runtime.sleepFor(Seconds(0.5));
-    return isVolumeMounted(disk.volumeName, target);
+    return mountState(disk.volumeName, target).value_or(false);
 }
 
 // Allowlist and seen volumes.

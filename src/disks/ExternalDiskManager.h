@@ -2,6 +2,7 @@
 
 #include "disks/DiskTypes.h"
 #include "disks/Diskutil.h"
+#include "disks/EjectedDisksFile.h"
 #include "platform/DiskArbitration.h"
 #include "platform/FileSystem.h"
 #include "platform/PreferenceStore.h"
@@ -12,10 +13,10 @@
 
 #include <QObject>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -50,9 +51,12 @@ public:
 
     bool hasSession() const;
 
-    // Published values (main thread).
+    // Published values (main thread). The last-ejected list is also kept on disk (EjectedDisksFile).
     const std::vector<EjectedDiskInfo>& lastEjectedDisks() const;
     void setLastEjectedDisks(std::vector<EjectedDiskInfo> disks);
+    // At launch: publishes what an earlier run left on the remount list, less the volumes mounted now, and
+    // returns it.
+    std::vector<EjectedDiskInfo> restoreEjectedDisks();
     const std::vector<VolumeSelection>& cachedVolumeSelections() const;
 
     // Discovery and classification (blocking; background threads).
@@ -71,6 +75,7 @@ public:
     bool stopTimeMachineBackupIfRunning(const std::string& volumePath);
     bool runDiskutilUnmount(const std::string& target, const std::string& label, bool force,
                             const std::string& volumeName);
+    // A lookup that ran out of time counts as mounted: it is no evidence that the volume went offline.
     bool isVolumeMounted(const std::string& volumeName, const std::string& deviceIdentifier);
 
     // Remount (call on the main queue).
@@ -95,6 +100,30 @@ signals:
 private:
     explicit ExternalDiskManager(Services services);
 
+    // A volume the classification found eligible, with the device identifier its answer named ("" for none).
+    struct EligibleVolume {
+        std::string url;
+        std::string identifier;
+        // The volume identifier: the device identifier, or the name when none was named.
+        std::string id() const { return identifier.empty() ? lastPathComponent(url) : identifier; }
+    };
+    // `tmutil status` while a backup runs; nothing otherwise.
+    using BackupStatus = std::optional<std::string>;
+    // What a batch shares with its volumes: the backup status, read once, and the write of the volumes to the
+    // remount list, which each volume waits for before it goes offline.
+    struct BatchContext {
+        BackupStatus backup;
+        std::shared_ptr<Group> listed;
+    };
+
+    std::vector<EligibleVolume> eligibleVolumes(const std::vector<DiskType>& types);
+    VolumeClassification classify(const std::string& url, std::string& identifier);
+    // `ejectVolume` with what a batch knows already (none for a single volume): the identifier, when not empty.
+    void takeOffline(const std::string& url, bool force, const std::string& knownIdentifier,
+                     std::shared_ptr<const BatchContext> batch, EjectCompletion completion);
+    BackupStatus runningBackupStatus();
+    bool stopBackupTo(const BackupStatus& status, const std::string& volumePath);
+
     Diskutil diskutil() const;
     std::set<std::string> readIdList(const char* key) const;
     void writeIdList(const char* key, const std::set<std::string>& ids);
@@ -102,12 +131,30 @@ private:
                       EjectCompletion completion);
     void runUnmountPath(const std::string& url, const std::string& name, const std::string& identifier, bool force,
                         EjectCompletion completion);
+    // The workspace's eject within the limit for taking a volume offline; the error, or why it was given up.
+    std::optional<std::string> unmountAndEjectWithinLimit(const std::string& url);
+    ProcessResult runUnmount(const std::string& target, const std::string& label, bool force,
+                             const std::string& volumeName);
+    // Whether diskutil says the volume is mounted; nothing when a lookup ran out of time.
+    std::optional<bool> mountState(const std::string& volumeName, const std::string& deviceIdentifier);
+    // Main queue: a batch's records join those of earlier batches whose volumes are still offline.
+    void finishBatch(std::vector<EjectedDiskInfo> records, const std::vector<EjectedDiskInfo>& inFlight);
+    // Also writes the remount list; `settled` are the in-flight volumes of a finished batch.
+    void publishLastEjectedDisks(std::vector<EjectedDiskInfo> disks, const std::vector<EjectedDiskInfo>& settled);
+    void startRefresh(std::vector<DiskType> types);
+    void refreshFinished();
+    void batchStarted();
+    void batchFinished();
     void setCachedVolumeSelections(std::vector<VolumeSelection> selections);
 
     Services m_services;
-    // Refreshes are numbered as they start; the main queue publishes none older than the newest published.
-    std::atomic<std::uint64_t> m_refreshesStarted{0};
-    std::uint64_t m_newestPublishedRefresh = 0;
+    EjectedDisksFile m_remountList;
+    // One refresh runs at a time, and none while a batch runs; requests made meanwhile become one more, with the
+    // latest kinds.
+    std::mutex m_refreshLock;
+    bool m_isRefreshing = false;
+    int m_batchesRunning = 0;
+    std::optional<std::vector<DiskType>> m_pendingRefresh;
     bool m_hasSession = false;
     std::vector<EjectedDiskInfo> m_lastEjectedDisks;
     std::vector<VolumeSelection> m_cachedVolumeSelections;

@@ -67,7 +67,7 @@ bool checkFullDiskAccess(FileSystem& fileSystem, ProcessRunner& processes, const
 
 bool diskutilFallbackCheck(ProcessRunner& processes, const SystemTools& tools) {
     logLine("Tallowmere: Running diskutil list as fallback check");
-    const ProcessResult result = Diskutil(processes, tools).run({"list"}, true, true);
+    const ProcessResult result = Diskutil(processes, tools).run({"list"}, true, true, queryTimeLimit);
     if (!result.started) {
         logLine("Tallowmere: Exception running diskutil: " + result.errorDescription);
         return false;

@@ -76,16 +76,10 @@ QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(AppDelegate& delegate) {
     m_model = std::make_unique<QuenbyGuardSettingsModel>(platform.runtime, platform.preferences);
     QuenbyGuardSettingsModel* model = m_model.get();
     using Switch = QuenbyGuardSettingsModel::Switch;
-    auto switches = [this, model](Card* card, std::initializer_list<Switch> list) {
-        for (Switch toggle : list)
-            card->addRow(bindToggle(
-                QuenbyGuardSettingsModel::title(toggle), [model, toggle] { return model->isOn(toggle); },
-                [model, toggle](bool on) { model->setOn(toggle, on); }));
-    };
 
-    switches(addSection("Status", "Active keeps your Mac awake until you turn it off or the timer ends. Activate on "
-                                  "Launch starts the default duration each time you open Tallowmere."),
-             {Switch::stayAwakeEnabled, Switch::activateStayAwakeOnLaunch});
+    addToggles(addSection("Status", "Active keeps your Mac awake until you turn it off or the timer ends. Activate on "
+                                    "Launch starts the default duration each time you open Tallowmere."),
+               model, {Switch::stayAwakeEnabled, Switch::activateStayAwakeOnLaunch});
 
     Card* durations = addSection("Default Duration", {}, false);
     m_durations = new QListWidget;
@@ -128,11 +122,11 @@ QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(AppDelegate& delegate) {
                                   "caption", true));
     durations->addRow(padded(captions));
 
-    switches(addSection("Advanced behavior",
-                        "Display sleep dims the screen while keeping the Mac awake. External display auto-activates "
-                        "Quenby Guard when connected. User switching can turn it off to avoid affecting other "
-                        "accounts."),
-             {Switch::allowDisplaySleep, Switch::activateOnExternalDisplay, Switch::deactivateOnUserSwitch});
+    addToggles(addSection("Advanced behavior",
+                          "Display sleep dims the screen while keeping the Mac awake. External display auto-activates "
+                          "Quenby Guard when connected. User switching can turn it off to avoid affecting other "
+                          "accounts."),
+               model, {Switch::allowDisplaySleep, Switch::activateOnExternalDisplay, Switch::deactivateOnUserSwitch});
     column()->addStretch();
 
     onRefresh([this, remove, model] {
@@ -196,10 +190,10 @@ void QuenbyGuardSettingsPage::showOrHideSheet() {
     column->addLayout(fields);
     const std::tuple<QLineEdit*, bool (QuenbyGuardSettingsModel::*)(std::string_view),
                      int (QuenbyGuardSettingsModel::*)() const>
-        bindings[] = {{hours, &QuenbyGuardSettingsModel::setCustomHours, &QuenbyGuardSettingsModel::customHours},
-                      {minutes, &QuenbyGuardSettingsModel::setCustomMinutes, &QuenbyGuardSettingsModel::customMinutes},
-                      {seconds, &QuenbyGuardSettingsModel::setCustomSecondsInput,
-                       &QuenbyGuardSettingsModel::customSecondsInput}};
+        bindings[] = {
+            {hours, &QuenbyGuardSettingsModel::setCustomHours, &QuenbyGuardSettingsModel::customHours},
+            {minutes, &QuenbyGuardSettingsModel::setCustomMinutes, &QuenbyGuardSettingsModel::customMinutes},
+            {seconds, &QuenbyGuardSettingsModel::setCustomSecondsInput, &QuenbyGuardSettingsModel::customSecondsInput}};
     for (auto [field, write, read] : bindings)
         connect(field, &QLineEdit::editingFinished, m_sheet, [model, field = field, write = write, read = read] {
             if (!(model->*write)(field->text().toStdString()))
@@ -235,8 +229,9 @@ BatterySettingsPage::BatterySettingsPage(AppDelegate& delegate) {
     BatterySettingsModel* model = m_model.get();
     model->pageDidAppear();
 
-    Card* card = addSection("Battery Level", "Below this level, Quenby Guard turns off automatically. Low Power Mode "
-                                             "can also pause Quenby Guard to save battery.",
+    Card* card = addSection("Battery Level",
+                            "Below this level, Quenby Guard turns off automatically. Low Power Mode "
+                            "can also pause Quenby Guard to save battery.",
                             false);
     auto* content = new QVBoxLayout;
     content->setSpacing(8);

@@ -57,15 +57,8 @@ void StayAwakeController::activate(std::optional<double> duration) {
         WallTime until = m_services.runtime.wallNow() + std::chrono::duration_cast<WallTime::duration>(interval);
         // Queued after the reset of the deactivation above, so the end date survives it.
         onMainQueue([until](StayAwakeController& self) { self.setActiveUntil(until); });
-        Runtime& runtime = m_services.runtime;
-        m_timer = runtime.scheduleTimer(interval, false, [&runtime, weak = weak_from_this()] {
-            if (weak.expired())
-                return;
-            runtime.mainAsync([weak] {
-                if (auto self = weak.lock())
-                    self->timerDidFire();
-            });
-        });
+        m_sessionEnd = until;
+        armEndTimer(interval);
     }
 
     if (m_assertionActive)
@@ -86,6 +79,8 @@ void StayAwakeController::deactivate(bool userInitiated, bool notify) {
         m_batteryTimer->invalidate();
         m_batteryTimer.reset();
     }
+    ++m_session;
+    m_sessionEnd.reset();
 
     if (m_assertionActive && m_assertionID != 0)
         m_services.assertions.release(m_assertionID);
@@ -120,7 +115,35 @@ std::optional<WallTime> StayAwakeController::activeUntil() const {
     return m_activeUntil;
 }
 
-void StayAwakeController::timerDidFire() {
+void StayAwakeController::armEndTimer(Seconds interval) {
+    Runtime& runtime = m_services.runtime;
+    m_timer = runtime.scheduleTimer(interval, false, [&runtime, weak = weak_from_this(), session = m_session] {
+        if (weak.expired())
+            return;
+        runtime.mainAsync([weak, session] {
+            if (auto self = weak.lock())
+                self->timerDidFire(session);
+        });
+    });
+}
+
+void StayAwakeController::systemDidWake() {
+    if (!m_sessionEnd)
+        return;
+    const WallTime now = m_services.runtime.wallNow();
+    if (now >= *m_sessionEnd) {
+        timerDidFire(m_session);
+        return;
+    }
+    if (m_timer)
+        m_timer->invalidate();
+    armEndTimer(std::chrono::duration_cast<Seconds>(*m_sessionEnd - now));
+}
+
+void StayAwakeController::timerDidFire(std::uint64_t session) {
+    // Its work was queued before a newer request ended that session.
+    if (session != m_session)
+        return;
     std::optional<double> duration = m_lastRequestedDuration;
     deactivate(false, false);
     // The menu's duration choice goes back to "Off".

@@ -45,6 +45,10 @@ public:
     bool isActive() const;
     std::optional<WallTime> activeUntil() const;
 
+    // The computer woke: the end timer stood still while it slept, but a timed session ends at its wall-clock end.
+    // One whose end has passed ends now; any other is timed again for what is left.
+    void systemDidWake();
+
     // "1 hour 30 minutes"; empty for nothing, zero or negative.
     static std::string formatDuration(std::optional<double> seconds);
 
@@ -55,7 +59,9 @@ signals:
 private:
     explicit StayAwakeController(Services services);
 
-    void timerDidFire();
+    void timerDidFire(std::uint64_t session);
+    // The end timer of the current session; it acts only while that session lasts.
+    void armEndTimer(Seconds interval);
     void startBatteryMonitoring();
     void checkBatteryRules();
     void postGuardNotification(const std::string& title, const std::string& body);
@@ -72,6 +78,9 @@ private:
     std::unique_ptr<Timer> m_timer;
     std::unique_ptr<Timer> m_batteryTimer;
     std::optional<double> m_lastRequestedDuration;
+    // Counts ended sessions: a timer that fires for an earlier one finds it changed.
+    std::uint64_t m_session = 0;
+    std::optional<WallTime> m_sessionEnd;
     bool m_isDeactivating = false;
     bool m_isActive = false;
     std::optional<WallTime> m_activeUntil;

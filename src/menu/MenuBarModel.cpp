@@ -81,7 +81,7 @@ std::vector<MenuEntry> durationEntries(const Delegate& weak, AppDelegate& delega
     for (ActivationDuration duration : allActivationDurations) {
         const long long raw = static_cast<long long>(duration);
         MenuEntry entry = item(weak, title(duration), [raw](AppDelegate& self) { self.stayAwakeForDuration(raw); });
-        entry.checked = raw == marked || raw == 0;
+        entry.checked = raw == marked;
         entries.push_back(std::move(entry));
     }
     return entries;

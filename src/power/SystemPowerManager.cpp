@@ -2,6 +2,9 @@
 
 #include "platform/Log.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace tallowmere {
 
 std::shared_ptr<SystemPowerManager> SystemPowerManager::create(SystemPower& systemPower, Runtime& runtime) {
@@ -55,10 +58,7 @@ void SystemPowerManager::stop() {
         m_systemPower.closeService(port);
     {
         std::lock_guard lock(m_pendingSleepLock);
-        if (m_pendingSleepMessage) {
-            m_pendingSleepMessage.reset();
-            ++m_settledSleeps;
-        }
+        m_pendingSleepMessages.clear();
     }
     m_isMonitoring = false;
 }
@@ -68,23 +68,22 @@ bool SystemPowerManager::isMonitoring() const {
 }
 
 void SystemPowerManager::allowPendingSleep() {
-    answerPendingSleep(std::nullopt);
+    answerHeldSleeps(std::nullopt);
 }
 
-void SystemPowerManager::answerPendingSleep(std::optional<std::uint64_t> onlyWhileSettled) {
-    std::optional<std::int64_t> message;
+void SystemPowerManager::answerHeldSleeps(std::optional<std::uint64_t> hold) {
+    std::vector<HeldSleep> answered;
     std::uint32_t port = 0;
     {
         std::lock_guard lock(m_pendingSleepLock);
-        if (onlyWhileSettled && *onlyWhileSettled != m_settledSleeps)
-            return;
-        message.swap(m_pendingSleepMessage);
-        if (message)
-            ++m_settledSleeps;
+        auto answers = [&](const HeldSleep& held) { return !hold || held.hold == *hold; };
+        std::copy_if(m_pendingSleepMessages.begin(), m_pendingSleepMessages.end(), std::back_inserter(answered),
+                     answers);
+        std::erase_if(m_pendingSleepMessages, answers);
         port = m_rootPowerPort;
     }
-    if (message)
-        m_systemPower.allowPowerChange(port, static_cast<std::intptr_t>(*message));
+    for (const HeldSleep& held : answered)
+        m_systemPower.allowPowerChange(port, static_cast<std::intptr_t>(held.messageArgument));
 }
 
 void SystemPowerManager::handleMessage(std::uint32_t messageType, std::intptr_t messageArgument) {
@@ -108,18 +107,16 @@ void SystemPowerManager::handleMessage(std::uint32_t messageType, std::intptr_t 
 }
 
 void SystemPowerManager::holdSleepMessage(std::intptr_t messageArgument) {
-    std::uint64_t settled = 0;
+    std::uint64_t hold = 0;
     {
         std::lock_guard lock(m_pendingSleepLock);
-        // A newer message replaces an unanswered one; the system only waits for the latest.
-        m_pendingSleepMessage = static_cast<std::int64_t>(messageArgument);
-        settled = m_settledSleeps;
+        hold = ++m_holds;
+        m_pendingSleepMessages.push_back({hold, static_cast<std::int64_t>(messageArgument)});
     }
-    // Never cancelled. It answers only a sleep that is still the one it was set for (or one that replaced it
-    // unanswered): once that sleep was answered, a later sleep, held while its eject runs, is not its business.
-    m_runtime.globalAfter(QoS::Default, sleepSafetyTimeout, [weak = weak_from_this(), settled] {
+    // Never cancelled: it answers its own message if that is still held, and nothing else.
+    m_runtime.globalAfter(QoS::Default, sleepSafetyTimeout, [weak = weak_from_this(), hold] {
         if (auto self = weak.lock())
-            self->answerPendingSleep(settled);
+            self->answerHeldSleeps(hold);
     });
 }
 

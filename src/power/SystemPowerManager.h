@@ -10,12 +10,13 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <vector>
 
 namespace tallowmere {
 
-// Turns the system's power messages into three callbacks and holds the one pending sleep message until
-// the application allows it, or 12 seconds have passed. One per process: the application creates it once
-// and hands it to the delegate.
+// Turns the system's power messages into three callbacks and holds each will-sleep message until the application
+// allows it, or 12 seconds after it arrived. One per process: the application creates it once and hands it to the
+// delegate.
 class SystemPowerManager : public std::enable_shared_from_this<SystemPowerManager> {
 public:
     using Callback = std::function<void()>;
@@ -31,7 +32,7 @@ public:
 
     void start();
     void stop();
-    // Any thread. Answers the held will-sleep message, if any; each message is answered once.
+    // Any thread. Answers every held will-sleep message, in the order they came; each message is answered once.
     void allowPendingSleep();
     bool isMonitoring() const;
 
@@ -40,8 +41,8 @@ private:
 
     void handleMessage(std::uint32_t messageType, std::intptr_t messageArgument);
     void holdSleepMessage(std::intptr_t messageArgument);
-    // Answers the held message; with `onlyWhileSettled`, only if no held message was settled since then.
-    void answerPendingSleep(std::optional<std::uint64_t> onlyWhileSettled);
+    // Answers the held messages: every one, or only the one held under `hold`.
+    void answerHeldSleeps(std::optional<std::uint64_t> hold);
 
     SystemPower& m_systemPower;
     Runtime& m_runtime;
@@ -52,9 +53,14 @@ private:
     std::optional<std::uintptr_t> m_notificationPort;
     bool m_isMonitoring = false;
 
-    std::optional<std::int64_t> m_pendingSleepMessage;
-    // How many held messages were answered or dropped; a safety timeout acts only while it is unchanged.
-    std::uint64_t m_settledSleeps = 0;
+    // A second will-sleep message can come while the first is held (a sleep announced during an idle-sleep
+    // query, or twice in a row): each gets its answer. Numbered as they are held, for their own safety timeout.
+    struct HeldSleep {
+        std::uint64_t hold = 0;
+        std::int64_t messageArgument = 0;
+    };
+    std::vector<HeldSleep> m_pendingSleepMessages;
+    std::uint64_t m_holds = 0;
     mutable std::mutex m_pendingSleepLock;
 
     const std::set<std::uint32_t> m_willSleepMessages;

@@ -6,19 +6,6 @@
 #include <algorithm>
 
 namespace tallowmere {
-namespace {
-
-std::string joinedNames(const std::vector<std::string>& urls) {
-    std::string names;
-    for (const std::string& url : urls) {
-        if (!names.empty())
-            names += ", ";
-        names += lastPathComponent(url);
-    }
-    return names;
-}
-
-} // namespace
 
 std::shared_ptr<OnboardingTestRun> OnboardingTestRun::create(Services services) {
     return std::shared_ptr<OnboardingTestRun>(new OnboardingTestRun(std::move(services)));
@@ -67,7 +54,7 @@ void OnboardingTestRun::runTestUnmount() {
 void OnboardingTestRun::finishUnmount(const std::vector<std::string>& urls) {
     m_isTestingUnmount = false;
     if (!urls.empty()) {
-        const std::string names = joinedNames(urls);
+        const std::string names = joinedVolumeNames(urls);
         m_statusMessage = "Successfully unmounted: " + names + ". You can now test remounting those disks.";
         m_testStep = 1;
         emit changed();
@@ -98,7 +85,7 @@ void OnboardingTestRun::runTestRemount() {
 void OnboardingTestRun::finishRemount(const std::vector<std::string>& urls) {
     m_isTestingRemount = false;
     if (!urls.empty()) {
-        const std::string names = joinedNames(urls);
+        const std::string names = joinedVolumeNames(urls);
         m_statusMessage =
             "Successfully remounted: " + names + ". Tallowmere is ready to manage your disks automatically.";
         m_testStep = 2;

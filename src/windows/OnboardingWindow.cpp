@@ -4,7 +4,6 @@
 #include "windows/Controls.h"
 #include "windows/OnboardingTestRun.h"
 #include "windows/Style.h"
-#include "windows/WindowOrder.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -62,19 +61,17 @@ void showProgress(QPushButton* button, BusyIndicator* progress, const QString& t
 } // namespace
 
 OnboardingWindow::OnboardingWindow(AppDelegate& delegate)
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    : KeptWindow(Qt::WindowCloseButtonHint) {
     setWindowTitle("Welcome to Tallowmere");
-    setObjectName("windowBackground");
-    setAttribute(Qt::WA_StyledBackground);
     Platform& platform = delegate.platform();
     std::weak_ptr<AppDelegate> weakDelegate = delegate.shared_from_this();
-    m_testRun = OnboardingTestRun::create(
-        {platform.runtime, delegate.diskManager().shared_from_this(), platform.preferences,
-         [weakDelegate](const std::string& title, const std::string& body) {
-             if (auto owner = weakDelegate.lock())
-                 owner->postUserNotification(title, body);
-         },
-         platform.application});
+    m_testRun =
+        OnboardingTestRun::create({platform.runtime, delegate.diskManager().shared_from_this(), platform.preferences,
+                                   [weakDelegate](const std::string& title, const std::string& body) {
+                                       if (auto owner = weakDelegate.lock())
+                                           owner->postUserNotification(title, body);
+                                   },
+                                   platform.application});
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(24, 24, 24, 24);
@@ -185,14 +182,6 @@ void OnboardingWindow::fitToScreen() {
     setFixedSize(int(size.width), int(size.height));
     if (screen && !isVisible())
         move(screen->availableGeometry().center() - rect().center());
-}
-
-void OnboardingWindow::makeKeyAndOrderFront() {
-    WindowOrder::orderFront(this);
-}
-
-void OnboardingWindow::close() {
-    hide();
 }
 
 } // namespace tallowmere

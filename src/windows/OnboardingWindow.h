@@ -1,8 +1,6 @@
 #pragma once
 
-#include "app/WindowFactory.h"
-
-#include <QWidget>
+#include "windows/KeptWindow.h"
 
 #include <memory>
 
@@ -17,15 +15,12 @@ class OnboardingTestRun;
 
 // The welcome window: what Tallowmere does, and a safe test unmount and remount of the external disks. It
 // draws its test run and forwards the buttons to it; closing it only hides it.
-class OnboardingWindow : public QWidget, public AppWindow {
+class OnboardingWindow : public KeptWindow {
     Q_OBJECT
 
 public:
     explicit OnboardingWindow(AppDelegate& delegate);
     ~OnboardingWindow() override;
-
-    void makeKeyAndOrderFront() override;
-    void close() override;
 
 private:
     void redraw();

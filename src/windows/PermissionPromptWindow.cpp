@@ -1,7 +1,6 @@
 #include "windows/PermissionPromptWindow.h"
 
 #include "windows/Style.h"
-#include "windows/WindowOrder.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -10,14 +9,13 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tallowmere {
 
 PermissionPromptWindow::PermissionPromptWindow(const PermissionPrompt& prompt)
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint) {
+    : KeptWindow(Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint) {
     setWindowTitle(QString::fromStdString(prompt.title));
-    setAttribute(Qt::WA_DeleteOnClose, false);
-    setObjectName("windowBackground");
-    setAttribute(Qt::WA_StyledBackground);
 
     QLabel* title = makeLabel(QString::fromStdString(prompt.title), "title3", true);
     QLabel* message = makeLabel(QString::fromStdString(prompt.message), "secondary", true);
@@ -46,19 +44,11 @@ PermissionPromptWindow::PermissionPromptWindow(const PermissionPrompt& prompt)
     column->addLayout(texts);
     column->addLayout(buttons);
 
-    setMinimumWidth(420);
-    adjustSize();
-    setFixedSize(sizeHint().expandedTo(QSize(420, 0)));
+    // As narrow as the buttons allow, never under 420 points: a long message wraps rather than widening it.
+    const int width = std::max(420, layout()->minimumSize().width());
+    setFixedSize(width, layout()->hasHeightForWidth() ? layout()->heightForWidth(width) : sizeHint().height());
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-}
-
-void PermissionPromptWindow::makeKeyAndOrderFront() {
-    WindowOrder::orderFront(this);
-}
-
-void PermissionPromptWindow::close() {
-    hide();
 }
 
 } // namespace tallowmere

@@ -1,21 +1,16 @@
 #pragma once
 
-#include "app/WindowFactory.h"
-
-#include <QWidget>
+#include "windows/KeptWindow.h"
 
 namespace tallowmere {
 
 // The Full Disk Access prompt: a heading, a message, and two buttons at the right, the primary one prominent.
 // Closing it with the title bar only hides it.
-class PermissionPromptWindow : public QWidget, public AppWindow {
+class PermissionPromptWindow : public KeptWindow {
     Q_OBJECT
 
 public:
     explicit PermissionPromptWindow(const PermissionPrompt& prompt);
-
-    void makeKeyAndOrderFront() override;
-    void close() override;
 };
 
 } // namespace tallowmere

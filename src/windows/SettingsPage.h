@@ -2,7 +2,10 @@
 
 #include <QWidget>
 
+#include "windows/Controls.h"
+
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 class QAbstractButton;
@@ -10,9 +13,6 @@ class QSlider;
 class QVBoxLayout;
 
 namespace tallowmere {
-
-class Card;
-class ToggleRow;
 
 // The base of the settings window's pages: a column of form sections whose controls are bound to a model.
 // Each binding reads the model again whenever the model says it changed, so a value written from elsewhere
@@ -32,9 +32,11 @@ protected:
     Card* addSection(const QString& header, const QString& footer = {}, bool separators = true);
 
     ToggleRow* bindToggle(const QString& title, std::function<bool()> read, std::function<void(bool)> write);
+    // One switch per key of a model that names its switches (`title`, `isOn`, `setOn`), in the given order.
+    template <class Model, class Key> void addToggles(Card* card, Model* model, std::initializer_list<Key> keys);
     // A slider over [minimum, maximum] in `step`s; `write` gets the value a person chose.
-    QSlider* bindSlider(const QString& name, double minimum, double maximum, double step,
-                        std::function<double()> read, std::function<void(double)> write);
+    QSlider* bindSlider(const QString& name, double minimum, double maximum, double step, std::function<double()> read,
+                        std::function<void(double)> write);
     // Runs after every change of the model (and once now).
     void onRefresh(std::function<void()> refresh);
 
@@ -42,5 +44,13 @@ private:
     QVBoxLayout* m_column;
     std::vector<std::function<void()>> m_refreshers;
 };
+
+template <class Model, class Key>
+void SettingsPage::addToggles(Card* card, Model* model, std::initializer_list<Key> keys) {
+    for (Key key : keys)
+        card->addRow(bindToggle(
+            Model::title(key), [model, key] { return model->isOn(key); },
+            [model, key](bool on) { model->setOn(key, on); }));
+}
 
 } // namespace tallowmere

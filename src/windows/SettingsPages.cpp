@@ -92,28 +92,22 @@ AutoEjectSettingsPage::AutoEjectSettingsPage(AppDelegate& delegate) {
                                                        delegate.diskManager().shared_from_this());
     AutoEjectSettingsModel* model = m_model.get();
     using Toggle = AutoEjectSettingsModel::Toggle;
-    auto toggles = [this, model](Card* card, std::initializer_list<Toggle> list) {
-        for (Toggle toggle : list)
-            card->addRow(bindToggle(
-                AutoEjectSettingsModel::title(toggle), [model, toggle] { return model->isOn(toggle); },
-                [model, toggle](bool on) { model->setOn(toggle, on); }));
-    };
 
-    toggles(addSection("Arming", "Automatically ejects or unmounts selected external disks when your Mac sleeps. "
-                                 "You can also arm it as soon as Tallowmere launches."),
-            {Toggle::autoEjectBeforeSleep, Toggle::activateAutoEjectOnLaunch});
+    addToggles(addSection("Arming", "Automatically ejects or unmounts selected external disks when your Mac sleeps. "
+                                    "You can also arm it as soon as Tallowmere launches."),
+               model, {Toggle::autoEjectBeforeSleep, Toggle::activateAutoEjectOnLaunch});
     Card* triggers = addSection("When to eject", "Choose the events that eject drives. Remounts happen on the paired "
                                                  "wake/unlock/stop-typing event.");
     for (AutoEjectTrigger trigger : allAutoEjectTriggers)
         triggers->addRow(bindToggle(
             title(trigger), [model, trigger] { return model->isTriggerSelected(trigger); },
             [model, trigger](bool on) { model->setTrigger(trigger, on); }));
-    toggles(addSection("What to eject", "Limit auto-eject to certain drive types or include everything."),
-            {Toggle::ejectHardDisksAndSSDs, Toggle::ejectDiskImages, Toggle::ejectSDCards, Toggle::ejectDVDsAndCDs,
-             Toggle::ejectNetworkDrives});
-    toggles(addSection("How to eject", "Unmount keeps flash/SD cards available for remounting. Force unmount can "
-                                       "recover stuck volumes but risks data loss if writes are in flight."),
-            {Toggle::unmountInsteadOfEject, Toggle::forceUnmountEnabled});
+    addToggles(addSection("What to eject", "Limit auto-eject to certain drive types or include everything."), model,
+               {Toggle::ejectHardDisksAndSSDs, Toggle::ejectDiskImages, Toggle::ejectSDCards, Toggle::ejectDVDsAndCDs,
+                Toggle::ejectNetworkDrives});
+    addToggles(addSection("How to eject", "Unmount keeps flash/SD cards available for remounting. Force unmount can "
+                                          "recover stuck volumes but risks data loss if writes are in flight."),
+               model, {Toggle::unmountInsteadOfEject, Toggle::forceUnmountEnabled});
 
     auto* delay = new QVBoxLayout;
     delay->setSpacing(6);
@@ -126,15 +120,17 @@ AutoEjectSettingsPage::AutoEjectSettingsPage(AppDelegate& delegate) {
     delay->addWidget(bindSlider(
         "Remount delay after wake", AutoEjectSettingsModel::remountDelayMinimum,
         AutoEjectSettingsModel::remountDelayMaximum, AutoEjectSettingsModel::remountDelayStep,
-        [model] { return model->remountDelaySeconds(); }, [model](double value) { model->setRemountDelaySeconds(value); }));
+        [model] { return model->remountDelaySeconds(); },
+        [model](double value) { model->setRemountDelaySeconds(value); }));
     onRefresh([delayText, model] { delayText->setText(text(model->remountDelayText())); });
     addSection({}, "Wait this long after wake/unlock before the first remount attempt. Helpful for USB hubs and docks "
                    "that take time to power up.")
         ->addRow(paddedRow(delay));
 
-    Card* volumes = addSection("Volumes to auto-eject", "If nothing is selected, all eligible external volumes are "
-                                                        "included. Choose specific volumes to keep other devices "
-                                                        "untouched.",
+    Card* volumes = addSection("Volumes to auto-eject",
+                               "If nothing is selected, all eligible external volumes are "
+                               "included. Choose specific volumes to keep other devices "
+                               "untouched.",
                                false);
     auto* volumeHolder = new QWidget;
     m_volumes = new QVBoxLayout(volumeHolder);
@@ -185,7 +181,8 @@ void AutoEjectSettingsPage::redrawVolumes() {
     for (const VolumeSelection& volume : m_model->volumeSelections()) {
         auto* row = new ToggleRow(text(volume.name), text(volume.path));
         row->setChecked(model->isVolumeIncluded(volume));
-        connect(row, &QAbstractButton::clicked, this, [model, volume](bool on) { model->setVolumeIncluded(volume, on); });
+        connect(row, &QAbstractButton::clicked, this,
+                [model, volume](bool on) { model->setVolumeIncluded(volume, on); });
         if (m_volumes->count() > 0)
             m_volumes->addWidget(makeSeparator());
         m_volumes->addWidget(row);

@@ -23,13 +23,11 @@ constexpr int formMaximumWidth = 760;
 } // namespace
 
 SettingsWindow::SettingsWindow(AppDelegate& delegate)
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : KeptWindow(Qt::WindowCloseButtonHint)
     , m_delegate(delegate) {
     setWindowTitle(QString());
     WindowOrder::setName(this, "Settings");
     setFixedSize(720, 560);
-    setObjectName("windowBackground");
-    setAttribute(Qt::WA_StyledBackground);
 
     auto* sidebar = new QWidget;
     sidebar->setFixedWidth(sidebarWidth);
@@ -113,14 +111,6 @@ void SettingsWindow::showPage(SettingsSection section) {
     // The old page goes with its holder.
     delete m_scroll->takeWidget();
     m_scroll->setWidget(holder);
-}
-
-void SettingsWindow::makeKeyAndOrderFront() {
-    WindowOrder::orderFront(this);
-}
-
-void SettingsWindow::close() {
-    hide();
 }
 
 } // namespace tallowmere

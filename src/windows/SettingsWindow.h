@@ -1,9 +1,7 @@
 #pragma once
 
-#include "app/WindowFactory.h"
+#include "windows/KeptWindow.h"
 #include "windows/SettingsSection.h"
-
-#include <QWidget>
 
 class QListWidget;
 class QScrollArea;
@@ -16,14 +14,11 @@ class SettingsPage;
 // The settings window: the sections in a sidebar, the chosen section's page beside it and "Done" under it.
 // It opens on the section remembered in `settingsTabIndex`, remembers every choice, and only hides when
 // closed, keeping the section it shows.
-class SettingsWindow : public QWidget, public AppWindow {
+class SettingsWindow : public KeptWindow {
     Q_OBJECT
 
 public:
     explicit SettingsWindow(AppDelegate& delegate);
-
-    void makeKeyAndOrderFront() override;
-    void close() override;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSlider>
 #include <QValidator>
@@ -406,8 +407,13 @@ Result UiDriver::screenshot(const std::vector<QString>& arguments) {
         }
         menu->setActiveAction(opener);
         submenu = opener->menu();
-        QRect row = menu->actionGeometry(opener);
-        submenu->popup(menu->mapToGlobal(QPoint(menu->width() - 4, row.top() - 6)));
+        // Beside its row, on the side where the screen has room, as a person would see it open.
+        const QRect row = menu->actionGeometry(opener);
+        const QRect screen = menu->screen()->availableGeometry();
+        QPoint position = menu->mapToGlobal(QPoint(menu->width() - 4, row.top() - 6));
+        if (position.x() + submenu->sizeHint().width() > screen.right())
+            position.setX(menu->mapToGlobal(QPoint(0, 0)).x() - submenu->sizeHint().width() + 4);
+        submenu->popup(position);
     }
     QApplication::processEvents();
 
@@ -417,16 +423,17 @@ Result UiDriver::screenshot(const std::vector<QString>& arguments) {
         parts.insert(parts.begin(), bar);
     if (submenu)
         parts.push_back(submenu);
-    QRect bounds;
-    for (QWidget* part : parts)
-        bounds |= part->frameGeometry();
-    // Only the end of a wide menu bar, where the status icon is.
+    // The menus whole, and of a wide menu bar only the stretch above them, where the status icon is.
+    QRect bounds = menu->frameGeometry();
+    if (submenu)
+        bounds |= submenu->frameGeometry();
+    bounds.adjust(-16, 0, 16, 16);
     if (parts.front() != menu)
-        bounds.setLeft(std::max(bounds.left(), menu->frameGeometry().left() - 160));
+        bounds.setTop(parts.front()->frameGeometry().top());
     const qreal ratio = menu->devicePixelRatioF();
     QImage image((QSizeF(bounds.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(ratio);
-    image.fill(QColor(0xF2, 0xF2, 0xF7));
+    image.fill(QColor(0xDD, 0xE3, 0xEA));
     QPainter painter(&image);
     for (QWidget* part : parts)
         painter.drawPixmap(part->frameGeometry().topLeft() - bounds.topLeft(), part->grab());

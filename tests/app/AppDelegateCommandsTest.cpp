@@ -1,5 +1,7 @@
 #include "app/DelegateHarness.h"
 
+#include "platform/SystemPower.h"
+
 namespace tallowmere::test {
 namespace {
 
@@ -33,9 +35,10 @@ TEST_F(Commands, EjectIgnoresTheAllowlistPostsInTheWordingOfTheUnmountPreference
     runtime.advance(1s);
     EXPECT_TRUE(wasPosted("No External Disks", "No external disks were found to eject."));
 
-    // Remount brings back what the last eject took (an ejected disk cannot come back), then has nothing left.
+    // Remount brings back what the ejects took (an ejected disk cannot come back and is given up after the last
+    // pass), then has nothing left.
     delegate->remountDisks();
-    runtime.advance(30s);
+    runtime.advance(120s);
     EXPECT_TRUE(disks.isMounted("Photos"));
     EXPECT_TRUE(wasPosted("Disks Remounted", "Successfully remounted: Photos"));
     delegate->remountDisks();
@@ -171,8 +174,12 @@ TEST_F(Commands, SettingsAreBuiltOnceTheWelcomeGuideEachTimeAndUpdatesUseTheOneU
 
     delegate->relaunchOnboarding();
     delegate->relaunchOnboarding();
+    runtime.runUntilIdle(); // a replaced window goes on the next turn
     auto guides = windows.built("onboarding");
     ASSERT_EQ(guides.size(), 2u);
+    // The replaced window may be the one whose button asked: it goes only on the next turn.
+    EXPECT_FALSE(guides[0]->destroyed);
+    runtime.runUntilIdle();
     EXPECT_TRUE(guides[0]->destroyed);
     EXPECT_FALSE(guides[1]->destroyed);
 
@@ -210,6 +217,27 @@ TEST_F(GuardRules, ExternalDisplayRuleRunsOnEveryScreenChangeWhileSwitchedOn) {
     EXPECT_FALSE(delegate->stayAwakeController().isActive());
     EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
     EXPECT_TRUE(wasPosted("Quenby Guard Stopped", "Tallowmere stopped Quenby Guard based on your settings."));
+}
+
+TEST_F(GuardRules, ATimedGuardEndsAtItsWallClockEndAcrossASleep) {
+    StayAwakeController& guard = delegate->stayAwakeController();
+    guard.activate(3600);
+    runtime.advance(600s);
+    runtime.advanceWallClock(2h); // asleep: the monotonic clock stands still
+    delegate->handleDidWake();
+    runtime.runUntilIdle();
+    EXPECT_FALSE(guard.isActive());
+    EXPECT_TRUE(wasPosted("Quenby Guard Session Finished", "Tallowmere finished Quenby Guard for 1 hour."));
+
+    // Asleep for half an hour of it: the hour still ends on time by the wall clock.
+    guard.activate(3600);
+    runtime.advance(600s);
+    runtime.advanceWallClock(1800s);
+    systemPower.deliver(PowerMessage::systemHasPoweredOn, 5);
+    runtime.advance(1199s);
+    EXPECT_TRUE(guard.isActive());
+    runtime.advance(1s);
+    EXPECT_FALSE(guard.isActive());
 }
 
 TEST_F(GuardRules, UserSwitchStopsTheGuardWhenAsked) {

@@ -110,6 +110,21 @@ TEST_F(DelegateLaunch, SubscribesTheTwelveObserversInOrderAndStartsThePowerMonit
     EXPECT_EQ(preferences.observerCount(), 0u);
 }
 
+TEST_F(DelegateLaunch, VolumesAnEarlierRunLeftOfflineAreRemountedOnceAtLaunch) {
+    const std::string backup = disks.add("Backup");
+    disks.add("Photos");
+    disks.takeOffline("Backup");
+    const std::string list = fileSystem.homeDirectory() + "/Library/Application Support/Tallowmere/EjectedDisks.json";
+    fileSystem.addFile(list, R"([{"url":"/Volumes/Backup","diskIdentifier":")" + backup +
+                                 R"(","volumeName":"Backup"},{"url":"/Volumes/Photos","volumeName":"Photos"}])");
+    launchAgain();
+    runtime.advance(5s);
+    EXPECT_TRUE(disks.isMounted("Backup"));
+    EXPECT_EQ(posted().size(), 1u);
+    EXPECT_TRUE(wasPosted("Disks Remounted", "Successfully remounted after wake: Backup"));
+    EXPECT_EQ(fileSystem.contentsOf(list), "[]");
+}
+
 TEST_F(DelegateLaunch, LoginItemFollowsAnExplicitChoice) {
     preferences.setBool(PreferenceKey::startAtLogin, false);
     launch();

@@ -2,6 +2,8 @@
 
 #include "platform/SystemPower.h"
 
+#include <limits>
+
 namespace tallowmere::test {
 namespace {
 
@@ -146,17 +148,18 @@ TEST_F(ProtectionLoop, PairedWakeEventsRemountOnlyForTheirTrigger) {
     EXPECT_TRUE(disks.isMounted("Backup"));
 }
 
-TEST_F(ProtectionLoop, ASecondRequestWhileAnEjectRunsIsAnsweredAtOnceAndALaterOneFindsNothingLeft) {
+TEST_F(ProtectionLoop, ASecondRequestWhileAnEjectRunsIsAnsweredWhenItEndsAndALaterOneFindsNothingLeft) {
     enableAutoEject();
     disks.add("Backup");
     int first = 0, second = 0;
     delegate->performAutoEject([&] { ++first; });
     delegate->performAutoEject([&] { ++second; });
-    EXPECT_EQ(first, 0);
-    EXPECT_EQ(second, 1);
     EXPECT_EQ(assertions.created().size(), 1u);
+    runtime.advance(0.4s);
+    EXPECT_EQ(first + second, 0); // the volume is still mounted
     runtime.advance(5s);
     EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 1);
 
     EXPECT_EQ(countSignals("autoEjectPerformed"), 1);
 
@@ -175,10 +178,12 @@ TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndStillCoun
     disks.add("Backup");
     disks.setUnmountDuration(14s);
     systemWillSleep(9);
-    runtime.advance(9.9s);
+    runtime.advance(5s);
+    systemWillSleep(10); // joins the running eject
+    runtime.advance(4.9s);
     EXPECT_TRUE(answers().empty());
     runtime.advance(0.1s);
-    EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 9}}));
+    EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 9}, {7, 10}}));
     EXPECT_TRUE(assertions.held().empty());
     EXPECT_FALSE(delegate->isHandlingSleepEvent());
     EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
@@ -187,6 +192,23 @@ TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndStillCoun
     runtime.advance(10s); // the unmount ends at 14.5 s
     EXPECT_EQ(remountedNames(), std::vector<std::string>{"Backup"});
     EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
+}
+
+TEST_F(ProtectionLoop, ARemountDelayBeyondWhatTheSettingsOfferCountsAsFifteenSeconds) {
+    enableAutoEject();
+    disks.add("Backup");
+    for (double delay : {1e308, std::numeric_limits<double>::infinity(), 9.2e18}) {
+        preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, delay);
+        systemWillSleep();
+        runtime.advance(5s);
+        ASSERT_FALSE(disks.isMounted("Backup"));
+        delegate->handleDidWake();
+        runtime.advance(14.9s);
+        EXPECT_FALSE(disks.isMounted("Backup"));
+        runtime.advance(0.2s);
+        EXPECT_TRUE(disks.isMounted("Backup")) << delay;
+        runtime.advance(5s);
+    }
 }
 
 struct WakeCase {

@@ -64,7 +64,10 @@ protected:
     std::optional<std::vector<std::string>> batch(bool force, bool applyAllowlist) {
         std::optional<std::vector<std::string>> result;
         manager->ejectExternalDisks(allKinds, force, applyAllowlist, [&](std::vector<std::string> urls) {
-            EXPECT_EQ(manager->lastEjectedDisks().size(), urls.size()); // assigned before the caller hears of it
+            for (const std::string& url : urls) // recorded before the caller hears of it
+                EXPECT_EQ(std::count_if(manager->lastEjectedDisks().begin(), manager->lastEjectedDisks().end(),
+                                        [&](const EjectedDiskInfo& disk) { return disk.url == url; }),
+                          1);
             result = urls;
         });
         runtime.advance(2s); // several volumes at once take as long as one
@@ -175,14 +178,39 @@ TEST_F(EjectTest, AnUnmountThatCannotStartOrHangsFails) {
     EXPECT_TRUE(log.contains("ERROR: Failed to run diskutil unmount for Old Drive (mountPath): No such file"));
     EXPECT_TRUE(log.contains("ERROR: Failed to run diskutil unmount for Old Drive (deviceIdentifier): No such file"));
 
-    // A hanging diskutil is ended by its time limit and counts as failed.
+    // A hanging diskutil is ended by its time limit and counts as failed, and the identifier is not tried in vain;
+    // only when diskutil then says the volume is offline after all is it recorded, so that it comes back.
+    processes.clearCalls();
+    scriptInfo("Old Drive", usbInfo("Old Drive", "disk7s1"));
     processes.when([](const ProcessRequest& r) { return isDiskutil(r, "unmount"); },
                    [](const ProcessRequest& r) {
-                       EXPECT_EQ(r.timeLimit, systemToolTimeLimit);
+                       EXPECT_EQ(r.timeLimit, offlineTimeLimit);
                        return FakeProcessRunner::timedOut();
                    });
-    scriptOffline("Old Drive", "disk7s1");
     EXPECT_EQ(eject(path, true, 1s), (EjectOutcome{1, false, noRecord, 0.5s}));
+    EXPECT_EQ(diskutilCalls("unmount"), 1);
+    scriptOffline("Old Drive", "disk7s1");
+    EXPECT_TRUE(eject(path, true, 1s).success);
+
+    // The unmount reports success but its verification hangs: that is no evidence the volume went offline.
+    processes.when([](const ProcessRequest& r) { return isDiskutil(r, "unmount"); },
+                   [](const ProcessRequest&) { return FakeProcessRunner::exited(0); });
+    processes.when(
+        [](const ProcessRequest& r) {
+            return r.arguments == Args{"info", "-plist", "Old Drive"};
+        },
+        [](const ProcessRequest& r) {
+            EXPECT_EQ(r.timeLimit, queryTimeLimit);
+            return FakeProcessRunner::timedOut();
+        });
+    EXPECT_EQ(eject(path, true, 1s), (EjectOutcome{1, false, noRecord, 0.5s}));
+
+    // A workspace eject that does not return is given up after its limit.
+    workspace.setEjectHandler([this](const std::string&) {
+        runtime.sleepFor(60s);
+        return std::optional<std::string>();
+    });
+    EXPECT_EQ(eject(path, false, 10s), (EjectOutcome{1, false, noRecord, 0.5s + offlineTimeLimit}));
 }
 
 TEST_F(EjectTest, ARunningTimeMachineBackupToTheVolumeIsStoppedFirst) {
@@ -253,19 +281,39 @@ TEST_F(EjectTest, BatchEjectsInParallelAndPublishesTheVolumesThatWentOffline) {
     auto result = batch(false, false);
     ASSERT_TRUE(result);
     EXPECT_THAT(*result, UnorderedElementsAre(a, c));
-    EXPECT_THAT(manager->lastEjectedDisks(),
-                UnorderedElementsAre(EjectedDiskInfo{a, "disk4s1", "Alpha"}, EjectedDiskInfo{c, "disk6s1", "Gamma"}));
+    // An earlier batch's volume that is still offline keeps its record.
+    const EjectedDiskInfo old{"/Volumes/Old", "disk9s1", "Old"};
+    EXPECT_THAT(manager->lastEjectedDisks(), UnorderedElementsAre(EjectedDiskInfo{a, "disk4s1", "Alpha"},
+                                                                  EjectedDiskInfo{c, "disk6s1", "Gamma"}, old));
     EXPECT_EQ(changes, 1);
 
-    // Every volume fails: the records are emptied.
+    // Every volume fails: only the records of volumes still offline stay.
+    fileSystem.setMountedVolumePaths(std::vector<std::string>{"/", a, b, c});
     fileSystem.addDirectory(a);
     fileSystem.addDirectory(c);
     workspace.setEjectHandler([](const std::string&) { return std::optional<std::string>("busy"); });
     result = batch(false, false);
     ASSERT_TRUE(result);
     EXPECT_TRUE(result->empty());
-    EXPECT_TRUE(manager->lastEjectedDisks().empty());
+    EXPECT_EQ(manager->lastEjectedDisks(), std::vector<EjectedDiskInfo>{old});
     EXPECT_EQ(changes, 2);
+}
+
+TEST_F(EjectTest, AVolumeListRefreshAskedForDuringABatchWaitsForItAndSeesTheVolumeGone) {
+    const std::string path = addUsbVolume("Alpha", "disk4s1");
+    scriptOffline("Alpha", "disk4s1");
+    workspace.setEjectHandler([this, path](const std::string&) {
+        fileSystem.remove(path);
+        fileSystem.setMountedVolumePaths(std::vector<std::string>{"/"});
+        manager->refreshVolumeSelections(allKinds); // as the unmount's announcement asks
+        return std::optional<std::string>();
+    });
+    int published = 0;
+    QObject::connect(manager.get(), &ExternalDiskManager::cachedVolumeSelectionsChanged, [&] { ++published; });
+    manager->ejectExternalDisks(allKinds, false, false, [&](std::vector<std::string>) { EXPECT_EQ(published, 0); });
+    runtime.advance(5s);
+    EXPECT_EQ(published, 1);
+    EXPECT_TRUE(manager->cachedVolumeSelections().empty());
 }
 
 TEST_F(EjectTest, BatchAppliesTheAllowlistOnlyWhenAsked) {

@@ -75,7 +75,7 @@ TEST_F(FullDiskAccessTest, AMissingLocationFallsBackToDiskutilListWhichFailsOnEv
     const ProcessRequest list = processes.calls().at(0);
     EXPECT_EQ(list.executable, "/usr/sbin/diskutil");
     EXPECT_TRUE(list.captureStandardOutput && list.captureStandardError);
-    EXPECT_EQ(list.timeLimit, systemToolTimeLimit);
+    EXPECT_EQ(list.timeLimit, queryTimeLimit);
 
     processes.on({"list"}, FakeProcessRunner::exited(1, {}, "diskutil: permission denied\n"));
     EXPECT_FALSE(check());

@@ -135,6 +135,7 @@ TEST_F(RemountTest, AttemptOrderAndLabels) {
         expected.push_back("ERROR: Failed to run diskutil mountDisk for Data (wholeDisk attempt " + number +
                            "): denied");
     }
+    expected.push_back("ERROR: Could not remount Data; giving up");
     EXPECT_EQ(log.lines(), expected);
 
     // Found on another whole disk: that one is tried too, before the stored identifiers.
@@ -147,7 +148,7 @@ TEST_F(RemountTest, AttemptOrderAndLabels) {
     runtime.advance(12s);
     EXPECT_EQ(otherDisk.calls, 1);
     auto lines = log.lines();
-    ASSERT_EQ(lines.size(), 16u);
+    ASSERT_EQ(lines.size(), 17u);
     EXPECT_THAT(std::vector<std::string>(lines.begin(), lines.begin() + 4),
                 ElementsAre("ERROR: Failed to run diskutil mount for Data (volumeName attempt 1): denied",
                             "ERROR: Failed to run diskutil mountDisk for Data (volumeName wholeDisk attempt 1): denied",
@@ -182,6 +183,25 @@ TEST_F(RemountTest, AMountReportedAsDoneMustShowUpBeforeItCounts) {
                                                        Args{"info", "-plist", "Slow"}, Args{"info", "-plist", "Slow"}));
 }
 
+TEST_F(RemountTest, AVolumeNamedLikeAnotherDisksIdentifierIsNotTakenForThatDisk) {
+    // diskutil reads the name "disk4s1" as Alpha's identifier; the volume of that name is disk5s1.
+    auto info = [](const std::string& name, const std::string& identifier, bool mounted) {
+        PropertyDictionary dictionary = usbInfo(name, identifier);
+        dictionary["MountPoint"] = mounted ? "/Volumes/" + name : "";
+        return dictionary;
+    };
+    scriptInfo("disk4s1", info("Alpha", "disk4s1", true));
+    scriptInfo("disk5s1", info("disk4s1", "disk5s1", false));
+    EXPECT_FALSE(manager->isVolumeMounted("disk4s1", "disk5s1"));
+
+    scriptInfo("disk4s1", info("Alpha", "disk4s1", false));
+    scriptInfo("disk5s1", info("disk4s1", "disk5s1", true));
+    fileSystem.addDirectory("/Volumes/disk4s1");
+    processes.on({"mount", "disk5s1"}, FakeProcessRunner::exited(0));
+    EXPECT_TRUE(manager->runDiskutilMount("mount", "disk5s1", "volumeName attempt 1",
+                                          {"/Volumes/disk4s1", "disk5s1", "disk4s1"}));
+}
+
 TEST_F(RemountTest, PassesPauseTwoToTenSecondsAndGiveUpAfterSix) {
     const EjectedDiskInfo gone{"/Volumes/Gone", "", "Gone"};
     manager->setLastEjectedDisks({gone});
@@ -203,6 +223,7 @@ TEST_F(RemountTest, PassesPauseTwoToTenSecondsAndGiveUpAfterSix) {
     EXPECT_TRUE(completion.urls.empty());
     EXPECT_EQ(completion.at, Seconds(102));
     EXPECT_TRUE(manager->lastEjectedDisks().empty());
+    EXPECT_TRUE(log.contains("ERROR: Could not remount Gone; giving up"));
     ASSERT_EQ(lookups.size(), 30u); // five lookups in each of six passes
     std::vector<double> passStarts;
     for (std::size_t i = 0; i < lookups.size(); i += 5)

@@ -16,6 +16,10 @@ public:
 
     TemporaryMachine& sim() { return m_sim; }
     MacsimRun macsim(const std::vector<std::string>& arguments) { return m_sim.run(arguments); }
+    MacsimRun ui(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "ui");
+        return m_sim.run(arguments);
+    }
     void defaults(const std::string& key, const std::string& type, const std::string& value) {
         m_sim.run({"defaults", "write", key, type, value});
     }
@@ -27,8 +31,6 @@ public:
         return m_app.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
     }
     qint64 pid() const { return m_app.processId(); }
-    // Waits for the application to end by itself; true when it exited normally.
-    bool waitForExit() { return m_app.waitForFinished(20000) && m_app.exitStatus() == QProcess::NormalExit; }
     // Terminates it as the system would; true when it exited by itself.
     bool stop() {
         if (m_app.state() == QProcess::NotRunning)
@@ -39,6 +41,16 @@ public:
         m_app.kill();
         m_app.waitForFinished(5000);
         return false;
+    }
+    // Waits for it to end by itself; true when it exited normally with status 0.
+    bool waitForExit() {
+        return m_app.waitForFinished(20000) && m_app.exitStatus() == QProcess::NormalExit && m_app.exitCode() == 0;
+    }
+
+    // Ends it at once, as a crash would: nothing of its own shutdown runs.
+    void killNow() {
+        m_app.kill();
+        m_app.waitForFinished(5000);
     }
 
     // Everything the application wrote on standard output so far.

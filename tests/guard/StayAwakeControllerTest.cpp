@@ -154,6 +154,18 @@ TEST_F(StayAwakeControllerTest, ReactivatingRestartsQuietlyAndATimedSessionEndsO
     EXPECT_EQ(std::count(posted.begin(), posted.end(), "Quenby Guard Session Finished"), 1);
 }
 
+TEST_F(StayAwakeControllerTest, AnEndTimerActsOnlyForTheSessionThatArmedIt) {
+    controller->activate(300);
+    // A new request is already queued when the old session's timer fires, so it runs before the timer's work.
+    runtime.mainAfter(300s, [this] { controller->activate(3600); });
+    runtime.advance(300s);
+    EXPECT_TRUE(controller->isActive());
+    EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Enabled"}));
+    runtime.advance(3600s);
+    EXPECT_FALSE(controller->isActive());
+    EXPECT_EQ(lastBody(), "Tallowmere finished Quenby Guard for 1 hour.");
+}
+
 TEST_F(StayAwakeControllerTest, AFailedAssertionPublishesInactiveButATimedRequestStillEnds) {
     powerSources.lowPowerMode = true;
     preferences.setBool(PreferenceKey::disableOnLowPower, true);

@@ -29,8 +29,7 @@ TEST_F(Onboarding, ForceUnmountsEveryEligibleVolumeWhateverThePreferencesThenRem
     run->runTestUnmount();
     runtime.advance(30s);
     const auto& reported = delegate->diskManager().lastEjectedDisks();
-    ASSERT_EQ(reported.size(), 2u);
-    std::string names = lastPathComponent(reported[0].url) + ", " + lastPathComponent(reported[1].url);
+    std::string names = lastPathComponent(reported.at(0).url) + ", " + lastPathComponent(reported.at(1).url);
     EXPECT_EQ(run->statusMessage(), "Successfully unmounted: " + names + ". You can now test remounting those disks.");
     EXPECT_TRUE(wasPosted("Test Disks Unmounted", "Successfully unmounted: " + names));
     EXPECT_EQ(attention.requests, 2);

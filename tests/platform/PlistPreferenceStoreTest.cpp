@@ -1,6 +1,6 @@
-#include "platform/sim/PlistPreferenceStore.h"
+#include "platform/PlistPreferenceStore.h"
+#include "platform/FileLock.h"
 #include "platform/PropertyList.h"
-#include "platform/sim/FileLock.h"
 #include "support/LogCapture.h"
 
 #include <QDir>

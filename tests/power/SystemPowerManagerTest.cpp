@@ -46,20 +46,23 @@ TEST_F(SystemPowerManagerTest, HeldSleepIsAnsweredOnceWhenTheApplicationFinishes
     EXPECT_EQ(power.allowed().size(), 1u);
 }
 
-TEST_F(SystemPowerManagerTest, WithoutAnAnswerTheLatestHeldSleepIsAllowedTwelveSecondsAfterTheFirst) {
+TEST_F(SystemPowerManagerTest, EveryHeldSleepIsAnsweredByTheApplicationOrItsOwnTimeout) {
     int calls = 0;
     manager->onWillSystemSleep = [&] { ++calls; };
     power.deliver(PowerMessage::canSystemSleep, 1); // the idle query is held like a sleep
-    EXPECT_EQ(calls, 1);
     runtime.advance(5s);
-    power.deliver(PowerMessage::systemWillSleep, 2); // replaces the unanswered one
+    power.deliver(PowerMessage::systemWillSleep, 2);
+    EXPECT_EQ(calls, 2);
     runtime.advance(6.9s);
     EXPECT_TRUE(power.allowed().empty());
-    runtime.advance(0.1s);
-    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 2}}));
-    manager->allowPendingSleep(); // a late completion
+    runtime.advance(0.1s); // the first one's timeout
+    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 1}}));
+
+    power.deliver(PowerMessage::systemWillSleep, 3);
+    manager->allowPendingSleep(); // the application is done: everything held is answered, in order
+    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 1}, {7, 2}, {7, 3}}));
     runtime.advance(30s);
-    EXPECT_EQ(power.allowed().size(), 1u);
+    EXPECT_EQ(power.allowed().size(), 3u);
 }
 
 TEST_F(SystemPowerManagerTest, TheTimeoutOfAnAnsweredSleepLeavesALaterSleepHeld) {

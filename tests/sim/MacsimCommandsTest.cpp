@@ -2,8 +2,8 @@
 
 #include "AppLink.h"
 
-#include "platform/sim/FileLock.h"
-#include "platform/sim/PlistPreferenceStore.h"
+#include "platform/FileLock.h"
+#include "platform/PlistPreferenceStore.h"
 #include "platform/sim/SimAnalyticsTransport.h"
 #include "platform/sim/SimPlatform.h"
 #include "support/LogCapture.h"

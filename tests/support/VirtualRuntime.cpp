@@ -211,6 +211,11 @@ Seconds VirtualRuntime::elapsed() const {
     return m_now;
 }
 
+void VirtualRuntime::advanceWallClock(Seconds delta) {
+    std::lock_guard lock(m_mutex);
+    m_wallOffset += delta;
+}
+
 void VirtualRuntime::mainAsync(Task task) {
     std::lock_guard lock(m_mutex);
     insertMainLocked(m_now, std::move(task));
@@ -256,7 +261,8 @@ std::shared_ptr<Group> VirtualRuntime::makeGroup() {
 
 void VirtualRuntime::sleepFor(Seconds duration) {
     std::unique_lock lock(m_mutex);
-    if (duration.count() <= 0)
+    // Once the runtime is shutting down nobody would wake the sleeper.
+    if (duration.count() <= 0 || m_stopping)
         return;
     Waiter waiter;
     waiter.deadline = m_now + duration;
@@ -270,7 +276,7 @@ MonotonicTime VirtualRuntime::now() const {
 
 WallTime VirtualRuntime::wallNow() const {
     std::lock_guard lock(m_mutex);
-    return wallEpoch() + std::chrono::duration_cast<std::chrono::system_clock::duration>(m_now);
+    return wallEpoch() + std::chrono::duration_cast<std::chrono::system_clock::duration>(m_now + m_wallOffset);
 }
 
 WallTime VirtualRuntime::wallEpoch() {
@@ -303,7 +309,7 @@ void VirtualRuntime::enqueueReadyLocked(Task task) {
 
 bool VirtualRuntime::waitInQueueLocked(std::unique_lock<std::mutex>& lock, std::deque<Waiter*>& queue,
                                        std::optional<Seconds> timeout) {
-    if (timeout && timeout->count() <= 0)
+    if ((timeout && timeout->count() <= 0) || m_stopping)
         return false;
     Waiter waiter;
     if (timeout)

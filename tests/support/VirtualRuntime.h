@@ -30,6 +30,8 @@ public:
     std::optional<Seconds> nextPendingDelay() const;
     // Virtual time since the runtime was created.
     Seconds elapsed() const;
+    // Moves the wall clock alone, as a sleep of the computer does: the monotonic clock and timers stand still.
+    void advanceWallClock(Seconds delta);
 
     void mainAsync(Task task) override;
     void mainAfter(Seconds delay, Task task) override;
@@ -83,6 +85,7 @@ private:
     std::condition_variable m_changed;
     std::thread::id m_driver;
     Seconds m_now{0};
+    Seconds m_wallOffset{0};
     std::uint64_t m_sequence = 0;
     std::map<Key, Task> m_main;
     std::map<Key, Task> m_globalDelayed;

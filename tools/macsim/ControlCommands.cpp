@@ -40,6 +40,8 @@ Volumes
                                           with "--"; an empty VALUE removes KEY from diskutil info
   volume remove NAME|DEVICE               disconnect the disk
   volume busy NAME|DEVICE on|off          a busy volume refuses an eject or a non-forced unmount
+  volume hang NAME|DEVICE on|off          a hung volume stops answering: every tool run about it (diskutil
+                                          info/unmount/mount/mountDisk, the workspace eject) blocks until off
   volume list                             DEVICE<TAB>NAME<TAB>STATE<TAB>KIND per volume
   tm start NAME | tm stop                 a Time Machine backup to that volume runs / stops
 Power, session and displays
@@ -162,7 +164,7 @@ int volumeAdd(Machine& machine, const Arguments& arguments) {
 
 int volume(Machine& machine, const Arguments& arguments) {
     if (arguments.empty())
-        return usageError("volume needs add, remove, busy or list");
+        return usageError("volume needs add, remove, busy, hang or list");
     const std::string& verb = arguments[0];
     Arguments rest(arguments.begin() + 1, arguments.end());
     if (verb == "add")
@@ -176,6 +178,11 @@ int volume(Machine& machine, const Arguments& arguments) {
         if (rest.size() != 2 || (rest[1] != "on" && rest[1] != "off"))
             return usageError("volume busy takes NAME and on|off");
         return report(machine, machine.setBusy(rest[0], rest[1] == "on"), false);
+    }
+    if (verb == "hang") {
+        if (rest.size() != 2 || (rest[1] != "on" && rest[1] != "off"))
+            return usageError("volume hang takes NAME or DEVICE and on|off");
+        return report(machine, machine.setHung(rest[0], rest[1] == "on"), false);
     }
     if (verb == "list") {
         if (!rest.empty())

@@ -3,7 +3,7 @@
 #include "Announcer.h"
 #include "CommandOutput.h"
 
-#include "platform/sim/PlistPreferenceStore.h"
+#include "platform/PlistPreferenceStore.h"
 
 #include <QDateTime>
 

@@ -2,7 +2,7 @@
 
 #include "VolumeInfo.h"
 
-#include "platform/sim/FileLock.h"
+#include "platform/FileLock.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -10,11 +10,12 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QUuid>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace macsim {
 
@@ -221,12 +222,20 @@ MachineState Machine::readStateLocked(bool repair) const {
 }
 
 bool Machine::writeStateLocked(const MachineState& state, std::string* error) {
-    QSaveFile file(q(statePath()));
+    // Replaced by a rename, so every reader sees a whole state. Not synced to the disk: the machine is a model
+    // that need not survive a power cut, and a sync on every tool run (all of them queued on the machine's lock)
+    // made a many-volume sleep wait for the disk more than for anything the application does.
+    const std::string next = statePath() + ".next";
+    QFile file(q(next));
     QByteArray bytes = QJsonDocument(state.toJson()).toJson(QJsonDocument::Indented);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    bool written =
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    if (written && std::rename(next.c_str(), statePath().c_str()) == 0)
         return true;
     if (error)
         *error = "cannot write " + statePath() + ": " + file.errorString().toStdString();
+    QFile::remove(q(next));
     return false;
 }
 
@@ -334,6 +343,26 @@ MachineResult Machine::setBusy(const std::string& nameOrDevice, bool busy) {
         volume->busy = busy;
         return MachineResult{true, {}, {}};
     });
+}
+
+MachineResult Machine::setHung(const std::string& nameOrDevice, bool hung) {
+    return volumeChange([&](MachineState& state) {
+        Volume* volume = findByNameOrDevice(state, nameOrDevice);
+        if (!volume)
+            return MachineResult::failure("no volume or disk named " + nameOrDevice);
+        volume->hung = hung;
+        return MachineResult{true, {}, {}};
+    });
+}
+
+void Machine::waitWhileHung(const std::string& target) const {
+    for (;;) {
+        MachineState current = state();
+        const Volume* volume = resolve(current, target).volume;
+        if (!volume || !volume->hung)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 MachineResult Machine::unmount(const std::string& target, bool force) {

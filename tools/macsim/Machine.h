@@ -2,8 +2,8 @@
 
 #include "MachineState.h"
 
+#include "platform/FileLock.h"
 #include "platform/PropertyValue.h"
-#include "platform/sim/FileLock.h"
 
 #include <functional>
 #include <memory>
@@ -63,6 +63,10 @@ public:
                             const std::map<std::string, std::string>& info);
     MachineResult removeVolume(const std::string& nameOrDevice);
     MachineResult setBusy(const std::string& nameOrDevice, bool busy);
+    MachineResult setHung(const std::string& nameOrDevice, bool hung);
+    // Blocks while `target` (as `diskutil` takes it) names a volume that stopped answering: a tool run about it
+    // waits until the volume answers again or its caller kills it.
+    void waitWhileHung(const std::string& target) const;
     MachineResult unmount(const std::string& target, bool force);
     MachineResult mount(const std::string& target);
     MachineResult mountDisk(const std::string& target);

@@ -149,6 +149,7 @@ QJsonObject MachineState::toJson() const {
                                  {"kind", name(volume.kind)},
                                  {"state", name(volume.state)},
                                  {"busy", volume.busy},
+                                 {"hung", volume.hung},
                                  {"uuid", q(volume.uuid)},
                                  {"info", overrides}});
     }
@@ -221,6 +222,7 @@ MachineState MachineState::fromJson(const QJsonObject& json) {
         volume.kind = volumeKindFromName(s(entry.value("kind"))).value_or(VolumeKind::usb);
         volume.state = lookup(stateNames, s(entry.value("state"))).value_or(VolumeState::mounted);
         volume.busy = readBool(entry, "busy", false);
+        volume.hung = readBool(entry, "hung", false);
         volume.uuid = s(entry.value("uuid"));
         QJsonObject overrides = entry.value("info").toObject();
         for (auto it = overrides.begin(); it != overrides.end(); ++it)

@@ -30,6 +30,8 @@ struct Volume {
     VolumeKind kind = VolumeKind::usb;
     VolumeState state = VolumeState::mounted;
     bool busy = false;
+    // A drive that stops answering: every tool run about it blocks while this is set.
+    bool hung = false;
     std::string uuid;
     // `--info` values as typed on the command line; an empty text removes the key.
     std::map<std::string, std::string> infoOverrides;

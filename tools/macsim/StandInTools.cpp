@@ -1,8 +1,8 @@
 #include "StandInTools.h"
 
 #include "Announcer.h"
-#include "platform/ListingText.h"
 #include "VolumeInfo.h"
+#include "platform/ListingText.h"
 
 #include "platform/PropertyList.h"
 
@@ -137,6 +137,10 @@ int runDiskutil(Machine& machine, const std::vector<std::string>& arguments) {
         return diskutilUsage();
     const std::string& verb = arguments[0];
     std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+    // A drive that stopped answering holds every run about it (its target is the last argument).
+    if (verb == "info" || verb == "unmount" || verb == "umount" || verb == "mount" || verb == "mountDisk")
+        if (rest.size() >= 1)
+            machine.waitWhileHung(rest.back());
     if (verb == "info") {
         bool plist = !rest.empty() && rest[0] == "-plist";
         if (plist)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/PlistPreferenceStore.h"
 #include "platform/QtProcessRunner.h"
-#include "platform/sim/PlistPreferenceStore.h"
 #include "platform/sim/SimApplication.h"
 #include "platform/sim/SimBundle.h"
 #include "platform/sim/SimDiskArbitration.h"

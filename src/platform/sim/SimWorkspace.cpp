@@ -9,6 +9,7 @@ SimWorkspace::SimWorkspace(macsim::Machine machine, Runtime& runtime)
     , m_runtime(runtime) {}
 
 std::optional<std::string> SimWorkspace::unmountAndEjectDevice(const std::string& mountPath) {
+    m_machine.waitWhileHung(mountPath);
     macsim::MachineResult result = m_machine.eject(mountPath);
     if (!result.ok)
         return result.message;

@@ -1,9 +1,9 @@
-#include "platform/sim/PlistPreferenceStore.h"
+#include "platform/PlistPreferenceStore.h"
 
+#include "platform/FileLock.h"
 #include "platform/ListingText.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
-#include "platform/sim/FileLock.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,1 +1,0 @@
-target_sources(tallowmere_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/MenuBarModel.cpp)

@@ -1,0 +1,71 @@
+#include "platform/linux/LinuxPlatform.h"
+
+#include "platform/Log.h"
+
+#include <QCoreApplication>
+#include <QDBusError>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cstdlib>
+
+namespace tallowmere {
+
+std::string LinuxPlatform::domainPath(const std::string& domain) {
+    return (QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/tallowmere/").toStdString() +
+           domain + ".plist";
+}
+
+std::string LinuxPlatform::companionExecutable() {
+    if (const char* path = std::getenv("TALLOWMERE_COMPANION"); path && *path)
+        return path;
+    // Installed: <prefix>/bin/tallowmere and <prefix>/libexec/tallowmere/tallowmere-companion.
+    QString installed = QCoreApplication::applicationDirPath() + "/../libexec/tallowmere/tallowmere-companion";
+    if (QFileInfo(installed).isExecutable())
+        return QFileInfo(installed).canonicalFilePath().toStdString();
+    return TALLOWMERE_COMPANION_PATH;
+}
+
+LinuxPlatform::LinuxPlatform(Runtime& runtime)
+    : m_runtime(runtime)
+    , m_system(QDBusConnection::systemBus())
+    , m_session(QDBusConnection::sessionBus())
+    , m_preferences(std::make_unique<PlistPreferenceStore>(domainPath("com.tallowmere.app")))
+    , m_tools(companionExecutable())
+    , m_workspace(m_system)
+    , m_systemPower(m_system,
+                    [this](bool sleeping) {
+                        m_workspace.center().post(sleeping ? NotificationName::willSleep : NotificationName::didWake);
+                    })
+    , m_assertions(m_system, m_session)
+    , m_powerSources(m_system)
+    , m_sessionMonitor(m_system, m_session, m_workspace.center(), m_application.distributed())
+    , m_notifications(m_session, runtime)
+    , m_loginItem(QCoreApplication::applicationFilePath().toStdString())
+    , m_diskArbitration(m_system.isConnected()) {}
+
+bool LinuxPlatform::start(std::string* error) {
+    if (!m_system.isConnected()) {
+        if (error)
+            *error = "no system bus: " + m_system.lastError().message().toStdString();
+        return false;
+    }
+    if (!m_session.isConnected())
+        logLine("Linux: no session bus; notifications, the screensaver and display sleep are not available");
+    m_preferences->startWatching();
+    m_application.start();
+    m_workspace.start();
+    std::string powerError;
+    if (!m_systemPower.start(&powerError))
+        logLine("Linux: " + powerError);
+    m_sessionMonitor.start();
+    return true;
+}
+
+Platform LinuxPlatform::platform() {
+    return Platform{m_runtime,       *m_preferences, m_processes,        m_fileSystem, m_tools,
+                    m_systemPower,   m_assertions,   m_powerSources,     m_workspace,  m_application,
+                    m_notifications, m_loginItem,    m_updaterFramework, m_bundle,     m_diskArbitration};
+}
+
+} // namespace tallowmere

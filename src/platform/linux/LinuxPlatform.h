@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/PlistPreferenceStore.h"
+#include "platform/QtProcessRunner.h"
+#include "platform/linux/LinuxApplication.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxLoginItem.h"
+#include "platform/linux/LinuxPowerAssertions.h"
+#include "platform/linux/LinuxPowerSources.h"
+#include "platform/linux/LinuxServices.h"
+#include "platform/linux/LinuxSessionMonitor.h"
+#include "platform/linux/LinuxSystemPower.h"
+#include "platform/linux/LinuxUserNotificationCenter.h"
+#include "platform/linux/LinuxWorkspace.h"
+
+#include <memory>
+#include <string>
+
+namespace tallowmere {
+
+// Every platform service of a Linux desktop: logind and the session's services, UPower and
+// power-profiles-daemon, udisks2 (through the diskutil companion and the workspace), the notification service
+// and XDG autostart. The defaults domain is a property list in $XDG_CONFIG_HOME/tallowmere. Nothing here needs
+// root: udisks2 and logind ask polkit, as for any desktop program.
+class LinuxPlatform {
+public:
+    explicit LinuxPlatform(Runtime& runtime);
+
+    // Main thread, once the QApplication exists. Fails only without a system bus.
+    bool start(std::string* error = nullptr);
+
+    Platform platform();
+    PlistPreferenceStore& preferences() { return *m_preferences; }
+
+    // Where the defaults live: <configuration folder>/tallowmere/<domain>.plist.
+    static std::string domainPath(const std::string& domain);
+    // $TALLOWMERE_COMPANION, else the companion installed beside the application, else the one of this build.
+    static std::string companionExecutable();
+
+private:
+    Runtime& m_runtime;
+    QDBusConnection m_system;
+    QDBusConnection m_session;
+    std::unique_ptr<PlistPreferenceStore> m_preferences;
+    QtProcessRunner m_processes;
+    LinuxFileSystem m_fileSystem;
+    LinuxSystemTools m_tools;
+    LinuxWorkspace m_workspace;
+    LinuxApplication m_application;
+    LinuxSystemPower m_systemPower;
+    LinuxPowerAssertions m_assertions;
+    LinuxPowerSources m_powerSources;
+    LinuxSessionMonitor m_sessionMonitor;
+    LinuxUserNotificationCenter m_notifications;
+    LinuxLoginItem m_loginItem;
+    LinuxUpdaterFramework m_updaterFramework;
+    LinuxBundle m_bundle;
+    LinuxDiskArbitration m_diskArbitration;
+};
+
+} // namespace tallowmere

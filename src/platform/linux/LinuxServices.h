@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/Bundle.h"
+#include "platform/DiskArbitration.h"
+#include "platform/SystemTools.h"
+#include "platform/Updater.h"
+
+#include <string>
+
+namespace tallowmere {
+
+// diskutil and pmset are the companion's command lines; Linux has no Time Machine, so there is no tmutil and
+// the backup check finds none running.
+class LinuxSystemTools : public SystemTools {
+public:
+    explicit LinuxSystemTools(std::string companion)
+        : m_companion(std::move(companion)) {}
+    std::string diskutil() const override { return m_companion; }
+    std::string tmutil() const override { return {}; }
+    std::string pmset() const override { return m_companion; }
+
+private:
+    std::string m_companion;
+};
+
+// No update framework: the distribution's package manager updates the application. The controller has no
+// updater, which the Updates page shows as such, and a check does nothing.
+class LinuxUpdaterFramework : public UpdaterFramework {
+public:
+    std::unique_ptr<UpdaterController> makeStandardUpdaterController(bool) override {
+        class Absent : public UpdaterController {
+        public:
+            Updater* updater() override { return nullptr; }
+            void checkForUpdates() override {}
+        };
+        return std::make_unique<Absent>();
+    }
+};
+
+// udisks2 needs no session of ours; the disk manager's session is there when the system bus is.
+class LinuxDiskArbitration : public DiskArbitration {
+public:
+    explicit LinuxDiskArbitration(bool available)
+        : m_available(available) {}
+    bool createSession() override { return m_available; }
+
+private:
+    bool m_available;
+};
+
+// The information dictionary of this build.
+class LinuxBundle : public Bundle {
+public:
+    std::optional<PropertyValue> infoValue(std::string_view key) override {
+        if (key == "CFBundleShortVersionString")
+            return PropertyValue(TALLOWMERE_VERSION);
+        if (key == "CFBundleVersion")
+            return PropertyValue(TALLOWMERE_BUILD_NUMBER);
+        if (key == "CFBundleIdentifier")
+            return PropertyValue("com.tallowmere.app");
+        if (key == "CFBundleName")
+            return PropertyValue("Tallowmere");
+        return std::nullopt;
+    }
+};
+
+} // namespace tallowmere

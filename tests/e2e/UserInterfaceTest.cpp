@@ -1,0 +1,150 @@
+#include "e2e/RunningApp.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace tallowmere::test {
+namespace {
+
+const std::string welcome = "Welcome to Tallowmere";
+
+const std::string defaultMenu = R"(Unmount External Disks
+Unmount and Sleep
+---
+Remount Ejected Disks (disabled)
+Auto Unmount Volumes
+  No external volumes detected (disabled)
+  ---
+  Force unmount when busy
+---
+Turn Quenby Guard On
+Quenby Guard for Duration
+  ✓ Off
+  Indefinitely
+  5 min
+  10 min
+  15 min
+  30 min
+  1 hr
+  2 hr
+  4 hr
+  24 hr
+---
+Settings…
+About Tallowmere…
+Check for Updates…
+---
+Quit Tallowmere
+)";
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// A refused `macsim ui` command: status 1, nothing on standard output, one line on standard error.
+void expectRefused(const MacsimRun& run) {
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+}
+
+class UserInterfaceEndToEnd : public ::testing::Test {
+protected:
+    RunningApp app;
+
+    // Granted access keeps the launch prompt away, so it does not take the front from the windows under test.
+    void SetUp() override { app.macsim({"fda", "granted"}); }
+    bool menuShows(const std::string& part) { return app.waitForListing({"ui", "menu"}, part); }
+    bool welcomeShows(const std::string& part) { return app.waitForListing({"ui", "dump", welcome}, part); }
+};
+
+TEST_F(UserInterfaceEndToEnd, TheWelcomeWindowOpensOnTheFirstLaunchOnlyAndMissingControlsAreRefused) {
+    ASSERT_TRUE(app.start());
+    EXPECT_EQ(app.ui({"windows"}).out, welcome + "\n");
+
+    const std::string before = app.ui({"dump", welcome}).out;
+    expectRefused(app.ui({"press", "Test Remount", welcome})); // disabled until a test unmount ran
+    expectRefused(app.ui({"press", "Test Unmount External Drives", "No Such Window"}));
+    expectRefused(app.ui({"press", "Erase Everything", welcome}));
+    expectRefused(app.ui({"click", "Remount Ejected Disks"})); // disabled: nothing was ejected
+    expectRefused(app.ui({"click", "Quenby Guard for Duration/7 hr"}));
+    EXPECT_EQ(app.ui({"dump", welcome}).out, before);
+    EXPECT_FALSE(has(app.macsim({"notifications"}).out, "Remounted"));
+
+    EXPECT_EQ(app.ui({"click", "Quit Tallowmere"}).exitCode, 0);
+    EXPECT_TRUE(app.waitForExit());
+    EXPECT_EQ(app.ui({"windows"}).exitCode, 3);
+
+    ASSERT_TRUE(app.start());
+    const MacsimRun windows = app.ui({"windows"});
+    EXPECT_EQ(windows.exitCode, 0);
+    EXPECT_FALSE(has(windows.out, welcome)) << windows.out;
+}
+
+TEST_F(UserInterfaceEndToEnd, TheTestRunUnmountsBothVolumesAndRemountsThem) {
+    const std::string first = "Quokka Ledger Ω7", second = "Photos 2026";
+    app.macsim({"volume", "add", first});
+    app.macsim({"volume", "add", second, "--kind", "ssd"});
+    ASSERT_TRUE(app.start());
+    // The disk manager reports the volumes in the order their unmounts finished.
+    auto namesBoth = [&](const std::string& listing, const std::string& prefix, const std::string& suffix) {
+        return has(listing, prefix + first + ", " + second + suffix) ||
+               has(listing, prefix + second + ", " + first + suffix);
+    };
+
+    ASSERT_EQ(app.ui({"press", "Test Unmount External Drives", welcome}).exitCode, 0);
+    EXPECT_TRUE(app.waitFor({"volume", "list"}, [](const std::string& list) { return !has(list, "\tmounted\t"); }));
+    EXPECT_EQ(app.volumeState(first), "unmounted");
+    EXPECT_EQ(app.volumeState(second), "unmounted");
+    EXPECT_TRUE(welcomeShows("button: Test Remount\n"));
+    EXPECT_TRUE(namesBoth(app.ui({"dump", welcome}).out,
+                          "text: Successfully unmounted: ", ". You can now test remounting those disks.\n"));
+    EXPECT_TRUE(app.waitFor({"notifications"}, [&](const std::string& listing) {
+        return namesBoth(listing, "\tTest Disks Unmounted\tSuccessfully unmounted: ", "\n");
+    })) << app.macsim({"notifications"}).out;
+    EXPECT_TRUE(app.waitFor({"attention"}, [](const std::string& count) { return std::atoi(count.c_str()) >= 1; }));
+
+    ASSERT_EQ(app.ui({"press", "Test Remount", welcome}).exitCode, 0);
+    EXPECT_TRUE(app.waitFor({"volume", "list"}, [](const std::string& list) { return !has(list, "unmounted"); }));
+    EXPECT_EQ(app.volumeState(first), "mounted");
+    EXPECT_EQ(app.volumeState(second), "mounted");
+    EXPECT_TRUE(welcomeShows("button: Get Started\n"));
+}
+
+TEST_F(UserInterfaceEndToEnd, TheMenuReadsItsDefaultsFollowsTheWordingAndDrivesTheGuard) {
+    ASSERT_TRUE(app.start());
+    EXPECT_EQ(app.ui({"menu"}).out, defaultMenu);
+    app.defaults("unmountInsteadOfEject", "-bool", "false");
+    EXPECT_TRUE(menuShows("Eject External Disks\nEject and Sleep\n---\nRemount Ejected Disks (disabled)\n"
+                          "Auto Eject Volumes\n"));
+
+    ASSERT_EQ(app.ui({"click", "Turn Quenby Guard On"}).exitCode, 0);
+    EXPECT_TRUE(app.waitForListing({"assertions"}, "\tTallowmere Quenby Guard Requested\n"));
+    EXPECT_TRUE(menuShows("---\nTurn Quenby Guard Off\nQuenby Guard for Duration\n"));
+
+    ASSERT_EQ(app.ui({"click", "Quenby Guard for Duration/1 hr"}).exitCode, 0);
+    EXPECT_TRUE(menuShows("Quenby Guard for Duration\n  Off\n  Indefinitely\n  5 min\n  10 min\n  15 min\n  30 min\n"
+                          "  ✓ 1 hr\n  2 hr\n"));
+}
+
+TEST_F(UserInterfaceEndToEnd, UntickingAVolumeStoresAnAllowlistOfTheOthers) {
+    const std::string kept = lines(app.macsim({"volume", "add", "Alpha"}).out).at(0);
+    const std::string dropped = lines(app.macsim({"volume", "add", "Beta Ω"}).out).at(0);
+    ASSERT_TRUE(app.start());
+    auto marked = [&](const std::string& alpha, const std::string& beta) {
+        return app.waitFor({"ui", "menu"}, [&](const std::string& menu) {
+            return has(menu, "\n  " + alpha + "Alpha\n") && has(menu, "\n  " + beta + "Beta Ω\n");
+        });
+    };
+    ASSERT_TRUE(marked("✓ ", "✓ ")) << app.ui({"menu"}).out; // an empty allowlist includes every volume
+
+    ASSERT_EQ(app.ui({"click", "Auto Unmount Volumes/Beta Ω"}).exitCode, 0);
+    EXPECT_TRUE(app.waitForListing({"defaults", "read", "autoEjectAllowedVolumeIds"}, "(\n    " + kept + "\n)\n"))
+        << app.macsim({"defaults", "read", "autoEjectAllowedVolumeIds"}).out << " without " << dropped;
+    EXPECT_TRUE(marked("✓ ", "")) << app.ui({"menu"}).out;
+}
+
+} // namespace
+} // namespace tallowmere::test

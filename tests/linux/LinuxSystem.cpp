@@ -1,0 +1,396 @@
+#include "linux/LinuxSystem.h"
+
+#include "platform/linux/MountedVolumes.h"
+
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <chrono>
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/prctl.h>
+#include <thread>
+#include <unistd.h>
+
+namespace tallowmere::test {
+namespace {
+
+const QString udisksd = "/usr/libexec/udisks2/udisksd";
+const QString udevd = "/lib/systemd/systemd-udevd";
+const QString python = "/usr/bin/python3";
+const char* folderPrefix = "tallowmere-linux-test-";
+
+QString busConfiguration(const QString& type, const QString& socket) {
+    // A bus of the test's own: everyone may own any name and send anything.
+    return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+           "<busconfig><type>" +
+           type + "</type><listen>unix:path=" + socket +
+           "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+           "<allow user=\"*\"/><allow own=\"*\"/><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+           "<allow receive_sender=\"*\"/><allow send_type=\"method_call\"/><allow send_type=\"signal\"/>"
+           "</policy></busconfig>\n";
+}
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+ToolRun runTool(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted() || !process.waitForFinished(60000))
+        return {-1, {}, process.errorString().toStdString()};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().trimmed().toStdString(), process.readAllStandardError().toStdString()};
+}
+
+bool nameOnBus(QDBusConnection& bus, const QString& name) {
+    return bus.isConnected() && bus.interface()->isServiceRegistered(name).value();
+}
+
+// Takes one device offline the hard way: whatever mounts it has, then its loop.
+void releaseLoop(const std::string& device) {
+    for (std::string mountPoint = LinuxSystem::mountPointOf(device); !mountPoint.empty();
+         mountPoint = LinuxSystem::mountPointOf(device)) {
+        if (::umount2(mountPoint.c_str(), 0) != 0 && ::umount2(mountPoint.c_str(), MNT_DETACH) != 0)
+            break;
+        QDir().rmdir(QString::fromStdString(mountPoint)); // udisks2's folder, when it did not get to remove it
+    }
+    runTool("losetup", {"--detach", QString::fromStdString(device)});
+}
+
+// Loop devices that a test which died left attached: their images lie in a folder of ours whose test is gone.
+void releaseStaleLoops() {
+    ToolRun list = runTool("losetup", {"--list", "--noheadings", "--output", "NAME,BACK-FILE"});
+    for (const QString& line : QString::fromStdString(list.out).split('\n', Qt::SkipEmptyParts)) {
+        QString device = line.section(' ', 0, 0), image = line.section(' ', 1).trimmed();
+        image.remove(" (deleted)");
+        if (!image.contains(folderPrefix))
+            continue;
+        QFile owner(QFileInfo(image).absolutePath() + "/owner");
+        bool ownerAlive = owner.open(QIODevice::ReadOnly) && ::kill(owner.readAll().toInt(), 0) == 0;
+        if (!ownerAlive) {
+            releaseLoop(device.toStdString());
+            QDir(QFileInfo(image).absolutePath()).removeRecursively();
+        }
+    }
+}
+
+bool processRuns(const QString& name) {
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs))
+        if (QFile comm("/proc/" + pid + "/comm"); comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name)
+            return true;
+    return false;
+}
+
+} // namespace
+
+const QString LinuxSystem::sessionPath = "/org/freedesktop/login1/session/c1";
+
+bool pollUntil(const std::function<bool()>& done, int limitMs) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+LinuxSystem::LinuxSystem()
+    : m_folder(QDir::tempPath() + "/" + folderPrefix + "XXXXXX") {}
+
+LinuxSystem::~LinuxSystem() {
+    stop();
+}
+
+std::optional<std::string> LinuxSystem::unavailable() {
+    if (::geteuid() != 0)
+        return "needs root: it attaches loop devices and runs udisksd and systemd-udevd";
+    if (!QFileInfo::exists("/dev/loop-control"))
+        return "this machine has no loop devices (/dev/loop-control is missing)";
+    for (const QString& program : {udisksd, udevd, python, QString("/usr/bin/dbus-daemon"), QString("/sbin/mkfs.ext4")})
+        if (!QFileInfo(program).isExecutable())
+            return program.toStdString() + " is not installed (scripts/setup installs it)";
+    if (runTool(python, {"-c", "import dbusmock"}).status != 0)
+        return "python3-dbusmock is not installed (scripts/setup installs it)";
+    if (processRuns("udisksd"))
+        return "a udisksd already runs on this machine; a second one on a private bus would fight it over the disks";
+    return std::nullopt;
+}
+
+std::string LinuxSystem::configFolder() const {
+    return m_folder.path().toStdString() + "/home/.config";
+}
+
+QProcessEnvironment LinuxSystem::environment() const {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
+        environment.remove(name);
+    environment.insert("DBUS_SYSTEM_BUS_ADDRESS", QString::fromStdString(m_systemAddress));
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromStdString(m_sessionAddress));
+    environment.insert("XDG_SESSION_ID", sessionPath.section('/', -1));
+    environment.insert("HOME", m_folder.path() + "/home");
+    environment.insert("XDG_RUNTIME_DIR", m_folder.path() + "/run");
+    return environment;
+}
+
+bool LinuxSystem::startDaemon(const QString& program, const QStringList& arguments,
+                              const QProcessEnvironment& environment, const std::function<bool()>& ready,
+                              std::string* error) {
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(environment);
+    // Whatever happens to the test, its daemons end with it.
+    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    process->setStandardOutputFile(m_folder.path() + "/" + QFileInfo(program).fileName() + ".log", QIODevice::Append);
+    process->setStandardErrorFile(m_folder.path() + "/" + QFileInfo(program).fileName() + ".log", QIODevice::Append);
+    process->start(program, arguments);
+    if (!process->waitForStarted()) {
+        *error = program.toStdString() + " did not start: " + process->errorString().toStdString();
+        return false;
+    }
+    QProcess* started = process.get();
+    m_daemons.push_back(std::move(process));
+    if (!pollUntil([&] { return started->state() != QProcess::Running || ready(); }) ||
+        started->state() != QProcess::Running) {
+        *error = program.toStdString() + " did not come up; see its log in " + m_folder.path().toStdString();
+        m_folder.setAutoRemove(false);
+        return false;
+    }
+    return true;
+}
+
+bool LinuxSystem::startMock(bool system, const QStringList& arguments, const QString& busName, std::string* error) {
+    QDBusConnection& bus = system ? *m_system : *m_session;
+    QProcessEnvironment environment = this->environment();
+    return startDaemon(
+        python, QStringList{"-m", "dbusmock", system ? "--system" : "--session"} + arguments, environment,
+        [&] { return nameOnBus(bus, busName); }, error);
+}
+
+bool LinuxSystem::attach(const std::string& label, std::string* error) {
+    QString image = m_folder.path() + QString("/volume%1.img").arg(m_volumes.size());
+    QFile file(image);
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(16 * 1024 * 1024)) {
+        *error = "cannot create " + image.toStdString();
+        return false;
+    }
+    file.close();
+    ToolRun format = runTool("/sbin/mkfs.ext4", {"-q", "-F", "-L", QString::fromStdString(label), image});
+    if (format.status != 0) {
+        *error = "mkfs.ext4 failed: " + format.err;
+        return false;
+    }
+    ToolRun loop = runTool("losetup", {"--find", "--show", image});
+    if (loop.status != 0) {
+        *error = "losetup failed: " + loop.err;
+        return false;
+    }
+    m_attached.push_back(loop.out);
+    m_volumes.push_back({label, loop.out, "/org/freedesktop/UDisks2/block_devices/" + loop.out.substr(5)});
+    return true;
+}
+
+bool LinuxSystem::mountThroughUDisks(const Volume& volume) {
+    QDBusMessage call =
+        QDBusMessage::createMethodCall("org.freedesktop.UDisks2", QString::fromStdString(volume.objectPath),
+                                       "org.freedesktop.UDisks2.Filesystem", "Mount");
+    call << QVariantMap();
+    return m_system->call(call, QDBus::Block, 30000).type() == QDBusMessage::ReplyMessage &&
+           pollUntil([&] { return !mountPointOf(volume.device).empty(); });
+}
+
+bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPercent, std::string* error) {
+    if (!m_folder.isValid()) {
+        *error = "no temporary folder";
+        return false;
+    }
+    releaseStaleLoops();
+    if (QFile owner(m_folder.path() + "/owner");
+        !owner.open(QIODevice::WriteOnly) || owner.write(QByteArray::number(::getpid())) < 0) {
+        *error = "cannot write to " + m_folder.path().toStdString();
+        return false;
+    }
+    for (const char* folder : {"/home/.config", "/home/.cache", "/run"})
+        QDir().mkpath(m_folder.path() + folder);
+    QFile::setPermissions(m_folder.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    // The two buses.
+    for (bool system : {true, false}) {
+        QString socket = m_folder.path() + (system ? "/system_bus_socket" : "/session_bus_socket");
+        QString configuration = m_folder.path() + (system ? "/system.conf" : "/session.conf");
+        QFile file(configuration);
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(busConfiguration(system ? "system" : "session", socket).toUtf8()) < 0) {
+            *error = "cannot write " + configuration.toStdString();
+            return false;
+        }
+        file.close();
+        if (!startDaemon(
+                "/usr/bin/dbus-daemon", {"--nofork", "--nopidfile", "--config-file=" + configuration},
+                QProcessEnvironment::systemEnvironment(), [&] { return QFileInfo::exists(socket); }, error))
+            return false;
+        std::string address = "unix:path=" + socket.toStdString();
+        QString name = system ? "tallowmere-test-system" : "tallowmere-test-session";
+        QDBusConnection bus = QDBusConnection::connectToBus(QString::fromStdString(address), name);
+        if (!bus.isConnected()) {
+            *error = "cannot connect to the test's bus: " + bus.lastError().message().toStdString();
+            return false;
+        }
+        (system ? m_systemAddress : m_sessionAddress) = address;
+        (system ? m_system : m_session).emplace(bus);
+    }
+
+    // udev tells udisks2 what is on a device; a machine that runs one already keeps it.
+    auto udevAnswers = [] { return runTool("udevadm", {"control", "--ping"}).status == 0; };
+    if (!udevAnswers() && !startDaemon(udevd, {}, QProcessEnvironment::systemEnvironment(), udevAnswers, error))
+        return false;
+    for (const std::string& label : labels)
+        if (!attach(label, error))
+            return false;
+    runTool("udevadm", {"settle", "--timeout=10"});
+
+    QProcessEnvironment environment = this->environment();
+    if (!startDaemon(
+            udisksd, {}, environment, [&] { return nameOnBus(*m_system, "org.freedesktop.UDisks2"); }, error))
+        return false;
+    for (const Volume& volume : m_volumes) {
+        // udisks2 publishes a device's file system once udev has probed it.
+        if (!pollUntil([&] { return mountThroughUDisks(volume); })) {
+            *error = "udisks2 did not mount " + volume.device;
+            return false;
+        }
+    }
+
+    if (!startMock(true, {"--template", "logind"}, "org.freedesktop.login1", error) ||
+        !startMock(true, {"--template", "upower"}, "org.freedesktop.UPower", error) ||
+        !startMock(true, {"--template", "power_profiles_daemon"}, "net.hadess.PowerProfiles", error) ||
+        !startMock(false, {"--template", "notification_daemon"}, "org.freedesktop.Notifications", error) ||
+        !startMock(false,
+                   {"org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver"},
+                   "org.freedesktop.ScreenSaver", error))
+        return false;
+    const QString mock = "org.freedesktop.DBus.Mock";
+    const QString screensaver = "org.freedesktop.ScreenSaver";
+    if (!callMock(*m_system, "org.freedesktop.login1", "/org/freedesktop/login1", mock, "AddSession",
+                  {sessionPath.section('/', -1), "seat0", uint(::getuid()), "root", true}) ||
+        !callMock(*m_system, "org.freedesktop.UPower", "/org/freedesktop/UPower", mock, "AddDischargingBattery",
+                  {"mock_BAT", "Mock Battery", batteryPercent, qlonglong(3600)}) ||
+        !callMock(*m_session, screensaver, "/org/freedesktop/ScreenSaver", mock, "AddMethod",
+                  {screensaver, "Inhibit", "ss", "u", "ret = 42"}) ||
+        !callMock(*m_session, screensaver, "/org/freedesktop/ScreenSaver", mock, "AddMethod",
+                  {screensaver, "UnInhibit", "u", "", ""})) {
+        *error = "the mock services did not take their set-up";
+        return false;
+    }
+    return true;
+}
+
+bool LinuxSystem::callMock(QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
+                           const QString& method, const QVariantList& arguments) {
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
+    call.setArguments(arguments);
+    return bus.call(call, QDBus::Block, 10000).type() == QDBusMessage::ReplyMessage;
+}
+
+bool LinuxSystem::emitSignal(QDBusConnection& bus, const QString& service, const QString& path,
+                             const QString& interface, const QString& name, const QString& signature,
+                             const QVariantList& arguments) {
+    QVariantList wrapped;
+    for (const QVariant& argument : arguments)
+        wrapped.push_back(QVariant::fromValue(QDBusVariant(argument)));
+    return callMock(bus, service, path, "org.freedesktop.DBus.Mock", "EmitSignal",
+                    {interface, name, signature, QVariant::fromValue(wrapped)});
+}
+
+std::vector<QVariantList> LinuxSystem::methodCalls(QDBusConnection& bus, const QString& service, const QString& path,
+                                                   const QString& method) {
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, "org.freedesktop.DBus.Mock", "GetMethodCalls");
+    call << method;
+    QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
+    std::vector<QVariantList> calls;
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return calls;
+    const QDBusArgument argument = reply.arguments().constFirst().value<QDBusArgument>();
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        qulonglong time = 0;
+        QVariantList arguments;
+        argument.beginStructure();
+        argument >> time >> arguments;
+        argument.endStructure();
+        calls.push_back(arguments);
+    }
+    argument.endArray();
+    return calls;
+}
+
+std::vector<LinuxSystem::Inhibitor> LinuxSystem::inhibitors() {
+    QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
+                                                       "org.freedesktop.login1.Manager", "ListInhibitors");
+    QDBusMessage reply = m_system->call(call, QDBus::Block, 10000);
+    std::vector<Inhibitor> result;
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return result;
+    const QDBusArgument argument = reply.arguments().constFirst().value<QDBusArgument>();
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        QString what, who, why, mode;
+        uint user = 0, pid = 0;
+        argument.beginStructure();
+        argument >> what >> who >> why >> mode >> user >> pid;
+        argument.endStructure();
+        result.push_back({what.toStdString(), who.toStdString(), why.toStdString(), mode.toStdString()});
+    }
+    argument.endArray();
+    return result;
+}
+
+std::vector<std::pair<std::string, std::string>> LinuxSystem::notifications() {
+    std::vector<std::pair<std::string, std::string>> shown;
+    for (const QVariantList& arguments :
+         methodCalls(*m_session, "org.freedesktop.Notifications", "/org/freedesktop/Notifications", "Notify"))
+        if (arguments.size() >= 5)
+            shown.emplace_back(arguments[3].toString().toStdString(), arguments[4].toString().toStdString());
+    return shown;
+}
+
+std::string LinuxSystem::mountPointOf(const std::string& device) {
+    for (const MountEntry& entry : readMountTable())
+        if (entry.source == device)
+            return entry.mountPoint;
+    return {};
+}
+
+void LinuxSystem::stop() {
+    // Daemons first (udisksd would otherwise notice the unmounts below), newest first; then the devices.
+    for (auto it = m_daemons.rbegin(); it != m_daemons.rend(); ++it) {
+        QProcess& daemon = **it;
+        if (daemon.state() == QProcess::NotRunning)
+            continue;
+        daemon.terminate();
+        if (!daemon.waitForFinished(3000)) {
+            daemon.kill();
+            daemon.waitForFinished(3000);
+        }
+    }
+    m_daemons.clear();
+    for (const std::string& device : m_attached)
+        releaseLoop(device);
+    m_attached.clear();
+    m_system.reset();
+    m_session.reset();
+    QDBusConnection::disconnectFromBus("tallowmere-test-system");
+    QDBusConnection::disconnectFromBus("tallowmere-test-session");
+}
+
+} // namespace tallowmere::test

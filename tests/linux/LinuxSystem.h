@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tallowmere::test {
+
+// A Linux machine for the application to run on, built for one test: a private system bus and session bus,
+// the real systemd-udevd (unless one already runs) and udisksd, two small ext4 images on loop devices mounted
+// through udisks2, and python3-dbusmock's logind, UPower, power-profiles-daemon, notification daemon and a
+// screensaver. It stops only what it started, and always unmounts and detaches the loop devices it attached
+// (also those a crashed earlier run left behind). Needs root and loop devices: `unavailable` says why not.
+class LinuxSystem {
+public:
+    struct Volume {
+        std::string label;
+        std::string device;     // "/dev/loop3"
+        std::string objectPath; // udisks2's block object
+    };
+
+    LinuxSystem();
+    ~LinuxSystem();
+    LinuxSystem(const LinuxSystem&) = delete;
+    LinuxSystem& operator=(const LinuxSystem&) = delete;
+
+    // Why this machine cannot host the system; nothing when it can.
+    static std::optional<std::string> unavailable();
+
+    // Brings everything up with one volume per label and the battery at `batteryPercent`.
+    bool start(const std::vector<std::string>& labels, double batteryPercent, std::string* error);
+
+    const std::vector<Volume>& volumes() const { return m_volumes; }
+    QDBusConnection& systemBus() { return *m_system; }
+    QDBusConnection& sessionBus() { return *m_session; }
+    // The environment the application runs in: the private buses, the logind session, a home of its own.
+    QProcessEnvironment environment() const;
+    std::string configFolder() const;
+
+    // Where `device` is mounted now (from /proc/self/mountinfo); empty when it is not.
+    static std::string mountPointOf(const std::string& device);
+
+    // python3-dbusmock: a signal emitted by a mock object, the calls one received, logind's inhibitors.
+    bool emitSignal(QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
+                    const QString& name, const QString& signature, const QVariantList& arguments);
+    bool callMock(QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
+                  const QString& method, const QVariantList& arguments = {});
+    std::vector<QVariantList> methodCalls(QDBusConnection& bus, const QString& service, const QString& path,
+                                          const QString& method);
+    struct Inhibitor {
+        std::string what, who, why, mode;
+    };
+    std::vector<Inhibitor> inhibitors();
+    // The (title, body) of each notification the notification daemon was asked to show.
+    std::vector<std::pair<std::string, std::string>> notifications();
+
+    static const QString sessionPath;
+
+private:
+    struct Daemon;
+    bool startDaemon(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
+                     const std::function<bool()>& ready, std::string* error);
+    bool startMock(bool system, const QStringList& arguments, const QString& busName, std::string* error);
+    bool attach(const std::string& label, std::string* error);
+    bool mountThroughUDisks(const Volume& volume);
+    void stop();
+
+    QTemporaryDir m_folder;
+    std::string m_systemAddress, m_sessionAddress;
+    std::optional<QDBusConnection> m_system, m_session;
+    std::vector<std::unique_ptr<QProcess>> m_daemons; // in start order; stopped in reverse
+    std::vector<Volume> m_volumes;
+    std::vector<std::string> m_attached; // every loop device attached here
+};
+
+// Polls `done` until it holds or `limit` milliseconds have passed.
+bool pollUntil(const std::function<bool()>& done, int limitMs = 15000);
+
+} // namespace tallowmere::test
