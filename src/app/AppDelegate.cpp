@@ -235,10 +235,16 @@ void AppDelegate::handleDefaultsChanged() {
     bool enabled = m_platform.preferences.boolValue(PreferenceKey::stayAwakeEnabled);
     if (m_runtime.isMainThread() && m_suppressStayAwakeDefaults) {
         m_lastSeenStayAwakeEnabled = enabled;
+        ++m_ownStayAwakeWrites;
         return;
     }
-    m_runtime.mainAsync(
-        weakly(shared_from_this(), [enabled](AppDelegate& self) { self.applyStayAwakePreference(enabled); }));
+    const std::uint64_t ownWrites = m_ownStayAwakeWrites;
+    m_runtime.mainAsync(weakly(shared_from_this(), [enabled, ownWrites](AppDelegate& self) {
+        // A value seen before the delegate's own later write of the key is stale: acting on it would undo the
+        // guard the user just switched.
+        if (ownWrites == self.m_ownStayAwakeWrites)
+            self.applyStayAwakePreference(enabled);
+    }));
 }
 
 void AppDelegate::applyStayAwakePreference(bool enabled) {

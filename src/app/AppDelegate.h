@@ -8,6 +8,8 @@
 #include "platform/Platform.h"
 #include "power/SystemPowerManager.h"
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -130,6 +132,8 @@ private:
 
     // The value of `stayAwakeEnabled` the defaults observer saw last: only a change of it is a request.
     bool m_lastSeenStayAwakeEnabled = false;
+    // How often the delegate wrote `stayAwakeEnabled` itself; read on the store's notifying thread.
+    std::atomic<std::uint64_t> m_ownStayAwakeWrites{0};
     std::vector<std::pair<NotificationCenter*, NotificationCenter::ObserverId>> m_observers;
     std::optional<PreferenceStore::ObserverId> m_defaultsObserver;
 };
