@@ -142,7 +142,6 @@ TEST_F(MacsimCommandsTest, SleepHandshakeReportsTheApplicationsAnswer) {
     EXPECT_EQ(slept.exitCode, 0);
     static const QRegularExpression allowed("^sleep allowed after [0-9]+\\.[0-9]{3} s\n$");
     EXPECT_TRUE(allowed.match(QString::fromStdString(slept.out)).hasMatch()) << slept.out;
-    EXPECT_NE(slept.out, "sleep allowed after 0.000 s\n");
     EXPECT_FALSE(sim.machine().state().awake);
 
     // No application at all: the machine sleeps at once.

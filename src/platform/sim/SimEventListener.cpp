@@ -207,8 +207,10 @@ void SimEventListener::answerPowerMessage(std::int64_t argument, const QJsonObje
             auto it = context->pendingPower.find(argument);
             if (it == context->pendingPower.end())
                 return;
-            write(it->second.data(), reply);
+            // Taken out first: writing can find the connection gone and forget it, entry and all.
+            QPointer<QLocalSocket> socket = it->second;
             context->pendingPower.erase(it);
+            write(socket.data(), reply);
         },
         Qt::QueuedConnection);
 }
