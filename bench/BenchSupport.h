@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -102,7 +103,9 @@ inline bool processEventsUntil(const std::function<bool()>& done, int limitMilli
 // onboarding and the launch-time permission question.
 class RunningApplication {
 public:
-    explicit RunningApplication(BenchMachine& machine, const QString& executable = TALLOWMERE_EXECUTABLE) {
+    // `analytics`: whether the user leaves usage signals on (they then go to the machine's simulated service).
+    explicit RunningApplication(BenchMachine& machine, const QString& executable = TALLOWMERE_EXECUTABLE,
+                                bool analytics = false) {
         machine.machine().setFullDiskAccess(macsim::FullDiskAccess::granted);
         PlistPreferenceStore defaults(machine.machine().domainPath());
         for (const char* key : {PreferenceKey::hasLaunchedOnce, PreferenceKey::hasCompletedOnboarding,
@@ -110,7 +113,7 @@ public:
                                 PreferenceKey::unmountInsteadOfEject})
             defaults.setBool(key, true);
         defaults.setBool(PreferenceKey::startAtLogin, false);
-        defaults.setBool(PreferenceKey::analyticsEnabled, false);
+        defaults.setBool(PreferenceKey::analyticsEnabled, analytics);
         // Each iteration wakes the machine to get the volumes back; a short delay keeps that quick.
         defaults.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, 0.5);
 
@@ -129,6 +132,17 @@ public:
     }
 
     bool isReady() const { return m_ready; }
+    qint64 pid() const { return m_process.processId(); }
+    // Resident memory in KiB, from /proc; 0 when it cannot be read.
+    long residentKilobytes() const {
+        QFile status(QString("/proc/%1/status").arg(pid()));
+        if (!status.open(QIODevice::ReadOnly))
+            return 0;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').first().toLong();
+        return 0;
+    }
 
     bool waitForOutput(const QByteArray& text, int limitMilliseconds = 20000) {
         QElapsedTimer timer;

@@ -23,7 +23,7 @@ void sleepAcknowledgement(benchmark::State& state, int count, const QString& exe
     }
     application.waitUntilQuiet();
     double overhead = 0;
-    size_t notificationsBefore = machine.machine().state().notifications.size();
+    size_t notificationsBefore = machine.machine().notifications().size();
     for (auto _ : state) {
         std::optional<std::string> slept = machine.macsim({"sleep"});
         const std::string prefix = "sleep allowed after ";
@@ -43,12 +43,12 @@ void sleepAcknowledgement(benchmark::State& state, int count, const QString& exe
         // and says so.
         if (!machine.macsim({"wake"}) || !bench::processEventsUntil([&] {
                 return machine.mountedCount() == count &&
-                       machine.machine().state().notifications.size() > notificationsBefore;
+                       machine.machine().notifications().size() > notificationsBefore;
             })) {
             state.SkipWithError("the volumes did not come back after the wake");
             break;
         }
-        notificationsBefore = machine.machine().state().notifications.size();
+        notificationsBefore = machine.machine().notifications().size();
         application.waitUntilQuiet();
     }
     state.counters["overhead_ms"] = benchmark::Counter(overhead * 1000, benchmark::Counter::kAvgIterations);

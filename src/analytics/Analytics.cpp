@@ -2,6 +2,7 @@
 
 #include "app/Preferences.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -57,7 +58,8 @@ Analytics::Analytics(Runtime& runtime, const PreferenceStore& preferences,
                      const std::function<std::shared_ptr<SignalSender>()>& makeClient)
     : m_runtime(runtime)
     , m_preferences(preferences)
-    , m_client(makeClient ? makeClient() : nullptr) {}
+    , m_client(makeClient ? makeClient() : nullptr)
+    , m_handOff(runtime, QoS::Utility) {}
 
 void Analytics::track(AnalyticsEvent event, const AnalyticsParameters& parameters) {
     // Only an explicit boolean false opts out; anything else stored there counts as enabled.
@@ -70,10 +72,17 @@ void Analytics::track(AnalyticsEvent event, const AnalyticsParameters& parameter
     std::map<std::string, std::string> texts;
     for (const auto& [key, value] : parameters)
         texts.emplace(key, value.description());
-    m_runtime.globalAsync(QoS::Utility,
-                          [client = m_client, name = std::string(signalName(event)), texts = std::move(texts)] {
-                              client->signal(name, texts, std::nullopt, std::nullopt);
-                          });
+    // One hand-off queue rather than a work item each: `appLaunched` must not overtake nor be overtaken.
+    m_handOff.async([client = m_client, name = std::string(signalName(event)), texts = std::move(texts)] {
+        client->signal(name, texts, std::nullopt, std::nullopt);
+    });
+}
+
+bool Analytics::flush(Seconds limit) {
+    const MonotonicTime deadline = m_runtime.now() + std::chrono::duration_cast<MonotonicTime::duration>(limit);
+    if (!m_handOff.waitUntilDone(limit))
+        return false;
+    return !m_client || m_client->waitForSignals(std::max(Seconds(0), Seconds(deadline - m_runtime.now())));
 }
 
 } // namespace tallowmere

@@ -2,6 +2,7 @@
 
 #include "platform/PreferenceStore.h"
 #include "platform/Runtime.h"
+#include "platform/SerialQueue.h"
 
 #include <cstdint>
 #include <functional>
@@ -37,9 +38,11 @@ using AnalyticsParameters = std::map<std::string, AnalyticsValue>;
 class SignalSender {
 public:
     virtual ~SignalSender() = default;
-    // Returns at once; the client processes the signal on a queue of its own.
+    // Returns at once; the client processes the signal on a queue of its own, in the order of the calls.
     virtual void signal(const std::string& name, const std::map<std::string, std::string>& parameters,
                         std::optional<double> floatValue, std::optional<std::string> customUserID) = 0;
+    // Blocks until every signal handed over so far is processed; false when `timeout` passed first.
+    virtual bool waitForSignals(Seconds timeout) = 0;
 };
 
 // The one place through which the application reports anonymous usage events, honouring the user's opt-out.
@@ -49,13 +52,18 @@ public:
     Analytics(Runtime& runtime, const PreferenceStore& preferences,
               const std::function<std::shared_ptr<SignalSender>()>& makeClient);
 
-    // Any thread; returns before the signal is sent.
+    // Any thread; returns before the signal is sent. Events reach the client in the order they were tracked.
     void track(AnalyticsEvent event, const AnalyticsParameters& parameters = {});
+
+    // Blocks until every event tracked so far is in the client's hands and processed there, at most `limit`
+    // (the application waits for this before it quits). False when the time ran out.
+    bool flush(Seconds limit);
 
 private:
     Runtime& m_runtime;
     const PreferenceStore& m_preferences;
     std::shared_ptr<SignalSender> m_client;
+    SerialQueue m_handOff;
 };
 
 } // namespace tallowmere

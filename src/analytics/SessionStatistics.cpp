@@ -1,9 +1,12 @@
 #include "analytics/SessionStatistics.h"
 
+#include "platform/ClampedInteger.h"
+
 #include <QDateTime>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tallowmere {
 namespace {
@@ -32,7 +35,13 @@ std::vector<QDate> recentDays(const PreferenceStore& store) {
 }
 
 std::string wholeSeconds(double seconds) {
-    return std::to_string(std::llround(std::max(0.0, seconds)));
+    return std::to_string(clampedInteger<std::int64_t>(std::round(std::max(0.0, seconds))));
+}
+
+// A stored count one higher; a count that reached the end of the range stays there.
+std::int64_t incremented(const PreferenceStore& store, const char* key) {
+    std::int64_t count = store.integerValue(key);
+    return count == std::numeric_limits<std::int64_t>::max() ? count : count + 1;
 }
 
 } // namespace
@@ -51,12 +60,12 @@ void SessionStatistics::sessionBegan(WallTime now) {
     m_sessionStart = now;
     if (!m_store.hasObject(firstSessionDateKey))
         m_store.setDouble(firstSessionDateKey, secondsSinceEpoch(now));
-    m_store.setInteger(totalSessionsKey, m_store.integerValue(totalSessionsKey) + 1);
+    m_store.setInteger(totalSessionsKey, incremented(m_store, totalSessionsKey));
 
     QDate today = dayOf(now);
     std::vector<QDate> days = recentDays(m_store);
     if (std::find(days.begin(), days.end(), today) == days.end()) {
-        m_store.setInteger(distinctDaysKey, m_store.integerValue(distinctDaysKey) + 1);
+        m_store.setInteger(distinctDaysKey, incremented(m_store, distinctDaysKey));
         days.push_back(today);
     }
     PropertyArray kept;
@@ -74,14 +83,14 @@ void SessionStatistics::sessionEnded(WallTime now) {
     m_sessionStart.reset();
     m_store.setDouble(previousSecondsKey, seconds);
     m_store.setDouble(totalSecondsKey, m_store.doubleValue(totalSecondsKey) + seconds);
-    m_store.setInteger(endedSessionsKey, m_store.integerValue(endedSessionsKey) + 1);
+    m_store.setInteger(endedSessionsKey, incremented(m_store, endedSessionsKey));
 }
 
 SignalParameters SessionStatistics::parameters(WallTime now) const {
     std::lock_guard lock(m_mutex);
     SignalParameters p;
     if (m_store.hasObject(firstSessionDateKey)) {
-        auto ms = std::llround(m_store.doubleValue(firstSessionDateKey) * 1000.0);
+        auto ms = clampedInteger<qint64>(m_store.doubleValue(firstSessionDateKey) * 1000.0);
         p["Analytics.Acquisition.firstSessionDate"] =
             QDateTime::fromMSecsSinceEpoch(ms, m_timeZone).date().toString(Qt::ISODate).toStdString();
     }

@@ -1,5 +1,7 @@
 #include "analytics/SignalCache.h"
 
+#include <QDateTime>
+
 #include <algorithm>
 #include <mutex>
 
@@ -83,14 +85,35 @@ void SignalCache::loadLocked() {
         return; // absent or unreadable: start empty
     int skipped = 0;
     auto records = decodeSignals(QByteArray::fromStdString(file.contents), &skipped);
-    if (!records) {
-        m_logger.error("Could not decode Analytics cache; starting with an empty cache");
-        return;
+    if (!records || skipped > 0) {
+        // The next save would overwrite what could not be read: it is kept beside the cache instead.
+        std::string what = records
+                               ? "Left out " + std::to_string(skipped) + " unreadable signals of the Analytics cache"
+                               : "Could not decode Analytics cache";
+        std::optional<std::string> aside = moveAsideLocked();
+        m_logger.error(what +
+                       (aside ? "; moved the file to " + *aside
+                              : " and could not move it aside; pending signals are kept in memory only") +
+                       (records ? "" : "; starting with an empty cache"));
+        if (!records)
+            return;
     }
-    if (skipped > 0)
-        m_logger.error("Left out " + std::to_string(skipped) + " unreadable signals of the Analytics cache");
     m_signals.assign(std::make_move_iterator(records->begin()), std::make_move_iterator(records->end()));
     m_logger.info("Loaded " + std::to_string(m_signals.size()) + " signals");
+}
+
+std::optional<std::string> SignalCache::moveAsideLocked() {
+    const std::string stamp = QDateTime::currentDateTimeUtc().toString("yyyyMMdd-HHmmss").toStdString();
+    std::string aside = *m_path + ".corrupt-" + stamp;
+    for (int n = 2; n <= 100; ++n) {
+        if (m_fileSystem.moveItem(*m_path, aside))
+            return aside;
+        if (!m_fileSystem.exists(aside))
+            break;
+        aside = *m_path + ".corrupt-" + stamp + "-" + std::to_string(n);
+    }
+    m_path.reset();
+    return std::nullopt;
 }
 
 bool SignalCache::writeLocked() {

@@ -57,6 +57,8 @@ public:
 
 private:
     void loadLocked();
+    // Renames the file beside itself ("….corrupt-<time>"); when that fails, the cache stops saving to it.
+    std::optional<std::string> moveAsideLocked();
     bool writeLocked();
     void checkpointLocked();
 

@@ -9,7 +9,7 @@ SignalClient::SignalClient(std::shared_ptr<const AnalyticsConfiguration> configu
                            std::shared_ptr<SignalManager> manager, Runtime& runtime)
     : m_configuration(std::move(configuration))
     , m_manager(std::move(manager))
-    , m_runtime(runtime) {}
+    , m_processing(runtime, QoS::Utility) {}
 
 std::shared_ptr<SignalClient> SignalClient::initialize(AnalyticsConfiguration configuration,
                                                        const SignalClientServices& services) {
@@ -19,9 +19,8 @@ std::shared_ptr<SignalClient> SignalClient::initialize(AnalyticsConfiguration co
     if (shared->analyticsAppID.empty())
         manager->logger().error("The analytics app ID is empty; the service will not accept these signals");
     if (shared->sendNewSessionBeganSignal && manager->isSendingEnabled())
-        services.runtime.globalAsync(QoS::Utility, weakly(manager, [](SignalManager& signalManager) {
-                                         signalManager.processInternalSignal(sessionStartedSignal);
-                                     }));
+        client->m_processing.async(weakly(
+            manager, [](SignalManager& signalManager) { signalManager.processInternalSignal(sessionStartedSignal); }));
     if (manager->isSendingEnabled())
         manager->start();
     else
@@ -35,10 +34,9 @@ void SignalClient::signal(const std::string& name, const std::map<std::string, s
         m_manager->logger().debug("Analytics is off for this build or configuration; not sending " + name);
         return;
     }
-    m_runtime.globalAsync(QoS::Utility,
-                          weakly(m_manager, [name, parameters, floatValue, customUserID](SignalManager& signalManager) {
-                              signalManager.processSignal(name, parameters, floatValue, customUserID);
-                          }));
+    m_processing.async(weakly(m_manager, [name, parameters, floatValue, customUserID](SignalManager& signalManager) {
+        signalManager.processSignal(name, parameters, floatValue, customUserID);
+    }));
 }
 
 } // namespace tallowmere

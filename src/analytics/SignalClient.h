@@ -17,9 +17,11 @@ public:
     static std::shared_ptr<SignalClient> initialize(AnalyticsConfiguration configuration,
                                                     const SignalClientServices& services);
 
-    // Any thread; the record is built and cached on a utility queue.
+    // Any thread; the records are built and cached on a utility queue, one after the other in the order of the
+    // calls.
     void signal(const std::string& name, const std::map<std::string, std::string>& parameters,
                 std::optional<double> floatValue, std::optional<std::string> customUserID) override;
+    bool waitForSignals(Seconds timeout) override { return m_processing.waitUntilDone(timeout); }
 
     // Writes the cache to disk; also runs on the application's will-terminate notification.
     void appWillTerminate() { m_manager->appWillTerminate(); }
@@ -33,7 +35,7 @@ private:
 
     std::shared_ptr<const AnalyticsConfiguration> m_configuration;
     std::shared_ptr<SignalManager> m_manager;
-    Runtime& m_runtime;
+    SerialQueue m_processing;
 };
 
 } // namespace tallowmere

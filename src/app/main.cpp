@@ -202,6 +202,8 @@ int main(int argc, char** argv) {
 
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] {
         delegate->applicationWillTerminate();
+        // The events of quitting (the guard's deactivation) and any still on their way reach the cache first.
+        analytics.flush(Seconds(1));
         analyticsClient->appWillTerminate();
     });
     runtime.mainAsync([&] { delegate->applicationDidFinishLaunching(); });

@@ -92,12 +92,10 @@ void StayAwakeController::deactivate(bool userInitiated, bool notify) {
         self.setActiveUntil(std::nullopt);
     });
 
-    if (wasActive) {
-        Analytics& analytics = m_services.analytics;
-        m_services.runtime.globalAsync(QoS::Utility, [&analytics] {
-            analytics.track(AnalyticsEvent::toggleKeepAwake, {{"action", "deactivate"}});
-        });
-    }
+    // The facade hands the event to a utility queue itself, behind what was tracked before: a hop of its own
+    // here would let a re-activation's event overtake it, and the one of quitting miss the wait at quit.
+    if (wasActive)
+        m_services.analytics.track(AnalyticsEvent::toggleKeepAwake, {{"action", "deactivate"}});
 
     if (notify) {
         std::string title = userInitiated ? "Quenby Guard Turned Off" : "Quenby Guard Stopped";

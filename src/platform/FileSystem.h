@@ -31,6 +31,8 @@ public:
     virtual FileReadResult readFile(const std::string& path) = 0;
     // Replaces the file (creating missing folders) so that a crash never leaves it half written.
     virtual bool writeFileAtomically(const std::string& path, const std::string& bytes) = 0;
+    // Renames a file; fails when something is already at `to`.
+    virtual bool moveItem(const std::string& from, const std::string& to) = 0;
     virtual std::string homeDirectory() = 0;
     // The user's caches folder; nothing when it cannot be resolved.
     virtual std::optional<std::string> cachesDirectory() = 0;

@@ -1,6 +1,7 @@
 #include "platform/PlistPreferenceStore.h"
 
 #include "platform/FileLock.h"
+#include "platform/ListingText.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
 
@@ -12,6 +13,7 @@
 #include <QSaveFile>
 #include <QThread>
 
+#include <algorithm>
 #include <vector>
 
 namespace tallowmere {
@@ -31,6 +33,11 @@ void moveAside(const std::string& path, const std::string& reason) {
     logLine("Preferences: " + path + " " + reason +
             (moved ? "; moved it to " + aside.toStdString() : "; could not move it aside") +
             " and started from empty preferences");
+}
+
+// A key as a log line can show it, whatever bytes it holds.
+std::string printable(std::string_view key) {
+    return escapeListingField(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())).toStdString());
 }
 
 } // namespace
@@ -58,11 +65,16 @@ std::optional<PropertyValue> PlistPreferenceStore::object(std::string_view key) 
 }
 
 void PlistPreferenceStore::setObject(std::string_view key, PropertyValue value) {
-    modify([&](PropertyDictionary& values) { values.insert_or_assign(std::string(key), std::move(value)); });
+    if (!PropertyList::isWritableText(key) || !PropertyList::isWritable(value)) {
+        logLine("Preferences: refused to store " + printable(key) +
+                ": a text in it is not UTF-8 or holds a NUL character");
+        return;
+    }
+    modify(key, [&](PropertyDictionary& values) { values.insert_or_assign(std::string(key), std::move(value)); });
 }
 
 void PlistPreferenceStore::removeObject(std::string_view key) {
-    modify([&](PropertyDictionary& values) {
+    modify(key, [&](PropertyDictionary& values) {
         if (auto it = values.find(key); it != values.end())
             values.erase(it);
     });
@@ -73,35 +85,51 @@ PropertyDictionary PlistPreferenceStore::snapshot() const {
     return m_values;
 }
 
-void PlistPreferenceStore::modify(const std::function<void(PropertyDictionary&)>& change) {
+bool PlistPreferenceStore::adopt(PropertyDictionary values) {
+    std::lock_guard lock(m_mutex);
+    if (values == m_values)
+        return false;
+    m_values = std::move(values);
+    return true;
+}
+
+void PlistPreferenceStore::modify(std::string_view key, const std::function<void(PropertyDictionary&)>& change) {
     {
-        std::lock_guard lock(m_mutex);
-        FileLock fileLock(m_lockPath);
+        std::lock_guard fileLock(m_fileMutex);
+        FileLock lock(m_lockPath);
         PropertyDictionary values = readFileLocked();
-        change(values);
-        QSaveFile file(qPath(m_path));
-        std::string xml = PropertyList::toXml(PropertyValue(values));
-        bool written = file.open(QIODevice::WriteOnly) &&
-                       file.write(xml.data(), static_cast<qint64>(xml.size())) == static_cast<qint64>(xml.size()) &&
-                       file.commit();
-        if (!written)
-            logLine("Preferences: could not write " + m_path + ": " + file.errorString().toStdString());
-        m_values = std::move(values);
+        PropertyDictionary changed = values;
+        change(changed);
+        std::string xml = PropertyList::toXml(PropertyValue(changed));
+        if (static_cast<std::int64_t>(xml.size()) > maximumFileSize) {
+            logLine("Preferences: refused to store " + printable(key) + ": " + m_path + " would grow to " +
+                    std::to_string(xml.size()) + " bytes, past the limit of " + std::to_string(maximumFileSize));
+            // What other writers stored meanwhile is still taken in.
+            if (!adopt(std::move(values)))
+                return;
+        } else {
+            QSaveFile file(qPath(m_path));
+            bool written = file.open(QIODevice::WriteOnly) &&
+                           file.write(xml.data(), static_cast<qint64>(xml.size())) == static_cast<qint64>(xml.size()) &&
+                           file.commit();
+            if (!written)
+                logLine("Preferences: could not write " + m_path + ": " + file.errorString().toStdString());
+            adopt(std::move(changed));
+        }
     }
     postChange();
 }
 
 void PlistPreferenceStore::reloadFromDisk() {
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard fileLock(m_fileMutex);
         PropertyDictionary values;
         {
-            FileLock fileLock(m_lockPath);
+            FileLock lock(m_lockPath);
             values = readFileLocked();
         }
-        if (values == m_values)
+        if (!adopt(std::move(values)))
             return;
-        m_values = std::move(values);
     }
     postChange();
 }
@@ -110,15 +138,23 @@ PropertyDictionary PlistPreferenceStore::readFileLocked() {
     QFile file(qPath(m_path));
     if (!file.exists())
         return {};
+    if (file.size() > maximumFileSize) {
+        moveAside(m_path, "is larger than the limit of " + std::to_string(maximumFileSize) + " bytes");
+        return {};
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         moveAside(m_path, "could not be opened (" + file.errorString().toStdString() + ")");
         return {};
     }
-    QByteArray bytes = file.readAll();
+    // Bounded even if the file grew since its size was looked at.
+    QByteArray bytes = file.read(std::min<qint64>(file.size(), maximumFileSize) + 1);
     file.close();
     if (bytes.isEmpty())
         return {};
-    auto values = PropertyList::parseDictionary(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    auto values =
+        bytes.size() > maximumFileSize
+            ? std::nullopt
+            : PropertyList::parseDictionary(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
     if (!values) {
         moveAside(m_path, "is not a property list of preferences");
         return {};
@@ -155,6 +191,7 @@ void PlistPreferenceStore::startWatching() {
     m_watcherThread = std::make_unique<QThread>();
     m_watcherThread->setObjectName("PreferenceWatcher");
     auto* context = new QObject;
+    m_watcherContext = context;
     context->moveToThread(m_watcherThread.get());
     QObject::connect(m_watcherThread.get(), &QThread::finished, context, &QObject::deleteLater);
     m_watcherThread->start();
@@ -178,6 +215,22 @@ void PlistPreferenceStore::startWatching() {
             QObject::connect(watcher, &QFileSystemWatcher::fileChanged, watcher, changed);
             rewatch();
             // A write that landed before the watch was in place is not missed.
+            reloadFromDisk();
+        },
+        Qt::QueuedConnection);
+}
+
+void PlistPreferenceStore::reloadLater() {
+    if (!m_watcherThread) {
+        reloadFromDisk();
+        return;
+    }
+    if (m_isReloadQueued.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        m_watcherContext,
+        [this] {
+            m_isReloadQueued = false;
             reloadFromDisk();
         },
         Qt::QueuedConnection);

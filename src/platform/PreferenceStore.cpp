@@ -1,5 +1,7 @@
 #include "platform/PreferenceStore.h"
 
+#include "platform/ClampedInteger.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -50,12 +52,11 @@ std::int64_t PreferenceStore::integerValue(std::string_view key) const {
         return *i;
     if (auto* b = value->as<bool>())
         return *b ? 1 : 0;
+    // Out of range a stored number reads as the nearest integer there is; NaN as 0.
     if (auto* d = value->as<double>())
-        return std::isfinite(*d) ? static_cast<std::int64_t>(*d) : 0;
-    if (auto* s = value->as<std::string>()) {
-        auto number = parseNumber(*s);
-        return number && std::isfinite(*number) ? static_cast<std::int64_t>(*number) : 0;
-    }
+        return clampedInteger<std::int64_t>(*d);
+    if (auto* s = value->as<std::string>())
+        return clampedInteger<std::int64_t>(parseNumber(*s).value_or(0.0));
     return 0;
 }
 

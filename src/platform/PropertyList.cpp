@@ -2,6 +2,9 @@
 
 #include <plist/plist.h>
 
+#include <QByteArrayView>
+
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 #include <memory>
@@ -58,12 +61,13 @@ std::optional<PropertyValue> fromNode(plist_t node, int depth) {
         plist_get_real_val(node, &value);
         return PropertyValue(value);
     }
-    case PLIST_STRING:
-    case PLIST_KEY: {
-        char* value = nullptr;
-        plist_get_string_val(node, &value);
-        std::string text = value ? value : "";
-        std::free(value);
+    case PLIST_STRING: {
+        // By its length: a text that is not whole (a NUL inside) or not UTF-8 makes the list unreadable.
+        uint64_t length = 0;
+        const char* value = plist_get_string_ptr(node, &length);
+        std::string text(value ? value : "", value ? length : 0);
+        if (!isWritableText(text))
+            return std::nullopt;
         return PropertyValue(std::move(text));
     }
     case PLIST_DATA: {
@@ -108,7 +112,7 @@ std::optional<PropertyValue> fromNode(plist_t node, int depth) {
             auto element = fromNode(item, depth + 1);
             std::string name = key ? key : "";
             std::free(key);
-            if (!element) {
+            if (!element || !isWritableText(name)) {
                 std::free(iter);
                 return std::nullopt;
             }
@@ -155,10 +159,10 @@ plist_t toNode(const PropertyValue& value) {
         value.storage());
 }
 
-bool looksLikePropertyList(std::string_view bytes) {
-    if (bytes.size() >= 8 && bytes.substr(0, 8) == "bplist00")
-        return true;
-    // XML: the first non-blank character (after an optional byte-order mark) opens a tag.
+// An XML list: the first non-blank character (after an optional byte-order mark) opens a tag. Binary lists are
+// not read: nothing this application reads is binary, and libplist follows their object references recursively
+// (so a deep or self-multiplying graph exhausts the stack or the memory).
+bool looksLikeXmlPropertyList(std::string_view bytes) {
     std::string_view rest = bytes;
     if (rest.substr(0, 3) == "\xEF\xBB\xBF")
         rest.remove_prefix(3);
@@ -166,10 +170,203 @@ bool looksLikePropertyList(std::string_view bytes) {
     return first != std::string_view::npos && rest[first] == '<';
 }
 
+// Follows the markup the way libplist's XML reader tokenises it (its quoted runs, comments, CDATA, document
+// type and the elements whose text it reads) and tells whether elements nest deeper than `limit` before that
+// reader would stop at an error. libplist builds the tree without recursion but frees it recursively, so a
+// list nested some hundred thousand levels deep crashes it before any check of ours could look at the tree.
+class XmlNesting {
+public:
+    explicit XmlNesting(std::string_view xml)
+        : m_xml(xml) {}
+
+    bool isWithin(std::size_t limit) {
+        while (true) {
+            skipSpace();
+            if (atEnd() || m_xml[m_pos] != '<' || ++m_pos == m_xml.size())
+                return true;
+            if (at("?")) {
+                if (!skipTo("?>", true))
+                    return true;
+                m_pos += 2;
+            } else if (at("!")) {
+                if (!skipSpecialTag())
+                    return true;
+            } else {
+                std::optional<Tag> tag = readTag();
+                if (!tag)
+                    return true;
+                if (tag->name == "plist" || tag->name == "dict" || tag->name == "array") {
+                    if (!tag->isEmpty)
+                        m_open.push_back(tag->name);
+                    if (m_open.size() > limit)
+                        return false;
+                } else if (tag->name.starts_with('/')) {
+                    if (m_open.empty() || m_open.back() != tag->name.substr(1))
+                        return true;
+                    m_open.pop_back();
+                } else if (isTextElement(tag->name)) {
+                    if (!tag->isEmpty && !skipText(tag->name))
+                        return true;
+                } else {
+                    return true;
+                }
+            }
+        }
+    }
+
+private:
+    struct Tag {
+        std::string_view name;
+        bool isEmpty = false;
+    };
+
+    static bool isTextElement(std::string_view name) {
+        for (std::string_view text : {"string", "key", "integer", "real", "true", "false", "data", "date"})
+            if (name == text)
+                return true;
+        return false;
+    }
+    static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+    bool atEnd() const { return m_pos >= m_xml.size(); }
+    bool at(std::string_view text) const { return m_xml.substr(m_pos).starts_with(text); }
+    void skipSpace() {
+        while (!atEnd() && isSpace(m_xml[m_pos]))
+            ++m_pos;
+    }
+    // Moves to the next `stop`, passing over a double-quoted run whole when `quoted`; false at the end.
+    bool skipTo(std::string_view stop, bool quoted) {
+        for (; !atEnd(); ++m_pos) {
+            if (at(stop))
+                return true;
+            if (quoted && m_xml[m_pos] == '"' && !skipQuotedRun())
+                return false;
+        }
+        return false;
+    }
+    // Moves to the next of `stops`, likewise.
+    bool skipToAny(std::string_view stops, bool quoted) {
+        for (; !atEnd(); ++m_pos) {
+            if (quoted && m_xml[m_pos] == '"' && !skipQuotedRun())
+                return false;
+            if (stops.find(m_xml[m_pos]) != std::string_view::npos)
+                return true;
+        }
+        return false;
+    }
+    // From an opening quote to its closing one.
+    bool skipQuotedRun() {
+        auto close = m_xml.find('"', m_pos + 1);
+        if (close == std::string_view::npos)
+            return false;
+        m_pos = close;
+        return true;
+    }
+    // A comment or the document type, after "<".
+    bool skipSpecialTag() {
+        if (at("!--")) {
+            m_pos += 3;
+            if (!skipTo("-->", false))
+                return false;
+            m_pos += 3;
+            return true;
+        }
+        if (!at("!DOCTYPE"))
+            return false;
+        m_pos += 8;
+        while (true) {
+            if (!skipToAny(" \t\r\n[>", true))
+                return false;
+            if (m_xml[m_pos] == '>') {
+                ++m_pos;
+                return true;
+            }
+            if (m_xml[m_pos] == '[')
+                break;
+            skipSpace();
+        }
+        if (!skipTo("]>", true))
+            return false;
+        m_pos += 2;
+        return true;
+    }
+    // An element's tag after "<", up to and past its ">".
+    std::optional<Tag> readTag() {
+        std::size_t start = m_pos;
+        if (!skipToAny(" \r\n\t<>", false))
+            return std::nullopt;
+        Tag tag{m_xml.substr(start, m_pos - start)};
+        if (m_xml[m_pos] != '>' && !skipToAny("<>", true))
+            return std::nullopt;
+        if (m_xml[m_pos] != '>')
+            return std::nullopt;
+        if (m_xml[m_pos - 1] == '/') {
+            tag.isEmpty = true;
+            tag.name = tag.name.substr(0, std::min(tag.name.size(), m_pos - start - 1));
+        }
+        ++m_pos;
+        return tag;
+    }
+    // The text of an element, its comments and CDATA sections, and its closing tag.
+    bool skipText(std::string_view name) {
+        while (true) {
+            m_pos = m_xml.find('<', m_pos);
+            if (m_pos == std::string_view::npos || ++m_pos >= m_xml.size())
+                return false;
+            if (at("/"))
+                break;
+            if (at("!--")) {
+                m_pos += 3;
+                if (!skipTo("-->", false))
+                    return false;
+                m_pos += 3;
+            } else if (at("![CDATA[")) {
+                m_pos += 8;
+                if (!skipTo("]]>", false))
+                    return false;
+                m_pos += 3;
+            } else {
+                return false;
+            }
+        }
+        ++m_pos;
+        if (!at(name))
+            return false;
+        m_pos += name.size();
+        skipSpace();
+        if (atEnd() || m_xml[m_pos] != '>')
+            return false;
+        ++m_pos;
+        return true;
+    }
+
+    std::string_view m_xml;
+    std::size_t m_pos = 0;
+    std::vector<std::string_view> m_open;
+};
+
 } // namespace
 
+bool isWritableText(std::string_view text) {
+    return text.find('\0') == std::string_view::npos && QByteArrayView(text.data(), text.size()).isValidUtf8();
+}
+
+bool isWritable(const PropertyValue& value) {
+    if (const auto* text = value.as<std::string>())
+        return isWritableText(*text);
+    if (const auto* array = value.as<PropertyArray>())
+        return std::all_of(array->begin(), array->end(),
+                           [](const PropertyValue& element) { return isWritable(element); });
+    if (const auto* dictionary = value.as<PropertyDictionary>())
+        return std::all_of(dictionary->begin(), dictionary->end(),
+                           [](const auto& entry) { return isWritableText(entry.first) && isWritable(entry.second); });
+    return true;
+}
+
 std::optional<PropertyValue> parse(std::string_view bytes) {
-    if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max() || !looksLikePropertyList(bytes))
+    // A NUL byte is never part of an XML document; libplist would cut the text holding it short.
+    if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max() || !looksLikeXmlPropertyList(bytes) ||
+        bytes.find('\0') != std::string_view::npos || !XmlNesting(bytes).isWithin(maximumDepth + 2))
         return std::nullopt;
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);

@@ -69,4 +69,37 @@ TEST_F(AnalyticsFacadeTest, OnlyAnExplicitFalseStopsEveryEvent) {
     EXPECT_EQ(sentAfterIdle().size(), 5u);
 }
 
+TEST_F(AnalyticsFacadeTest, EventsReachTheClientOneAfterAnotherAsTrackedAndFlushWaitsForThemWithinItsLimit) {
+    // A client that takes its time over the first event: the next must neither overtake nor join it.
+    struct SlowClient : FakeSignalSender {
+        std::unique_ptr<Semaphore> gate;
+        std::atomic<int> inside{0};
+        std::atomic<bool> overlapped{false};
+        void signal(const std::string& name, const std::map<std::string, std::string>& parameters,
+                    std::optional<double> floatValue, std::optional<std::string> customUserID) override {
+            overlapped = overlapped || ++inside > 1;
+            if (name == "appLaunched")
+                gate->wait();
+            FakeSignalSender::signal(name, parameters, floatValue, customUserID);
+            --inside;
+        }
+    };
+    auto slow = std::make_shared<SlowClient>();
+    slow->gate = runtime.makeSemaphore(0);
+    Analytics ordered(runtime, preferences, [&] { return slow; });
+    ordered.track(AnalyticsEvent::appLaunched);
+    ordered.track(AnalyticsEvent::firstLaunch);
+    runtime.runUntilIdle();
+    EXPECT_TRUE(slow->received().empty());
+    EXPECT_FALSE(ordered.flush(Seconds(1)));
+
+    slow->gate->signal();
+    EXPECT_TRUE(ordered.flush(Seconds(1)));
+    auto sent = slow->received();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].name, "appLaunched");
+    EXPECT_EQ(sent[1].name, "firstLaunch");
+    EXPECT_FALSE(slow->overlapped);
+}
+
 } // namespace

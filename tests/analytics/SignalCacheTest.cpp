@@ -86,23 +86,36 @@ TEST_F(SignalCacheTest, SavesAndLoadsEveryRecordUnchangedAndAFailedSaveKeepsTheP
     EXPECT_EQ(*files.file(path), before);
 }
 
-TEST_F(SignalCacheTest, ACorruptOrTruncatedFileLeavesTheCacheEmpty) {
+TEST_F(SignalCacheTest, AnUnreadableFileIsMovedAsideAndTheCacheStartsWithWhatCouldBeRead) {
     SignalCache source(files, path, logger);
     for (int i = 0; i < 3; ++i)
         source.push(record(i));
     std::string valid = *files.file(path);
+    const std::string partlyBad = "[1, {\"type\": 2}, " + valid.substr(1);
 
     for (std::string contents :
-         {valid.substr(0, valid.size() / 2), valid.substr(0, valid.size() - 1), std::string("\x00\xff garbage", 10),
-          std::string("{\"not\":\"a list\"}"), std::string()}) {
-        files.setFile(path, contents);
-        SignalCache cache(files, path, logger);
-        EXPECT_EQ(cache.count(), 0u) << contents;
+         {valid.substr(0, valid.size() / 2), std::string("\x00\xff garbage", 10), std::string("{}"),
+          std::string(5000, '[') + std::string(5000, ']'), std::string(), partlyBad}) {
+        FakeCacheFileSystem disk;
+        disk.setFile(path, contents);
+        log.clear();
+        SignalCache cache(disk, path, logger);
+        cache.push(record(9)); // saved at once: it must not take the place of what could not be read
+        // Kept beside the cache as it was, never overwritten.
+        std::vector<std::string> paths = disk.paths();
+        ASSERT_EQ(paths.size(), 2u) << contents;
+        EXPECT_TRUE(paths[1].starts_with(path + ".corrupt-"));
+        EXPECT_EQ(disk.file(paths[1]), contents);
+        auto lines = log.lines();
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& line) {
+                                    return line.find("moved the file to " + paths[1]) != std::string::npos;
+                                }),
+                  1);
+        EXPECT_EQ(typesOf(cache.pendingSignals()),
+                  contents == partlyBad ? (std::vector<std::string>{"event0", "event1", "event2", "event9"})
+                                        : std::vector<std::string>{"event9"});
     }
-    files.setFile(path, "[1, {\"type\": 2}, " + valid.substr(1));
-    SignalCache partly(files, path, logger);
-    EXPECT_EQ(typesOf(partly.pendingSignals()), (std::vector<std::string>{"event0", "event1", "event2"}))
-        << "readable records of a damaged list are kept";
 }
 
 TEST_F(SignalCacheTest, TheFileHoldsBatchesInFlightUntilTheyAreDelivered) {

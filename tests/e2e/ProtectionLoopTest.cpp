@@ -161,6 +161,16 @@ TEST(GuardEndToEnd, WritingTheGuardPreferenceHoldsAndReleasesItsAssertion) {
     app.defaults("stayAwakeEnabled", "-bool", "true");
     EXPECT_TRUE(
         app.waitForListing({"assertions"}, "\tPreventUserIdleSystemSleep\tTallowmere Quenby Guard Requested\n"));
+
+    // Quitting ends the guard, and its event is in the analytics cache before the process is gone.
+    EXPECT_EQ(app.macsim({"ui", "click", "Quit Tallowmere"}).exitCode, 0);
+    ASSERT_TRUE(app.waitForExit());
+    QFile cache(QString::fromStdString(app.sim().folder() + "/home/Library/Caches/analyticssignalcache"));
+    ASSERT_TRUE(cache.open(QIODevice::ReadOnly));
+    const QByteArray deactivation = "\"action\":\"deactivate\"";
+    EXPECT_EQ(cache.readAll().count(deactivation) +
+                  QByteArray::fromStdString(app.macsim({"analytics"}).out).count(deactivation),
+              2);
 }
 
 } // namespace

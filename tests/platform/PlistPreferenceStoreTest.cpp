@@ -1,4 +1,5 @@
 #include "platform/PlistPreferenceStore.h"
+#include "platform/FileLock.h"
 #include "platform/PropertyList.h"
 #include "support/LogCapture.h"
 
@@ -10,7 +11,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <fstream>
+#include <future>
 #include <thread>
+#include <unistd.h>
 
 using namespace tallowmere;
 
@@ -19,6 +24,15 @@ namespace {
 std::string readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+// Whether a thread of this process sleeps in the kernel (as one waiting for a lock does).
+bool isAsleep(pid_t thread) {
+    std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    auto name = line.rfind(')');
+    return name != std::string::npos && name + 2 < line.size() && line[name + 2] == 'S';
 }
 
 class PlistPreferenceStoreTest : public ::testing::Test {
@@ -45,6 +59,17 @@ TEST_F(PlistPreferenceStoreTest, AbsentKeysReadAsZeroValuesAndGettersConvertLike
     EXPECT_TRUE(store.boolValue("one"));
     EXPECT_DOUBLE_EQ(store.doubleValue("one"), 1.0);
     EXPECT_FALSE(store.arrayValue("text"));
+
+    // Out of range a number reads as the nearest integer there is (a cast would be undefined), NaN as 0.
+    constexpr auto largest = std::numeric_limits<std::int64_t>::max();
+    store.setDouble("big", 1e19);
+    store.setString("text", "-7e30");
+    store.setDouble("nan", std::nan(""));
+    store.setDouble("infinite", std::numeric_limits<double>::infinity());
+    EXPECT_EQ(store.integerValue("big"), largest);
+    EXPECT_EQ(store.integerValue("text"), -largest - 1);
+    EXPECT_EQ(store.integerValue("nan"), 0);
+    EXPECT_EQ(store.integerValue("infinite"), largest);
 }
 
 TEST_F(PlistPreferenceStoreTest, WritesRealTypesToDiskBeforeTheSetterReturns) {
@@ -67,23 +92,65 @@ TEST_F(PlistPreferenceStoreTest, WritesRealTypesToDiskBeforeTheSetterReturns) {
               (QStringList{"com.tallowmere.app.plist", "com.tallowmere.app.plist.lock"}));
 }
 
-TEST_F(PlistPreferenceStoreTest, CorruptFileIsMovedAsideNotDestroyed) {
-    QDir().mkpath(folder());
-    QFile corrupt(QString::fromStdString(path()));
-    ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly) && corrupt.write("<plist><dict><key>half</key>") > 0);
-    corrupt.close();
-    test::LogCapture log;
+TEST_F(PlistPreferenceStoreTest, UnreadableOrOversizedFilesAreMovedAsideNotDestroyed) {
+    const std::string valid = PropertyList::toXml(PropertyDictionary{{"startAtLogin", true}});
+    const std::string oversized =
+        PropertyList::toXml(PropertyDictionary{{"pad", std::string(PlistPreferenceStore::maximumFileSize, 'x')}});
+    std::string deep = "<plist version=\"1.0\">";
+    for (int i = 0; i < 200000; ++i)
+        deep += "<array>";
+    const char nul[] = "<plist><dict><key>k</key><string>a\0b</string></dict></plist>";
+    for (const std::string& bytes :
+         {std::string("<plist><dict><key>half</key>"), std::string(nul, sizeof nul - 1), deep, oversized}) {
+        QDir(folder()).removeRecursively();
+        QDir().mkpath(folder());
+        QFile file(QString::fromStdString(path()));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes.data(), qint64(bytes.size())) > 0);
+        file.close();
+        test::LogCapture log;
+        PlistPreferenceStore store(path());
+        EXPECT_TRUE(store.snapshot().empty());
+        ASSERT_EQ(log.lines().size(), 1u);
+        EXPECT_NE(log.lines()[0].find("moved it to"), std::string::npos);
+        auto aside = QDir(folder()).entryList({"*.corrupt-*"}, QDir::Files);
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_EQ(readAll(folder() + "/" + aside[0]), bytes);
+
+        store.setBool("startAtLogin", true);
+        EXPECT_EQ(readAll(QString::fromStdString(path())), valid);
+    }
+}
+
+TEST_F(PlistPreferenceStoreTest, WhatCannotBeKeptWholeIsRefusedAndReadsNeverWaitForTheFile) {
     PlistPreferenceStore store(path());
-    EXPECT_FALSE(store.hasObject("half"));
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_NE(log.lines()[0].find("moved it to"), std::string::npos);
+    store.setString("kept", "ü\t\x01");
+    const std::string before = readAll(QString::fromStdString(path()));
+    test::LogCapture log;
+    // Written, these would come back cut at the NUL or as text that is not text.
+    store.setString("nul", std::string("a\0b", 3));
+    store.setArray("bytes", PropertyArray{"\xff\xfe"});
+    store.setBool(std::string("key\0", 4), true);
+    // The platform refuses domains past 4 MB.
+    store.setString("large", std::string(PlistPreferenceStore::maximumFileSize, 'x'));
+    EXPECT_EQ(log.lines().size(), 4u);
+    EXPECT_EQ(readAll(QString::fromStdString(path())), before);
+    EXPECT_EQ(store.snapshot(), (PropertyDictionary{{"kept", "ü\t\x01"}}));
 
-    auto aside = QDir(folder()).entryList({"*.corrupt-*"}, QDir::Files);
-    ASSERT_EQ(aside.size(), 1);
-    EXPECT_EQ(readAll(folder() + "/" + aside[0]), "<plist><dict><key>half</key>");
-
-    store.setBool("startAtLogin", true);
-    EXPECT_TRUE(PlistPreferenceStore(path()).boolValue("startAtLogin"));
+    // A writer waiting for the file (another process holds its lock) does not hold up readers.
+    auto holder = std::make_unique<FileLock>(path() + ".lock");
+    std::atomic<pid_t> writerThread{0};
+    std::thread writer([&] {
+        writerThread = ::gettid();
+        store.setBool("written", true);
+    });
+    for (int tries = 0; tries < 10000 && !(writerThread && isAsleep(writerThread)); ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    auto read = std::async(std::launch::async, [&] { return store.stringValue("kept"); });
+    EXPECT_EQ(read.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    holder.reset();
+    writer.join();
+    EXPECT_EQ(read.get(), "ü\t\x01");
+    EXPECT_TRUE(PlistPreferenceStore(path()).boolValue("written"));
 }
 
 TEST_F(PlistPreferenceStoreTest, WritesFromAnotherWriterAreNeitherLostNorMissedAndNotifyOnTheWritingThread) {

@@ -20,6 +20,9 @@ using tallowmere::PropertyValue;
 
 namespace {
 
+constexpr QFile::Permissions ownerOnly =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+
 bool exists(const std::string& path) {
     return QFileInfo::exists(QString::fromStdString(path));
 }
@@ -60,6 +63,33 @@ TEST_F(MachineTest, FreshMachineIsTheDefaultMacAndPrepareRepairsIt) {
     EXPECT_EQ(linkOf("pmset"), "/bin/true");
     EXPECT_EQ(linkOf("diskutil"), "/bin/false");
     EXPECT_EQ(machine.state().volumes.size(), 1u);
+
+    // The machine, with the application's socket in it, is the user's alone, also when it was not.
+    const QString folder = QString::fromStdString(machine.folder());
+    EXPECT_EQ(QFileInfo(folder).permissions(), ownerOnly);
+    ASSERT_TRUE(QFile::setPermissions(folder, ownerOnly | QFile::ReadOther | QFile::ExeOther));
+    ASSERT_TRUE(machine.prepare());
+    EXPECT_EQ(QFileInfo(folder).permissions(), ownerOnly);
+}
+
+TEST_F(MachineTest, ReceivedSignalsAndPostedNotificationsLeaveTheStateFileAsItWas) {
+    // Every tool run and the application read the state whole: what only accumulates has logs of its own.
+    const QFileInfo stateFile(QString::fromStdString(machine.statePath()));
+    const qint64 size = stateFile.size();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(machine.receiveAnalytics("[{\"type\":\"t" + std::to_string(i) + "\"}]"), 200);
+        ASSERT_TRUE(machine.recordNotification({"id", "Title " + std::to_string(i), "", {}}));
+    }
+    ASSERT_TRUE(machine.recordPresentation("id", 19));
+    EXPECT_EQ(QFileInfo(stateFile.filePath()).size(), size);
+    QJsonArray records = machine.analyticsRecords();
+    ASSERT_EQ(records.size(), 3);
+    EXPECT_EQ(records[2].toObject().value("type").toString(), "t2");
+    std::vector<PostedNotification> posted = machine.notifications();
+    ASSERT_EQ(posted.size(), 3u);
+    EXPECT_EQ(posted[2].title, "Title 2");
+    EXPECT_EQ(posted[2].presentationOptions, 19u);
+    EXPECT_FALSE(posted[1].presentationOptions);
 }
 
 TEST_F(MachineTest, EjectedAndRemovedDisksAreGoneForGood) {

@@ -101,7 +101,7 @@ TEST_F(SimAdaptersTest, AddedNotificationsAreRecordedAndPresentedThroughTheDeleg
     center.add({"id-2", "Second", "", true}, nullptr);
     runtime.runUntilIdle();
     EXPECT_EQ(completions, 1);
-    auto posted = machine.state().notifications;
+    auto posted = machine.notifications();
     ASSERT_EQ(posted.size(), 2u);
     EXPECT_EQ(posted[0].body, "Successfully ejected: A, B");
     EXPECT_EQ(posted[0].presentationOptions, 19u);
@@ -110,7 +110,7 @@ TEST_F(SimAdaptersTest, AddedNotificationsAreRecordedAndPresentedThroughTheDeleg
     delegate.reset(); // held weakly: no presentation once it is gone
     center.add({"id-3", "Third", "", true}, nullptr);
     runtime.runUntilIdle();
-    EXPECT_FALSE(machine.state().notifications[2].presentationOptions);
+    EXPECT_FALSE(machine.notifications()[2].presentationOptions);
 }
 
 TEST_F(SimAdaptersTest, AssertionsAreHeldUntilReleasedAndPowerSourcesDescribeTheBattery) {

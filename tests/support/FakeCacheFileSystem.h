@@ -56,6 +56,23 @@ public:
         m_files[path] = bytes;
         return true;
     }
+    bool moveItem(const std::string& from, const std::string& to) override {
+        std::lock_guard lock(m_mutex);
+        auto it = m_files.find(from);
+        if (it == m_files.end() || m_files.contains(to))
+            return false;
+        m_files[to] = std::move(it->second);
+        m_files.erase(from);
+        return true;
+    }
+    // Every file name, for telling what was kept beside a file.
+    std::vector<std::string> paths() const {
+        std::lock_guard lock(m_mutex);
+        std::vector<std::string> names;
+        for (const auto& [path, contents] : m_files)
+            names.push_back(path);
+        return names;
+    }
     std::string homeDirectory() override { return "/Users/quenby"; }
     std::optional<std::string> cachesDirectory() override { return m_cachesDirectory; }
 

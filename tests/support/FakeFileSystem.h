@@ -97,6 +97,15 @@ public:
         m_files[path] = bytes;
         return true;
     }
+    bool moveItem(const std::string& from, const std::string& to) override {
+        std::lock_guard lock(m_mutex);
+        auto it = m_files.find(from);
+        if (it == m_files.end() || m_files.contains(to) || m_directories.contains(to))
+            return false;
+        m_files[to] = std::move(it->second);
+        m_files.erase(from);
+        return true;
+    }
     std::string homeDirectory() override {
         std::lock_guard lock(m_mutex);
         return m_home;

@@ -1,11 +1,14 @@
 #include "AppLink.h"
 
+#include "platform/ListingText.h"
+
 #include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
@@ -61,6 +64,57 @@ std::optional<QJsonObject> decode(const QByteArray& line) {
     if (!document.isObject())
         return std::nullopt;
     return document.object();
+}
+
+namespace {
+
+bool isWholeNumber(const QJsonValue& value, double lowest, double highest) {
+    const double number = value.toDouble(std::nan(""));
+    return value.isDouble() && number >= lowest && number <= highest && std::trunc(number) == number;
+}
+
+// What is wrong with a message for the application, if anything.
+std::optional<std::string> problemWith(const QJsonObject& message) {
+    const QString event = message.value("event").toString();
+    if (event == "ping" || event == "defaultsChanged")
+        return std::nullopt;
+    if (event == "notification")
+        return message.value("center").isString() && message.value("name").isString()
+                   ? std::nullopt
+                   : std::optional<std::string>("a notification without its center and name");
+    if (event == "power") {
+        // Arguments travel as JSON numbers: whole ones are exact up to 2^53.
+        constexpr double exact = 0x1p53;
+        return isWholeNumber(message.value("message"), 0, 0xFFFFFFFF) &&
+                       isWholeNumber(message.value("argument"), -exact, exact)
+                   ? std::nullopt
+                   : std::optional<std::string>("a power message without a whole message code and argument");
+    }
+    if (event == "ui") {
+        const QJsonValue arguments = message.value("arguments");
+        bool allText = arguments.isArray();
+        for (const QJsonValue& argument : arguments.toArray())
+            allText = allText && argument.isString();
+        return message.value("command").isString() && allText
+                   ? std::nullopt
+                   : std::optional<std::string>("a ui request without its command and text arguments");
+    }
+    if (!message.value("event").isString())
+        return "a message without an event";
+    // Shown cut short and on one line: the name is whatever the sender wrote.
+    return "the unknown event \"" + tallowmere::escapeListingField(event.left(64).toStdString()) + "\"";
+}
+
+} // namespace
+
+std::optional<QJsonObject> decodeForApplication(const QByteArray& line, std::string* problem) {
+    auto message = decode(line);
+    std::optional<std::string> wrong = message ? problemWith(*message) : "a line that is not a JSON object";
+    if (!wrong)
+        return message;
+    if (problem)
+        *problem = *wrong;
+    return std::nullopt;
 }
 
 } // namespace AppEvent

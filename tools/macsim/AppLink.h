@@ -37,6 +37,9 @@ QJsonObject uiResult(int status, const std::string& output, const std::string& e
 QByteArray encode(const QJsonObject& event);
 // One line without its line feed; nothing when it is not a JSON object.
 std::optional<QJsonObject> decode(const QByteArray& line);
+// A line that came to the application: a message whose event the application serves, with every field it needs
+// of its type (numbers whole and in range). Nothing, and why in `problem`, otherwise.
+std::optional<QJsonObject> decodeForApplication(const QByteArray& line, std::string* problem);
 } // namespace AppEvent
 
 // A blocking client connection to the application's socket (no event loop needed). A plain Unix-domain

@@ -4,10 +4,10 @@
 #include "AppLink.h"
 #include "CommandOutput.h"
 #include "DefaultsCommand.h"
-#include "platform/ListingText.h"
 #include "SleepHandshake.h"
 #include "StandInTools.h"
 #include "UiCommand.h"
+#include "platform/ListingText.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -252,7 +252,7 @@ int status(Machine& machine, const Arguments& arguments) {
     const char* statuses[] = {"notDetermined", "denied", "authorized", "provisional", "ephemeral"};
     line("notifications", std::string(statuses[state.notificationAuthorization]) + ", the user answers " +
                               (state.userAllowsNotifications ? "allow" : "deny") + ", " +
-                              std::to_string(state.notifications.size()) + " posted");
+                              std::to_string(machine.notifications().size()) + " posted");
     line("login item", state.loginItemRegistered ? "registered" : "unregistered");
     line("updates", std::string("automatic=") + (state.automaticUpdateChecks ? "true" : "false") +
                         " checks=" + std::to_string(state.updateChecks));
@@ -262,20 +262,21 @@ int status(Machine& machine, const Arguments& arguments) {
     line("volumes", std::to_string(state.volumes.size()));
     line("assertions", std::to_string(assertions.size()));
     line("analytics", "responds " + std::to_string(state.analyticsStatus) + ", " +
-                          std::to_string(state.analyticsRecords.size()) + " records");
+                          std::to_string(machine.analyticsRecords().size()) + " records");
     return exitDone;
 }
 
 int notifications(Machine& machine, const Arguments& arguments) {
     if (arguments.empty() || (arguments.size() == 1 && arguments[0] == "--json")) {
-        MachineState state = machine.state();
+        const std::vector<PostedNotification> posted = machine.notifications();
         if (!arguments.empty()) {
-            printOut(QJsonDocument(state.toJson().value("notifications").toObject().value("posted").toArray())
-                         .toJson(QJsonDocument::Indented)
-                         .toStdString());
+            QJsonArray list;
+            for (const PostedNotification& notification : posted)
+                list.append(notification.toJson());
+            printOut(QJsonDocument(list).toJson(QJsonDocument::Indented).toStdString());
             return exitDone;
         }
-        for (const PostedNotification& n : state.notifications)
+        for (const PostedNotification& n : posted)
             printLine(escapeListingField(n.identifier) + "\t" + escapeListingField(n.title) + "\t" +
                       escapeListingField(n.body));
         return exitDone;
@@ -304,12 +305,12 @@ int analytics(Machine& machine, const Arguments& arguments) {
     bool json = arguments.size() == 1 && arguments[0] == "--json";
     if (!arguments.empty() && !json)
         return usageError("analytics takes --json or respond CODE");
-    MachineState state = machine.state();
+    const QJsonArray records = machine.analyticsRecords();
     if (json) {
-        printOut(QJsonDocument(state.analyticsRecords).toJson(QJsonDocument::Indented).toStdString());
+        printOut(QJsonDocument(records).toJson(QJsonDocument::Indented).toStdString());
         return exitDone;
     }
-    for (const QJsonValue& value : state.analyticsRecords) {
+    for (const QJsonValue& value : records) {
         QJsonObject record = value.toObject();
         QJsonValue payload = record.value("payload");
         QByteArray payloadText = payload.isObject()  ? QJsonDocument(payload.toObject()).toJson(QJsonDocument::Compact)

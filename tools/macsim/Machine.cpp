@@ -28,6 +28,9 @@ QString q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+constexpr QFile::Permissions ownerOnly =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+
 enum class TargetKind { none, startup, data, container, volume, wholeDisk };
 struct Target {
     TargetKind kind = TargetKind::none;
@@ -127,6 +130,12 @@ bool Machine::createFolders(std::string* error) {
             return false;
         }
     }
+    // The machine, with the application's socket and the user's preferences in it, is the user's alone.
+    if (!QFile::setPermissions(q(m_folder), ownerOnly)) {
+        if (error)
+            *error = "cannot make the folder " + m_folder + " private";
+        return false;
+    }
     return true;
 }
 
@@ -152,6 +161,8 @@ bool Machine::isPrepared() const {
     for (const std::string& folder : requiredFolders())
         if (!QFileInfo(q(folder)).isDir())
             return false;
+    if (QFileInfo(q(m_folder)).permissions() & ~ownerOnly)
+        return false;
     if (!m_macsimPath.empty())
         for (const char* tool : {"diskutil", "tmutil", "pmset"})
             if (!isUsableToolLink(tool))
@@ -252,6 +263,8 @@ bool Machine::reset(std::string* error) {
     std::optional<ProcessIdentity> app = readStateLocked(false).app;
     for (const std::string& folder : {volumesFolder(), disksFolder(), homeFolder()})
         QDir(q(folder)).removeRecursively();
+    QFile::remove(q(analyticsPath()));
+    QFile::remove(q(notificationLogPath()));
     if (!createFolders(error))
         return false;
     linkTools();
@@ -569,21 +582,79 @@ std::vector<Assertion> Machine::liveAssertions() const {
 }
 
 int Machine::receiveAnalytics(const std::string& body) {
-    QJsonParseError error{};
-    QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(body), &error);
+    QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(body));
     if (!document.isArray())
         return 400;
-    int status = 0;
-    bool written = update([&](MachineState& state) {
-        status = state.analyticsStatus;
-        if (status < 200 || status > 299)
-            return false;
-        for (const QJsonValue& record : document.array())
-            state.analyticsRecords.append(record);
+    const int status = state().analyticsStatus;
+    // A status outside 2xx records nothing on purpose.
+    if (status < 200 || status > 299)
+        return status;
+    QByteArray lines;
+    for (const QJsonValue& record : document.array())
+        if (record.isObject())
+            lines += QJsonDocument(record.toObject()).toJson(QJsonDocument::Compact) + '\n';
+    // A failed write is the service failing.
+    return appendToLog(analyticsPath(), lines, nullptr) ? status : 500;
+}
+
+bool Machine::appendToLog(const std::string& path, const QByteArray& lines, std::string* error) {
+    auto lock = lockMachine(error);
+    if (!lock)
+        return false;
+    QFile file(q(path));
+    if (file.open(QIODevice::Append) && file.write(lines) == lines.size() && file.flush())
         return true;
-    });
-    // A status outside 2xx records nothing on purpose; a failed write is the service failing.
-    return written || status < 200 || status > 299 ? status : 500;
+    if (error)
+        *error = "cannot write " + path + ": " + file.errorString().toStdString();
+    return false;
+}
+
+std::vector<PostedNotification> Machine::notifications() const {
+    std::vector<PostedNotification> posted;
+    QFile file(q(notificationLogPath()));
+    if (!file.open(QIODevice::ReadOnly))
+        return posted;
+    while (!file.atEnd()) {
+        // A line cut short by a crash is passed over.
+        QJsonObject line = QJsonDocument::fromJson(file.readLine()).object();
+        if (line.isEmpty())
+            continue;
+        if (!line.contains("presented")) {
+            posted.push_back(PostedNotification::fromJson(line));
+            continue;
+        }
+        const std::string identifier = line.value("presented").toString().toStdString();
+        auto answered = std::find_if(posted.rbegin(), posted.rend(), [&](const PostedNotification& notification) {
+            return notification.identifier == identifier && !notification.presentationOptions;
+        });
+        if (answered != posted.rend())
+            answered->presentationOptions = PostedNotification::fromJson(line).presentationOptions;
+    }
+    return posted;
+}
+
+bool Machine::recordNotification(const PostedNotification& notification, std::string* error) {
+    return appendToLog(notificationLogPath(),
+                       QJsonDocument(notification.toJson()).toJson(QJsonDocument::Compact) + '\n', error);
+}
+
+bool Machine::recordPresentation(const std::string& identifier, unsigned options) {
+    const QJsonObject line{{"presented", q(identifier)}, {"presentationOptions", static_cast<double>(options)}};
+    return appendToLog(notificationLogPath(), QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n', nullptr);
+}
+
+QJsonArray Machine::analyticsRecords() const {
+    QJsonArray records;
+    QFile file(q(analyticsPath()));
+    if (!file.open(QIODevice::ReadOnly))
+        return records;
+    while (!file.atEnd()) {
+        // A line cut short by a crash is passed over.
+        QJsonDocument line = QJsonDocument::fromJson(file.readLine());
+        if (line.isObject())
+            records.append(line.object());
+    }
+    return records;
 }
 
 bool Machine::attachApp(const ProcessIdentity& app) {

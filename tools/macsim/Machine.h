@@ -45,6 +45,11 @@ public:
     std::string cachesFolder() const { return homeFolder() + "/Library/Caches"; }
     std::string protectedFolder() const { return homeFolder() + "/Library/Metadata/CoreSpotlight"; }
     std::string socketPath() const { return m_folder + "/app.sock"; }
+    // The records the analytics service received, one JSON object per line. Kept apart from the state, which
+    // every tool run and the application read whole: there they would make every read larger without end.
+    std::string analyticsPath() const { return m_folder + "/analytics.jsonl"; }
+    // The user notifications posted and the delegate's answers about them, likewise one JSON object a line.
+    std::string notificationLogPath() const { return m_folder + "/notifications.jsonl"; }
 
     // The state as it is now (a default machine when the folder holds none yet).
     MachineState state() const;
@@ -84,6 +89,14 @@ public:
     // The simulated analytics ingestion service: one request body (a JSON array of signal records). The
     // records are kept when the configured status is 2xx; returns that status (400 for a malformed body).
     int receiveAnalytics(const std::string& body);
+    // Every record received, oldest first.
+    QJsonArray analyticsRecords() const;
+
+    // The user notifications posted, oldest first, with the presentation the application's delegate chose.
+    std::vector<PostedNotification> notifications() const;
+    bool recordNotification(const PostedNotification& notification, std::string* error = nullptr);
+    // The presentation chosen for the latest notification with this identifier that has none yet.
+    bool recordPresentation(const std::string& identifier, unsigned options);
 
     // The application attached to this machine (it serves <folder>/app.sock).
     bool attachApp(const ProcessIdentity& app);
@@ -106,6 +119,8 @@ private:
     bool isPrepared() const;
     MachineResult volumeChange(const std::function<MachineResult(MachineState&)>& change);
     bool moveFolder(const std::string& from, const std::string& to);
+    // Appends lines to one of the machine's logs, under the machine's lock.
+    bool appendToLog(const std::string& path, const QByteArray& lines, std::string* error);
 
     std::string m_folder;
     std::string m_macsimPath;

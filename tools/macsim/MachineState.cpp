@@ -1,5 +1,7 @@
 #include "MachineState.h"
 
+#include "platform/ClampedInteger.h"
+
 #include <QJsonValue>
 
 #include <algorithm>
@@ -58,7 +60,7 @@ double readDouble(const QJsonObject& json, const char* key, double fallback) {
 }
 std::int64_t readInt64(const QJsonObject& json, const char* key) {
     QJsonValue value = json.value(key);
-    return value.isDouble() ? static_cast<std::int64_t>(value.toDouble()) : 0;
+    return value.isDouble() ? tallowmere::clampedInteger<std::int64_t>(value.toDouble()) : 0;
 }
 
 QJsonObject identityToJson(const ProcessIdentity& identity) {
@@ -87,6 +89,20 @@ const char* name(FullDiskAccess access) {
     return labelOf(accessNames, access);
 }
 
+QJsonObject PostedNotification::toJson() const {
+    QJsonObject json{{"identifier", q(identifier)}, {"title", q(title)}, {"body", q(body)}};
+    if (presentationOptions)
+        json["presentationOptions"] = static_cast<double>(*presentationOptions);
+    return json;
+}
+
+PostedNotification PostedNotification::fromJson(const QJsonObject& json) {
+    PostedNotification notification{s(json.value("identifier")), s(json.value("title")), s(json.value("body")), {}};
+    if (json.value("presentationOptions").isDouble())
+        notification.presentationOptions = static_cast<std::uint32_t>(readInt64(json, "presentationOptions"));
+    return notification;
+}
+
 std::string Volume::wholeDisk() const {
     auto slice = device.find('s', 4);
     return slice == std::string::npos ? device : device.substr(0, slice);
@@ -107,17 +123,8 @@ QJsonObject MachineState::toJson() const {
     json["lowPowerMode"] = lowPowerMode;
     json["fullDiskAccess"] = name(fullDiskAccess);
 
-    QJsonArray posted;
-    for (const PostedNotification& notification : notifications) {
-        QJsonObject entry{{"identifier", q(notification.identifier)},
-                          {"title", q(notification.title)},
-                          {"body", q(notification.body)}};
-        if (notification.presentationOptions)
-            entry["presentationOptions"] = static_cast<int>(*notification.presentationOptions);
-        posted.append(entry);
-    }
-    json["notifications"] = QJsonObject{
-        {"authorization", notificationAuthorization}, {"userAllows", userAllowsNotifications}, {"posted", posted}};
+    json["notifications"] =
+        QJsonObject{{"authorization", notificationAuthorization}, {"userAllows", userAllowsNotifications}};
     json["loginItem"] = QJsonObject{{"registered", loginItemRegistered},
                                     {"registrations", loginItemRegistrations},
                                     {"unregistrations", loginItemUnregistrations}};
@@ -159,7 +166,7 @@ QJsonObject MachineState::toJson() const {
     json["assertions"] = held;
     json["nextAssertionId"] = static_cast<double>(nextAssertionId);
     json["app"] = app ? QJsonValue(identityToJson(*app)) : QJsonValue();
-    json["analytics"] = QJsonObject{{"status", analyticsStatus}, {"records", analyticsRecords}};
+    json["analytics"] = QJsonObject{{"status", analyticsStatus}};
     return json;
 }
 
@@ -186,14 +193,6 @@ MachineState MachineState::fromJson(const QJsonObject& json) {
     QJsonObject notifications = json.value("notifications").toObject();
     state.notificationAuthorization = std::clamp(readInt(notifications, "authorization", 0), 0, 4);
     state.userAllowsNotifications = readBool(notifications, "userAllows", true);
-    for (const QJsonValue& value : notifications.value("posted").toArray()) {
-        QJsonObject entry = value.toObject();
-        PostedNotification notification{
-            s(entry.value("identifier")), s(entry.value("title")), s(entry.value("body")), {}};
-        if (entry.value("presentationOptions").isDouble())
-            notification.presentationOptions = static_cast<unsigned>(entry.value("presentationOptions").toInt());
-        state.notifications.push_back(std::move(notification));
-    }
 
     QJsonObject login = json.value("loginItem").toObject();
     state.loginItemRegistered = readBool(login, "registered", false);
@@ -243,7 +242,6 @@ MachineState MachineState::fromJson(const QJsonObject& json) {
         state.app = identityFromJson(json.value("app").toObject());
     QJsonObject analytics = json.value("analytics").toObject();
     state.analyticsStatus = readInt(analytics, "status", 200);
-    state.analyticsRecords = analytics.value("records").toArray();
     return state;
 }
 

@@ -53,6 +53,9 @@ struct PostedNotification {
     std::string title;
     std::string body;
     std::optional<unsigned> presentationOptions; // what the application's delegate answered, if it was asked
+
+    QJsonObject toJson() const;
+    static PostedNotification fromJson(const QJsonObject& json);
 };
 
 struct Battery {
@@ -72,9 +75,8 @@ struct MachineState {
     bool lowPowerMode = false;
     FullDiskAccess fullDiskAccess = FullDiskAccess::denied;
 
-    int notificationAuthorization = 0; // UNAuthorizationStatus raw value
-    bool userAllowsNotifications = true;
-    std::vector<PostedNotification> notifications;
+    int notificationAuthorization = 0;   // UNAuthorizationStatus raw value
+    bool userAllowsNotifications = true; // the notifications posted are in the machine's notification log
 
     bool loginItemRegistered = false;
     int loginItemRegistrations = 0;
@@ -98,8 +100,7 @@ struct MachineState {
 
     std::optional<ProcessIdentity> app; // the application attached to this machine
 
-    int analyticsStatus = 200;
-    QJsonArray analyticsRecords;
+    int analyticsStatus = 200; // the records received are in the machine's analytics file
 
     QJsonObject toJson() const;
     // Tolerant: a missing or mistyped field keeps its default value.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -38,7 +39,8 @@ ProcessIdentity ProcessIdentity::of(std::int64_t pid) {
 }
 
 bool ProcessIdentity::isAlive() const {
-    if (pid <= 0)
+    // Nothing beyond the range of process ids either: cut down, it could name a group or every process.
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
         return false;
     if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM)
         return false;

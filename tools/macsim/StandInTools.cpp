@@ -1,8 +1,8 @@
 #include "StandInTools.h"
 
 #include "Announcer.h"
-#include "platform/ListingText.h"
 #include "VolumeInfo.h"
+#include "platform/ListingText.h"
 
 #include "platform/PropertyList.h"
 

@@ -3,6 +3,7 @@
 #include "platform/linux/MountedVolumes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -111,6 +112,10 @@ bool LinuxFileSystem::writeFileAtomically(const std::string& path, const std::st
     return save.open(QIODevice::WriteOnly) &&
            save.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
            save.commit();
+}
+
+bool LinuxFileSystem::moveItem(const std::string& from, const std::string& to) {
+    return QFile::rename(QString::fromStdString(hostPath(from)), QString::fromStdString(hostPath(to)));
 }
 
 std::string LinuxFileSystem::homeDirectory() {

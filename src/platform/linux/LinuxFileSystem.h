@@ -16,6 +16,7 @@ public:
     FileReadResult listDirectory(const std::string& path) override;
     FileReadResult readFile(const std::string& path) override;
     bool writeFileAtomically(const std::string& path, const std::string& bytes) override;
+    bool moveItem(const std::string& from, const std::string& to) override;
     std::string homeDirectory() override;
     std::optional<std::string> cachesDirectory() override;
 

@@ -2,29 +2,68 @@
 
 #include "AppLink.h"
 
+#include "platform/Log.h"
+#include "platform/sim/LineFramer.h"
+
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QThread>
 
+#include <algorithm>
+#include <list>
 #include <map>
 
 namespace tallowmere {
 
+namespace {
+
+void logDropped(const std::string& why) {
+    logLine("Simulated Mac: dropped " + why + " on the application's socket");
+}
+
+} // namespace
+
 // Lives on the listener thread; everything in it is touched there only.
 struct SimEventListener::Context {
+    struct Connection {
+        QPointer<QLocalSocket> socket;
+        LineFramer lines{maximumLineLength};
+    };
+
     QObject anchor;
     QLocalServer* server = nullptr;
     std::map<std::int64_t, QPointer<QLocalSocket>> pendingPower;
+    // Oldest first.
+    std::list<Connection> connections;
+
+    void forget(QLocalSocket* socket) {
+        std::erase_if(pendingPower, [socket](const auto& entry) { return entry.second == socket; });
+        connections.remove_if([socket](const Connection& connection) { return connection.socket == socket; });
+    }
+    Connection* find(QLocalSocket* socket) {
+        auto it = std::find_if(connections.begin(), connections.end(),
+                               [socket](const Connection& connection) { return connection.socket == socket; });
+        return it == connections.end() ? nullptr : &*it;
+    }
 };
 
 namespace {
 
 void write(QLocalSocket* socket, const QJsonObject& message) {
-    if (socket && socket->state() == QLocalSocket::ConnectedState) {
-        socket->write(macsim::AppEvent::encode(message));
-        socket->flush();
+    if (!socket || socket->state() != QLocalSocket::ConnectedState || socket->property("isClosing").toBool())
+        return;
+    // A client that sends but never reads would make the answers pile up here without end.
+    if (socket->bytesToWrite() > static_cast<qint64>(SimEventListener::maximumPendingReplies)) {
+        socket->setProperty("isClosing", true);
+        logLine("Simulated Mac: closed a connection that does not read its answers");
+        // Later: the connection may be in the middle of reading its lines.
+        QMetaObject::invokeMethod(socket, &QLocalSocket::abort, Qt::QueuedConnection);
+        return;
     }
+    socket->write(macsim::AppEvent::encode(message));
+    socket->flush();
 }
 
 } // namespace
@@ -60,9 +99,21 @@ bool SimEventListener::start(std::string* error) {
                     &context->anchor, [socket, reply] { write(socket.data(), reply); }, Qt::QueuedConnection);
         };
     };
+    auto receive = [this, context = context.get(), replyLater](QLocalSocket* socket, const QByteArray& line) {
+        std::string problem;
+        auto message = macsim::AppEvent::decodeForApplication(line.trimmed(), &problem);
+        if (!message) {
+            logDropped(problem);
+            return;
+        }
+        if (message->value("event").toString() == "power")
+            context->pendingPower[static_cast<std::int64_t>(message->value("argument").toDouble())] = socket;
+        if (auto reply = m_handler(*message, replyLater(socket)))
+            write(socket, *reply);
+    };
     QMetaObject::invokeMethod(
         &context->anchor,
-        [this, context = context.get(), &listening, &failure, replyLater] {
+        [this, context = context.get(), &listening, &failure, receive] {
             auto* server = new QLocalServer(&context->anchor);
             server->setSocketOptions(QLocalServer::UserAccessOption);
             // A socket left behind by an application that ended without closing it is taken over.
@@ -73,26 +124,36 @@ bool SimEventListener::start(std::string* error) {
                 delete server;
                 return;
             }
+            // Only this user may talk to the application (the folder it is in is theirs alone as well).
+            QFile::setPermissions(server->fullServerName(), QFile::ReadOwner | QFile::WriteOwner);
             context->server = server;
-            QObject::connect(server, &QLocalServer::newConnection, server, [this, context, server, replyLater] {
+            QObject::connect(server, &QLocalServer::newConnection, server, [context, server, receive] {
                 while (QLocalSocket* socket = server->nextPendingConnection()) {
+                    if (context->connections.size() >= maximumConnections) {
+                        logLine("Simulated Mac: closed the oldest of " + std::to_string(maximumConnections) +
+                                " open connections to take a new one");
+                        QPointer<QLocalSocket> oldest = context->connections.front().socket;
+                        context->forget(oldest);
+                        if (oldest)
+                            oldest->abort();
+                    }
+                    context->connections.push_back({socket});
                     QObject::connect(socket, &QLocalSocket::disconnected, socket, [context, socket] {
                         // A `macsim sleep` that went away no longer waits for its answer.
-                        std::erase_if(context->pendingPower,
-                                      [socket](const auto& entry) { return entry.second == socket; });
+                        context->forget(socket);
                         socket->deleteLater();
                     });
-                    QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, context, socket, replyLater] {
-                        while (socket->canReadLine()) {
-                            auto message = macsim::AppEvent::decode(socket->readLine().trimmed());
-                            if (!message)
-                                continue;
-                            if (message->value("event").toString() == "power")
-                                context
-                                    ->pendingPower[static_cast<std::int64_t>(message->value("argument").toDouble())] =
-                                    socket;
-                            if (auto reply = m_handler(*message, replyLater(socket)))
-                                write(socket, *reply);
+                    QObject::connect(socket, &QLocalSocket::readyRead, socket, [context, socket, receive] {
+                        while (socket->bytesAvailable() > 0) {
+                            Context::Connection* connection = context->find(socket);
+                            if (!connection)
+                                return;
+                            const QByteArray bytes = socket->read(64 * 1024);
+                            connection->lines.feed(
+                                bytes, [&](const QByteArray& line) { receive(socket, line); },
+                                [] {
+                                    logDropped("a line longer than " + std::to_string(maximumLineLength) + " bytes");
+                                });
                         }
                     });
                 }
@@ -117,9 +178,10 @@ void SimEventListener::stop() {
             &context->anchor,
             [context] {
                 // Deleting the children closes the server (removing its socket file) and every connection.
+                context->connections.clear();
+                context->pendingPower.clear();
                 qDeleteAll(context->anchor.children());
                 context->server = nullptr;
-                context->pendingPower.clear();
             },
             Qt::BlockingQueuedConnection);
         m_thread->quit();
@@ -145,8 +207,10 @@ void SimEventListener::answerPowerMessage(std::int64_t argument, const QJsonObje
             auto it = context->pendingPower.find(argument);
             if (it == context->pendingPower.end())
                 return;
-            write(it->second.data(), reply);
+            // Taken out first: writing can find the connection gone and forget it, entry and all.
+            QPointer<QLocalSocket> socket = it->second;
             context->pendingPower.erase(it);
+            write(socket.data(), reply);
         },
         Qt::QueuedConnection);
 }

@@ -1,6 +1,7 @@
 #include "platform/sim/SimFileSystem.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -153,6 +154,13 @@ bool SimFileSystem::writeFileAtomically(const std::string& path, const std::stri
     return save.open(QIODevice::WriteOnly) &&
            save.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
            save.commit();
+}
+
+bool SimFileSystem::moveItem(const std::string& from, const std::string& to) {
+    std::string source = hostPath(from), target = hostPath(to);
+    if (isProtected(source) || isProtected(target))
+        return false;
+    return QFile::rename(QString::fromStdString(source), QString::fromStdString(target));
 }
 
 } // namespace tallowmere

@@ -3,6 +3,7 @@
 #include "AppLink.h"
 #include "SimulatorFolder.h"
 
+#include "platform/ClampedInteger.h"
 #include "platform/Log.h"
 
 #include <QJsonArray>
@@ -55,10 +56,10 @@ bool SimPlatform::start(std::string* error) {
     macsim::ProcessIdentity self = macsim::ProcessIdentity::current();
     if (auto other = m_machine.attachedApp(); other && other->pid != self.pid)
         logLine("Simulated Mac: taking the machine over from the application with pid " + std::to_string(other->pid));
+    m_preferences->startWatching();
     if (!m_listener.start(error))
         return false;
     m_machine.attachApp(self);
-    m_preferences->startWatching();
     m_started = true;
     return true;
 }
@@ -102,8 +103,8 @@ std::optional<QJsonObject> SimPlatform::handle(const QJsonObject& message, const
         return std::nullopt;
     }
     if (event == "power") {
-        auto code = static_cast<std::uint32_t>(message.value("message").toDouble());
-        auto argument = static_cast<std::intptr_t>(message.value("argument").toDouble());
+        auto code = clampedInteger<std::uint32_t>(message.value("message").toDouble());
+        auto argument = clampedInteger<std::intptr_t>(message.value("argument").toDouble());
         if (!m_systemPower.isRegistered())
             return macsim::AppEvent::powerNotRegistered(argument);
         onMain([this, code, argument] { m_systemPower.deliver(code, argument); });
@@ -123,8 +124,9 @@ std::optional<QJsonObject> SimPlatform::handle(const QJsonObject& message, const
         });
         return std::nullopt;
     }
+    // Not on this thread: the power messages behind the notice must not wait for the file.
     if (event == "defaultsChanged")
-        m_preferences->reloadFromDisk();
+        m_preferences->reloadLater();
     return std::nullopt;
 }
 

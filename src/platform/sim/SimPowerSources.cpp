@@ -8,7 +8,8 @@ namespace {
 // IOKit reports whole capacities as integers; a fractional charge set by macsim stays a real number.
 PropertyValue capacity(double value) {
     double whole = std::floor(value);
-    return whole == value ? PropertyValue(static_cast<std::int64_t>(whole)) : PropertyValue(value);
+    bool fits = std::abs(whole) < 0x1p53;
+    return whole == value && fits ? PropertyValue(static_cast<std::int64_t>(whole)) : PropertyValue(value);
 }
 
 } // namespace

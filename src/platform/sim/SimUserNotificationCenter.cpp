@@ -57,12 +57,8 @@ void SimUserNotificationCenter::add(const NotificationRequest& request, std::fun
     // Recorded at once, so notifications are listed in the order they were added; the answer and the
     // presentation come later, as the service's would.
     std::string error;
-    bool recorded = m_machine.update(
-        [&](macsim::MachineState& state) {
-            state.notifications.push_back({request.identifier, request.title, request.body, std::nullopt});
-            return true;
-        },
-        &error);
+    bool recorded =
+        m_machine.recordNotification({request.identifier, request.title, request.body, std::nullopt}, &error);
     Runtime& runtime = m_runtime;
     m_runtime.globalAsync(QoS::Default, [&runtime, machine = m_machine, request, delegate, recorded, error,
                                          done = std::move(done)]() mutable {
@@ -77,16 +73,7 @@ void SimUserNotificationCenter::add(const NotificationRequest& request, std::fun
                 auto strong = delegate.lock();
                 if (!strong)
                     return;
-                unsigned options = strong->willPresentNotification(request);
-                machine.update([&](macsim::MachineState& state) {
-                    for (auto it = state.notifications.rbegin(); it != state.notifications.rend(); ++it) {
-                        if (it->identifier == request.identifier && !it->presentationOptions) {
-                            it->presentationOptions = options;
-                            return true;
-                        }
-                    }
-                    return false;
-                });
+                machine.recordPresentation(request.identifier, strong->willPresentNotification(request));
             });
         }
         if (done)
