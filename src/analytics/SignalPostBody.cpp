@@ -22,7 +22,13 @@ std::optional<WallTime> parseTime(const QString& value) {
     QDateTime time = QDateTime::fromString(value, Qt::ISODateWithMs);
     if (!time.isValid())
         return std::nullopt;
-    return WallTime(std::chrono::milliseconds(time.toMSecsSinceEpoch()));
+    // The clock counts nanoseconds in 64 bits: about 292 years either side of 1970. A time past that is no
+    // time a signal was made at.
+    const std::chrono::milliseconds sinceEpoch(time.toMSecsSinceEpoch());
+    const auto reach = std::chrono::duration_cast<std::chrono::milliseconds>(WallTime::duration::max());
+    if (sinceEpoch >= reach || sinceEpoch <= -reach)
+        return std::nullopt;
+    return WallTime(sinceEpoch);
 }
 
 std::optional<std::string> stringField(const QJsonObject& object, const char* key) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 using namespace std::chrono_literals;
 using namespace tallowmere;
 using namespace tallowmere::test;
@@ -92,10 +94,15 @@ TEST_F(SignalCacheTest, AnUnreadableFileIsMovedAsideAndTheCacheStartsWithWhatCou
         source.push(record(i));
     std::string valid = *files.file(path);
     const std::string partlyBad = "[1, {\"type\": 2}, " + valid.substr(1);
+    // Times no clock of ours can hold (the year 1013).
+    const std::string ancient = QString::fromStdString(valid)
+                                    .replace(QRegularExpression("(?<=\"receivedAt\":\")\\d{4}"), "1013")
+                                    .toStdString();
+    ASSERT_NE(ancient, valid);
 
     for (std::string contents :
          {valid.substr(0, valid.size() / 2), std::string("\x00\xff garbage", 10), std::string("{}"),
-          std::string(5000, '[') + std::string(5000, ']'), std::string(), partlyBad}) {
+          std::string(5000, '[') + std::string(5000, ']'), std::string(), partlyBad, ancient}) {
         FakeCacheFileSystem disk;
         disk.setFile(path, contents);
         log.clear();
