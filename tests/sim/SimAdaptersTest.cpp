@@ -1,5 +1,5 @@
+#include "platform/LocalNotificationCenter.h"
 #include "platform/sim/SimLoginItem.h"
-#include "platform/sim/SimNotificationCenter.h"
 #include "platform/sim/SimPowerAssertions.h"
 #include "platform/sim/SimPowerSources.h"
 #include "platform/sim/SimSystemPower.h"
@@ -34,7 +34,7 @@ protected:
 };
 
 TEST_F(SimAdaptersTest, NotificationCenterCallsObserversOfTheNameInOrder) {
-    SimNotificationCenter center;
+    LocalNotificationCenter center;
     std::vector<std::string> calls;
     NotificationCenter::ObserverId second = 0;
     center.addObserver("a", [&] {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Application.h"
-#include "platform/sim/SimNotificationCenter.h"
+#include "platform/LocalNotificationCenter.h"
 
 #include "Machine.h"
 
@@ -27,13 +27,15 @@ public:
     // What `terminate` does; by default it ends the Qt event loop.
     void setTerminationHandler(std::function<void()> handler) { m_terminate = std::move(handler); }
 
-    const std::shared_ptr<SimNotificationCenter>& defaultNotificationCenter() const { return m_defaultCenter; }
-    const std::shared_ptr<SimNotificationCenter>& distributedNotificationCenter() const { return m_distributedCenter; }
+    const std::shared_ptr<LocalNotificationCenter>& defaultNotificationCenter() const { return m_defaultCenter; }
+    const std::shared_ptr<LocalNotificationCenter>& distributedNotificationCenter() const {
+        return m_distributedCenter;
+    }
 
 private:
     macsim::Machine m_machine;
-    std::shared_ptr<SimNotificationCenter> m_defaultCenter = std::make_shared<SimNotificationCenter>();
-    std::shared_ptr<SimNotificationCenter> m_distributedCenter = std::make_shared<SimNotificationCenter>();
+    std::shared_ptr<LocalNotificationCenter> m_defaultCenter = std::make_shared<LocalNotificationCenter>();
+    std::shared_ptr<LocalNotificationCenter> m_distributedCenter = std::make_shared<LocalNotificationCenter>();
     std::function<void()> m_terminate;
 };
 

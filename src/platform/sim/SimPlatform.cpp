@@ -93,7 +93,7 @@ std::optional<QJsonObject> SimPlatform::handle(const QJsonObject& message, const
         return macsim::AppEvent::pong(::getpid());
     if (event == "notification") {
         QString center = message.value("center").toString();
-        std::shared_ptr<SimNotificationCenter> target =
+        std::shared_ptr<LocalNotificationCenter> target =
             center == "workspace"     ? m_workspace.center()
             : center == "distributed" ? m_application.distributedNotificationCenter()
             : center == "default"     ? m_application.defaultNotificationCenter()

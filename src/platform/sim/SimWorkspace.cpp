@@ -13,7 +13,7 @@ std::optional<std::string> SimWorkspace::unmountAndEjectDevice(const std::string
     macsim::MachineResult result = m_machine.eject(mountPath);
     if (!result.ok)
         return result.message;
-    std::weak_ptr<SimNotificationCenter> center = m_center;
+    std::weak_ptr<LocalNotificationCenter> center = m_center;
     for (const std::string& name : result.announcements) {
         m_runtime.mainAsync([center, name] {
             if (auto strong = center.lock())

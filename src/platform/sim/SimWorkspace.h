@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/LocalNotificationCenter.h"
 #include "platform/Runtime.h"
 #include "platform/Workspace.h"
-#include "platform/sim/SimNotificationCenter.h"
 
 #include "Machine.h"
 
@@ -20,12 +20,12 @@ public:
     std::optional<std::string> unmountAndEjectDevice(const std::string& mountPath) override;
     bool openURL(const std::string& url) override;
 
-    const std::shared_ptr<SimNotificationCenter>& center() const { return m_center; }
+    const std::shared_ptr<LocalNotificationCenter>& center() const { return m_center; }
 
 private:
     macsim::Machine m_machine;
     Runtime& m_runtime;
-    std::shared_ptr<SimNotificationCenter> m_center = std::make_shared<SimNotificationCenter>();
+    std::shared_ptr<LocalNotificationCenter> m_center = std::make_shared<LocalNotificationCenter>();
 };
 
 } // namespace tallowmere
