@@ -1,15 +1,8 @@
 #include "platform/sim/SimFileSystem.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "platform/HostFiles.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <filesystem>
-#include <unistd.h>
+#include <QDir>
 
 namespace tallowmere {
 namespace {
@@ -19,28 +12,10 @@ bool isWithin(const std::string& path, const std::string& folder) {
            (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/');
 }
 
-FileReadResult failed(int error) {
-    FileReadResult result;
-    result.errorDomain = SimFileSystem::errorDomain;
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        result.errorCode = SimFileSystem::noSuchFileError;
-        break;
-    case EACCES:
-    case EPERM:
-        result.errorCode = SimFileSystem::noPermissionError;
-        break;
-    default:
-        result.errorCode = SimFileSystem::unknownReadError;
-    }
-    return result;
-}
-
 FileReadResult deniedAccess() {
     FileReadResult result;
-    result.errorCode = SimFileSystem::noPermissionError;
-    result.errorDomain = SimFileSystem::errorDomain;
+    result.errorCode = HostFiles::noPermissionError;
+    result.errorDomain = HostFiles::errorDomain;
     return result;
 }
 
@@ -85,82 +60,35 @@ std::optional<std::vector<std::string>> SimFileSystem::mountedVolumePaths() {
 }
 
 bool SimFileSystem::exists(const std::string& path) {
-    return QFileInfo::exists(QString::fromStdString(hostPath(path)));
+    return HostFiles::exists(hostPath(path));
 }
 
 bool SimFileSystem::isDirectory(const std::string& path) {
-    return QFileInfo(QString::fromStdString(hostPath(path))).isDir();
+    return HostFiles::isDirectory(hostPath(path));
 }
 
 bool SimFileSystem::isExecutableFile(const std::string& path) {
-    QFileInfo info(QString::fromStdString(hostPath(path)));
-    return info.isFile() && info.isExecutable();
+    return HostFiles::isExecutableFile(hostPath(path));
 }
 
 FileReadResult SimFileSystem::listDirectory(const std::string& path) {
     std::string host = hostPath(path);
-    if (isProtected(host))
-        return deniedAccess();
-    std::error_code error;
-    std::filesystem::directory_iterator it(host, error);
-    if (error)
-        return failed(error.value());
-    FileReadResult result;
-    for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
-        if (error)
-            return failed(error.value());
-        result.entries.push_back(it->path().filename().string());
-    }
-    std::sort(result.entries.begin(), result.entries.end());
-    result.ok = true;
-    return result;
+    return isProtected(host) ? deniedAccess() : HostFiles::listDirectory(host);
 }
 
 FileReadResult SimFileSystem::readFile(const std::string& path) {
     std::string host = hostPath(path);
-    if (isProtected(host))
-        return deniedAccess();
-    int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return failed(errno);
-    FileReadResult result;
-    char buffer[65536];
-    for (;;) {
-        ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0) {
-            int error = errno;
-            ::close(fd);
-            return failed(error);
-        }
-        if (count == 0)
-            break;
-        result.contents.append(buffer, static_cast<size_t>(count));
-    }
-    ::close(fd);
-    result.ok = true;
-    return result;
+    return isProtected(host) ? deniedAccess() : HostFiles::readFile(host);
 }
 
 bool SimFileSystem::writeFileAtomically(const std::string& path, const std::string& bytes) {
     std::string host = hostPath(path);
-    if (isProtected(host))
-        return false;
-    QString file = QString::fromStdString(host);
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
-        return false;
-    QSaveFile save(file);
-    return save.open(QIODevice::WriteOnly) &&
-           save.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
-           save.commit();
+    return !isProtected(host) && HostFiles::writeFileAtomically(host, bytes);
 }
 
 bool SimFileSystem::moveItem(const std::string& from, const std::string& to) {
     std::string source = hostPath(from), target = hostPath(to);
-    if (isProtected(source) || isProtected(target))
-        return false;
-    return QFile::rename(QString::fromStdString(source), QString::fromStdString(target));
+    return !isProtected(source) && !isProtected(target) && HostFiles::moveItem(source, target);
 }
 
 } // namespace tallowmere

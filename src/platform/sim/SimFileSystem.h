@@ -29,10 +29,6 @@ public:
     std::string hostPath(const std::string& path) const;
 
     static constexpr const char* homePath = "/Users/sim";
-    static constexpr std::int64_t noPermissionError = 257; // NSFileReadNoPermissionError
-    static constexpr std::int64_t noSuchFileError = 260;   // NSFileReadNoSuchFileError
-    static constexpr std::int64_t unknownReadError = 256;  // NSFileReadUnknownError
-    static constexpr const char* errorDomain = "NSCocoaErrorDomain";
 
 private:
     bool isProtected(const std::string& hostPath) const;
