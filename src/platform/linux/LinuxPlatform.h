@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/BuildBundle.h"
 #include "platform/Platform.h"
 #include "platform/PlistPreferenceStore.h"
 #include "platform/QtProcessRunner.h"
@@ -55,7 +56,7 @@ private:
     LinuxUserNotificationCenter m_notifications;
     LinuxLoginItem m_loginItem;
     LinuxUpdaterFramework m_updaterFramework;
-    LinuxBundle m_bundle;
+    BuildBundle m_bundle;
     LinuxDiskArbitration m_diskArbitration;
 };
 

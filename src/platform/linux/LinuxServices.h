@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/Bundle.h"
 #include "platform/DiskArbitration.h"
 #include "platform/SystemTools.h"
 #include "platform/Updater.h"
@@ -46,22 +45,6 @@ public:
 
 private:
     bool m_available;
-};
-
-// The information dictionary of this build.
-class LinuxBundle : public Bundle {
-public:
-    std::optional<PropertyValue> infoValue(std::string_view key) override {
-        if (key == "CFBundleShortVersionString")
-            return PropertyValue(TALLOWMERE_VERSION);
-        if (key == "CFBundleVersion")
-            return PropertyValue(TALLOWMERE_BUILD_NUMBER);
-        if (key == "CFBundleIdentifier")
-            return PropertyValue("com.tallowmere.app");
-        if (key == "CFBundleName")
-            return PropertyValue("Tallowmere");
-        return std::nullopt;
-    }
 };
 
 } // namespace tallowmere

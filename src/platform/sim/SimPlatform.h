@@ -4,7 +4,7 @@
 #include "platform/PlistPreferenceStore.h"
 #include "platform/QtProcessRunner.h"
 #include "platform/sim/SimApplication.h"
-#include "platform/sim/SimBundle.h"
+#include "platform/BuildBundle.h"
 #include "platform/sim/SimDiskArbitration.h"
 #include "platform/sim/SimEventListener.h"
 #include "platform/sim/SimFileSystem.h"
@@ -81,7 +81,7 @@ private:
     SimUserNotificationCenter m_notifications;
     SimLoginItem m_loginItem;
     SimUpdaterFramework m_updaterFramework;
-    SimBundle m_bundle;
+    BuildBundle m_bundle;
     SimDiskArbitration m_diskArbitration;
     SimEventListener m_listener;
     UserInterfaceDriver m_userInterfaceDriver;

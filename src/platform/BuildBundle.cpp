@@ -1,8 +1,8 @@
-#include "platform/sim/SimBundle.h"
+#include "platform/BuildBundle.h"
 
 namespace tallowmere {
 
-std::optional<PropertyValue> SimBundle::infoValue(std::string_view key) {
+std::optional<PropertyValue> BuildBundle::infoValue(std::string_view key) {
     if (key == "CFBundleShortVersionString")
         return PropertyValue(TALLOWMERE_VERSION);
     if (key == "CFBundleVersion")
