@@ -8,11 +8,15 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QThread>
 #include <QTimer>
 
 #include <csignal>
@@ -118,7 +122,11 @@ public:
         defaults.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, 0.5);
 
         m_process.setProcessEnvironment(machine.environment());
+        // Into a file, not a pipe: a benchmark busy elsewhere (blocked on the application's socket, say) must not
+        // stall the application on a full pipe.
         m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_log.open();
+        m_process.setStandardOutputFile(m_log.fileName());
         m_process.start(executable, {});
         // Ready once the launch sequence has run its delayed permission check.
         m_ready = m_process.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
@@ -147,11 +155,10 @@ public:
     bool waitForOutput(const QByteArray& text, int limitMilliseconds = 20000) {
         QElapsedTimer timer;
         timer.start();
-        while (!m_output.contains(text)) {
+        while (!output().contains(text)) {
             if (timer.elapsed() > limitMilliseconds || m_process.state() == QProcess::NotRunning)
                 return false;
-            m_process.waitForReadyRead(50);
-            m_output += m_process.readAll();
+            QThread::msleep(20);
         }
         return true;
     }
@@ -160,19 +167,24 @@ public:
         QElapsedTimer total, quiet;
         total.start();
         quiet.start();
+        qint64 size = m_log.size();
         while (quiet.elapsed() < quietMilliseconds && total.elapsed() < limitMilliseconds) {
-            m_process.waitForReadyRead(20);
-            QByteArray more = m_process.readAll();
-            if (!more.isEmpty()) {
-                m_output += more;
+            QThread::msleep(20);
+            if (qint64 now = QFileInfo(m_log.fileName()).size(); now != size) {
+                size = now;
                 quiet.restart();
             }
         }
     }
 
 private:
+    QByteArray output() const {
+        QFile file(m_log.fileName());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryFile m_log{QDir::tempPath() + "/tallowmere-bench-XXXXXX.log"};
     QProcess m_process;
-    QByteArray m_output;
     bool m_ready = false;
 };
 
