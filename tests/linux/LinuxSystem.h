@@ -64,7 +64,6 @@ public:
     static const QString sessionPath;
 
 private:
-    struct Daemon;
     bool startDaemon(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
                      const std::function<bool()>& ready, std::string* error);
     bool startMock(bool system, const QStringList& arguments, const QString& busName, std::string* error);
