@@ -161,7 +161,7 @@ TEST_F(AutoEjectPage, PageDefaultsAndTheRemountDelayWithinTheSlider) {
     EXPECT_EQ(page.remountDelayText(), "3.0s");
 }
 
-TEST_F(AutoEjectPage, VolumesOfEveryKindAppearAfterTheLoadingWindow) {
+TEST_F(AutoEjectPage, VolumesOfEveryKindAppearAfterTheLoadingWindowAndLeavingOneOutReloadsThem) {
     disks.add("Alpha");
     disks.add("Beta");
     preferences.setBool(PreferenceKey::ejectDiskImages, true); // hard disks are not among the kinds ejected
@@ -172,6 +172,13 @@ TEST_F(AutoEjectPage, VolumesOfEveryKindAppearAfterTheLoadingWindow) {
     runtime.advance(0.01s);
     EXPECT_FALSE(page.isLoadingVolumes());
     EXPECT_EQ(listedNames(), (Strings{"Alpha", "Beta"}));
+
+    // Leaving one out reloads the list; counted first, as the reload may start on a worker at once.
+    auto isInfo = [](const ProcessRequest& r) { return isDiskutil(r, "info"); };
+    const int infoCalls = processes.count(isInfo);
+    page.setVolumeIncluded(page.volumeSelections()[0], false);
+    runtime.advance(1s);
+    EXPECT_GT(processes.count(isInfo), infoCalls);
 }
 
 } // namespace
