@@ -289,14 +289,10 @@ bool LinuxSystem::callMock(QDBusConnection& bus, const QString& service, const Q
     return bus.call(call, QDBus::Block, 10000).type() == QDBusMessage::ReplyMessage;
 }
 
-bool LinuxSystem::emitSignal(QDBusConnection& bus, const QString& service, const QString& path,
-                             const QString& interface, const QString& name, const QString& signature,
-                             const QVariantList& arguments) {
-    QVariantList wrapped;
-    for (const QVariant& argument : arguments)
-        wrapped.push_back(QVariant::fromValue(QDBusVariant(argument)));
-    return callMock(bus, service, path, "org.freedesktop.DBus.Mock", "EmitSignal",
-                    {interface, name, signature, QVariant::fromValue(wrapped)});
+bool LinuxSystem::prepareForSleep(bool sleeping) {
+    QVariantList arguments{QVariant::fromValue(QDBusVariant(sleeping))};
+    return callMock(*m_system, "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.DBus.Mock",
+                    "EmitSignal", {"org.freedesktop.login1.Manager", "PrepareForSleep", "b", arguments});
 }
 
 std::vector<QVariantList> LinuxSystem::methodCalls(QDBusConnection& bus, const QString& service, const QString& path,

@@ -47,9 +47,8 @@ public:
     // Where `device` is mounted now (from /proc/self/mountinfo); empty when it is not.
     static std::string mountPointOf(const std::string& device);
 
-    // python3-dbusmock: a signal emitted by a mock object, the calls one received, logind's inhibitors.
-    bool emitSignal(QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
-                    const QString& name, const QString& signature, const QVariantList& arguments);
+    // python3-dbusmock: logind's sleep signal, a call to a mock, the calls one received, logind's inhibitors.
+    bool prepareForSleep(bool sleeping);
     bool callMock(QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
                   const QString& method, const QVariantList& arguments = {});
     std::vector<QVariantList> methodCalls(QDBusConnection& bus, const QString& service, const QString& path,
