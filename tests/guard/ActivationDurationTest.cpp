@@ -11,7 +11,7 @@ using tallowmere::test::MemoryPreferenceStore;
 
 namespace {
 
-TEST(DefaultStayAwakeDuration, FollowsTheStoredIndexAndCountsUnknownIndexesAsOff) {
+TEST(DefaultStayAwakeDuration, FollowsTheStoredIndexOrAUsableCustomDurationAndCountsUnknownIndexesAsOff) {
     MemoryPreferenceStore preferences;
     EXPECT_FALSE(defaultStayAwakeDuration(preferences)); // nothing stored: "Off"
     preferences.setInteger(PreferenceKey::activationDurationIndex, 7);
@@ -20,10 +20,8 @@ TEST(DefaultStayAwakeDuration, FollowsTheStoredIndexAndCountsUnknownIndexesAsOff
         preferences.setInteger(PreferenceKey::activationDurationIndex, index);
         EXPECT_FALSE(defaultStayAwakeDuration(preferences)) << index;
     }
-}
 
-TEST(DefaultStayAwakeDuration, TheCustomDurationWinsOnlyWhenChosenAndUsable) {
-    MemoryPreferenceStore preferences;
+    // The custom duration wins only when chosen and usable.
     preferences.setInteger(PreferenceKey::activationDurationIndex, 4);
     preferences.setDouble(PreferenceKey::customStayAwakeSeconds, 5400);
     EXPECT_EQ(defaultStayAwakeDuration(preferences), 900); // not chosen

@@ -6,7 +6,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
-#include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDir>
 #include <QFile>
@@ -26,18 +25,6 @@ const QString udisksd = "/usr/libexec/udisks2/udisksd";
 const QString udevd = "/lib/systemd/systemd-udevd";
 const QString python = "/usr/bin/python3";
 const char* folderPrefix = "tallowmere-linux-test-";
-
-QString busConfiguration(const QString& type, const QString& socket) {
-    // A bus of the test's own: everyone may own any name and send anything.
-    return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-           "<busconfig><type>" +
-           type + "</type><listen>unix:path=" + socket +
-           "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-           "<allow user=\"*\"/><allow own=\"*\"/><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-           "<allow receive_sender=\"*\"/><allow send_type=\"method_call\"/><allow send_type=\"signal\"/>"
-           "</policy></busconfig>\n";
-}
 
 struct ToolRun {
     int status = -1;
@@ -83,6 +70,20 @@ void releaseStaleLoops() {
             QDir(QFileInfo(image).absolutePath()).removeRecursively();
         }
     }
+}
+
+// Reads each structure of the array a call answered with; the rest of a structure is skipped.
+void forEachStructure(const QDBusMessage& reply, const std::function<void(const QDBusArgument&)>& read) {
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return;
+    const QDBusArgument argument = reply.arguments().constFirst().value<QDBusArgument>();
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        argument.beginStructure();
+        read(argument);
+        argument.endStructure();
+    }
+    argument.endArray();
 }
 
 bool processRuns(const QString& name) {
@@ -151,8 +152,8 @@ bool LinuxSystem::startDaemon(const QString& program, const QStringList& argumen
     process->setProcessEnvironment(environment);
     // Whatever happens to the test, its daemons end with it.
     process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(m_folder.path() + "/" + QFileInfo(program).fileName() + ".log", QIODevice::Append);
-    process->setStandardErrorFile(m_folder.path() + "/" + QFileInfo(program).fileName() + ".log", QIODevice::Append);
     process->start(program, arguments);
     if (!process->waitForStarted()) {
         *error = program.toStdString() + " did not start: " + process->errorString().toStdString();
@@ -179,13 +180,7 @@ bool LinuxSystem::startMock(bool system, const QStringList& arguments, const QSt
 
 bool LinuxSystem::attach(const std::string& label, std::string* error) {
     QString image = m_folder.path() + QString("/volume%1.img").arg(m_volumes.size());
-    QFile file(image);
-    if (!file.open(QIODevice::WriteOnly) || !file.resize(16 * 1024 * 1024)) {
-        *error = "cannot create " + image.toStdString();
-        return false;
-    }
-    file.close();
-    ToolRun format = runTool("/sbin/mkfs.ext4", {"-q", "-F", "-L", QString::fromStdString(label), image});
+    ToolRun format = runTool("/sbin/mkfs.ext4", {"-q", "-F", "-L", QString::fromStdString(label), image, "16M"});
     if (format.status != 0) {
         *error = "mkfs.ext4 failed: " + format.err;
         return false;
@@ -224,19 +219,11 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
         QDir().mkpath(m_folder.path() + folder);
     QFile::setPermissions(m_folder.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    // The two buses.
+    // The two buses: the stock session configuration, which lets everyone own any name and send anything.
     for (bool system : {true, false}) {
         QString socket = m_folder.path() + (system ? "/system_bus_socket" : "/session_bus_socket");
-        QString configuration = m_folder.path() + (system ? "/system.conf" : "/session.conf");
-        QFile file(configuration);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(busConfiguration(system ? "system" : "session", socket).toUtf8()) < 0) {
-            *error = "cannot write " + configuration.toStdString();
-            return false;
-        }
-        file.close();
         if (!startDaemon(
-                "/usr/bin/dbus-daemon", {"--nofork", "--nopidfile", "--config-file=" + configuration},
+                "/usr/bin/dbus-daemon", {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket},
                 QProcessEnvironment::systemEnvironment(), [&] { return QFileInfo::exists(socket); }, error))
             return false;
         std::string address = "unix:path=" + socket.toStdString();
@@ -302,56 +289,35 @@ bool LinuxSystem::callMock(QDBusConnection& bus, const QString& service, const Q
     return bus.call(call, QDBus::Block, 10000).type() == QDBusMessage::ReplyMessage;
 }
 
-bool LinuxSystem::emitSignal(QDBusConnection& bus, const QString& service, const QString& path,
-                             const QString& interface, const QString& name, const QString& signature,
-                             const QVariantList& arguments) {
-    QVariantList wrapped;
-    for (const QVariant& argument : arguments)
-        wrapped.push_back(QVariant::fromValue(QDBusVariant(argument)));
-    return callMock(bus, service, path, "org.freedesktop.DBus.Mock", "EmitSignal",
-                    {interface, name, signature, QVariant::fromValue(wrapped)});
+bool LinuxSystem::prepareForSleep(bool sleeping) {
+    QVariantList arguments{QVariant::fromValue(QDBusVariant(sleeping))};
+    return callMock(*m_system, "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.DBus.Mock",
+                    "EmitSignal", {"org.freedesktop.login1.Manager", "PrepareForSleep", "b", arguments});
 }
 
 std::vector<QVariantList> LinuxSystem::methodCalls(QDBusConnection& bus, const QString& service, const QString& path,
                                                    const QString& method) {
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, "org.freedesktop.DBus.Mock", "GetMethodCalls");
     call << method;
-    QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
     std::vector<QVariantList> calls;
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return calls;
-    const QDBusArgument argument = reply.arguments().constFirst().value<QDBusArgument>();
-    argument.beginArray();
-    while (!argument.atEnd()) {
+    forEachStructure(bus.call(call, QDBus::Block, 10000), [&](const QDBusArgument& argument) {
         qulonglong time = 0;
         QVariantList arguments;
-        argument.beginStructure();
         argument >> time >> arguments;
-        argument.endStructure();
         calls.push_back(arguments);
-    }
-    argument.endArray();
+    });
     return calls;
 }
 
 std::vector<LinuxSystem::Inhibitor> LinuxSystem::inhibitors() {
     QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
                                                        "org.freedesktop.login1.Manager", "ListInhibitors");
-    QDBusMessage reply = m_system->call(call, QDBus::Block, 10000);
     std::vector<Inhibitor> result;
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return result;
-    const QDBusArgument argument = reply.arguments().constFirst().value<QDBusArgument>();
-    argument.beginArray();
-    while (!argument.atEnd()) {
+    forEachStructure(m_system->call(call, QDBus::Block, 10000), [&](const QDBusArgument& argument) {
         QString what, who, why, mode;
-        uint user = 0, pid = 0;
-        argument.beginStructure();
-        argument >> what >> who >> why >> mode >> user >> pid;
-        argument.endStructure();
+        argument >> what >> who >> why >> mode;
         result.push_back({what.toStdString(), who.toStdString(), why.toStdString(), mode.toStdString()});
-    }
-    argument.endArray();
+    });
     return result;
 }
 

@@ -47,9 +47,8 @@ public:
     // Where `device` is mounted now (from /proc/self/mountinfo); empty when it is not.
     static std::string mountPointOf(const std::string& device);
 
-    // python3-dbusmock: a signal emitted by a mock object, the calls one received, logind's inhibitors.
-    bool emitSignal(QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
-                    const QString& name, const QString& signature, const QVariantList& arguments);
+    // python3-dbusmock: logind's sleep signal, a call to a mock, the calls one received, logind's inhibitors.
+    bool prepareForSleep(bool sleeping);
     bool callMock(QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
                   const QString& method, const QVariantList& arguments = {});
     std::vector<QVariantList> methodCalls(QDBusConnection& bus, const QString& service, const QString& path,
@@ -64,7 +63,6 @@ public:
     static const QString sessionPath;
 
 private:
-    struct Daemon;
     bool startDaemon(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
                      const std::function<bool()>& ready, std::string* error);
     bool startMock(bool system, const QStringList& arguments, const QString& busName, std::string* error);

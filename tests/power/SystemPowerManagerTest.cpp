@@ -30,71 +30,46 @@ protected:
     std::shared_ptr<SystemPowerManager> manager;
 };
 
-TEST_F(SystemPowerManagerTest, HeldSleepIsAnsweredOnceWhenTheApplicationFinishesEvenFromManyThreads) {
-    manager->onWillSystemSleep = [this] {
-        runtime.mainAfter(3s, [this] {
-            for (int i = 0; i < 16; ++i)
-                runtime.globalAsync(QoS::Default, [this] { manager->allowPendingSleep(); });
-        });
-    };
-    power.deliver(PowerMessage::systemWillSleep, notificationID);
-    runtime.advance(2.9s);
-    EXPECT_TRUE(power.allowed().empty());
-    runtime.advance(0.1s);
-    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, notificationID}}));
-    runtime.advance(30s); // the safety timeout at 12 s finds nothing left to answer
-    EXPECT_EQ(power.allowed().size(), 1u);
-}
-
-TEST_F(SystemPowerManagerTest, EveryHeldSleepIsAnsweredByTheApplicationOrItsOwnTimeout) {
-    int calls = 0;
-    manager->onWillSystemSleep = [&] { ++calls; };
-    power.deliver(PowerMessage::canSystemSleep, 1); // the idle query is held like a sleep
-    runtime.advance(5s);
-    power.deliver(PowerMessage::systemWillSleep, 2);
-    EXPECT_EQ(calls, 2);
-    runtime.advance(6.9s);
-    EXPECT_TRUE(power.allowed().empty());
-    runtime.advance(0.1s); // the first one's timeout
-    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 1}}));
-
-    power.deliver(PowerMessage::systemWillSleep, 3);
-    manager->allowPendingSleep(); // the application is done: everything held is answered, in order
-    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 1}, {7, 2}, {7, 3}}));
-    runtime.advance(30s);
-    EXPECT_EQ(power.allowed().size(), 3u);
-}
-
-TEST_F(SystemPowerManagerTest, TheTimeoutOfAnAnsweredSleepLeavesALaterSleepHeld) {
+TEST_F(SystemPowerManagerTest, EveryHeldSleepIsAnsweredOnceByTheApplicationOrItsOwnTimeout) {
     bool completes = true;
     manager->onWillSystemSleep = [&] {
         if (completes)
-            runtime.mainAfter(0.5s, [this] { manager->allowPendingSleep(); });
+            runtime.mainAfter(3s, [this] {
+                for (int i = 0; i < 16; ++i)
+                    runtime.globalAsync(QoS::Default, [this] { manager->allowPendingSleep(); });
+            });
     };
     power.deliver(PowerMessage::systemWillSleep, 1);
-    runtime.advance(11.5s);
+    runtime.advance(2.9s);
+    EXPECT_TRUE(power.allowed().empty());
+    runtime.advance(0.1s);
     EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 1}}));
 
-    // Asleep and awake again; the next sleep's eject is still running when the first timeout comes due.
+    // The next ejects are still running when the first one's timeout comes due; the idle query is held too.
     completes = false;
-    power.deliver(PowerMessage::systemWillSleep, 2);
-    runtime.advance(1s);
-    EXPECT_EQ(power.allowed().size(), 1u);
-    runtime.advance(10.9s);
-    EXPECT_EQ(power.allowed().size(), 1u);
-    runtime.advance(0.1s); // its own timeout, 12 s after it arrived
-    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 1}, {7, 2}}));
-
-    // The same after a stop dropped a held message.
+    power.deliver(PowerMessage::canSystemSleep, 2);
+    runtime.advance(5s);
     power.deliver(PowerMessage::systemWillSleep, 3);
+    runtime.advance(6.9s);
+    EXPECT_EQ(power.allowed().size(), 1u);
+    runtime.advance(0.1s); // 12 s after the second arrived
+    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 1}, {7, 2}}));
+    power.deliver(PowerMessage::systemWillSleep, 4);
+    manager->allowPendingSleep(); // the application is done: everything held is answered, in order
+    EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 1}, {7, 2}, {7, 3}, {7, 4}}));
+
+    // A stop drops what is held; its timeout leaves a later sleep alone.
+    power.deliver(PowerMessage::systemWillSleep, 5);
     manager->stop();
     manager->start();
     runtime.advance(6s);
-    power.deliver(PowerMessage::systemWillSleep, 4);
+    power.deliver(PowerMessage::systemWillSleep, 6);
     runtime.advance(11.9s);
-    EXPECT_EQ(power.allowed().size(), 2u);
+    EXPECT_EQ(power.allowed().size(), 4u);
     runtime.advance(0.1s);
-    EXPECT_EQ(power.allowed().back(), (Allowed{7, 4}));
+    EXPECT_EQ(power.allowed().back(), (Allowed{7, 6}));
+    runtime.advance(30s);
+    EXPECT_EQ(power.allowed().size(), 5u);
 }
 
 TEST_F(SystemPowerManagerTest, EachMessageClassFollowsItsRuleAndAZeroArgumentIsIgnored) {
