@@ -89,19 +89,14 @@ protected:
             names.push_back(signal.name);
         return names;
     }
-    int countSignals(const std::string& name) {
-        auto names = signalNames();
-        return static_cast<int>(std::count(names.begin(), names.end(), name));
-    }
+    int countSignals(const std::string& name) { return static_cast<int>(std::ranges::count(signalNames(), name)); }
     std::vector<NotificationRequest> posted() {
         runtime.runUntilIdle();
         return notifications.added();
     }
     bool wasPosted(const std::string& title, const std::string& body) {
-        for (const auto& request : posted())
-            if (request.title == title && request.body == body)
-                return true;
-        return false;
+        return std::ranges::any_of(posted(),
+                                   [&](auto& request) { return request.title == title && request.body == body; });
     }
     int diskutilCalls(const std::string& verb) {
         return processes.count(

@@ -79,15 +79,7 @@ public:
         addFile(path, bytes);
         return true;
     }
-    bool moveItem(const std::string& from, const std::string& to) override {
-        std::lock_guard lock(m_mutex);
-        auto it = m_files.find(from);
-        if (it == m_files.end() || m_files.contains(to) || m_directories.contains(to))
-            return false;
-        m_files[to] = std::move(it->second);
-        m_files.erase(from);
-        return true;
-    }
+    bool moveItem(const std::string&, const std::string&) override { return false; } // only the analytics cache moves
     std::string homeDirectory() override { return "/Users/tester"; }
     std::optional<std::string> cachesDirectory() override { return "/Users/tester/Library/Caches"; }
 

@@ -51,21 +51,21 @@ public:
         complete(lock, [done = std::move(done), error = m_addError] { done ? done(error) : void(); });
     }
 
-    std::vector<NotificationRequest> added() {
+    std::vector<NotificationRequest> added() const {
         std::lock_guard lock(m_mutex);
         return m_added;
     }
-    std::vector<std::string> titles() {
+    std::vector<std::string> titles() const {
         std::vector<std::string> titles;
         for (const auto& request : added())
             titles.push_back(request.title);
         return titles;
     }
-    std::vector<unsigned> authorizationRequests() {
+    std::vector<unsigned> authorizationRequests() const {
         std::lock_guard lock(m_mutex);
         return m_authorizationRequests;
     }
-    std::shared_ptr<UserNotificationCenterDelegate> delegate() {
+    std::shared_ptr<UserNotificationCenterDelegate> delegate() const {
         std::lock_guard lock(m_mutex);
         return m_delegate.lock();
     }
@@ -77,7 +77,7 @@ private:
     }
 
     Runtime* m_runtime = nullptr;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     AuthorizationStatus m_status = AuthorizationStatus::authorized;
     bool m_granted = true;
     ErrorText m_authorizationError, m_addError;
