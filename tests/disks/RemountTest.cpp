@@ -179,6 +179,25 @@ TEST_F(RemountTest, AMountReportedAsDoneMustShowUpBeforeItCounts) {
                                                        Args{"info", "-plist", "Slow"}, Args{"info", "-plist", "Slow"}));
 }
 
+TEST_F(RemountTest, AVolumeNamedLikeAnotherDisksIdentifierIsNotTakenForThatDisk) {
+    // diskutil reads the name "disk4s1" as Alpha's identifier; the volume of that name is disk5s1.
+    auto info = [](const std::string& name, const std::string& identifier, bool mounted) {
+        PropertyDictionary dictionary = usbInfo(name, identifier);
+        dictionary["MountPoint"] = mounted ? "/Volumes/" + name : "";
+        return dictionary;
+    };
+    scriptInfo("disk4s1", info("Alpha", "disk4s1", true));
+    scriptInfo("disk5s1", info("disk4s1", "disk5s1", false));
+    EXPECT_FALSE(manager->isVolumeMounted("disk4s1", "disk5s1"));
+
+    scriptInfo("disk4s1", info("Alpha", "disk4s1", false));
+    scriptInfo("disk5s1", info("disk4s1", "disk5s1", true));
+    fileSystem.addDirectory("/Volumes/disk4s1");
+    processes.on({"mount", "disk5s1"}, FakeProcessRunner::exited(0));
+    EXPECT_TRUE(manager->runDiskutilMount("mount", "disk5s1", "volumeName attempt 1",
+                                          {"/Volumes/disk4s1", "disk5s1", "disk4s1"}));
+}
+
 TEST_F(RemountTest, PassesPauseTwoToTenSecondsAndGiveUpAfterSix) {
     const EjectedDiskInfo gone{"/Volumes/Gone", "", "Gone"};
     manager->setLastEjectedDisks({gone});
