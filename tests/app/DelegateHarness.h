@@ -19,8 +19,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace tallowmere::test {
 
 using namespace std::chrono_literals;
@@ -28,14 +26,6 @@ using namespace std::chrono_literals;
 // The application delegate with every port faked, a scripted world of USB volumes and virtual time.
 class DelegateTest : public ::testing::Test {
 protected:
-    using SignalClientFactory = std::function<std::shared_ptr<SignalSender>(Platform&)>;
-
-    DelegateTest() = default;
-    // The delegate's analytics run on the client `makeClient` builds from this fixture's fakes, instead of the
-    // recording `signalSender`.
-    explicit DelegateTest(SignalClientFactory makeClient)
-        : signalClientFactory(std::move(makeClient)) {}
-
     VirtualRuntime runtime;
     MemoryPreferenceStore preferences;
     FakeProcessRunner processes;
@@ -55,12 +45,7 @@ protected:
                       systemPower,   assertions,  powerSources,     workspace,  application,
                       notifications, loginItem,   updaterFramework, bundle,     diskArbitration};
     std::shared_ptr<FakeSignalSender> signalSender = std::make_shared<FakeSignalSender>();
-    SignalClientFactory signalClientFactory;
-    Analytics analytics{runtime, preferences, [this]() -> std::shared_ptr<SignalSender> {
-                            if (signalClientFactory)
-                                return signalClientFactory(platform);
-                            return signalSender;
-                        }};
+    Analytics analytics{runtime, preferences, [this] { return signalSender; }};
     FakeWindowFactory windows;
     FakeAlertPresenter alerts;
     ScriptedDisks disks{runtime, processes, fileSystem, workspace, tools};
@@ -104,19 +89,14 @@ protected:
             names.push_back(signal.name);
         return names;
     }
-    int countSignals(const std::string& name) {
-        auto names = signalNames();
-        return static_cast<int>(std::count(names.begin(), names.end(), name));
-    }
+    int countSignals(const std::string& name) { return static_cast<int>(std::ranges::count(signalNames(), name)); }
     std::vector<NotificationRequest> posted() {
         runtime.runUntilIdle();
         return notifications.added();
     }
     bool wasPosted(const std::string& title, const std::string& body) {
-        for (const auto& request : posted())
-            if (request.title == title && request.body == body)
-                return true;
-        return false;
+        return std::ranges::any_of(posted(),
+                                   [&](auto& request) { return request.title == title && request.body == body; });
     }
     int diskutilCalls(const std::string& verb) {
         return processes.count(

@@ -24,7 +24,7 @@ TEST(EnabledDiskTypes, ExactlyTheKindsSwitchedOnInRawValueOrderOrEveryKindWhenNo
               (std::vector<DiskType>{DiskType::hardDisksAndSSDs, DiskType::diskImages, DiskType::sdCards}));
 }
 
-TEST(LoadAutoEjectTriggers, KeepsKnownTextsAndMigratesTheOlderKeyOnce) {
+TEST(LoadAutoEjectTriggers, KeepsKnownTextsMigratesTheOlderKeyOnceAndFallsBackToSystemSleep) {
     MemoryPreferenceStore store;
     store.setArray(PreferenceKey::autoEjectTriggers, PropertyArray{"screenLocked", "lidClosed"});
     EXPECT_EQ(loadAutoEjectTriggers(store), AutoEjectTriggerSet{AutoEjectTrigger::screenLocked});
@@ -34,10 +34,8 @@ TEST(LoadAutoEjectTriggers, KeepsKnownTextsAndMigratesTheOlderKeyOnce) {
     EXPECT_EQ(loadAutoEjectTriggers(older), AutoEjectTriggerSet{AutoEjectTrigger::displaySleep});
     EXPECT_EQ(stringArray(*older.object(PreferenceKey::autoEjectTriggers)), std::vector<std::string>{"displaySleep"});
     EXPECT_TRUE(older.hasObject(PreferenceKey::autoEjectTrigger)); // never removed
-}
 
-TEST(LoadAutoEjectTriggers, FallsBackToSystemSleepWritingItOnlyInTheSettingsVariant) {
-    MemoryPreferenceStore store;
+    // Nothing usable: system sleep, written only by the settings variant.
     store.setArray(PreferenceKey::autoEjectTriggers, PropertyArray{});
     int writes = store.writeCount();
     EXPECT_EQ(loadAutoEjectTriggers(store), AutoEjectTriggerSet{AutoEjectTrigger::systemSleep});
@@ -51,15 +49,6 @@ TEST(LoadAutoEjectTriggers, FallsBackToSystemSleepWritingItOnlyInTheSettingsVari
     MemoryPreferenceStore settings;
     EXPECT_EQ(loadAutoEjectTriggersWritingFallback(settings), AutoEjectTriggerSet{AutoEjectTrigger::systemSleep});
     EXPECT_EQ(stringArray(*settings.object(PreferenceKey::autoEjectTriggers)), std::vector<std::string>{"systemSleep"});
-}
-
-TEST(SharedEnumerations, RawValuesRoundTripAndOutOfRangeValuesAreRefused) {
-    EXPECT_FALSE(diskTypeFromRawValue(5));
-    EXPECT_FALSE(diskTypeFromRawValue(-1));
-    EXPECT_EQ(diskTypeFromRawValue(4), DiskType::sdCards);
-    for (AutoEjectTrigger trigger : allAutoEjectTriggers)
-        EXPECT_EQ(autoEjectTriggerFromRawValue(rawValue(trigger)), trigger);
-    EXPECT_FALSE(autoEjectTriggerFromRawValue("SystemSleep"));
 }
 
 } // namespace

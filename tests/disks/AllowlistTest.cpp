@@ -47,16 +47,14 @@ TEST_F(AllowlistTest, FilterKeepsAllowedVolumesByIdentifierOrNameInOrder) {
               (Ids{"/Volumes/C", "/Volumes/No Id", "/Volumes/A"}));
 }
 
-TEST_F(AllowlistTest, LeavingVolumesOutAndTakingThemBack) {
+TEST_F(AllowlistTest, TakingVolumesBackAndLeavingOutTheLastIncludedOne) {
     const Ids all{"disk4s1", "disk5s1", "disk6s1"};
-    manager->setVolume("disk5s1", false, all);
-    EXPECT_EQ(stored(ExternalDiskManager::allowlistKey), (Ids{"disk4s1", "disk6s1"}));
-    EXPECT_FALSE(manager->isIncluded("disk5s1"));
+    preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk4s1", "disk6s1"});
+    manager->setVolume("disk5s1", true, all);
+    EXPECT_EQ(stored(ExternalDiskManager::allowlistKey), all);
     EXPECT_EQ(republished, 0); // on the main queue, later
     runtime.runUntilIdle();
     EXPECT_EQ(republished, 1);
-    manager->setVolume("disk5s1", true, all);
-    EXPECT_EQ(stored(ExternalDiskManager::allowlistKey), all);
 
     // Removing the last included volume includes everything again.
     preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk4s1"});

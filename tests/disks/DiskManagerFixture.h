@@ -21,7 +21,6 @@ using Args = std::vector<std::string>;
 inline ProcessResult plistResult(const PropertyDictionary& dictionary) {
     return FakeProcessRunner::exited(0, PropertyList::toXml(PropertyValue(dictionary)));
 }
-
 // `diskutil info -plist` of a mounted USB disk.
 inline PropertyDictionary usbInfo(const std::string& name, const std::string& identifier) {
     return {{"DeviceIdentifier", identifier},
@@ -33,7 +32,6 @@ inline PropertyDictionary usbInfo(const std::string& name, const std::string& id
             {"BusProtocol", "USB"},
             {"MediaName", "SanDisk Extreme"}};
 }
-
 inline bool isDiskutil(const ProcessRequest& request, const char* verb) {
     return request.executable == "/usr/sbin/diskutil" && !request.arguments.empty() && request.arguments[0] == verb;
 }
@@ -45,7 +43,6 @@ protected:
     void scriptInfo(const std::string& target, const PropertyDictionary& info) {
         processes.on({"info", "-plist", target}, plistResult(info));
     }
-    // Answers calls with exactly these arguments through `respond`.
     void onCall(Args arguments, FakeProcessRunner::Responder respond) {
         processes.when([arguments](const ProcessRequest& r) { return r.arguments == arguments; }, std::move(respond));
     }
@@ -55,7 +52,7 @@ protected:
     // Mounts a USB volume: listed, present under /Volumes/, and known to diskutil by its path.
     std::string addUsbVolume(const std::string& name, const std::string& identifier) {
         const std::string path = "/Volumes/" + name;
-        auto mounted = fileSystem.mountedVolumePaths().value_or(std::vector<std::string>{});
+        auto mounted = *fileSystem.mountedVolumePaths();
         mounted.push_back(path);
         fileSystem.setMountedVolumePaths(mounted);
         fileSystem.addDirectory(path);

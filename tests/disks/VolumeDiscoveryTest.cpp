@@ -101,60 +101,33 @@ TEST_F(DiskManagerTest, StartupAndSystemVolumesAreExcludedWithoutAskingDiskutil)
     EXPECT_TRUE(processes.calls().empty());
 }
 
-TEST_F(DiskManagerTest, MalformedDiskutilOutputExcludesTheVolume) {
-    std::string deep;
-    for (int i = 0; i < 100000; ++i)
-        deep += "<array>";
-    const std::vector<ProcessResult> answers = {
-        FakeProcessRunner::notStarted(),
-        FakeProcessRunner::timedOut(),
-        FakeProcessRunner::exited(1, PropertyList::toXml(PropertyValue(usbInfo("V", "disk4s1")))),
-        FakeProcessRunner::exited(0, ""),
-        FakeProcessRunner::exited(0, "Could not find disk: /Volumes/V\n"),
-        FakeProcessRunner::exited(0, PropertyList::toXml(PropertyValue(PropertyArray{"Ejectable"}))),
-        FakeProcessRunner::exited(0, "<?xml version=\"1.0\"?><plist><dict><key>Ejectable</key><true/>"),
-        FakeProcessRunner::exited(0, std::string(8 << 20, '<')),
-        FakeProcessRunner::exited(0, "<plist version=\"1.0\">" + deep),
-    };
-    for (std::size_t i = 0; i < answers.size(); ++i) {
-        processes.on({"info", "-plist", "/Volumes/V"}, answers[i]);
-        EXPECT_EQ(manager->classifyVolume("/Volumes/V"), VolumeClassification{}) << "answer " << i;
-        EXPECT_FALSE(manager->resolveDeviceIdentifier("/Volumes/V")) << "answer " << i;
+// What the output itself may be is the parser's (PropertyListTest); here, an answer that did not succeed.
+TEST_F(DiskManagerTest, AFailedDiskutilRunExcludesTheVolumeWhateverItPrinted) {
+    const std::string plist = PropertyList::toXml(PropertyValue(usbInfo("V", "disk4s1")));
+    for (const ProcessResult& answer :
+         {FakeProcessRunner::notStarted(), FakeProcessRunner::timedOut(), FakeProcessRunner::exited(1, plist)}) {
+        processes.on({"info", "-plist", "/Volumes/V"}, answer);
+        EXPECT_EQ(manager->classifyVolume("/Volumes/V"), VolumeClassification{}) << answer.exitStatus;
+        EXPECT_FALSE(manager->resolveDeviceIdentifier("/Volumes/V")) << answer.exitStatus;
     }
-
-    // A large but well-formed answer is read as usual.
-    PropertyDictionary big = usbInfo("V", "disk4s1");
-    for (int i = 0; i < 20000; ++i)
-        big.emplace("Extra" + std::to_string(i), std::string(64, 'x'));
-    scriptInfo("/Volumes/V", big);
-    EXPECT_EQ(manager->classifyVolume("/Volumes/V"), (VolumeClassification{true, hard}));
 }
 
-TEST_F(DiskManagerTest, EnumerationClassifiesOnlyVolumesUnderVolumesAndFiltersByKind) {
+TEST_F(DiskManagerTest, EnumerationAsksDiskutilOnlyAboutVolumesUnderVolumes) {
     addUsbVolume("USB Stick", "disk4s1");
-    scriptInfo("/Volumes/Image", {{"MediaName", "Apple Disk Image"}});
     failInfo("/Volumes/Broken");
     fileSystem.setMountedVolumePaths(std::vector<std::string>{"/", "/System/Volumes/Data", "/private/var/vm",
                                                               "/Volumes/Macintosh HD", "/Volumes/USB Stick",
-                                                              "/Volumes/Image", "/Volumes/Broken"});
-
-    EXPECT_THAT(manager->externalVolumeURLs(allKinds), UnorderedElementsAre("/Volumes/USB Stick", "/Volumes/Image"));
-    EXPECT_EQ(manager->externalVolumeURLs({image, network}), std::vector<std::string>{"/Volumes/Image"});
+                                                              "/Volumes/Broken"});
+    EXPECT_EQ(manager->externalVolumeURLs(allKinds), std::vector<std::string>{"/Volumes/USB Stick"});
     EXPECT_TRUE(manager->externalVolumeURLs({}).empty());
-
     for (const ProcessRequest& call : processes.calls()) {
-        EXPECT_EQ(call.executable, "/usr/sbin/diskutil");
-        EXPECT_TRUE(call.arguments[2].starts_with("/Volumes/")) << call.arguments[2];
-        EXPECT_NE(call.arguments[2], "/Volumes/Macintosh HD");
-        EXPECT_TRUE(call.captureStandardOutput);
-        EXPECT_FALSE(call.captureStandardError);
+        EXPECT_EQ(call.arguments, (Args{"info", "-plist", call.arguments[2]}));
+        EXPECT_TRUE(call.captureStandardOutput && !call.captureStandardError);
         EXPECT_EQ(call.timeLimit, queryTimeLimit);
     }
-    EXPECT_EQ(processes.calls().size(), 9u);
-
+    EXPECT_EQ(processes.calls().size(), 4u);
     fileSystem.setMountedVolumePaths(std::nullopt);
     EXPECT_TRUE(manager->externalVolumeURLs(allKinds).empty());
-    EXPECT_EQ(processes.calls().size(), 9u);
 }
 
 TEST_F(DiskManagerTest, EnumerationClassifiesAllVolumesAtTheSameTime) {
@@ -183,21 +156,14 @@ TEST_F(DiskManagerTest, DeviceIdentifierLookupAndItsFallbackToTheName) {
     EXPECT_EQ(manager->resolveDeviceIdentifier("/Volumes/Photos"), "disk4s2");
     EXPECT_TRUE(log.contains("DEBUG: Resolved volume identifier for /Volumes/Photos: disk4s2"));
 
-    log.clear();
     processes.on({"info", "-plist", "/Volumes/Photos"}, FakeProcessRunner::notStarted("launch path not accessible"));
-    EXPECT_FALSE(manager->resolveDeviceIdentifier("/Volumes/Photos"));
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"Error getting disk identifier: launch path not accessible"});
     EXPECT_EQ(manager->volumeIdentifier("/Volumes/Photos"), "Photos");
+    EXPECT_TRUE(log.contains("Error getting disk identifier: launch path not accessible"));
 
-    log.clear();
     for (const PropertyValue& identifier : {PropertyValue(std::int64_t(4)), PropertyValue("")}) {
         scriptInfo("/Volumes/Photos", {{"DeviceIdentifier", identifier}, {"Ejectable", true}});
         EXPECT_EQ(manager->volumeIdentifier("/Volumes/Photos"), "Photos");
     }
-    failInfo("/Volumes/Photos");
-    EXPECT_EQ(manager->volumeIdentifier("/Volumes/Photos"), "Photos");
-    // Only the empty text was an identifier that diskutil reported.
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"DEBUG: Resolved volume identifier for /Volumes/Photos: "});
 }
 
 TEST_F(DiskManagerTest, RefreshPublishesSelectionsOnTheMainQueueAndRecordsThemAsSeen) {

@@ -8,12 +8,8 @@ namespace tallowmere::test {
 
 class FakeDiskArbitration : public DiskArbitration {
 public:
-    bool createSession() override {
-        ++sessionsCreated;
-        return sessionAvailable;
-    }
+    bool createSession() override { return ++sessionsCreated > 0; }
 
-    bool sessionAvailable = true;
     std::atomic<int> sessionsCreated = 0;
 };
 

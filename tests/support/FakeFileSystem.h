@@ -9,7 +9,7 @@
 namespace tallowmere::test {
 
 // An in-memory file system: files with contents, folders with entry names, executables, scripted read failures
-// and the list of mounted volumes. A read of something absent fails with code 260 in NSCocoaErrorDomain.
+// and the list of mounted volumes. A read of something absent fails with code 260 (256 for the wrong kind).
 class FakeFileSystem : public FileSystem {
 public:
     void setMountedVolumePaths(std::optional<std::vector<std::string>> paths) {
@@ -29,27 +29,18 @@ public:
         m_files.erase(path);
         m_directories.erase(path);
     }
-    void setExecutable(const std::string& path, bool executable = true) {
+    void setExecutable(const std::string& path) {
         std::lock_guard lock(m_mutex);
-        if (executable) {
-            m_executables.insert(path);
-            m_files.try_emplace(path);
-        } else {
-            m_executables.erase(path);
-        }
+        m_executables.insert(path);
+        m_files.try_emplace(path);
     }
     void setReadFailure(const std::string& path, std::int64_t code, std::string domain = "NSCocoaErrorDomain") {
         std::lock_guard lock(m_mutex);
-        m_failures[path] = {code, std::move(domain)};
+        m_failures[path] = {false, code, std::move(domain), {}, {}};
     }
-    void setHomeDirectory(std::string path) {
-        std::lock_guard lock(m_mutex);
-        m_home = std::move(path);
-    }
-    std::optional<std::string> contentsOf(const std::string& path) const {
-        std::lock_guard lock(m_mutex);
-        auto it = m_files.find(path);
-        return it == m_files.end() ? std::nullopt : std::optional<std::string>(it->second);
+    std::optional<std::string> contentsOf(const std::string& path) {
+        FileReadResult result = readFile(path);
+        return result.ok ? std::optional(result.contents) : std::nullopt;
     }
 
     std::optional<std::vector<std::string>> mountedVolumePaths() override {
@@ -70,78 +61,35 @@ public:
     }
     FileReadResult listDirectory(const std::string& path) override {
         std::lock_guard lock(m_mutex);
-        FileReadResult result;
-        if (failLocked(path, result))
-            return result;
-        if (auto it = m_directories.find(path); it != m_directories.end()) {
-            result.ok = true;
-            result.entries = it->second;
-            return result;
-        }
-        return missing(m_files.contains(path) ? 256 : 260);
+        if (m_failures.contains(path))
+            return m_failures.at(path);
+        if (auto it = m_directories.find(path); it != m_directories.end())
+            return {true, 0, {}, it->second, {}};
+        return {false, m_files.contains(path) ? 256 : 260, "NSCocoaErrorDomain", {}, {}};
     }
     FileReadResult readFile(const std::string& path) override {
         std::lock_guard lock(m_mutex);
-        FileReadResult result;
-        if (failLocked(path, result))
-            return result;
-        if (auto it = m_files.find(path); it != m_files.end()) {
-            result.ok = true;
-            result.contents = it->second;
-            return result;
-        }
-        return missing(m_directories.contains(path) ? 256 : 260);
+        if (m_failures.contains(path))
+            return m_failures.at(path);
+        if (auto it = m_files.find(path); it != m_files.end())
+            return {true, 0, {}, {}, it->second};
+        return {false, m_directories.contains(path) ? 256 : 260, "NSCocoaErrorDomain", {}, {}};
     }
     bool writeFileAtomically(const std::string& path, const std::string& bytes) override {
-        std::lock_guard lock(m_mutex);
-        m_files[path] = bytes;
+        addFile(path, bytes);
         return true;
     }
-    bool moveItem(const std::string& from, const std::string& to) override {
-        std::lock_guard lock(m_mutex);
-        auto it = m_files.find(from);
-        if (it == m_files.end() || m_files.contains(to) || m_directories.contains(to))
-            return false;
-        m_files[to] = std::move(it->second);
-        m_files.erase(from);
-        return true;
-    }
-    std::string homeDirectory() override {
-        std::lock_guard lock(m_mutex);
-        return m_home;
-    }
-    std::optional<std::string> cachesDirectory() override {
-        std::lock_guard lock(m_mutex);
-        return m_home + "/Library/Caches";
-    }
+    bool moveItem(const std::string&, const std::string&) override { return false; } // only the analytics cache moves
+    std::string homeDirectory() override { return "/Users/tester"; }
+    std::optional<std::string> cachesDirectory() override { return "/Users/tester/Library/Caches"; }
 
 private:
-    struct Failure {
-        std::int64_t code;
-        std::string domain;
-    };
-    bool failLocked(const std::string& path, FileReadResult& result) const {
-        auto it = m_failures.find(path);
-        if (it == m_failures.end())
-            return false;
-        result.errorCode = it->second.code;
-        result.errorDomain = it->second.domain;
-        return true;
-    }
-    static FileReadResult missing(std::int64_t code) {
-        FileReadResult result;
-        result.errorCode = code;
-        result.errorDomain = "NSCocoaErrorDomain";
-        return result;
-    }
-
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::optional<std::vector<std::string>> m_mounted = std::vector<std::string>{"/"};
     std::map<std::string, std::string> m_files;
     std::map<std::string, std::vector<std::string>> m_directories;
     std::set<std::string> m_executables;
-    std::map<std::string, Failure> m_failures;
-    std::string m_home = "/Users/tester";
+    std::map<std::string, FileReadResult> m_failures;
 };
 
 } // namespace tallowmere::test

@@ -14,14 +14,13 @@ class FakeLoginItem : public LoginItem {
 public:
     bool registerApp() override {
         calls.push_back(true);
-        return succeeds;
+        return true;
     }
     bool unregisterApp() override {
         calls.push_back(false);
-        return succeeds;
+        return true;
     }
     std::vector<bool> calls;
-    bool succeeds = true;
 };
 
 class FakeUpdater : public Updater {
@@ -44,15 +43,13 @@ public:
     private:
         FakeUpdaterFramework& m_framework;
     };
-    std::unique_ptr<UpdaterController> makeStandardUpdaterController(bool startingUpdater) override {
+    std::unique_ptr<UpdaterController> makeStandardUpdaterController(bool) override {
         ++controllersMade;
-        started = started || startingUpdater;
         return std::make_unique<Controller>(*this);
     }
     FakeUpdater updater;
     int controllersMade = 0;
     int checks = 0;
-    bool started = false;
 };
 
 class FakeBundle : public Bundle {

@@ -13,7 +13,6 @@ namespace tallowmere::test {
 class FakeUserNotificationCenter : public UserNotificationCenter {
 public:
     void deliverOn(Runtime& runtime) { m_runtime = &runtime; }
-
     void setStatus(AuthorizationStatus status) {
         std::lock_guard lock(m_mutex);
         m_status = status;
@@ -39,21 +38,17 @@ public:
         // The question is asked once; afterwards the answer is remembered as the status.
         if (m_status == AuthorizationStatus::notDetermined && !m_authorizationError)
             m_status = m_granted ? AuthorizationStatus::authorized : AuthorizationStatus::denied;
-        complete(lock,
-                 [done = std::move(done), granted = m_granted, error = m_authorizationError] { done(granted, error); });
+        complete(lock, std::bind(std::move(done), m_granted, m_authorizationError));
     }
     void getAuthorizationStatus(std::function<void(AuthorizationStatus)> done) override {
         std::unique_lock lock(m_mutex);
-        complete(lock, [done = std::move(done), status = m_status] { done(status); });
+        complete(lock, std::bind(std::move(done), m_status));
     }
     void add(const NotificationRequest& request, std::function<void(ErrorText)> done) override {
         std::unique_lock lock(m_mutex);
         if (!m_addError)
             m_added.push_back(request);
-        complete(lock, [done = std::move(done), error = m_addError] {
-            if (done)
-                done(error);
-        });
+        complete(lock, [done = std::move(done), error = m_addError] { done ? done(error) : void(); });
     }
 
     std::vector<NotificationRequest> added() const {
@@ -78,18 +73,14 @@ public:
 private:
     void complete(std::unique_lock<std::mutex>& lock, Task task) {
         lock.unlock();
-        if (m_runtime)
-            m_runtime->globalAsync(QoS::Default, std::move(task));
-        else
-            task();
+        m_runtime ? m_runtime->globalAsync(QoS::Default, std::move(task)) : task();
     }
 
     Runtime* m_runtime = nullptr;
     mutable std::mutex m_mutex;
     AuthorizationStatus m_status = AuthorizationStatus::authorized;
     bool m_granted = true;
-    ErrorText m_authorizationError;
-    ErrorText m_addError;
+    ErrorText m_authorizationError, m_addError;
     std::weak_ptr<UserNotificationCenterDelegate> m_delegate;
     std::vector<NotificationRequest> m_added;
     std::vector<unsigned> m_authorizationRequests;

@@ -2,6 +2,7 @@
 
 #include "app/WindowFactory.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,23 +29,19 @@ public:
 
     std::vector<std::shared_ptr<Record>> built(const std::string& kind) const {
         std::vector<std::shared_ptr<Record>> matching;
-        for (const auto& record : m_records)
-            if (record->kind == kind)
-                matching.push_back(record);
+        std::copy_if(m_records.begin(), m_records.end(), std::back_inserter(matching),
+                     [&](const auto& record) { return record->kind == kind; });
         return matching;
     }
 
 private:
-    class Window : public AppWindow {
-    public:
+    struct Window : AppWindow {
+        std::shared_ptr<Record> record;
         explicit Window(std::shared_ptr<Record> record)
-            : m_record(std::move(record)) {}
-        ~Window() override { m_record->destroyed = true; }
-        void makeKeyAndOrderFront() override { ++m_record->shown; }
-        void close() override { ++m_record->closed; }
-
-    private:
-        std::shared_ptr<Record> m_record;
+            : record(std::move(record)) {}
+        ~Window() override { record->destroyed = true; }
+        void makeKeyAndOrderFront() override { ++record->shown; }
+        void close() override { ++record->closed; }
     };
 
     std::unique_ptr<AppWindow> make(const std::string& kind, const PermissionPrompt& prompt) {

@@ -10,54 +10,45 @@
 
 namespace tallowmere::test {
 
-// A workspace whose device eject and URL opening are scripted and recorded.
+// A workspace whose device eject (at first: success) and URL opening are scripted and recorded.
 class FakeWorkspace : public Workspace {
 public:
     using EjectHandler = std::function<std::optional<std::string>(const std::string& mountPath)>;
 
     FakeNotificationCenter& notificationCenter() override { return m_center; }
-
-    // Answers every eject (at first: success).
     void setEjectHandler(EjectHandler handler) {
         std::lock_guard lock(m_mutex);
         m_eject = std::move(handler);
     }
     std::optional<std::string> unmountAndEjectDevice(const std::string& mountPath) override {
-        EjectHandler eject;
-        {
-            std::lock_guard lock(m_mutex);
-            m_ejected.push_back(mountPath);
-            eject = m_eject;
-        }
+        std::unique_lock lock(m_mutex);
+        m_ejected.push_back(mountPath);
+        EjectHandler eject = m_eject;
+        lock.unlock();
         return eject ? eject(mountPath) : std::nullopt;
-    }
-    std::vector<std::string> ejectRequests() const {
-        std::lock_guard lock(m_mutex);
-        return m_ejected;
-    }
-
-    // URLs that nothing opens; every other URL opens.
-    void setUnopenable(std::set<std::string> urls) {
-        std::lock_guard lock(m_mutex);
-        m_unopenable = std::move(urls);
     }
     bool openURL(const std::string& url) override {
         std::lock_guard lock(m_mutex);
         m_opened.push_back(url);
-        return !m_unopenable.contains(url);
+        return !unopenable.contains(url);
+    }
+    std::vector<std::string> ejectRequests() {
+        std::lock_guard lock(m_mutex);
+        return m_ejected;
     }
     // Every URL asked to open, whether it opened or not.
-    std::vector<std::string> openRequests() const {
+    std::vector<std::string> openRequests() {
         std::lock_guard lock(m_mutex);
         return m_opened;
     }
 
+    std::set<std::string> unopenable; // set before use
+
 private:
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     FakeNotificationCenter m_center;
     EjectHandler m_eject;
     std::vector<std::string> m_ejected;
-    std::set<std::string> m_unopenable;
     std::vector<std::string> m_opened;
 };
 

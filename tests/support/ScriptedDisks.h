@@ -23,8 +23,7 @@ public:
                   const FakeSystemTools& tools)
         : m_runtime(runtime)
         , m_fileSystem(fileSystem) {
-        std::string diskutil = tools.diskutil();
-        processes.when([diskutil](const ProcessRequest& r) { return r.executable == diskutil; },
+        processes.when([diskutil = tools.diskutil()](const ProcessRequest& r) { return r.executable == diskutil; },
                        [this](const ProcessRequest& r) { return diskutilAnswer(r.arguments); });
         workspace.setEjectHandler([this](const std::string& path) -> std::optional<std::string> {
             std::lock_guard lock(m_mutex);
@@ -57,14 +56,14 @@ public:
         std::lock_guard lock(m_mutex);
         m_unmountDuration = duration;
     }
-    bool isMounted(const std::string& name) const {
+    bool isMounted(const std::string& name) {
         std::lock_guard lock(m_mutex);
         return m_volumes.at(name).mounted;
     }
-    int mountedCount() const {
+    int mountedCount() {
         std::lock_guard lock(m_mutex);
         return static_cast<int>(
-            std::count_if(m_volumes.begin(), m_volumes.end(), [](const auto& entry) { return entry.second.mounted; }));
+            std::count_if(m_volumes.begin(), m_volumes.end(), [](auto& v) { return v.second.mounted; }));
     }
 
 private:
@@ -76,13 +75,14 @@ private:
         std::string path() const { return "/Volumes/" + name; }
         std::string wholeDisk() const { return device.substr(0, device.find('s', 4)); }
     };
+    using Args = std::vector<std::string>;
 
-    ProcessResult diskutilAnswer(const std::vector<std::string>& args) {
+    ProcessResult diskutilAnswer(const Args& args) {
         if (args.size() == 3 && args[0] == "info" && args[1] == "-plist")
             return info(args[2]);
-        if (args == std::vector<std::string>{"list", "-plist"})
+        if (args == Args{"list", "-plist"})
             return list();
-        if (args == std::vector<std::string>{"list"})
+        if (args == Args{"list"})
             return FakeProcessRunner::exited(0, "/dev/disk3 (synthesized)\n");
         if (!args.empty() && args[0] == "unmount" && (args.size() == 2 || (args.size() == 3 && args[1] == "force")))
             return unmount(args.back());
@@ -99,10 +99,8 @@ private:
         PropertyDictionary plist{{"DeviceIdentifier", volume->device},
                                  {"VolumeName", volume->name},
                                  {"MountPoint", volume->mounted ? volume->path() : std::string()},
-                                 {"MediaName", "Passport Media"},
                                  {"BusProtocol", "USB"},
                                  {"Internal", false},
-                                 {"RemovableMedia", false},
                                  {"Ejectable", true}};
         return FakeProcessRunner::exited(0, PropertyList::toXml(plist));
     }
@@ -111,26 +109,23 @@ private:
         std::lock_guard lock(m_mutex);
         PropertyArray disks;
         for (const auto& [name, volume] : m_volumes) {
-            if (volume.ejected)
-                continue;
             PropertyDictionary partition{{"DeviceIdentifier", volume.device}, {"VolumeName", volume.name}};
             if (volume.mounted)
                 partition.emplace("MountPoint", volume.path());
-            disks.emplace_back(
-                PropertyDictionary{{"DeviceIdentifier", volume.wholeDisk()}, {"Partitions", PropertyArray{partition}}});
+            if (!volume.ejected)
+                disks.emplace_back(PropertyDictionary{{"DeviceIdentifier", volume.wholeDisk()},
+                                                      {"Partitions", PropertyArray{partition}}});
         }
         return FakeProcessRunner::exited(0, PropertyList::toXml(PropertyDictionary{{"AllDisksAndPartitions", disks}}));
     }
 
     ProcessResult unmount(const std::string& target) {
-        Seconds duration;
-        {
-            std::lock_guard lock(m_mutex);
-            duration = m_unmountDuration;
-        }
-        if (duration.count() > 0)
+        std::unique_lock lock(m_mutex);
+        if (Seconds duration = m_unmountDuration; duration.count() > 0) {
+            lock.unlock();
             m_runtime.sleepFor(duration);
-        std::lock_guard lock(m_mutex);
+            lock.lock();
+        }
         Volume* volume = findLocked(target);
         if (!volume || !volume->mounted)
             return FakeProcessRunner::exited(1, {}, "Unmount failed for " + target + "\n");
@@ -143,10 +138,8 @@ private:
         std::lock_guard lock(m_mutex);
         bool any = false;
         for (auto& [name, volume] : m_volumes) {
-            if (volume.ejected || (volume.device != target && volume.wholeDisk() != target))
-                continue;
-            volume.mounted = true;
-            any = true;
+            if (!volume.ejected && (volume.device == target || volume.wholeDisk() == target))
+                any = volume.mounted = true;
         }
         publishLocked();
         return any ? FakeProcessRunner::exited(0) : FakeProcessRunner::exited(1, {}, "Unable to find disk\n");
@@ -174,7 +167,7 @@ private:
 
     Runtime& m_runtime;
     FakeFileSystem& m_fileSystem;
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::map<std::string, Volume> m_volumes;
     int m_nextDisk = 4;
     Seconds m_unmountDuration{0};
