@@ -244,6 +244,7 @@ TEST_F(MacsimCommandsTest, ListingsAndSettingsOfTheMachineAsTheApplicationsAdapt
     platform.notifications.add({"E621E1F8", "Disks Remounted", "Successfully remounted: A\nB", true}, nullptr);
     EXPECT_TRUE(platform.workspace.openURL("x-apple.systempreferences:com.apple.preference.notifications"));
     EXPECT_FALSE(platform.workspace.openURL("no scheme here"));
+    EXPECT_FALSE(platform.loginItem.unregisterApp()) << "nothing to unregister yet";
     auto controller = platform.updaterFramework.makeStandardUpdaterController(true);
     controller->updater()->setAutomaticallyChecksForUpdates(true);
     controller->checkForUpdates();
@@ -345,9 +346,12 @@ TEST_F(MacsimToolsTest, DiskutilListsWholeDisksWithTheirVolumesAndRefusesUnknown
     MacsimRun unknown = tool("diskutil", {"info", "-plist", "/Volumes/Nothing"});
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_TRUE(unknown.out.empty() && !unknown.err.empty());
-    // `macsim diskutil …` is the same tool.
-    EXPECT_EQ(sim.run({"diskutil", "info", "-plist", "disk5s1"}).out,
-              tool("diskutil", {"info", "-plist", "Installer"}).out);
+    // `macsim diskutil …` is the same tool; a disk image names its image also on the whole disk.
+    const std::string image = tool("diskutil", {"info", "-plist", "Installer"}).out;
+    EXPECT_EQ(sim.run({"diskutil", "info", "-plist", "disk5s1"}).out, image);
+    const PropertyDictionary info = PropertyList::parseDictionary(image).value_or(PropertyDictionary{});
+    const auto* parent = findAs<PropertyDictionary>(info, "ParentWholeDisk");
+    EXPECT_TRUE(parent && *findAs<std::string>(*parent, "MediaName") == "Apple Disk Image");
 }
 
 TEST_F(MacsimToolsTest, TimeMachineHoldsItsVolumeUntilStoppedAndPmsetSleeps) {
