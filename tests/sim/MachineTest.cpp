@@ -60,6 +60,7 @@ TEST_F(MachineTest, FreshMachineIsTheDefaultMacAndPrepareRepairsIt) {
     EXPECT_TRUE(state.awake && state.sessionActive && state.userAllowsNotifications && state.volumes.empty());
     EXPECT_EQ(state.fullDiskAccess, FullDiskAccess::denied);
     EXPECT_EQ(state.battery->currentCapacity, 100);
+    EXPECT_EQ(*find(*machine.diskInfo("/"), "VolumeName"), PropertyValue("Macintosh HD"));
     EXPECT_EQ(*find(*machine.diskInfo("/"), "DeviceIdentifier"), PropertyValue("disk3s1s1"));
     EXPECT_EQ(*find(*machine.diskInfo("/System/Volumes/Data"), "DeviceIdentifier"), PropertyValue("disk3s5"));
 
@@ -294,6 +295,8 @@ TEST_F(MachineTest, FileSystemMapsMacPathsIntoTheMachineAndFollowsFullDiskAccess
     // Nothing climbs out of a mapped folder: ".." is resolved on the Mac path first.
     EXPECT_EQ(files.hostPath("/Volumes/../Users/sim/x"), machine.homeFolder() + "/x");
     EXPECT_EQ(files.hostPath("/Volumesque"), "/Volumesque");
+    EXPECT_EQ(files.hostPath("/usr/sbin/diskutil"), machine.binFolder() + "/diskutil");
+    EXPECT_TRUE(files.isExecutableFile("/usr/bin/tmutil"));
     ASSERT_TRUE(machine.addVolume("Photos", VolumeKind::usb, false, {}).ok);
     ASSERT_TRUE(machine.addVolume("Old", VolumeKind::usb, false, {}).ok);
     ASSERT_TRUE(machine.unmount("Old", false).ok);
