@@ -1,24 +1,15 @@
 // A child process for the process-runner tests.
-//   process_probe args            print each argument followed by a NUL byte
 //   process_probe spew N          write N bytes to standard output and N to standard error, interleaved
 //   process_probe exit CODE       write "out" and "err" and exit with CODE
-//   process_probe hang            sleep for a long time
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
-#include <thread>
 
 int main(int argc, char** argv) {
     if (argc < 2)
         return 2;
     std::string mode = argv[1];
-    if (mode == "args") {
-        for (int i = 2; i < argc; ++i)
-            std::fwrite(argv[i], 1, std::strlen(argv[i]) + 1, stdout);
-        return 0;
-    }
     if (mode == "spew" && argc == 3) {
         long total = std::atol(argv[2]);
         std::string chunk(4096, 'o');
@@ -34,10 +25,6 @@ int main(int argc, char** argv) {
         std::fputs("out", stdout);
         std::fputs("err", stderr);
         return std::atoi(argv[2]);
-    }
-    if (mode == "hang") {
-        std::this_thread::sleep_for(std::chrono::seconds(60));
-        return 0;
     }
     return 2;
 }

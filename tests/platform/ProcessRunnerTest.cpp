@@ -2,33 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 using tallowmere::ProcessRequest;
 using tallowmere::QtProcessRunner;
 
 namespace {
 
-std::vector<std::string> splitNul(const std::string& bytes) {
-    std::vector<std::string> parts;
-    for (std::size_t start = 0, end; (end = bytes.find('\0', start)) != std::string::npos; start = end + 1)
-        parts.push_back(bytes.substr(start, end - start));
-    return parts;
-}
-
-TEST(ProcessRunner, PassesArgumentsVerbatimWithoutAShell) {
-    QtProcessRunner runner;
-    std::vector<std::string> arguments = {
-        "My Passport", "it's \"quoted\"", "line\nbreak", "-leading-dash", "Ünïcødé 写真", "$HOME", "*", "a;b|c&&d", "",
-        "`x`"};
-    std::vector<std::string> argv = {"args"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    auto result = runner.run({PROCESS_PROBE, argv});
-    ASSERT_TRUE(result.started) << result.errorDescription;
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(splitNul(result.standardOutput), arguments);
-}
-
+// Arguments passed whole without a shell, and the time limit, are seen end to end with odd volume names and a hung
+// drive (tests/e2e); these are what those runs do not reach.
 TEST(ProcessRunner, CapturesMegabytesOnBothStreamsWithoutDeadlock) {
     QtProcessRunner runner;
     constexpr long size = 10 * 1024 * 1024;
@@ -66,18 +46,6 @@ TEST(ProcessRunner, ReportsNonZeroExitApartFromFailureToStartAndCapturesOnlyWhat
     auto error = runner.launchDetached("/nonexistent/usr/bin/pmset", {"sleepnow"});
     ASSERT_TRUE(error.has_value());
     EXPECT_FALSE(error->empty());
-}
-
-TEST(ProcessRunner, EndsAChildThatOutrunsItsTimeLimit) {
-    QtProcessRunner runner;
-    ProcessRequest request{PROCESS_PROBE, {"hang"}};
-    request.timeLimit = std::chrono::milliseconds(200);
-    auto started = std::chrono::steady_clock::now();
-    auto result = runner.run(request);
-    EXPECT_TRUE(result.started);
-    EXPECT_TRUE(result.timedOut);
-    EXPECT_FALSE(result.succeeded());
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
 }
 
 } // namespace

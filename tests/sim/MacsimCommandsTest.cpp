@@ -4,21 +4,22 @@
 
 #include "platform/FileLock.h"
 #include "platform/PlistPreferenceStore.h"
+#include "platform/PropertyList.h"
 #include "platform/sim/SimAnalyticsTransport.h"
 #include "platform/sim/SimPlatform.h"
 #include "support/LogCapture.h"
 #include "support/VirtualRuntime.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocalSocket>
-#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <set>
+#include <thread>
 #include <unistd.h>
 
 using namespace tallowmere;
@@ -78,8 +79,6 @@ TEST_F(MacsimCommandsTest, EveryEventReachesItsObserverOnTheMainQueue) {
         arguments.insert(argument);
         platform.systemPower.allowPowerChange(registration.rootPowerPort, argument);
     });
-    std::atomic<int> defaultsChanges{0};
-    platform.preferences.addObserver([&] { ++defaultsChanges; });
 
     auto deliver = [&](const std::vector<std::string>& command, size_t expected) {
         const size_t before = seen.size();
@@ -107,11 +106,6 @@ TEST_F(MacsimCommandsTest, EveryEventReachesItsObserverOnTheMainQueue) {
     EXPECT_EQ(arguments.size(), 3u) << "every power message carries a fresh argument";
     EXPECT_FALSE(arguments.count(0));
 
-    EXPECT_EQ(run({"defaults", "write", "stayAwakeEnabled", "-bool", "true"}).exitCode, 0);
-    EXPECT_TRUE(test::waitUntil([&] { return defaultsChanges.load() > 0; }));
-    EXPECT_TRUE(platform.preferences.boolValue("stayAwakeEnabled"));
-    EXPECT_EQ(run({"app"}).out, "running " + std::to_string(::getpid()) + "\n");
-
     macsim::MachineState state = sim.machine().state();
     EXPECT_TRUE(state.awake);
     EXPECT_EQ(state.screens, 2);
@@ -122,34 +116,16 @@ TEST_F(MacsimCommandsTest, EveryEventReachesItsObserverOnTheMainQueue) {
 TEST_F(MacsimCommandsTest, SleepHandshakeReportsTheApplicationsAnswer) {
     EXPECT_EQ(run({"sleep"}).out, "sleep allowed after 0.000 s\n") << "not registered for power messages";
 
-    std::optional<std::intptr_t> held;
-    PowerRegistration registration =
-        platform.systemPower.registerForSystemPower([&](std::uint32_t message, std::intptr_t argument) {
-            if (message == PowerMessage::systemWillSleep)
-                held = argument;
-        });
+    bool held = false;
+    platform.systemPower.registerForSystemPower(
+        [&](std::uint32_t message, std::intptr_t) { held = held || message == PowerMessage::systemWillSleep; });
     MacsimRun unanswered = run({"sleep"}, {{"MACSIM_SLEEP_LIMIT_SECONDS", "0.3"}});
     EXPECT_EQ(unanswered.exitCode, 0);
     EXPECT_EQ(unanswered.out, "sleep went ahead unanswered after 0.300 s\n");
-
-    // Answered once the will-sleep notification is handled, as the application does after its eject.
-    platform.workspace.notificationCenter().addObserver(NotificationName::willSleep, [&] {
-        ASSERT_TRUE(held);
-        platform.systemPower.allowPowerChange(registration.rootPowerPort, *held);
-    });
-    ASSERT_EQ(run({"wake"}).exitCode, 0);
-    MacsimRun slept = run({"sleep"});
-    EXPECT_EQ(slept.exitCode, 0);
-    static const QRegularExpression allowed("^sleep allowed after [0-9]+\\.[0-9]{3} s\n$");
-    EXPECT_TRUE(allowed.match(QString::fromStdString(slept.out)).hasMatch()) << slept.out;
-    EXPECT_FALSE(sim.machine().state().awake);
-
-    // No application at all: the machine sleeps at once.
+    EXPECT_TRUE(held);
+    // An answered sleep is seen end to end (tests/e2e/ProtectionLoopTest.cpp). No application at all: at once.
     simulated.stop();
     EXPECT_EQ(run({"sleep"}).out, "sleep allowed after 0.000 s\n");
-    MacsimRun none = run({"app"});
-    EXPECT_EQ(none.exitCode, 3);
-    EXPECT_TRUE(none.out.empty());
 }
 
 TEST_F(MacsimCommandsTest, TheApplicationsSocketIsTheUsersDropsWhatIsNoMessageAndKeepsServing) {
@@ -263,46 +239,38 @@ TEST_F(MacsimCommandsTest, DefaultsRoundTripEveryTypeWithTheApplicationsStore) {
     EXPECT_FALSE(PlistPreferenceStore(sim.machine().domainPath()).hasObject("x"));
 }
 
-TEST_F(MacsimCommandsTest, ListingsAndSettingsOfTheMachine) {
-    sim.machine().recordNotification({"tallowmere-first-launch", "Tallowmere is ready", "Body\twith tab", {}});
-    sim.machine().recordNotification({"E621E1F8", "Disks Remounted", "Successfully remounted: A\nB", {}});
-    sim.machine().recordPresentation("E621E1F8", 19);
-    sim.machine().update([](macsim::MachineState& state) {
-        state.openedURLs = {"x-apple.systempreferences:com.apple.preference.notifications"};
-        state.loginItemRegistered = true;
-        state.automaticUpdateChecks = true;
-        state.updateChecks = 2;
-        return true;
-    });
+TEST_F(MacsimCommandsTest, ListingsAndSettingsOfTheMachineAsTheApplicationsAdaptersSeeThem) {
+    platform.notifications.add({"tallowmere-first-launch", "Tallowmere is ready", "Body\twith tab", true}, nullptr);
+    platform.notifications.add({"E621E1F8", "Disks Remounted", "Successfully remounted: A\nB", true}, nullptr);
+    EXPECT_TRUE(platform.workspace.openURL("x-apple.systempreferences:com.apple.preference.notifications"));
+    EXPECT_FALSE(platform.workspace.openURL("no scheme here"));
+    EXPECT_FALSE(platform.loginItem.unregisterApp()) << "nothing to unregister yet";
+    auto controller = platform.updaterFramework.makeStandardUpdaterController(true);
+    controller->updater()->setAutomaticallyChecksForUpdates(true);
+    controller->checkForUpdates();
+    controller->checkForUpdates();
+    runtime.runUntilIdle();
     EXPECT_EQ(sim.run({"notifications"}).out, "tallowmere-first-launch\tTallowmere is ready\tBody\\twith tab\n"
                                               "E621E1F8\tDisks Remounted\tSuccessfully remounted: A\\nB\n");
     QJsonDocument posted = QJsonDocument::fromJson(QByteArray::fromStdString(sim.run({"notifications", "--json"}).out));
-    ASSERT_TRUE(posted.isArray());
     EXPECT_EQ(posted.array()[1].toObject().value("body").toString(), "Successfully remounted: A\nB");
     EXPECT_EQ(sim.run({"urls"}).out, "x-apple.systempreferences:com.apple.preference.notifications\n");
-    EXPECT_EQ(sim.run({"login-item"}).out, "registered\n");
     EXPECT_EQ(sim.run({"updates"}).out, "automatic=true checks=2\n");
+    EXPECT_EQ(sim.machine().state().updaterStarts, 1);
 
     EXPECT_EQ(sim.run({"notifications", "auth", "provisional"}).exitCode, 0);
     EXPECT_EQ(sim.run({"notifications", "answer", "deny"}).exitCode, 0);
     EXPECT_EQ(sim.run({"battery", "20.5", "--max", "90"}).exitCode, 0);
     EXPECT_EQ(sim.run({"lowpower", "on"}).exitCode, 0);
-    EXPECT_EQ(sim.run({"fda", "granted"}).exitCode, 0);
-    macsim::MachineState state = sim.machine().state();
-    EXPECT_EQ(state.notificationAuthorization, 3);
-    EXPECT_FALSE(state.userAllowsNotifications);
-    ASSERT_TRUE(state.battery);
-    EXPECT_EQ(state.battery->currentCapacity, 20.5);
-    EXPECT_EQ(state.battery->maxCapacity, 90);
-    EXPECT_TRUE(state.lowPowerMode);
-    EXPECT_EQ(state.fullDiskAccess, macsim::FullDiskAccess::granted);
-    EXPECT_EQ(sim.run({"battery", "none"}).exitCode, 0);
-    EXPECT_FALSE(sim.machine().state().battery);
-
-    auto held = sim.machine().createAssertion("PreventUserIdleSystemSleep", 255, "Tallowmere Quenby Guard Requested",
-                                              macsim::ProcessIdentity::current());
-    EXPECT_EQ(sim.run({"assertions"}).out,
-              std::to_string(*held) + "\tPreventUserIdleSystemSleep\tTallowmere Quenby Guard Requested\n");
+    EXPECT_EQ(sim.machine().state().notificationAuthorization, 3);
+    EXPECT_FALSE(sim.machine().state().userAllowsNotifications);
+    auto sources = platform.powerSources.powerSourceDescriptions();
+    ASSERT_TRUE(sources && sources->size() == 1u);
+    const auto& battery = *(*sources)[0]->as<PropertyDictionary>();
+    EXPECT_EQ(*find(battery, "Type"), PropertyValue("InternalBattery"));
+    EXPECT_EQ(*find(battery, "Current Capacity"), PropertyValue(20.5));
+    EXPECT_EQ(*find(battery, "Max Capacity"), PropertyValue(std::int64_t(90)));
+    EXPECT_TRUE(platform.powerSources.isLowPowerModeEnabled());
 
     // The simulated ingestion service keeps the records of each accepted POST of a JSON array, and lists each
     // as its type, a tab and its payload as compact JSON, one line whatever the texts hold.
@@ -325,8 +293,7 @@ TEST_F(MacsimCommandsTest, ListingsAndSettingsOfTheMachine) {
     EXPECT_EQ(status.object().value("analytics").toObject().value("status").toInt(), 503);
 
     EXPECT_EQ(sim.run({"reset"}).exitCode, 0);
-    EXPECT_TRUE(sim.run({"notifications"}).out.empty());
-    EXPECT_EQ(sim.run({"login-item"}).out, "unregistered\n");
+    EXPECT_TRUE(sim.run({"notifications"}).out.empty() && sim.run({"urls"}).out.empty());
 }
 
 TEST_F(MacsimCommandsTest, UsageErrorsAndFailuresHaveTheirExitCodes) {
@@ -348,6 +315,80 @@ TEST_F(MacsimCommandsTest, UsageErrorsAndFailuresHaveTheirExitCodes) {
     EXPECT_EQ(sim.run({"volume", "remove", "Nothing"}).exitCode, 1);
     EXPECT_EQ(sim.run({"volume", "busy", "Nothing", "on"}).exitCode, 1);
     EXPECT_EQ(sim.run({"tm", "start", "Nothing"}).exitCode, 1);
+}
+
+// The stand-in tools run through their links in the machine's bin folder, as the application runs them. What the
+// disk manager reads from `diskutil info` is covered end to end (tests/e2e/SimulatedDisksTest.cpp).
+class MacsimToolsTest : public ::testing::Test {
+protected:
+    test::TemporaryMachine sim;
+    MacsimRun tool(const char* name, const std::vector<std::string>& arguments) const {
+        return sim.run(arguments, {}, sim.folder() + "/bin/" + name);
+    }
+};
+
+TEST_F(MacsimToolsTest, DiskutilListsWholeDisksWithTheirVolumesAndRefusesUnknownTargets) {
+    ASSERT_EQ(sim.run({"volume", "add", "Stick"}).exitCode, 0);
+    ASSERT_EQ(sim.run({"volume", "add", "Installer", "--kind", "dmg"}).exitCode, 0);
+    // One dictionary per whole disk, volumes under "Partitions" with their mount points.
+    auto list = PropertyList::parseDictionary(tool("diskutil", {"list", "-plist"}).out);
+    ASSERT_TRUE(list);
+    const auto* disks = findAs<PropertyArray>(*list, "AllDisksAndPartitions");
+    ASSERT_TRUE(disks && disks->size() == 3u);
+    const auto& usb = *(*disks)[1].as<PropertyDictionary>();
+    EXPECT_EQ(*findAs<std::string>(usb, "DeviceIdentifier"), "disk4");
+    const auto& partition = *(*findAs<PropertyArray>(usb, "Partitions"))[0].as<PropertyDictionary>();
+    EXPECT_EQ(*findAs<std::string>(partition, "DeviceIdentifier"), "disk4s1");
+    EXPECT_EQ(*findAs<std::string>(partition, "VolumeName"), "Stick");
+    EXPECT_EQ(*findAs<std::string>(partition, "MountPoint"), "/Volumes/Stick");
+    EXPECT_NE(tool("diskutil", {"list"}).out.find("/dev/disk4 (external, physical):"), std::string::npos);
+
+    MacsimRun unknown = tool("diskutil", {"info", "-plist", "/Volumes/Nothing"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.out.empty() && !unknown.err.empty());
+    // `macsim diskutil …` is the same tool; a disk image names its image also on the whole disk.
+    const std::string image = tool("diskutil", {"info", "-plist", "Installer"}).out;
+    EXPECT_EQ(sim.run({"diskutil", "info", "-plist", "disk5s1"}).out, image);
+    const PropertyDictionary info = PropertyList::parseDictionary(image).value_or(PropertyDictionary{});
+    const auto* parent = findAs<PropertyDictionary>(info, "ParentWholeDisk");
+    EXPECT_TRUE(parent && *findAs<std::string>(*parent, "MediaName") == "Apple Disk Image");
+}
+
+TEST_F(MacsimToolsTest, TimeMachineHoldsItsVolumeUntilStoppedAndPmsetSleeps) {
+    ASSERT_EQ(sim.run({"volume", "add", "Time Capsule"}).exitCode, 0);
+    ASSERT_EQ(sim.run({"tm", "start", "Time Capsule"}).exitCode, 0);
+    MacsimRun running = tool("tmutil", {"status"});
+    EXPECT_NE(running.out.find("Running = 1;"), std::string::npos);
+    EXPECT_NE(running.out.find("DestinationMountPoint = \"/Volumes/Time Capsule\";"), std::string::npos);
+    EXPECT_EQ(tool("diskutil", {"unmount", "/Volumes/Time Capsule"}).exitCode, 1) << "the backup holds the volume";
+    EXPECT_FALSE(sim.machine().eject("/Volumes/Time Capsule").ok);
+    EXPECT_EQ(tool("tmutil", {"stopbackup"}).exitCode, 0);
+    EXPECT_NE(tool("tmutil", {"status"}).out.find("Running = 0;"), std::string::npos);
+    EXPECT_EQ(tool("diskutil", {"unmount", "/Volumes/Time Capsule"}).exitCode, 0);
+    EXPECT_EQ(sim.run({"tm", "start", "Time Capsule"}).exitCode, 1) << "only a mounted volume can be a destination";
+    EXPECT_EQ(tool("diskutil", {"mountDisk", "disk4"}).exitCode, 0);
+    EXPECT_EQ(sim.run({"volume", "list"}).out, "disk4s1\tTime Capsule\tmounted\tusb\n");
+
+    EXPECT_EQ(tool("pmset", {"sleepnow"}).exitCode, 0);
+    EXPECT_TRUE(test::waitUntil([&] { return !sim.machine().state().awake; }));
+}
+
+TEST_F(MacsimToolsTest, TwoProcessesAddingFiftyVolumesEachLeaveExactlyOneHundred) {
+    auto writer = [&](const std::string& prefix) {
+        for (int i = 0; i < 50; ++i)
+            EXPECT_EQ(sim.run({"volume", "add", prefix + std::to_string(i)}).exitCode, 0);
+    };
+    std::thread first(writer, "left ");
+    std::thread second(writer, "right ");
+    first.join();
+    second.join();
+    std::set<std::string> devices;
+    for (const std::string& line : test::lines(sim.run({"volume", "list"}).out))
+        devices.insert(line.substr(0, line.find('\t')));
+    EXPECT_EQ(devices.size(), 100u);
+    EXPECT_EQ(
+        QDir(QString::fromStdString(sim.folder() + "/Volumes")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(),
+        100);
 }
 
 } // namespace
