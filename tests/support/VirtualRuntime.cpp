@@ -192,18 +192,22 @@ void VirtualRuntime::runUntilIdle() {
 
 std::optional<Seconds> VirtualRuntime::nextPendingDelay() const {
     std::lock_guard lock(m_mutex);
+    if (auto next = nextDeadlineLocked(true))
+        return std::max(Seconds(0), *next - m_now);
+    return std::nullopt;
+}
+
+std::optional<Seconds> VirtualRuntime::nextDeadlineLocked(bool includeMain) const {
     std::optional<Seconds> next;
     auto consider = [&](Seconds t) { next = next ? std::min(*next, t) : t; };
-    if (!m_main.empty())
+    if (includeMain && !m_main.empty())
         consider(m_main.begin()->first.first);
     if (!m_globalDelayed.empty())
         consider(m_globalDelayed.begin()->first.first);
     for (auto* waiter : m_blocked)
         if (waiter->deadline)
             consider(*waiter->deadline);
-    if (next)
-        return std::max(Seconds(0), *next - m_now);
-    return std::nullopt;
+    return next;
 }
 
 Seconds VirtualRuntime::elapsed() const {
@@ -375,16 +379,7 @@ void VirtualRuntime::pumpLocked(std::unique_lock<std::mutex>& lock, const std::f
             continue;
         }
 
-        std::optional<Seconds> next;
-        auto consider = [&](Seconds t) { next = next ? std::min(*next, t) : t; };
-        if (runMain && !m_main.empty())
-            consider(m_main.begin()->first.first);
-        if (!m_globalDelayed.empty())
-            consider(m_globalDelayed.begin()->first.first);
-        for (auto* waiter : m_blocked)
-            if (waiter->deadline)
-                consider(*waiter->deadline);
-
+        std::optional<Seconds> next = nextDeadlineLocked(runMain);
         if (!next || (limit && *next > *limit)) {
             if (limit) {
                 m_now = std::max(m_now, *limit);

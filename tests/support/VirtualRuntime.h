@@ -69,6 +69,8 @@ private:
     using Key = std::pair<Seconds, std::uint64_t>;
 
     ThreadKind currentThreadKind() const;
+    // The earliest deadline of delayed work and timed waits (and of main-queue work when `includeMain`).
+    std::optional<Seconds> nextDeadlineLocked(bool includeMain) const;
     Key insertMainLocked(Seconds deadline, Task task);
     void enqueueReadyLocked(Task task);
     // Waits in a primitive's queue until woken (true) or until the timeout passed (false).
