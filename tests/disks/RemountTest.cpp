@@ -48,10 +48,6 @@ protected:
             completion.at = runtime.elapsed();
         });
     }
-    void failMounts(const std::string& why) {
-        processes.when([](const ProcessRequest& r) { return isDiskutil(r, "mount") || isDiskutil(r, "mountDisk"); },
-                       [why](const ProcessRequest&) { return FakeProcessRunner::notStarted(why); });
-    }
     std::vector<std::string> mountCalls() {
         std::vector<std::string> calls;
         for (const ProcessRequest& call : processes.calls())
@@ -113,7 +109,8 @@ TEST_F(RemountTest, AnUnknownIdentifierIsNeverUsedAndTheCurrentWholeDiskIsTried)
 
 TEST_F(RemountTest, AttemptOrderAndLabels) {
     manager->setLastEjectedDisks({{"/Volumes/Data", "disk4s2", "Data"}});
-    failMounts("denied");
+    processes.when([](const ProcessRequest& r) { return isDiskutil(r, "mount") || isDiskutil(r, "mountDisk"); },
+                   [](const ProcessRequest&) { return FakeProcessRunner::notStarted("denied"); });
 
     // Found again on the same whole disk: its own whole-disk attempt is left to the stored one.
     processes.on({"list", "-plist"}, diskList({{"disk4", {{"disk4s3", "Data", ""}}}}));
