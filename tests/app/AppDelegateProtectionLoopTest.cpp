@@ -16,7 +16,6 @@ protected:
     }
     // The power monitor's will-sleep message; returns once the eject has had its time.
     void systemWillSleep(std::intptr_t argument = 1) { systemPower.deliver(PowerMessage::systemWillSleep, argument); }
-    std::vector<FakeSystemPower::Allowed> answers() { return systemPower.allowed(); }
     std::vector<std::string> remountedNames() {
         std::vector<std::string> names;
         for (const auto& disk : delegate->diskManager().lastEjectedDisks())
@@ -38,12 +37,12 @@ TEST_F(ProtectionLoop, SleepEjectsTheAllowedVolumesHoldsTheSleepAndWakeBringsThe
     EXPECT_EQ(created[0].type, "PreventUserIdleSystemSleep");
     EXPECT_EQ(created[0].name, "Tallowmere: Ejecting external disks before sleep");
     EXPECT_EQ(created[0].level, 255u);
-    EXPECT_TRUE(answers().empty());
+    EXPECT_TRUE(systemPower.allowed().empty());
 
     runtime.advance(0.5s); // the fixed wait before each unmount
     EXPECT_EQ(disks.mountedCount(), 1);
     EXPECT_TRUE(disks.isMounted("Scratch"));
-    EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 42}}));
+    EXPECT_EQ(systemPower.allowed(), (std::vector<FakeSystemPower::Allowed>{{7, 42}}));
     EXPECT_TRUE(assertions.held().empty());
     EXPECT_FALSE(delegate->isHandlingSleepEvent());
 
@@ -143,7 +142,7 @@ TEST_F(ProtectionLoop, ASecondRequestWhileAnEjectRunsIsAnsweredWhenItEndsAndALat
     // the last-ejected list.
     systemWillSleep(3);
     runtime.runUntilIdle();
-    EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 3}}));
+    EXPECT_EQ(systemPower.allowed(), (std::vector<FakeSystemPower::Allowed>{{7, 3}}));
     EXPECT_TRUE(log.contains("DEBUG: No external disks to eject"));
     EXPECT_EQ(countSignals("autoEjectPerformed"), 1);
     EXPECT_EQ(remountedNames(), std::vector<std::string>{"Backup"});
@@ -157,9 +156,9 @@ TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndStillCoun
     runtime.advance(5s);
     systemWillSleep(10); // joins the running eject
     runtime.advance(4.9s);
-    EXPECT_TRUE(answers().empty());
+    EXPECT_TRUE(systemPower.allowed().empty());
     runtime.advance(0.1s);
-    EXPECT_EQ(answers(), (std::vector<FakeSystemPower::Allowed>{{7, 9}, {7, 10}}));
+    EXPECT_EQ(systemPower.allowed(), (std::vector<FakeSystemPower::Allowed>{{7, 9}, {7, 10}}));
     EXPECT_TRUE(assertions.held().empty());
     EXPECT_FALSE(delegate->isHandlingSleepEvent());
     EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
