@@ -105,7 +105,15 @@ TEST_F(Commands, EjectAndSleepLogsWhatWentOfflineAndSleepsEvenWithNothingToEject
         "Sleep Failed", "Unable to put Mac to sleep: The operation couldn’t be completed. No such file or directory"));
 }
 
-TEST_F(Commands, DurationChoiceStoresTheIndexAndDrivesTheGuard) {
+TEST_F(Commands, ToggleAndDurationChoiceDriveTheGuardAndQuitReleasesItSilently) {
+    delegate->toggleStayAwakeDefault();
+    runtime.runUntilIdle();
+    EXPECT_EQ(delegate->stayAwakeController().activeUntil(), std::nullopt); // default "Off": indefinitely
+    delegate->toggleStayAwakeDefault();
+    runtime.runUntilIdle();
+    EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
+    EXPECT_EQ(assertions.created().size(), 1u);
+
     delegate->stayAwakeForDuration(6);
     runtime.runUntilIdle();
     EXPECT_EQ(preferences.integerValue(PreferenceKey::activationDurationIndex), 6);
@@ -124,19 +132,10 @@ TEST_F(Commands, DurationChoiceStoresTheIndexAndDrivesTheGuard) {
     delegate->stayAwakeForDuration(10);
     delegate->stayAwakeForDuration(std::nullopt);
     EXPECT_EQ(preferences.writeCount(), writes);
-}
-
-TEST_F(Commands, ToggleUsesTheDefaultDurationIsNotTakenForASecondRequestAndQuitReleasesSilently) {
-    delegate->toggleStayAwakeDefault();
-    runtime.runUntilIdle();
-    EXPECT_EQ(delegate->stayAwakeController().activeUntil(), std::nullopt); // default "Off": indefinitely
-    delegate->toggleStayAwakeDefault();
-    runtime.runUntilIdle();
-    EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
-    EXPECT_EQ(assertions.created().size(), 1u);
 
     // Quit releases the guard silently and stops the power monitor.
-    delegate->toggleStayAwakeDefault();
+    delegate->stayAwakeForDuration(6);
+    runtime.runUntilIdle();
     const size_t before = posted().size();
     delegate->quit();
     runtime.runUntilIdle();
@@ -173,7 +172,7 @@ TEST_F(Commands, SettingsAreBuiltOnceTheWelcomeGuideEachTimeAndUpdatesUseTheOneU
 
 class GuardRules : public Commands {};
 
-TEST_F(GuardRules, ExternalDisplayRuleRunsOnEveryScreenChangeWhileSwitchedOn) {
+TEST_F(GuardRules, ExternalDisplayAndUserSwitchRulesActOnlyWhileSwitchedOn) {
     application.screens = 2;
     application.defaultCenter().post("NSApplicationDidChangeScreenParametersNotification");
     runtime.runUntilIdle();
@@ -199,6 +198,16 @@ TEST_F(GuardRules, ExternalDisplayRuleRunsOnEveryScreenChangeWhileSwitchedOn) {
     EXPECT_FALSE(delegate->stayAwakeController().isActive());
     EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
     EXPECT_TRUE(wasPosted("Quenby Guard Stopped", "Tallowmere stopped Quenby Guard based on your settings."));
+
+    // A user switch stops the guard only when asked to.
+    delegate->stayAwakeController().activate(std::nullopt);
+    workspace.notificationCenter().post("NSWorkspaceSessionDidResignActiveNotification");
+    runtime.runUntilIdle();
+    EXPECT_TRUE(delegate->stayAwakeController().isActive());
+    preferences.setBool(PreferenceKey::deactivateOnUserSwitch, true);
+    workspace.notificationCenter().post("NSWorkspaceSessionDidResignActiveNotification");
+    runtime.runUntilIdle();
+    EXPECT_FALSE(delegate->stayAwakeController().isActive());
 }
 
 TEST_F(GuardRules, ATimedGuardEndsAtItsWallClockEndAcrossASleep) {
@@ -220,17 +229,6 @@ TEST_F(GuardRules, ATimedGuardEndsAtItsWallClockEndAcrossASleep) {
     EXPECT_TRUE(guard.isActive());
     runtime.advance(1s);
     EXPECT_FALSE(guard.isActive());
-}
-
-TEST_F(GuardRules, UserSwitchStopsTheGuardWhenAsked) {
-    delegate->stayAwakeController().activate(std::nullopt);
-    workspace.notificationCenter().post("NSWorkspaceSessionDidResignActiveNotification");
-    runtime.runUntilIdle();
-    EXPECT_TRUE(delegate->stayAwakeController().isActive());
-    preferences.setBool(PreferenceKey::deactivateOnUserSwitch, true);
-    workspace.notificationCenter().post("NSWorkspaceSessionDidResignActiveNotification");
-    runtime.runUntilIdle();
-    EXPECT_FALSE(delegate->stayAwakeController().isActive());
 }
 
 TEST_F(GuardRules, UnrelatedWritesNeverRestartAnEndedSession) {

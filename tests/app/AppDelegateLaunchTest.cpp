@@ -114,18 +114,15 @@ TEST_F(DelegateLaunch, VolumesAnEarlierRunLeftOfflineAreRemountedOnceAtLaunch) {
     EXPECT_EQ(fileSystem.contentsOf(list), "[]");
 }
 
-TEST_F(DelegateLaunch, LoginItemFollowsAnExplicitChoice) {
+// On a first launch too: the seeded defaults leave an explicit choice alone.
+TEST_F(DelegateLaunch, AnExplicitLoginChoiceIsKeptAndTheGuardStartsForTheCustomDefault) {
     preferences.setBool(PreferenceKey::startAtLogin, false);
-    launch();
-    EXPECT_FALSE(preferences.boolValue(PreferenceKey::startAtLogin));
-    EXPECT_EQ(loginItem.calls, std::vector<bool>{false});
-}
-
-TEST_F(DelegateLaunch, GuardStartsAtLaunchForTheCustomDefault) {
     preferences.setBool(PreferenceKey::activateStayAwakeOnLaunch, true);
     preferences.setBool(PreferenceKey::useCustomStayAwakeDefault, true);
     preferences.setDouble(PreferenceKey::customStayAwakeSeconds, 5400);
-    launchAgain();
+    launch();
+    EXPECT_FALSE(preferences.boolValue(PreferenceKey::startAtLogin));
+    EXPECT_EQ(loginItem.calls, std::vector<bool>{false});
     EXPECT_TRUE(delegate->stayAwakeController().isActive());
     EXPECT_EQ(delegate->stayAwakeController().activeUntil(), VirtualRuntime::wallEpoch() + std::chrono::seconds(5400));
     runtime.advance(5400s);

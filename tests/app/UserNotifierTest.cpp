@@ -35,7 +35,7 @@ protected:
     UserNotifier notifier{runtime, center, workspace, alerts};
 };
 
-TEST_F(UserNotifierTest, PostsWithoutAskingWhenAllowedEachTimeUnderAFreshIdentifier) {
+TEST_F(UserNotifierTest, PostsWithoutAskingWhenAllowedUnderAFreshIdentifierTheReadyNoticeDirectly) {
     for (auto status : {AuthorizationStatus::authorized, AuthorizationStatus::provisional,
                         AuthorizationStatus::ephemeral, AuthorizationStatus::authorized}) {
         center.setStatus(status);
@@ -51,6 +51,23 @@ TEST_F(UserNotifierTest, PostsWithoutAskingWhenAllowedEachTimeUnderAFreshIdentif
     EXPECT_EQ(identifiers.size(), 4u);
     EXPECT_TRUE(center.authorizationRequests().empty());
     EXPECT_TRUE(alerts.shown().empty());
+
+    // The ready notice is added directly, and notices in the foreground show as banners.
+    center.setStatus(AuthorizationStatus::denied); // not consulted
+    notifier.postReadyNotification();
+    runtime.runUntilIdle();
+    EXPECT_TRUE(alerts.shown().empty());
+    ASSERT_EQ(center.added().size(), 5u);
+    NotificationRequest request = center.added().back();
+    EXPECT_EQ(request.identifier, "tallowmere-first-launch");
+    EXPECT_EQ(request.title, "Tallowmere is ready");
+    EXPECT_EQ(request.body, "Tallowmere will manage external disks and keep your Mac awake based on your settings.");
+    EXPECT_TRUE(request.defaultSound);
+
+    notifier.presentNotificationsInForeground();
+    ASSERT_TRUE(center.delegate());
+    EXPECT_EQ(center.delegate()->willPresentNotification({"X", "Quenby Guard Enabled", "", true}),
+              PresentationOption::banner | PresentationOption::sound | PresentationOption::badge);
 }
 
 TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAndItsFirstButtonOpensTheSettings) {
@@ -108,24 +125,6 @@ TEST_F(UserNotifierTest, LaunchAuthorizationAndFailedAddsAreLoggedOnTheMainThrea
                                "Notification authorization error: Notifications are not allowed"}));
     EXPECT_EQ(lines, (std::vector<std::pair<std::string, bool>>{
                          {"ERROR: Failed to show notification: UNErrorDomain error 1.", true}}));
-}
-
-TEST_F(UserNotifierTest, TheReadyNoticeIsAddedDirectlyAndForegroundNoticesShowAsBanners) {
-    center.setStatus(AuthorizationStatus::denied); // not consulted
-    notifier.postReadyNotification();
-    runtime.runUntilIdle();
-    EXPECT_TRUE(alerts.shown().empty());
-    ASSERT_EQ(center.added().size(), 1u);
-    NotificationRequest request = center.added().front();
-    EXPECT_EQ(request.identifier, "tallowmere-first-launch");
-    EXPECT_EQ(request.title, "Tallowmere is ready");
-    EXPECT_EQ(request.body, "Tallowmere will manage external disks and keep your Mac awake based on your settings.");
-    EXPECT_TRUE(request.defaultSound);
-
-    notifier.presentNotificationsInForeground();
-    ASSERT_TRUE(center.delegate());
-    EXPECT_EQ(center.delegate()->willPresentNotification({"X", "Quenby Guard Enabled", "", true}),
-              PresentationOption::banner | PresentationOption::sound | PresentationOption::badge);
 }
 
 } // namespace

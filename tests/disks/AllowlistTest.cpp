@@ -21,7 +21,7 @@ protected:
     int republished = 0;
 };
 
-TEST_F(AllowlistTest, NothingStoredOrAnUnusableListIncludesEveryVolumeWithoutAskingDiskutil) {
+TEST_F(AllowlistTest, NothingStoredOrAnUnusableListIncludesEveryVolumeAndAUsableOneFilters) {
     const Ids urls{"/Volumes/A", "/Volumes/B"};
     EXPECT_EQ(manager->filterByAllowlist(urls, true), urls);
     EXPECT_TRUE(manager->isIncluded("disk4s1"));
@@ -35,9 +35,8 @@ TEST_F(AllowlistTest, NothingStoredOrAnUnusableListIncludesEveryVolumeWithoutAsk
     preferences.setString(ExternalDiskManager::allowlistKey, "disk4s1");
     EXPECT_TRUE(manager->isIncluded("disk9s9"));
     EXPECT_TRUE(processes.calls().empty());
-}
 
-TEST_F(AllowlistTest, FilterKeepsAllowedVolumesByIdentifierOrNameInOrder) {
+    // A usable list keeps the allowed volumes, by identifier or else by name, in their order.
     addUsbVolume("A", "disk4s1");
     addUsbVolume("B", "disk5s1");
     failInfo("/Volumes/No Id");

@@ -93,16 +93,14 @@ TEST_F(DiskManagerTest, ClassificationRulesInTheirOrder) {
     }
 }
 
-TEST_F(DiskManagerTest, StartupAndSystemVolumesAreExcludedWithoutAskingDiskutil) {
+// What diskutil's output itself may be is the parser's (PropertyListTest); here, an answer that did not succeed.
+TEST_F(DiskManagerTest, StartupAndSystemVolumesAndFailedDiskutilRunsAreExcluded) {
     for (const char* path : {"/Volumes/Macintosh HD", "/Volumes/Macintosh HD - Data", "/", "/System/Volumes/Data"}) {
         scriptInfo(path, usbInfo("X", "disk9s1"));
         EXPECT_EQ(manager->classifyVolume(path), VolumeClassification{}) << path;
     }
     EXPECT_TRUE(processes.calls().empty());
-}
 
-// What the output itself may be is the parser's (PropertyListTest); here, an answer that did not succeed.
-TEST_F(DiskManagerTest, AFailedDiskutilRunExcludesTheVolumeWhateverItPrinted) {
     const std::string plist = PropertyList::toXml(PropertyValue(usbInfo("V", "disk4s1")));
     for (const ProcessResult& answer :
          {FakeProcessRunner::notStarted(), FakeProcessRunner::timedOut(), FakeProcessRunner::exited(1, plist)}) {

@@ -8,6 +8,7 @@
 #include "support/FakeWorkspace.h"
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
@@ -51,11 +52,6 @@ public:
         m_volumes.at(name).mounted = false;
         publishLocked();
     }
-    // Every unmount takes this long (virtual time, on the calling background thread).
-    void setUnmountDuration(Seconds duration) {
-        std::lock_guard lock(m_mutex);
-        m_unmountDuration = duration;
-    }
     bool isMounted(const std::string& name) {
         std::lock_guard lock(m_mutex);
         return m_volumes.at(name).mounted;
@@ -65,6 +61,9 @@ public:
         return static_cast<int>(
             std::count_if(m_volumes.begin(), m_volumes.end(), [](auto& v) { return v.second.mounted; }));
     }
+
+    // Every unmount takes this long (virtual time, on the calling background thread).
+    std::atomic<Seconds> unmountDuration{Seconds(0)};
 
 private:
     struct Volume {
@@ -120,12 +119,9 @@ private:
     }
 
     ProcessResult unmount(const std::string& target) {
-        std::unique_lock lock(m_mutex);
-        if (Seconds duration = m_unmountDuration; duration.count() > 0) {
-            lock.unlock();
+        if (Seconds duration = unmountDuration; duration.count() > 0)
             m_runtime.sleepFor(duration);
-            lock.lock();
-        }
+        std::lock_guard lock(m_mutex);
         Volume* volume = findLocked(target);
         if (!volume || !volume->mounted)
             return FakeProcessRunner::exited(1, {}, "Unmount failed for " + target + "\n");
@@ -170,7 +166,6 @@ private:
     std::mutex m_mutex;
     std::map<std::string, Volume> m_volumes;
     int m_nextDisk = 4;
-    Seconds m_unmountDuration{0};
 };
 
 } // namespace tallowmere::test
