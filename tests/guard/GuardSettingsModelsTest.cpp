@@ -25,12 +25,6 @@ protected:
                 tags.push_back(row.tag);
         return tags;
     }
-    void addCustom(const char* hours, const char* minutes) {
-        page.addCustomDuration();
-        ASSERT_TRUE(page.setCustomHours(hours));
-        ASSERT_TRUE(page.setCustomMinutes(minutes));
-        page.addDuration();
-    }
     std::int64_t storedIndex() { return preferences.integerValue(PreferenceKey::activationDurationIndex); }
     bool storedUseCustom() { return preferences.boolValue(PreferenceKey::useCustomStayAwakeDefault); }
 
@@ -39,9 +33,12 @@ protected:
     QuenbyGuardSettingsModel page{runtime, preferences};
 };
 
-TEST_F(QuenbyGuardPage, AnAddedDurationBecomesTheDefaultUntilAFixedRowIsHighlighted) {
+TEST_F(QuenbyGuardPage, AnAddedDurationIsTheDefaultUntilAFixedRowIsAndRemovingItHandsBackTheStoredIndex) {
     page.pageDidAppear();
-    addCustom("1", "90");
+    page.addCustomDuration();
+    ASSERT_TRUE(page.setCustomHours("1"));
+    ASSERT_TRUE(page.setCustomMinutes("90"));
+    page.addDuration();
     EXPECT_FALSE(page.showCustomDurationSheet());
     EXPECT_EQ(preferences.doubleValue(PreferenceKey::customStayAwakeSeconds), 9000.0);
     EXPECT_EQ(page.durationRows().back(), (Row{10, "Custom – 2 hours 30 minutes", true}));
@@ -52,8 +49,15 @@ TEST_F(QuenbyGuardPage, AnAddedDurationBecomesTheDefaultUntilAFixedRowIsHighligh
     EXPECT_EQ(std::tuple(page.customHours(), page.customMinutes(), page.customSecondsInput()), std::tuple(2, 30, 0));
 
     page.selectDuration(7);
-    EXPECT_EQ(storedIndex(), 7);
-    EXPECT_FALSE(storedUseCustom());
+    EXPECT_EQ(std::tuple(storedIndex(), storedUseCustom()), std::tuple(7, false));
+    EXPECT_EQ(defaultRows(), Tags{7});
+
+    page.selectDuration(10);
+    page.removeCustomDuration();
+    EXPECT_EQ(preferences.doubleValue(PreferenceKey::customStayAwakeSeconds), 0.0);
+    EXPECT_EQ(std::tuple(page.selectedDurationIndex(), page.selectedDurationIsCustom()), std::tuple(7, false));
+    EXPECT_EQ(std::tuple(storedIndex(), storedUseCustom()), std::tuple(7, false));
+    EXPECT_EQ(page.durationRows().size(), 10u);
     EXPECT_EQ(defaultRows(), Tags{7});
 }
 
@@ -67,19 +71,6 @@ TEST_F(QuenbyGuardPage, OpeningThePageKeepsACustomDefaultAndResetMakesOffTheDefa
     page.reset();
     EXPECT_EQ(std::tuple(storedIndex(), storedUseCustom(), page.selectedDurationIndex()), std::tuple(0, false, 0));
     EXPECT_EQ(defaultRows(), Tags{0});
-}
-
-TEST_F(QuenbyGuardPage, RemovingTheCustomDefaultHandsItBackToTheStoredIndex) {
-    preferences.setInteger(PreferenceKey::activationDurationIndex, 4);
-    page.pageDidAppear();
-    addCustom("0", "45");
-    page.selectDuration(10);
-    page.removeCustomDuration();
-    EXPECT_EQ(preferences.doubleValue(PreferenceKey::customStayAwakeSeconds), 0.0);
-    EXPECT_EQ(std::tuple(page.selectedDurationIndex(), page.selectedDurationIsCustom()), std::tuple(4, false));
-    EXPECT_EQ(std::tuple(storedIndex(), storedUseCustom()), std::tuple(4, false));
-    EXPECT_EQ(page.durationRows().size(), 10u);
-    EXPECT_EQ(defaultRows(), Tags{4});
 }
 
 TEST_F(QuenbyGuardPage, DefaultWithTheCustomChoiceButNoCustomDurationDoesNothing) {

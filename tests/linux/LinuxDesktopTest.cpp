@@ -72,17 +72,14 @@ protected:
                 return !LinuxSystem::mountPointOf(volume.device).empty();
         return false;
     }
-    bool holds(const std::string& what, const std::string& mode) {
-        for (const LinuxSystem::Inhibitor& inhibitor : machine.inhibitors())
-            if (inhibitor.who == "Tallowmere" && inhibitor.what == what && inhibitor.mode == mode)
-                return true;
-        return false;
-    }
     bool notified(const std::string& title, const std::function<bool(const std::string&)>& body, int limitMs = 15000) {
         return pollUntil(
             [&] {
-                for (const auto& [shownTitle, shownBody] : machine.notifications())
-                    if (shownTitle == title && body(shownBody))
+                for (const QVariantList& shown :
+                     machine.methodCalls(machine.sessionBus(), "org.freedesktop.Notifications",
+                                         "/org/freedesktop/Notifications", "Notify"))
+                    if (shown.size() >= 5 && shown[3].toString().toStdString() == title &&
+                        body(shown[4].toString().toStdString()))
                         return true;
                 return false;
             },
@@ -99,82 +96,7 @@ const PropertyDictionary protection{{"autoEjectBeforeSleep", true},
                                     {"autoEjectRemountDelaySeconds", 0.2},
                                     {"AnalyticsEnabled", false}};
 
-TEST_F(LinuxDesktopEndToEnd, SleepWaitsForTheVolumesABusyOneStaysAndLockAndUnlockTakeThemOfflineAndBack) {
-    ASSERT_TRUE(bringUp());
-    defaults(protection);
-    defaults({{"autoEjectTriggers", PropertyArray{"systemSleep", "screenLocked"}}});
-    ASSERT_TRUE(launch());
-    ASSERT_TRUE(pollUntil([&] { return holds("sleep", "delay"); }));
-
-    // A file open on one volume keeps it mounted and unreported; the sleep is still released.
-    QFile busy(QString::fromStdString(LinuxSystem::mountPointOf(machine.volumes()[0].device) + "/held.txt"));
-    ASSERT_TRUE(busy.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(machine.prepareForSleep(true));
-    bool mountedAtRelease = true;
-    ASSERT_TRUE(pollUntil(
-        [&] {
-            if (holds("sleep", "delay"))
-                return false;
-            mountedAtRelease = mounted(plainName);
-            return true;
-        },
-        12000));
-    EXPECT_FALSE(mountedAtRelease);
-    EXPECT_TRUE(mounted(spacedName));
-    busy.close();
-    ASSERT_TRUE(machine.prepareForSleep(false));
-    EXPECT_TRUE(pollUntil([&] { return holds("sleep", "delay"); })); // held again for the next sleep
-    EXPECT_TRUE(notified("Disks Remounted", [](const std::string& body) {
-        return body == "Successfully remounted after wake: " + shown(plainName);
-    }));
-
-    // The first launch registered the login item as an XDG autostart entry.
-    QFile entry(QString::fromStdString(machine.configFolder() + "/autostart/tallowmere.desktop"));
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(entry.readAll().contains("\" --platform linux\n"));
-
-    ASSERT_TRUE(session("SetLockedHint", {true}));
-    EXPECT_TRUE(pollUntil([&] { return !mounted(spacedName) && !mounted(plainName); }));
-    ASSERT_TRUE(session("Unlock"));
-    EXPECT_TRUE(pollUntil([&] { return mounted(spacedName) && mounted(plainName); }));
-    EXPECT_TRUE(notified("Disks Remounted", [](const std::string& body) {
-        return body.starts_with("Successfully remounted after wake: ") &&
-               body.find(shown(spacedName)) != std::string::npos && body.find(shown(plainName)) != std::string::npos;
-    }));
-}
-
-// Ejecting a disk image detaches its loop device, as a Mac detaches an ejected image. The guard's first battery
-// check comes a minute after it started; the battery is below the threshold by then.
-TEST_F(LinuxDesktopEndToEnd, EjectingDetachesTheDiskImagesAndTheGuardHoldsItsInhibitorsUntilTheBatteryThreshold) {
-    ASSERT_TRUE(bringUp(15));
-    defaults(protection);
-    defaults({{"unmountInsteadOfEject", false},
-              {"activateStayAwakeOnLaunch", true},
-              {"activationDurationIndex", 6}, // one hour
-              {"batteryCap", 20.0}});
-    ASSERT_TRUE(launch());
-    EXPECT_TRUE(pollUntil([&] { return holds("idle:sleep", "block"); }));
-    const QString screensaver = "org.freedesktop.ScreenSaver";
-    auto calls = [&](const QString& method) {
-        return machine.methodCalls(machine.sessionBus(), screensaver, "/org/freedesktop/ScreenSaver", method).size();
-    };
-    EXPECT_TRUE(pollUntil([&] { return calls("Inhibit") == 1; }));
-
-    ASSERT_TRUE(pollUntil([&] { return holds("sleep", "delay"); }));
-    ASSERT_TRUE(machine.prepareForSleep(true));
-    EXPECT_TRUE(pollUntil([&] { return !holds("sleep", "delay"); }, 12000));
-    for (const LinuxSystem::Volume& volume : machine.volumes())
-        EXPECT_FALSE(
-            QFile::exists(QString::fromStdString("/sys/block/" + volume.device.substr(5) + "/loop/backing_file")))
-            << volume.device;
-
-    EXPECT_TRUE(notified(
-        "Quenby Guard Stopped", [](const std::string&) { return true; }, 75000));
-    EXPECT_FALSE(holds("idle:sleep", "block"));
-    EXPECT_TRUE(pollUntil([&] { return calls("UnInhibit") == 1; }));
-}
-
-TEST_F(LinuxDesktopEndToEnd, TheCompanionAnswersDiskutilFromUDisks) {
+TEST_F(LinuxDesktopEndToEnd, TheCompanionAnswersDiskutilSleepKeepsABusyVolumeAndLockAndUnlockTakeThemOfflineAndBack) {
     ASSERT_TRUE(bringUp());
     auto companion = [&](const QStringList& arguments) {
         QProcess process;
@@ -208,6 +130,78 @@ TEST_F(LinuxDesktopEndToEnd, TheCompanionAnswersDiskutilFromUDisks) {
     EXPECT_EQ(companion({"mount", QString::fromStdString(device)}).first, 0);
     EXPECT_TRUE(mounted(spacedName));
     EXPECT_EQ(companion({"info", "-plist", "/Volumes/Nothing Here"}).first, 1);
+
+    defaults(protection);
+    defaults({{"autoEjectTriggers", PropertyArray{"systemSleep", "screenLocked"}}});
+    ASSERT_TRUE(launch());
+    ASSERT_TRUE(pollUntil([&] { return machine.holds("sleep", "delay"); }));
+
+    // A file open on one volume keeps it mounted and unreported; the sleep is still released.
+    QFile busy(QString::fromStdString(LinuxSystem::mountPointOf(machine.volumes()[0].device) + "/held.txt"));
+    ASSERT_TRUE(busy.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(machine.prepareForSleep(true));
+    bool mountedAtRelease = true;
+    ASSERT_TRUE(pollUntil(
+        [&] {
+            if (machine.holds("sleep", "delay"))
+                return false;
+            mountedAtRelease = mounted(plainName);
+            return true;
+        },
+        12000));
+    EXPECT_FALSE(mountedAtRelease);
+    EXPECT_TRUE(mounted(spacedName));
+    busy.close();
+    ASSERT_TRUE(machine.prepareForSleep(false));
+    EXPECT_TRUE(pollUntil([&] { return machine.holds("sleep", "delay"); })); // held again for the next sleep
+    EXPECT_TRUE(notified("Disks Remounted", [](const std::string& body) {
+        return body == "Successfully remounted after wake: " + shown(plainName);
+    }));
+
+    // The first launch registered the login item as an XDG autostart entry.
+    QFile entry(QString::fromStdString(machine.configFolder() + "/autostart/tallowmere.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(entry.readAll().contains("\" --platform linux\n"));
+
+    ASSERT_TRUE(session("SetLockedHint", {true}));
+    EXPECT_TRUE(pollUntil([&] { return !mounted(spacedName) && !mounted(plainName); }));
+    ASSERT_TRUE(session("Unlock"));
+    EXPECT_TRUE(pollUntil([&] { return mounted(spacedName) && mounted(plainName); }));
+    EXPECT_TRUE(notified("Disks Remounted", [](const std::string& body) {
+        return body.starts_with("Successfully remounted after wake: ") &&
+               body.find(shown(spacedName)) != std::string::npos && body.find(shown(plainName)) != std::string::npos;
+    }));
+}
+
+// Ejecting a disk image detaches its loop device, as a Mac detaches an ejected image. The guard's first battery
+// check comes a minute after it started; the battery is below the threshold by then.
+TEST_F(LinuxDesktopEndToEnd, EjectingDetachesTheDiskImagesAndTheGuardHoldsItsInhibitorsUntilTheBatteryThreshold) {
+    ASSERT_TRUE(bringUp(15));
+    defaults(protection);
+    defaults({{"unmountInsteadOfEject", false},
+              {"activateStayAwakeOnLaunch", true},
+              {"activationDurationIndex", 6}, // one hour
+              {"batteryCap", 20.0}});
+    ASSERT_TRUE(launch());
+    EXPECT_TRUE(pollUntil([&] { return machine.holds("idle:sleep", "block"); }));
+    const QString screensaver = "org.freedesktop.ScreenSaver";
+    auto calls = [&](const QString& method) {
+        return machine.methodCalls(machine.sessionBus(), screensaver, "/org/freedesktop/ScreenSaver", method).size();
+    };
+    EXPECT_TRUE(pollUntil([&] { return calls("Inhibit") == 1; }));
+
+    ASSERT_TRUE(pollUntil([&] { return machine.holds("sleep", "delay"); }));
+    ASSERT_TRUE(machine.prepareForSleep(true));
+    EXPECT_TRUE(pollUntil([&] { return !machine.holds("sleep", "delay"); }, 12000));
+    for (const LinuxSystem::Volume& volume : machine.volumes())
+        EXPECT_FALSE(
+            QFile::exists(QString::fromStdString("/sys/block/" + volume.device.substr(5) + "/loop/backing_file")))
+            << volume.device;
+
+    EXPECT_TRUE(notified(
+        "Quenby Guard Stopped", [](const std::string&) { return true; }, 75000));
+    EXPECT_FALSE(machine.holds("idle:sleep", "block"));
+    EXPECT_TRUE(pollUntil([&] { return calls("UnInhibit") == 1; }));
 }
 
 } // namespace

@@ -111,7 +111,18 @@ LinuxSystem::LinuxSystem()
     : m_folder(QDir::tempPath() + "/" + folderPrefix + "XXXXXX") {}
 
 LinuxSystem::~LinuxSystem() {
-    stop();
+    // Daemons first (udisksd would otherwise notice the unmounts below), newest first; then the devices.
+    for (auto daemon = m_daemons.rbegin(); daemon != m_daemons.rend(); ++daemon) {
+        (*daemon)->terminate();
+        (*daemon)->waitForFinished(3000);
+    }
+    m_daemons.clear(); // kills what did not end
+    for (const std::string& device : m_attached)
+        releaseLoop(device);
+    m_system.reset();
+    m_session.reset();
+    QDBusConnection::disconnectFromBus("tallowmere-test-system");
+    QDBusConnection::disconnectFromBus("tallowmere-test-session");
 }
 
 std::optional<std::string> LinuxSystem::unavailable() {
@@ -170,14 +181,6 @@ bool LinuxSystem::startDaemon(const QString& program, const QStringList& argumen
     return true;
 }
 
-bool LinuxSystem::startMock(bool system, const QStringList& arguments, const QString& busName, std::string* error) {
-    QDBusConnection& bus = system ? *m_system : *m_session;
-    QProcessEnvironment environment = this->environment();
-    return startDaemon(
-        python, QStringList{"-m", "dbusmock", system ? "--system" : "--session"} + arguments, environment,
-        [&] { return nameOnBus(bus, busName); }, error);
-}
-
 bool LinuxSystem::attach(const std::string& label, std::string* error) {
     QString image = m_folder.path() + QString("/volume%1.img").arg(m_volumes.size());
     ToolRun format = runTool("/sbin/mkfs.ext4", {"-q", "-F", "-L", QString::fromStdString(label), image, "16M"});
@@ -193,15 +196,6 @@ bool LinuxSystem::attach(const std::string& label, std::string* error) {
     m_attached.push_back(loop.out);
     m_volumes.push_back({label, loop.out, "/org/freedesktop/UDisks2/block_devices/" + loop.out.substr(5)});
     return true;
-}
-
-bool LinuxSystem::mountThroughUDisks(const Volume& volume) {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall("org.freedesktop.UDisks2", QString::fromStdString(volume.objectPath),
-                                       "org.freedesktop.UDisks2.Filesystem", "Mount");
-    call << QVariantMap();
-    return m_system->call(call, QDBus::Block, 30000).type() == QDBusMessage::ReplyMessage &&
-           pollUntil([&] { return !mountPointOf(volume.device).empty(); });
 }
 
 bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPercent, std::string* error) {
@@ -252,19 +246,31 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
         return false;
     for (const Volume& volume : m_volumes) {
         // udisks2 publishes a device's file system once udev has probed it.
-        if (!pollUntil([&] { return mountThroughUDisks(volume); })) {
+        QDBusMessage mount =
+            QDBusMessage::createMethodCall("org.freedesktop.UDisks2", QString::fromStdString(volume.objectPath),
+                                           "org.freedesktop.UDisks2.Filesystem", "Mount");
+        mount << QVariantMap();
+        if (!pollUntil(
+                [&] { return m_system->call(mount, QDBus::Block, 30000).type() == QDBusMessage::ReplyMessage; }) ||
+            !pollUntil([&] { return !mountPointOf(volume.device).empty(); })) {
             *error = "udisks2 did not mount " + volume.device;
             return false;
         }
     }
 
-    if (!startMock(true, {"--template", "logind"}, "org.freedesktop.login1", error) ||
-        !startMock(true, {"--template", "upower"}, "org.freedesktop.UPower", error) ||
-        !startMock(true, {"--template", "power_profiles_daemon"}, "net.hadess.PowerProfiles", error) ||
-        !startMock(false, {"--template", "notification_daemon"}, "org.freedesktop.Notifications", error) ||
+    auto startMock = [&](bool system, const QStringList& arguments, const QString& busName) {
+        QDBusConnection& bus = system ? *m_system : *m_session;
+        return startDaemon(
+            python, QStringList{"-m", "dbusmock", system ? "--system" : "--session"} + arguments, environment,
+            [&] { return nameOnBus(bus, busName); }, error);
+    };
+    if (!startMock(true, {"--template", "logind"}, "org.freedesktop.login1") ||
+        !startMock(true, {"--template", "upower"}, "org.freedesktop.UPower") ||
+        !startMock(true, {"--template", "power_profiles_daemon"}, "net.hadess.PowerProfiles") ||
+        !startMock(false, {"--template", "notification_daemon"}, "org.freedesktop.Notifications") ||
         !startMock(false,
                    {"org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver"},
-                   "org.freedesktop.ScreenSaver", error))
+                   "org.freedesktop.ScreenSaver"))
         return false;
     const QString mock = "org.freedesktop.DBus.Mock";
     const QString screensaver = "org.freedesktop.ScreenSaver";
@@ -309,25 +315,16 @@ std::vector<QVariantList> LinuxSystem::methodCalls(QDBusConnection& bus, const Q
     return calls;
 }
 
-std::vector<LinuxSystem::Inhibitor> LinuxSystem::inhibitors() {
+bool LinuxSystem::holds(const std::string& what, const std::string& mode) {
     QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
                                                        "org.freedesktop.login1.Manager", "ListInhibitors");
-    std::vector<Inhibitor> result;
+    bool held = false;
     forEachStructure(m_system->call(call, QDBus::Block, 10000), [&](const QDBusArgument& argument) {
-        QString what, who, why, mode;
-        argument >> what >> who >> why >> mode;
-        result.push_back({what.toStdString(), who.toStdString(), why.toStdString(), mode.toStdString()});
+        QString heldWhat, who, why, heldMode;
+        argument >> heldWhat >> who >> why >> heldMode;
+        held = held || (who == "Tallowmere" && heldWhat.toStdString() == what && heldMode.toStdString() == mode);
     });
-    return result;
-}
-
-std::vector<std::pair<std::string, std::string>> LinuxSystem::notifications() {
-    std::vector<std::pair<std::string, std::string>> shown;
-    for (const QVariantList& arguments :
-         methodCalls(*m_session, "org.freedesktop.Notifications", "/org/freedesktop/Notifications", "Notify"))
-        if (arguments.size() >= 5)
-            shown.emplace_back(arguments[3].toString().toStdString(), arguments[4].toString().toStdString());
-    return shown;
+    return held;
 }
 
 std::string LinuxSystem::mountPointOf(const std::string& device) {
@@ -335,28 +332,6 @@ std::string LinuxSystem::mountPointOf(const std::string& device) {
         if (entry.source == device)
             return entry.mountPoint;
     return {};
-}
-
-void LinuxSystem::stop() {
-    // Daemons first (udisksd would otherwise notice the unmounts below), newest first; then the devices.
-    for (auto it = m_daemons.rbegin(); it != m_daemons.rend(); ++it) {
-        QProcess& daemon = **it;
-        if (daemon.state() == QProcess::NotRunning)
-            continue;
-        daemon.terminate();
-        if (!daemon.waitForFinished(3000)) {
-            daemon.kill();
-            daemon.waitForFinished(3000);
-        }
-    }
-    m_daemons.clear();
-    for (const std::string& device : m_attached)
-        releaseLoop(device);
-    m_attached.clear();
-    m_system.reset();
-    m_session.reset();
-    QDBusConnection::disconnectFromBus("tallowmere-test-system");
-    QDBusConnection::disconnectFromBus("tallowmere-test-session");
 }
 
 } // namespace tallowmere::test

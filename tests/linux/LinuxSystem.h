@@ -28,8 +28,6 @@ public:
 
     LinuxSystem();
     ~LinuxSystem();
-    LinuxSystem(const LinuxSystem&) = delete;
-    LinuxSystem& operator=(const LinuxSystem&) = delete;
 
     // Why this machine cannot host the system; nothing when it can.
     static std::optional<std::string> unavailable();
@@ -47,28 +45,21 @@ public:
     // Where `device` is mounted now (from /proc/self/mountinfo); empty when it is not.
     static std::string mountPointOf(const std::string& device);
 
-    // python3-dbusmock: logind's sleep signal, a call to a mock, the calls one received, logind's inhibitors.
+    // python3-dbusmock: logind's sleep signal, a call to a mock, the calls one received, whether the application
+    // holds a logind inhibitor.
     bool prepareForSleep(bool sleeping);
     bool callMock(QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
                   const QString& method, const QVariantList& arguments = {});
     std::vector<QVariantList> methodCalls(QDBusConnection& bus, const QString& service, const QString& path,
                                           const QString& method);
-    struct Inhibitor {
-        std::string what, who, why, mode;
-    };
-    std::vector<Inhibitor> inhibitors();
-    // The (title, body) of each notification the notification daemon was asked to show.
-    std::vector<std::pair<std::string, std::string>> notifications();
+    bool holds(const std::string& what, const std::string& mode);
 
     static const QString sessionPath;
 
 private:
     bool startDaemon(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
                      const std::function<bool()>& ready, std::string* error);
-    bool startMock(bool system, const QStringList& arguments, const QString& busName, std::string* error);
     bool attach(const std::string& label, std::string* error);
-    bool mountThroughUDisks(const Volume& volume);
-    void stop();
 
     QTemporaryDir m_folder;
     std::string m_systemAddress, m_sessionAddress;

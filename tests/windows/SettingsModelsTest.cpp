@@ -65,26 +65,9 @@ TEST(GeneralPage, LoginItemFollowsEveryChangeOfTheShownValueAlsoFromOutsideWhile
     EXPECT_EQ(preferences.observerCount(), 0u);
 }
 
-TEST(SettingsLinks, PagesOpenTheirAddressesThroughTheWorkspace) {
+TEST(SettingsPages, UpdatesMirrorTheAutomaticCheckToTheUpdaterAndLinksOpenThroughTheWorkspace) {
     VirtualRuntime runtime;
     MemoryPreferenceStore preferences;
-    FakeWorkspace workspace;
-    FakeBundle bundle;
-    int welcomeGuides = 0;
-    GeneralSettingsModel(runtime, preferences, workspace, {}).openNotificationSettings();
-    UpdatesSettingsModel(bundle, workspace, {}).openReleaseNotes();
-    AboutSettingsModel about(workspace, [&] { ++welcomeGuides; });
-    about.contactSupport();
-    about.openPrivacyPolicy();
-    about.showWelcomeGuide();
-    EXPECT_EQ(workspace.openRequests(), (Strings{"x-apple.systempreferences:com.apple.preference.notifications",
-                                                 "https://tallowmere.app/#release-notes",
-                                                 "mailto:support@tallowmere.app?subject=Tallowmere%20Support%20Request",
-                                                 "https://tallowmere.app/policies"}));
-    EXPECT_EQ(welcomeGuides, 1);
-}
-
-TEST(UpdatesPage, VersionTextAndTheAutomaticCheckMirroredToTheUpdater) {
     FakeBundle bundle;
     FakeWorkspace workspace;
     FakeUpdater updater;
@@ -110,6 +93,19 @@ TEST(UpdatesPage, VersionTextAndTheAutomaticCheckMirroredToTheUpdater) {
     EXPECT_TRUE(orphan.automaticallyChecksForUpdates());
     EXPECT_FALSE(orphan.canChangeAutomaticChecks());
     EXPECT_FALSE(orphan.canCheckForUpdates());
+
+    int welcomeGuides = 0;
+    GeneralSettingsModel(runtime, preferences, workspace, {}).openNotificationSettings();
+    orphan.openReleaseNotes();
+    AboutSettingsModel about(workspace, [&] { ++welcomeGuides; });
+    about.contactSupport();
+    about.openPrivacyPolicy();
+    about.showWelcomeGuide();
+    EXPECT_EQ(workspace.openRequests(), (Strings{"x-apple.systempreferences:com.apple.preference.notifications",
+                                                 "https://tallowmere.app/#release-notes",
+                                                 "mailto:support@tallowmere.app?subject=Tallowmere%20Support%20Request",
+                                                 "https://tallowmere.app/policies"}));
+    EXPECT_EQ(welcomeGuides, 1);
 }
 
 class AutoEjectPage : public DiskManagerTest {
