@@ -11,9 +11,6 @@ namespace tallowmere::test {
 // whole or not at all, like the real atomic write; `failWrites` makes them fail and leave the old content.
 class FakeCacheFileSystem : public FileSystem {
 public:
-    explicit FakeCacheFileSystem(std::optional<std::string> cachesDirectory = "/Users/quenby/Library/Caches")
-        : m_cachesDirectory(std::move(cachesDirectory)) {}
-
     void setFile(const std::string& path, std::string contents) {
         std::lock_guard lock(m_mutex);
         m_files[path] = std::move(contents);
@@ -34,19 +31,13 @@ public:
 
     std::optional<std::vector<std::string>> mountedVolumePaths() override { return std::vector<std::string>{"/"}; }
     bool exists(const std::string& path) override { return file(path).has_value(); }
-    bool isDirectory(const std::string& path) override { return path == m_cachesDirectory; }
+    bool isDirectory(const std::string& path) override { return path == *cachesDirectory(); }
     bool isExecutableFile(const std::string&) override { return false; }
     FileReadResult listDirectory(const std::string&) override { return {}; }
     FileReadResult readFile(const std::string& path) override {
-        FileReadResult result;
-        if (auto contents = file(path)) {
-            result.ok = true;
-            result.contents = *contents;
-        } else {
-            result.errorCode = 260; // NSFileReadNoSuchFileError
-            result.errorDomain = "NSCocoaErrorDomain";
-        }
-        return result;
+        if (auto contents = file(path))
+            return {true, 0, {}, {}, *contents};
+        return {false, 260, "NSCocoaErrorDomain", {}, {}}; // NSFileReadNoSuchFileError
     }
     bool writeFileAtomically(const std::string& path, const std::string& bytes) override {
         std::lock_guard lock(m_mutex);
@@ -74,11 +65,10 @@ public:
         return names;
     }
     std::string homeDirectory() override { return "/Users/quenby"; }
-    std::optional<std::string> cachesDirectory() override { return m_cachesDirectory; }
+    std::optional<std::string> cachesDirectory() override { return "/Users/quenby/Library/Caches"; }
 
 private:
     mutable std::mutex m_mutex;
-    std::optional<std::string> m_cachesDirectory;
     std::map<std::string, std::string> m_files;
     bool m_failWrites = false;
     int m_writes = 0;
