@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -20,14 +21,6 @@ public:
         auto it = m_files.find(path);
         return it == m_files.end() ? std::nullopt : std::optional(it->second);
     }
-    void failWrites(bool fail) {
-        std::lock_guard lock(m_mutex);
-        m_failWrites = fail;
-    }
-    int writeCount() const {
-        std::lock_guard lock(m_mutex);
-        return m_writes;
-    }
 
     std::optional<std::vector<std::string>> mountedVolumePaths() override { return std::vector<std::string>{"/"}; }
     bool exists(const std::string& path) override { return file(path).has_value(); }
@@ -41,9 +34,9 @@ public:
     }
     bool writeFileAtomically(const std::string& path, const std::string& bytes) override {
         std::lock_guard lock(m_mutex);
-        if (m_failWrites)
+        if (failWrites)
             return false;
-        ++m_writes;
+        ++writes;
         m_files[path] = bytes;
         return true;
     }
@@ -67,11 +60,12 @@ public:
     std::string homeDirectory() override { return "/Users/quenby"; }
     std::optional<std::string> cachesDirectory() override { return "/Users/quenby/Library/Caches"; }
 
+    std::atomic<bool> failWrites = false;
+    std::atomic<int> writes = 0;
+
 private:
     mutable std::mutex m_mutex;
     std::map<std::string, std::string> m_files;
-    bool m_failWrites = false;
-    int m_writes = 0;
 };
 
 } // namespace tallowmere::test
