@@ -111,12 +111,10 @@ TEST_F(SignalCacheTest, AnUnreadableFileIsMovedAsideAndTheCacheStartsWithWhatCou
         ASSERT_EQ(paths.size(), 2u) << contents;
         EXPECT_TRUE(paths[1].starts_with(path + ".corrupt-"));
         EXPECT_EQ(disk.file(paths[1]), contents);
-        auto lines = log.lines();
-        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                                [&](const std::string& line) {
-                                    return line.find("moved the file to " + paths[1]) != std::string::npos;
-                                }),
-                  1);
+        auto moved = [&](const std::string& line) {
+            return line.find("moved the file to " + paths[1]) != std::string::npos;
+        };
+        EXPECT_EQ(std::ranges::count_if(log.lines(), moved), 1);
         EXPECT_EQ(typesOf(cache.pendingSignals()),
                   contents == partlyBad ? (std::vector<std::string>{"event0", "event1", "event2", "event9"})
                                         : std::vector<std::string>{"event9"});

@@ -322,11 +322,8 @@ TEST_F(SignalDeliveryTest, WithoutAReachableEndpointTheSignalsAreKept) {
     }
     EXPECT_TRUE(log.contains("Analytics: Unable to construct signal API URL for namespace"));
     EXPECT_TRUE(log.contains("Analytics: Failed to send signals: Invalid endpoint URL"));
-    auto lines = log.lines();
-    EXPECT_EQ(
-        std::count_if(lines.begin(), lines.end(),
-                      [](const std::string& line) { return line.starts_with("Analytics: Failed to send signals: "); }),
-        2);
+    auto failed = [](const std::string& line) { return line.starts_with("Analytics: Failed to send signals: "); };
+    EXPECT_EQ(std::ranges::count_if(log.lines(), failed), 2);
     EXPECT_TRUE(server.requests().empty());
 }
 
