@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -11,9 +12,6 @@ namespace tallowmere::test {
 // whole or not at all, like the real atomic write; `failWrites` makes them fail and leave the old content.
 class FakeCacheFileSystem : public FileSystem {
 public:
-    explicit FakeCacheFileSystem(std::optional<std::string> cachesDirectory = "/Users/quenby/Library/Caches")
-        : m_cachesDirectory(std::move(cachesDirectory)) {}
-
     void setFile(const std::string& path, std::string contents) {
         std::lock_guard lock(m_mutex);
         m_files[path] = std::move(contents);
@@ -23,36 +21,22 @@ public:
         auto it = m_files.find(path);
         return it == m_files.end() ? std::nullopt : std::optional(it->second);
     }
-    void failWrites(bool fail) {
-        std::lock_guard lock(m_mutex);
-        m_failWrites = fail;
-    }
-    int writeCount() const {
-        std::lock_guard lock(m_mutex);
-        return m_writes;
-    }
 
     std::optional<std::vector<std::string>> mountedVolumePaths() override { return std::vector<std::string>{"/"}; }
     bool exists(const std::string& path) override { return file(path).has_value(); }
-    bool isDirectory(const std::string& path) override { return path == m_cachesDirectory; }
+    bool isDirectory(const std::string& path) override { return path == *cachesDirectory(); }
     bool isExecutableFile(const std::string&) override { return false; }
     FileReadResult listDirectory(const std::string&) override { return {}; }
     FileReadResult readFile(const std::string& path) override {
-        FileReadResult result;
-        if (auto contents = file(path)) {
-            result.ok = true;
-            result.contents = *contents;
-        } else {
-            result.errorCode = 260; // NSFileReadNoSuchFileError
-            result.errorDomain = "NSCocoaErrorDomain";
-        }
-        return result;
+        if (auto contents = file(path))
+            return {true, 0, {}, {}, *contents};
+        return {false, 260, "NSCocoaErrorDomain", {}, {}}; // NSFileReadNoSuchFileError
     }
     bool writeFileAtomically(const std::string& path, const std::string& bytes) override {
         std::lock_guard lock(m_mutex);
-        if (m_failWrites)
+        if (failWrites)
             return false;
-        ++m_writes;
+        ++writes;
         m_files[path] = bytes;
         return true;
     }
@@ -74,14 +58,14 @@ public:
         return names;
     }
     std::string homeDirectory() override { return "/Users/quenby"; }
-    std::optional<std::string> cachesDirectory() override { return m_cachesDirectory; }
+    std::optional<std::string> cachesDirectory() override { return "/Users/quenby/Library/Caches"; }
+
+    std::atomic<bool> failWrites = false;
+    std::atomic<int> writes = 0;
 
 private:
     mutable std::mutex m_mutex;
-    std::optional<std::string> m_cachesDirectory;
     std::map<std::string, std::string> m_files;
-    bool m_failWrites = false;
-    int m_writes = 0;
 };
 
 } // namespace tallowmere::test

@@ -2,6 +2,7 @@
 
 #include "platform/NotificationCenter.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -16,7 +17,7 @@ public:
         std::lock_guard lock(m_mutex);
         if (m_subscriptionLog)
             m_subscriptionLog->push_back(name);
-        m_observers.emplace(m_next, Observer{name, std::move(handler)});
+        m_observers.emplace(m_next, std::pair(name, std::move(handler)));
         return m_next++;
     }
     void removeObserver(ObserverId id) override {
@@ -29,8 +30,8 @@ public:
         {
             std::lock_guard lock(m_mutex);
             for (const auto& [id, observer] : m_observers)
-                if (observer.name == name)
-                    handlers.push_back(observer.handler);
+                if (observer.first == name)
+                    handlers.push_back(observer.second);
         }
         for (const Handler& handler : handlers)
             handler();
@@ -42,19 +43,13 @@ public:
     }
     int observerCount(const std::string& name) const {
         std::lock_guard lock(m_mutex);
-        int count = 0;
-        for (const auto& [id, observer] : m_observers)
-            count += observer.name == name;
-        return count;
+        return static_cast<int>(
+            std::ranges::count(m_observers, name, [](const auto& entry) { return entry.second.first; }));
     }
 
 private:
-    struct Observer {
-        std::string name;
-        Handler handler;
-    };
     mutable std::mutex m_mutex;
-    std::map<ObserverId, Observer> m_observers;
+    std::map<ObserverId, std::pair<std::string, Handler>> m_observers;
     ObserverId m_next = 1;
     std::shared_ptr<std::vector<std::string>> m_subscriptionLog;
 };

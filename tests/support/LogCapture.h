@@ -28,12 +28,6 @@ public:
         std::lock_guard lock(m_mutex);
         return std::find(m_lines.begin(), m_lines.end(), line) != m_lines.end();
     }
-    // Index of the first line equal to `line`, or -1.
-    int indexOf(const std::string& line) const {
-        std::lock_guard lock(m_mutex);
-        auto it = std::find(m_lines.begin(), m_lines.end(), line);
-        return it == m_lines.end() ? -1 : static_cast<int>(it - m_lines.begin());
-    }
     void clear() {
         std::lock_guard lock(m_mutex);
         m_lines.clear();

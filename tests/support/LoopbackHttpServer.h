@@ -52,10 +52,6 @@ public:
         m_thread.quit();
         m_thread.wait();
     }
-    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
-    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
-
-    // "http://127.0.0.1:PORT"
     std::string baseURL() const { return "http://127.0.0.1:" + std::to_string(m_port); }
     void respondWith(int statusCode) {
         std::lock_guard lock(m_mutex);

@@ -4,7 +4,6 @@
 
 #include <map>
 #include <mutex>
-#include <vector>
 
 namespace tallowmere::test {
 
@@ -28,8 +27,7 @@ public:
     void removeObject(std::string_view key) override {
         {
             std::lock_guard lock(m_mutex);
-            if (auto it = m_values.find(key); it != m_values.end())
-                m_values.erase(it);
+            m_values.erase(std::string(key));
         }
         post();
     }
@@ -54,13 +52,12 @@ public:
 
 private:
     void post() {
-        std::vector<Observer> observers;
+        std::map<ObserverId, Observer> observers;
         {
             std::lock_guard lock(m_mutex);
-            for (auto& [id, observer] : m_observers)
-                observers.push_back(observer);
+            observers = m_observers;
         }
-        for (auto& observer : observers)
+        for (auto& [id, observer] : observers)
             observer();
     }
 
