@@ -20,11 +20,7 @@ class ProtectionLoopEndToEnd : public ::testing::Test {
 protected:
     RunningApp app;
 
-    void SetUp() override {
-        app.defaults("autoEjectBeforeSleep", "-bool", "true");
-        app.defaults("unmountInsteadOfEject", "-bool", "true");
-        app.defaults("autoEjectRemountDelaySeconds", "-float", "0.2");
-    }
+    void SetUp() override { app.protectOnTheUnmountPath(); }
     bool remounted(const std::string& bodyAfterPrefix) {
         return app.waitForListing({"notifications"},
                                   "\tDisks Remounted\tSuccessfully remounted after wake: " + bodyAfterPrefix + "\n");

@@ -15,11 +15,7 @@ class ResilienceEndToEnd : public ::testing::Test {
 protected:
     RunningApp app;
 
-    void SetUp() override {
-        app.defaults("autoEjectBeforeSleep", "-bool", "true");
-        app.defaults("unmountInsteadOfEject", "-bool", "true");
-        app.defaults("autoEjectRemountDelaySeconds", "-float", "0.2");
-    }
+    void SetUp() override { app.protectOnTheUnmountPath(); }
     void plug(const std::vector<std::string>& names) {
         for (const std::string& name : names)
             ASSERT_EQ(app.macsim({"volume", "add", name}).exitCode, 0) << name;

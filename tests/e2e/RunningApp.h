@@ -23,6 +23,12 @@ public:
     void defaults(const std::string& key, const std::string& type, const std::string& value) {
         m_sim.run({"defaults", "write", key, type, value});
     }
+    // A user who takes drives offline on the unmount path before sleep, and gets them back soon after a wake.
+    void protectOnTheUnmountPath() {
+        defaults("autoEjectBeforeSleep", "-bool", "true");
+        defaults("unmountInsteadOfEject", "-bool", "true");
+        defaults("autoEjectRemountDelaySeconds", "-float", "0.2");
+    }
 
     // Starts the application and waits until its launch sequence is over (its first timer has fired).
     bool start() {

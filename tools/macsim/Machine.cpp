@@ -336,21 +336,19 @@ MachineResult Machine::removeVolume(const std::string& nameOrDevice) {
 }
 
 MachineResult Machine::setBusy(const std::string& nameOrDevice, bool busy) {
-    return volumeChange([&](MachineState& state) {
-        Volume* volume = findByNameOrDevice(state, nameOrDevice);
-        if (!volume)
-            return MachineResult::failure("no volume or disk named " + nameOrDevice);
-        volume->busy = busy;
-        return MachineResult{true, {}, {}};
-    });
+    return setFlag(nameOrDevice, &Volume::busy, busy);
 }
 
 MachineResult Machine::setHung(const std::string& nameOrDevice, bool hung) {
+    return setFlag(nameOrDevice, &Volume::hung, hung);
+}
+
+MachineResult Machine::setFlag(const std::string& nameOrDevice, bool Volume::*flag, bool value) {
     return volumeChange([&](MachineState& state) {
         Volume* volume = findByNameOrDevice(state, nameOrDevice);
         if (!volume)
             return MachineResult::failure("no volume or disk named " + nameOrDevice);
-        volume->hung = hung;
+        volume->*flag = value;
         return MachineResult{true, {}, {}};
     });
 }

@@ -118,6 +118,8 @@ private:
     // The folders, the tool links and the state are all there (looked at without the lock).
     bool isPrepared() const;
     MachineResult volumeChange(const std::function<MachineResult(MachineState&)>& change);
+    // Sets one of a volume's switches (busy, hung).
+    MachineResult setFlag(const std::string& nameOrDevice, bool Volume::*flag, bool value);
     bool moveFolder(const std::string& from, const std::string& to);
     // Appends lines to one of the machine's logs, under the machine's lock.
     bool appendToLog(const std::string& path, const QByteArray& lines, std::string* error);
