@@ -1,6 +1,8 @@
 # add_unit_test(NAME SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [PROPERTIES <name value...>])
-# One test executable per area; its cases are registered with CTest individually.
+# One test executable per area; its cases are registered with CTest individually. `unit_tests` builds the
+# executables labelled unit and nothing else (the sanitizer build runs only those).
 include(GoogleTest)
+add_custom_target(unit_tests)
 function(add_unit_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS;PROPERTIES" ${ARGN})
   if(NOT ARG_LABELS)
@@ -8,5 +10,8 @@ function(add_unit_test name)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE tallowmere_testsupport ${ARG_LIBS})
+  if("unit" IN_LIST ARG_LABELS)
+    add_dependencies(unit_tests ${name})
+  endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300 ${ARG_PROPERTIES})
 endfunction()
