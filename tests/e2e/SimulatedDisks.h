@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <set>
 
@@ -93,11 +92,6 @@ protected:
 
     void setUnmountInsteadOfEject(bool unmount) {
         simulated.preferences().setBool(PreferenceKey::unmountInsteadOfEject, unmount);
-    }
-    std::vector<EjectedDiskInfo> lastEjectedByName() const {
-        std::vector<EjectedDiskInfo> records = manager->lastEjectedDisks();
-        std::sort(records.begin(), records.end(), [](auto& a, auto& b) { return a.volumeName < b.volumeName; });
-        return records;
     }
 
     const std::vector<DiskType> everyKind{allDiskTypes.begin(), allDiskTypes.end()};

@@ -1,12 +1,13 @@
 #include "SimulatedDisks.h"
 
-#include <QDir>
+#include <gmock/gmock.h>
+
 #include <QFile>
-#include <QScopeGuard>
-#include <QTemporaryDir>
 
 using namespace tallowmere;
 using namespace tallowmere::test;
+using ::testing::UnorderedElementsAre;
+using ::testing::UnorderedElementsAreArray;
 
 namespace {
 
@@ -29,11 +30,29 @@ TEST_F(SimulatedDisksTest, EveryKindOfVolumeIsClassifiedFromWhatDiskutilReports)
         // A fixed internal disk, and a volume that only borrows the startup disk's name.
         {"Fixed Internal", {"--kind", "usb", "--info", "Internal=true"}, {}},
         {"Macintosh HD", {"--kind", "usb"}, {}},
+        {"No Id", {"--info", "DeviceIdentifier="}, {true, DiskType::hardDisksAndSSDs}},
     };
-    for (const Plugged& volume : volumes)
-        plug(volume.name, volume.options);
+    std::set<std::string> ids{"No Id"}; // a volume without a device identifier goes by its name
+    for (const Plugged& volume : volumes) {
+        const std::string device = plug(volume.name, volume.options);
+        if (volume.expected.eligible && volume.name != "No Id")
+            ids.insert(device);
+    }
     for (const Plugged& volume : volumes)
         EXPECT_EQ(manager->classifyVolume(pathOf(volume.name)), volume.expected) << volume.name;
+
+    // A refresh publishes on the main queue, once, and records what it found as seen.
+    int published = 0;
+    QObject::connect(manager.get(), &ExternalDiskManager::cachedVolumeSelectionsChanged, [&] { ++published; });
+    manager->refreshVolumeSelections(everyKind);
+    EXPECT_TRUE(manager->cachedVolumeSelections().empty());
+    EXPECT_TRUE(advanceUntil([&] { return published > 0; }));
+    std::set<std::string> publishedIds;
+    for (const VolumeSelection& selection : manager->cachedVolumeSelections())
+        publishedIds.insert(selection.id);
+    EXPECT_EQ(publishedIds, ids);
+    auto seen = stringArray(*simulated.preferences().object(ExternalDiskManager::seenVolumesKey));
+    EXPECT_EQ(asSet(seen.value()), ids);
 
     // One enumeration per kind finds exactly the volumes of that kind.
     for (DiskType kind : allDiskTypes) {
@@ -58,8 +77,9 @@ TEST_F(SimulatedDisksTest, EjectPathTakesTheChosenKindsOfflineAndABusyVolumeOnly
     EXPECT_EQ(stateOf(installer), "ejected");
     EXPECT_EQ(stateOf(busy), "mounted");
     EXPECT_EQ(stateOf(share), "mounted");
-    EXPECT_EQ(lastEjectedByName(), (std::vector<EjectedDiskInfo>{{pathOf("Installer"), installer, "Installer"},
-                                                                 {pathOf("Stick"), stick, "Stick"}}));
+    EXPECT_THAT(manager->lastEjectedDisks(),
+                UnorderedElementsAre(EjectedDiskInfo{pathOf("Installer"), installer, "Installer"},
+                                     EjectedDiskInfo{pathOf("Stick"), stick, "Stick"}));
 
     // The unmount path is refused as well, and the refusal is not taken for a reason to force it.
     setUnmountInsteadOfEject(true);
@@ -70,6 +90,7 @@ TEST_F(SimulatedDisksTest, EjectPathTakesTheChosenKindsOfflineAndABusyVolumeOnly
     setUnmountInsteadOfEject(false);
     EXPECT_EQ(ejectBatch(chosen, true), std::vector<std::string>{pathOf("Busy")});
     EXPECT_EQ(stateOf(busy), "unmounted");
+    EXPECT_EQ(manager->lastEjectedDisks().size(), 3u); // the earlier records stay while their volumes are offline
 }
 
 TEST_F(SimulatedDisksTest, UnmountPathStopsABackupAndRemountBringsTheBatchBackWithItsFiles) {
@@ -95,9 +116,10 @@ TEST_F(SimulatedDisksTest, UnmountPathStopsABackupAndRemountBringsTheBatchBackWi
         runtime.runUntilIdle();
         return unmounts.load() == 3;
     }));
-    EXPECT_EQ(lastEjectedByName(), (std::vector<EjectedDiskInfo>{{pathOf("Archive"), devices[1], "Archive"},
-                                                                 {pathOf("Photos"), devices[0], "Photos"},
-                                                                 {pathOf("Scratch"), devices[2], "Scratch"}}));
+    EXPECT_THAT(manager->lastEjectedDisks(),
+                UnorderedElementsAre(EjectedDiskInfo{pathOf("Photos"), devices[0], "Photos"},
+                                     EjectedDiskInfo{pathOf("Archive"), devices[1], "Archive"},
+                                     EjectedDiskInfo{pathOf("Scratch"), devices[2], "Scratch"}));
 
     EXPECT_EQ(asSet(remount()), pathsOf({"Photos", "Archive", "Scratch"}));
     EXPECT_TRUE(manager->lastEjectedDisks().empty());
@@ -109,11 +131,6 @@ TEST_F(SimulatedDisksTest, UnmountPathStopsABackupAndRemountBringsTheBatchBackWi
 }
 
 TEST_F(SimulatedDisksTest, OddVolumeNamesAreSingleArgumentsThroughEjectRemountAndIdentifiers) {
-    // An empty working folder, so anything a shell would make of a volume name shows up there.
-    QTemporaryDir workingFolder;
-    const QString previousFolder = QDir::currentPath();
-    QDir::setCurrent(workingFolder.path());
-    auto restore = qScopeGuard([&] { QDir::setCurrent(previousFolder); });
     const std::vector<std::string> names = {"My Passport",
                                             "it's \"quoted\"",
                                             "-leading-dash",
@@ -128,41 +145,24 @@ TEST_F(SimulatedDisksTest, OddVolumeNamesAreSingleArgumentsThroughEjectRemountAn
                                             "`touch ticks`; a|b & c > redirected"};
     std::vector<std::string> devices;
     std::set<std::string> paths;
+    std::vector<VolumeSelection> selections;
+    std::vector<EjectedDiskInfo> records;
     for (const std::string& name : names) {
         devices.push_back(plug(name));
         paths.insert(pathOf(name));
+        selections.push_back({devices.back(), name, pathOf(name)});
+        records.push_back({pathOf(name), devices.back(), name});
     }
-    // The listing keeps one line per volume: what would break a line or a field is escaped.
-    const std::vector<std::string> listed = lines(sim.run({"volume", "list"}).out);
-    ASSERT_EQ(listed.size(), names.size());
-    EXPECT_EQ(listed[5], devices[5] + "\tnew\\nline\tmounted\tusb");
-    EXPECT_EQ(listed[6], devices[6] + "\ttab\\there\tmounted\tusb");
-    EXPECT_EQ(listed[8], devices[8] + "\tÜnïcødé 写真 📷\tmounted\tusb");
-    EXPECT_EQ(listed[9], devices[9] + "\tback\\\\slash\tmounted\tusb");
-
-    std::vector<VolumeSelection> selections = manager->volumeSelections(everyKind);
-    ASSERT_EQ(selections.size(), names.size());
-    for (const VolumeSelection& selection : selections) {
-        size_t index = std::find(names.begin(), names.end(), selection.name) - names.begin();
-        ASSERT_LT(index, names.size()) << selection.name;
-        EXPECT_EQ(selection, (VolumeSelection{devices[index], names[index], pathOf(names[index])}));
-    }
+    EXPECT_THAT(manager->volumeSelections(everyKind), UnorderedElementsAreArray(selections));
 
     setUnmountInsteadOfEject(true);
     EXPECT_EQ(asSet(ejectBatch(everyKind, false)), paths);
-    for (const EjectedDiskInfo& record : manager->lastEjectedDisks()) {
-        size_t index = std::find(names.begin(), names.end(), record.volumeName) - names.begin();
-        ASSERT_LT(index, names.size()) << record.volumeName;
-        EXPECT_EQ(record, (EjectedDiskInfo{pathOf(names[index]), devices[index], names[index]}));
-    }
+    EXPECT_THAT(manager->lastEjectedDisks(), UnorderedElementsAreArray(records));
     EXPECT_EQ(asSet(remount()), paths);
     setUnmountInsteadOfEject(false);
     EXPECT_EQ(asSet(ejectBatch(everyKind, false)), paths);
     for (const std::string& device : devices)
         EXPECT_EQ(stateOf(device), "ejected") << device;
-
-    // Every step above took each name whole, and nothing a shell would have made of a name happened.
-    EXPECT_TRUE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 }
 
 } // namespace
