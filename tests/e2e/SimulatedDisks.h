@@ -54,7 +54,6 @@ protected:
         return {};
     }
 
-    // Moves virtual time in small steps until `done` holds or `limit` has passed.
     bool advanceUntil(const std::function<bool()>& done, Seconds limit = 60s) {
         for (Seconds passed{0}; !done(); passed += 100ms) {
             if (passed > limit)
