@@ -87,19 +87,17 @@ TEST_F(DiskManagerTest, StartupAndSystemVolumesAndFailedDiskutilRunsAreExcluded)
     }
     EXPECT_TRUE(processes.calls().empty());
 
-    // A failed run leaves the volume unclassified and named by its folder, as does an identifier that is not text.
+    // A failed run leaves the volume unclassified and without an identifier, as does an identifier that is no text.
     const std::string plist = PropertyList::toXml(PropertyValue(usbInfo("V", "disk4s1")));
     for (const ProcessResult& answer : {FakeProcessRunner::notStarted("launch path not accessible"),
                                         FakeProcessRunner::timedOut(), FakeProcessRunner::exited(1, plist)}) {
         processes.on({"info", "-plist", "/Volumes/V"}, answer);
         EXPECT_EQ(manager->classifyVolume("/Volumes/V"), VolumeClassification{}) << answer.exitStatus;
-        EXPECT_EQ(manager->volumeIdentifier("/Volumes/V"), "V") << answer.exitStatus;
+        EXPECT_FALSE(manager->resolveDeviceIdentifier("/Volumes/V")) << answer.exitStatus;
     }
     EXPECT_TRUE(log.contains("Error getting disk identifier: launch path not accessible"));
-    for (const PropertyValue& identifier : {PropertyValue(std::int64_t(4)), PropertyValue("")}) {
-        scriptInfo("/Volumes/V", {{"DeviceIdentifier", identifier}, {"Ejectable", true}});
-        EXPECT_EQ(manager->volumeIdentifier("/Volumes/V"), "V");
-    }
+    scriptInfo("/Volumes/V", {{"DeviceIdentifier", std::int64_t(4)}});
+    EXPECT_FALSE(manager->resolveDeviceIdentifier("/Volumes/V"));
 }
 
 TEST_F(DiskManagerTest, EnumerationAsksDiskutilOnlyAboutVolumesUnderVolumes) {
