@@ -92,7 +92,7 @@ TEST_F(EjectTest, EjectPathUsesTheWorkspaceWaitsAndVerifiesAndFailsOnEveryDoubt)
     EXPECT_EQ(eject(path, false), (EjectOutcome{1, false, noRecord, 2s}));
 }
 
-// (What such a volume's record says is the end-to-end tests' to see.)
+// What is recorded for such a volume is checked end to end (SimulatedDisksTest).
 TEST_F(EjectTest, AnIdentifierNotFoundIsLookedUpOnceMoreAfterAPauseAndNotUnmountedBy) {
     const std::string path = "/Volumes/Mystery";
     fileSystem.addDirectory(path);
