@@ -21,29 +21,9 @@ protected:
     int republished = 0;
 };
 
-TEST_F(AllowlistTest, NothingStoredOrAnUnusableListIncludesEveryVolumeAndAUsableOneFilters) {
-    const Ids urls{"/Volumes/A", "/Volumes/B"};
-    EXPECT_EQ(manager->filterByAllowlist(urls, true), urls);
-    EXPECT_TRUE(manager->isIncluded("disk4s1"));
-
-    preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk4s1"});
-    EXPECT_EQ(manager->filterByAllowlist(urls, false), urls);
-    // A stored list with anything but text in it counts as empty.
+TEST_F(AllowlistTest, AStoredListWithAnythingButTextInItIncludesEveryVolume) {
     preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk4s1", std::int64_t(7)});
-    EXPECT_EQ(manager->filterByAllowlist(urls, true), urls);
     EXPECT_TRUE(manager->isIncluded("disk9s9"));
-    preferences.setString(ExternalDiskManager::allowlistKey, "disk4s1");
-    EXPECT_TRUE(manager->isIncluded("disk9s9"));
-    EXPECT_TRUE(processes.calls().empty());
-
-    // A usable list keeps the allowed volumes, by identifier or else by name, in their order.
-    addUsbVolume("A", "disk4s1");
-    addUsbVolume("B", "disk5s1");
-    failInfo("/Volumes/No Id");
-    addUsbVolume("C", "disk6s1");
-    preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk6s1", "No Id", "disk4s1"});
-    EXPECT_EQ(manager->filterByAllowlist({"/Volumes/C", "/Volumes/B", "/Volumes/No Id", "/Volumes/A"}, true),
-              (Ids{"/Volumes/C", "/Volumes/No Id", "/Volumes/A"}));
 }
 
 TEST_F(AllowlistTest, TakingVolumesBackAndLeavingOutTheLastIncludedOne) {

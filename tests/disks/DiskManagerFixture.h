@@ -27,10 +27,7 @@ inline PropertyDictionary usbInfo(const std::string& name, const std::string& id
             {"VolumeName", name},
             {"MountPoint", "/Volumes/" + name},
             {"Internal", false},
-            {"Ejectable", true},
-            {"RemovableMedia", false},
-            {"BusProtocol", "USB"},
-            {"MediaName", "SanDisk Extreme"}};
+            {"Ejectable", true}};
 }
 inline bool isDiskutil(const ProcessRequest& request, const char* verb) {
     return request.executable == "/usr/sbin/diskutil" && !request.arguments.empty() && request.arguments[0] == verb;

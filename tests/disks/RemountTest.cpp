@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include <mutex>
+#include <tuple>
 
 using namespace tallowmere;
 using namespace tallowmere::test;
@@ -10,26 +11,17 @@ using ::testing::ElementsAre;
 
 namespace {
 
-struct Partition {
-    std::string identifier;
-    std::string name;
-    std::string mountPoint;
-};
-
-// `diskutil list -plist` with one whole disk per entry.
-ProcessResult diskList(const std::vector<std::pair<std::string, std::vector<Partition>>>& disks) {
-    PropertyArray all;
-    for (const auto& [whole, partitions] : disks) {
-        PropertyArray entries;
-        for (const Partition& partition : partitions) {
-            PropertyDictionary entry{{"DeviceIdentifier", partition.identifier}, {"VolumeName", partition.name}};
-            if (!partition.mountPoint.empty())
-                entry.emplace("MountPoint", partition.mountPoint);
-            entries.emplace_back(std::move(entry));
-        }
-        all.emplace_back(PropertyDictionary{{"DeviceIdentifier", whole}, {"Partitions", std::move(entries)}});
+// `diskutil list -plist` with each volume on a whole disk of its own.
+ProcessResult diskList(const std::vector<std::tuple<std::string, std::string, bool>>& volumes) {
+    PropertyArray disks;
+    for (const auto& [identifier, name, mounted] : volumes) {
+        PropertyDictionary volume{{"DeviceIdentifier", identifier}, {"VolumeName", name}};
+        if (mounted)
+            volume.emplace("MountPoint", "/Volumes/" + name);
+        disks.emplace_back(PropertyDictionary{{"DeviceIdentifier", *wholeDiskIdentifier(identifier)},
+                                              {"Partitions", PropertyArray{volume}}});
     }
-    return plistResult({{"AllDisksAndPartitions", std::move(all)}});
+    return plistResult({{"AllDisksAndPartitions", disks}});
 }
 
 struct Completion {
@@ -57,35 +49,22 @@ protected:
     }
 };
 
-TEST_F(RemountTest, LocateVolumeReadsOnlyWellFormedEntries) {
+// The end-to-end tests read diskutil's real listing; here, what it does not write.
+TEST_F(RemountTest, LocateVolumeLooksPastAnIdentifierThatIsNoTextAndRejectsAListOfAnythingButDisks) {
     using Lookup = std::pair<std::optional<std::string>, bool>;
-    auto answer = [this](PropertyValue all) {
-        PropertyDictionary list;
-        list.emplace("AllDisksAndPartitions", std::move(all));
-        processes.on({"list", "-plist"}, plistResult(list));
-        return manager->locateVolume("Vol");
-    };
-    const Lookup none{std::nullopt, false};
-    EXPECT_EQ(answer(PropertyDictionary{}), none);
-    EXPECT_EQ(answer(PropertyArray{PropertyDictionary{{"VolumeName", "Vol"}, {"DeviceIdentifier", "disk4"}}, "x"}),
-              none);
-    // A whole disk that is itself the volume, mounted at an empty mount point: found, not mounted.
-    EXPECT_EQ(answer(PropertyArray{
-                  PropertyDictionary{{"VolumeName", "Vol"}, {"DeviceIdentifier", "disk4"}, {"MountPoint", ""}}}),
-              (Lookup{"disk4", false}));
-    // An entry without a text identifier is passed over for its partitions.
-    PropertyArray partitions{
-        PropertyDictionary{{"VolumeName", "Vol"}, {"DeviceIdentifier", "disk5s2"}, {"MountPoint", "/Volumes/Vol"}}};
-    EXPECT_EQ(answer(PropertyArray{
-                  PropertyDictionary{{"VolumeName", "Vol"}, {"DeviceIdentifier", 5}, {"Partitions", partitions}}}),
-              (Lookup{"disk5s2", true}));
-    partitions.push_back("not a partition");
-    EXPECT_EQ(answer(PropertyArray{PropertyDictionary{{"Partitions", partitions}}}), none);
+    const PropertyDictionary partition{{"VolumeName", "Vol"}, {"DeviceIdentifier", "disk5s2"}, {"MountPoint", ""}};
+    PropertyArray disks{PropertyDictionary{
+        {"VolumeName", "Vol"}, {"DeviceIdentifier", std::int64_t(5)}, {"Partitions", PropertyArray{partition}}}};
+    for (const Lookup& expected : {Lookup{"disk5s2", false}, Lookup{std::nullopt, false}}) {
+        processes.on({"list", "-plist"}, plistResult({{"AllDisksAndPartitions", disks}}));
+        EXPECT_EQ(manager->locateVolume("Vol"), expected);
+        disks.push_back("not a disk");
+    }
 }
 
 TEST_F(RemountTest, AnUnknownIdentifierIsNeverUsedAndTheCurrentWholeDiskIsTried) {
     manager->setLastEjectedDisks({{"/Volumes/Cam", "unknown", "Cam"}});
-    processes.on({"list", "-plist"}, diskList({{"disk5", {{"disk5s1", "Cam", ""}}}}));
+    processes.on({"list", "-plist"}, diskList({{"disk5s1", "Cam", false}}));
     processes.on({"mount", "disk5s1"}, FakeProcessRunner::exited(1, {}, "Mount failed\n"));
     onCall(Args{"mountDisk", "disk5"}, [this](const ProcessRequest&) {
         fileSystem.addDirectory("/Volumes/Cam");
@@ -99,12 +78,10 @@ TEST_F(RemountTest, AnUnknownIdentifierIsNeverUsedAndTheCurrentWholeDiskIsTried)
     EXPECT_EQ(completion.urls, std::vector<std::string>{"/Volumes/Cam"});
     EXPECT_EQ(completion.at, Seconds(0.5));
     EXPECT_THAT(mountCalls(), ElementsAre("mount disk5s1", "mountDisk disk5"));
-    for (const ProcessRequest& call : processes.calls()) {
-        if (isDiskutil(call, "mount") || isDiskutil(call, "mountDisk")) {
-            EXPECT_FALSE(call.captureStandardOutput);
-            EXPECT_TRUE(call.captureStandardError);
-        }
-    }
+    EXPECT_EQ(processes.count([](const ProcessRequest& r) {
+        return isDiskutil(r, "mount") && !r.captureStandardOutput && r.captureStandardError;
+    }),
+              1);
 }
 
 TEST_F(RemountTest, AttemptOrderAndLabels) {
@@ -113,7 +90,7 @@ TEST_F(RemountTest, AttemptOrderAndLabels) {
                    [](const ProcessRequest&) { return FakeProcessRunner::notStarted("denied"); });
 
     // Found again on the same whole disk: its own whole-disk attempt is left to the stored one.
-    processes.on({"list", "-plist"}, diskList({{"disk4", {{"disk4s3", "Data", ""}}}}));
+    processes.on({"list", "-plist"}, diskList({{"disk4s3", "Data", false}}));
     Completion sameDisk;
     remount(sameDisk, 0);
     runtime.advance(11s);
@@ -121,28 +98,23 @@ TEST_F(RemountTest, AttemptOrderAndLabels) {
     runtime.advance(1s);
     EXPECT_EQ(sameDisk.calls, 1);
     EXPECT_TRUE(sameDisk.urls.empty());
-    std::vector<std::string> expected;
-    for (int n = 1; n <= 4; ++n) {
-        const std::string number = std::to_string(n);
-        expected.push_back("ERROR: Failed to run diskutil mount for Data (volumeName attempt " + number + "): denied");
-        expected.push_back("ERROR: Failed to run diskutil mount for Data (deviceIdentifier attempt " + number +
-                           "): denied");
-        expected.push_back("ERROR: Failed to run diskutil mountDisk for Data (wholeDisk attempt " + number +
-                           "): denied");
-    }
-    expected.push_back("ERROR: Could not remount Data; giving up");
-    EXPECT_EQ(log.lines(), expected);
+    const std::vector<std::string> lines = log.lines();
+    ASSERT_EQ(lines.size(), 13u); // three attempts in each of four rounds
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 9, lines.end()),
+              (Args{"ERROR: Failed to run diskutil mount for Data (volumeName attempt 4): denied",
+                    "ERROR: Failed to run diskutil mount for Data (deviceIdentifier attempt 4): denied",
+                    "ERROR: Failed to run diskutil mountDisk for Data (wholeDisk attempt 4): denied",
+                    "ERROR: Could not remount Data; giving up"}));
 
     // Found on another whole disk: that one is tried too, before the stored identifiers.
     log.clear();
     processes.clearCalls();
     manager->setLastEjectedDisks({{"/Volumes/Data", "disk4s2", "Data"}});
-    processes.on({"list", "-plist"}, diskList({{"disk7", {{"disk7s1", "Data", ""}}}}));
+    processes.on({"list", "-plist"}, diskList({{"disk7s1", "Data", false}}));
     Completion otherDisk;
     remount(otherDisk, 0);
     runtime.advance(12s);
     EXPECT_EQ(otherDisk.calls, 1);
-    EXPECT_EQ(log.lines().size(), 17u);
     EXPECT_EQ(log.lines()[1],
               "ERROR: Failed to run diskutil mountDisk for Data (volumeName wholeDisk attempt 1): denied");
     const std::vector<std::string> calls = mountCalls();
@@ -158,9 +130,11 @@ TEST_F(RemountTest, AMountReportedAsDoneMustShowUpBeforeItCounts) {
         fileSystem.addDirectory("/Volumes/Slow");
         return FakeProcessRunner::exited(0);
     });
-    processes.on({"info", "-plist", "Slow"},
-                 std::vector<ProcessResult>{FakeProcessRunner::exited(1), plistResult({{"MountPoint", ""}}),
-                                            plistResult({{"MountPoint", "/Volumes/Slow"}})});
+    onCall(Args{"info", "-plist", "Slow"}, [looks = std::make_shared<std::atomic<int>>(0)](const ProcessRequest&) {
+        const int look = (*looks)++;
+        return look == 0 ? FakeProcessRunner::exited(1)
+                         : plistResult({{"MountPoint", look == 1 ? "" : "/Volumes/Slow"}});
+    });
     scriptInfo("disk4s2", {{"MountPoint", ""}});
     Completion completion;
     remount(completion);
@@ -215,12 +189,11 @@ TEST_F(RemountTest, PassesPauseTwoToTenSecondsAndGiveUpAfterSix) {
     EXPECT_EQ(completion.at, Seconds(102));
     EXPECT_TRUE(manager->lastEjectedDisks().empty());
     EXPECT_TRUE(log.contains("ERROR: Could not remount Gone; giving up"));
-    ASSERT_EQ(lookups.size(), 30u); // five lookups in each of six passes
-    std::vector<double> passStarts;
-    for (std::size_t i = 0; i < lookups.size(); i += 5)
-        passStarts.push_back(lookups[i]);
-    EXPECT_THAT(passStarts, ElementsAre(0, 14, 30, 48, 68, 90));
-    EXPECT_THAT(std::vector<double>(lookups.begin(), lookups.begin() + 5), ElementsAre(0, 0, 2, 6, 12));
+    std::vector<double> expected; // five lookups in each of six passes
+    for (double start : {0, 14, 30, 48, 68, 90})
+        for (double offset : {0, 0, 2, 6, 12})
+            expected.push_back(start + offset);
+    EXPECT_EQ(lookups, expected);
 }
 
 class RemountAcrossThePause : public RemountTest, public ::testing::WithParamInterface<bool> {};
@@ -231,10 +204,10 @@ TEST_P(RemountAcrossThePause, VolumesBackCountWithoutMountingAndTheCompletionCom
     const bool managerGone = GetParam();
     manager->setLastEjectedDisks({{"/Volumes/A", "", "A"}, {"/Volumes/B", "", "B"}});
     onCall(Args{"list", "-plist"}, [this](const ProcessRequest&) {
-        std::vector<Partition> partitions{{"disk4s1", "A", "/Volumes/A"}};
+        std::vector<std::tuple<std::string, std::string, bool>> volumes{{"disk4s1", "A", true}};
         if (runtime.elapsed() >= Seconds(14))
-            partitions.push_back({"disk5s1", "B", "/Volumes/B"});
-        return diskList({{"disk4", partitions}});
+            volumes.emplace_back("disk5s1", "B", true);
+        return diskList(volumes);
     });
     Completion completion;
     remount(completion);

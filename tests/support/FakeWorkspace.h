@@ -10,7 +10,7 @@
 
 namespace tallowmere::test {
 
-// A workspace whose device eject (at first: success) and URL opening are scripted and recorded.
+// A workspace whose device eject (at first: success) and URL opening are scripted; the URLs are recorded.
 class FakeWorkspace : public Workspace {
 public:
     using EjectHandler = std::function<std::optional<std::string>(const std::string& mountPath)>;
@@ -22,7 +22,6 @@ public:
     }
     std::optional<std::string> unmountAndEjectDevice(const std::string& mountPath) override {
         std::unique_lock lock(m_mutex);
-        m_ejected.push_back(mountPath);
         EjectHandler eject = m_eject;
         lock.unlock();
         return eject ? eject(mountPath) : std::nullopt;
@@ -31,10 +30,6 @@ public:
         std::lock_guard lock(m_mutex);
         m_opened.push_back(url);
         return !unopenable.contains(url);
-    }
-    std::vector<std::string> ejectRequests() {
-        std::lock_guard lock(m_mutex);
-        return m_ejected;
     }
     // Every URL asked to open, whether it opened or not.
     std::vector<std::string> openRequests() {
@@ -48,7 +43,6 @@ private:
     std::mutex m_mutex;
     FakeNotificationCenter m_center;
     EjectHandler m_eject;
-    std::vector<std::string> m_ejected;
     std::vector<std::string> m_opened;
 };
 

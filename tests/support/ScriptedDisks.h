@@ -77,35 +77,36 @@ private:
     using Args = std::vector<std::string>;
 
     ProcessResult diskutilAnswer(const Args& args) {
-        if (args.size() == 3 && args[0] == "info" && args[1] == "-plist")
+        const std::string verb = args.empty() ? std::string() : args[0];
+        if (Seconds duration = unmountDuration; verb == "unmount" && duration.count() > 0)
+            m_runtime.sleepFor(duration);
+        std::lock_guard lock(m_mutex);
+        if (args.size() == 3 && verb == "info" && args[1] == "-plist")
             return info(args[2]);
         if (args == Args{"list", "-plist"})
             return list();
         if (args == Args{"list"})
             return FakeProcessRunner::exited(0, "/dev/disk3 (synthesized)\n");
-        if (!args.empty() && args[0] == "unmount" && (args.size() == 2 || (args.size() == 3 && args[1] == "force")))
+        if (verb == "unmount" && (args.size() == 2 || (args.size() == 3 && args[1] == "force")))
             return unmount(args.back());
-        if (args.size() == 2 && (args[0] == "mount" || args[0] == "mountDisk"))
+        if (args.size() == 2 && (verb == "mount" || verb == "mountDisk"))
             return mount(args[1]);
         return FakeProcessRunner::exited(1, {}, "Unknown verb\n");
     }
 
     ProcessResult info(const std::string& target) {
-        std::lock_guard lock(m_mutex);
         Volume* volume = findLocked(target);
         if (!volume || volume->ejected)
             return FakeProcessRunner::exited(1, {}, "Could not find disk: " + target + "\n");
         PropertyDictionary plist{{"DeviceIdentifier", volume->device},
                                  {"VolumeName", volume->name},
                                  {"MountPoint", volume->mounted ? volume->path() : std::string()},
-                                 {"BusProtocol", "USB"},
                                  {"Internal", false},
                                  {"Ejectable", true}};
         return FakeProcessRunner::exited(0, PropertyList::toXml(plist));
     }
 
     ProcessResult list() {
-        std::lock_guard lock(m_mutex);
         PropertyArray disks;
         for (const auto& [name, volume] : m_volumes) {
             PropertyDictionary partition{{"DeviceIdentifier", volume.device}, {"VolumeName", volume.name}};
@@ -119,9 +120,6 @@ private:
     }
 
     ProcessResult unmount(const std::string& target) {
-        if (Seconds duration = unmountDuration; duration.count() > 0)
-            m_runtime.sleepFor(duration);
-        std::lock_guard lock(m_mutex);
         Volume* volume = findLocked(target);
         if (!volume || !volume->mounted)
             return FakeProcessRunner::exited(1, {}, "Unmount failed for " + target + "\n");
@@ -131,7 +129,6 @@ private:
     }
 
     ProcessResult mount(const std::string& target) {
-        std::lock_guard lock(m_mutex);
         bool any = false;
         for (auto& [name, volume] : m_volumes) {
             if (!volume.ejected && (volume.device == target || volume.wholeDisk() == target))
