@@ -21,9 +21,18 @@ protected:
     int republished = 0;
 };
 
-TEST_F(AllowlistTest, AStoredListWithAnythingButTextInItIncludesEveryVolume) {
+TEST_F(AllowlistTest, AnUnusableListIncludesEveryVolumeAndAUsableOneKeepsTheAllowedInTheirOrder) {
     preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk4s1", std::int64_t(7)});
     EXPECT_TRUE(manager->isIncluded("disk9s9"));
+
+    // By device identifier, or else by name.
+    addUsbVolume("A", "disk4s1");
+    addUsbVolume("B", "disk5s1");
+    failInfo("/Volumes/No Id");
+    addUsbVolume("C", "disk6s1");
+    preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk6s1", "No Id", "disk4s1"});
+    EXPECT_EQ(manager->filterByAllowlist({"/Volumes/C", "/Volumes/B", "/Volumes/No Id", "/Volumes/A"}, true),
+              (Ids{"/Volumes/C", "/Volumes/No Id", "/Volumes/A"}));
 }
 
 TEST_F(AllowlistTest, TakingVolumesBackAndLeavingOutTheLastIncludedOne) {
