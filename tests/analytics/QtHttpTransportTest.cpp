@@ -20,7 +20,6 @@ HttpRequest post(const std::string& url, std::string body) {
     return request;
 }
 
-// Status codes, request bodies and headers reach the signal client's tests through this transport too.
 TEST(QtHttpTransport, CarriesRequestsFromAnyThreadAndFailuresTimeoutsAndStoppingAreTransportErrors) {
     LoopbackHttpServer server;
     QtHttpTransport transport;
@@ -33,6 +32,8 @@ TEST(QtHttpTransport, CarriesRequestsFromAnyThreadAndFailuresTimeoutsAndStopping
         EXPECT_EQ(answer.get().statusCode, 413);
     ASSERT_EQ(server.requests().size(), 3u);
     EXPECT_EQ(server.requests()[0].body, "[{\"a\":\"ü\"}]");
+    EXPECT_TRUE(server.requests()[0].head.starts_with("POST /x HTTP/1.1\r\n"));
+    EXPECT_NE(server.requests()[0].head.find("\r\nContent-Type: application/json\r\n"), std::string::npos);
 
     std::string closed;
     {
@@ -42,7 +43,7 @@ TEST(QtHttpTransport, CarriesRequestsFromAnyThreadAndFailuresTimeoutsAndStopping
     EXPECT_TRUE(transport.send(post(closed + "/v2/", "[]")).isTransportError());
     EXPECT_TRUE(transport.send(post("not a url", "[]")).isTransportError());
 
-    server.stayQuiet();
+    server.respondWith(std::nullopt);
     HttpRequest request = post(server.baseURL() + "/v2/", "[]");
     request.timeout = 0.2s;
     const auto started = std::chrono::steady_clock::now();

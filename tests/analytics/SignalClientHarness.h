@@ -1,10 +1,8 @@
 #pragma once
 
 #include "analytics/SignalClient.h"
-#include "platform/QtHttpTransport.h"
 #include "support/FakeCacheFileSystem.h"
 #include "support/LogCapture.h"
-#include "support/LoopbackHttpServer.h"
 #include "support/MemoryPreferenceStore.h"
 #include "support/VirtualRuntime.h"
 
@@ -12,7 +10,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace tallowmere::test {
@@ -28,7 +28,20 @@ public:
     }
 };
 
-// A signal client on virtual time whose requests reach a real HTTP server on 127.0.0.1.
+// Stands in for the network (QtHttpTransportTest covers the real one): records every request and answers it
+// with `status`, or with a transport error for -1. Read `sent` while the runtime is idle.
+struct RecordingTransport : HttpTransport {
+    HttpResponse send(const HttpRequest& request) override {
+        std::lock_guard lock(mutex);
+        sent.push_back(request);
+        return status < 0 ? HttpResponse{0, "Connection refused", {}} : HttpResponse{status, {}, {}};
+    }
+    std::mutex mutex;
+    std::vector<HttpRequest> sent;
+    std::atomic<int> status = 200;
+};
+
+// A signal client on virtual time whose requests reach a recording transport.
 class SignalClientHarness {
 public:
     static constexpr const char* appID = "6B0F1C55-3C1E-4B7A-9E4D-2A7F5E9C1D38";
@@ -47,8 +60,8 @@ public:
 
     AnalyticsConfiguration configuration() const {
         AnalyticsConfiguration config(appID);
-        config.apiBaseURL = QUrl(QString::fromStdString(server.baseURL()));
-        config.urlSession = transport;
+        config.apiBaseURL = QUrl("https://ingest.example.org");
+        config.urlSession = server;
         config.sendSignalsInDebugConfiguration = true;
         return config;
     }
@@ -74,7 +87,7 @@ public:
     // The records of each request the server received, in order.
     std::vector<std::vector<QJsonObject>> batches() const {
         std::vector<std::vector<QJsonObject>> result;
-        for (const auto& request : server.requests()) {
+        for (const auto& request : server->sent) {
             std::vector<QJsonObject> records;
             for (const QJsonValue& value : QJsonDocument::fromJson(QByteArray::fromStdString(request.body)).array())
                 records.push_back(value.toObject());
@@ -96,8 +109,7 @@ public:
     FakeCacheFileSystem fileSystem;
     FakeBundle bundle;
     std::shared_ptr<ScreenMetricsProvider> screen = std::make_shared<ScreenMetricsProvider>();
-    LoopbackHttpServer server;
-    std::shared_ptr<QtHttpTransport> transport = std::make_shared<QtHttpTransport>();
+    std::shared_ptr<RecordingTransport> server = std::make_shared<RecordingTransport>();
 };
 
 } // namespace tallowmere::test

@@ -187,7 +187,7 @@ TEST_F(SignalRecordTest, LogLinesHonourTheHandlersLevelAndTheDebugSwitchAndTheCl
     config.showDebugLogs = true;
     config.logHandler = LogHandler{LogLevel::debug, collect};
     config.sendNewSessionBeganSignal = true;
-    server.respondWith(500);
+    server->status = 500;
     auto client = start(std::move(config));
     runtime.advance(10s);
     ASSERT_FALSE(batches().empty());
@@ -238,14 +238,14 @@ TEST_F(SignalDeliveryTest, SendsPendingSignalsInBatchesOfAHundredOnePerTickToThe
     config.namespace_ = "tallowmere.mac";
     auto client = start(std::move(config));
     sendSignals(*client, 150);
-    EXPECT_TRUE(server.requests().empty()) << "nothing leaves before the timer ticks";
+    EXPECT_TRUE(server->sent.empty()) << "nothing leaves before the timer ticks";
 
     runtime.advance(10s);
-    ASSERT_EQ(server.requests().size(), 1u);
+    ASSERT_EQ(server->sent.size(), 1u);
     runtime.advance(10s);
-    ASSERT_EQ(server.requests().size(), 2u);
+    ASSERT_EQ(server->sent.size(), 2u);
     runtime.advance(30s);
-    EXPECT_EQ(server.requests().size(), 2u);
+    EXPECT_EQ(server->sent.size(), 2u);
 
     // The order within and across batches is the cache's (SignalCacheTest).
     auto sent = batches();
@@ -253,29 +253,31 @@ TEST_F(SignalDeliveryTest, SendsPendingSignalsInBatchesOfAHundredOnePerTickToThe
     EXPECT_EQ(types(sent[1]).back(), "event149");
     EXPECT_EQ(client->signalManager().cache().count(), 0u);
     EXPECT_TRUE(log.contains("Analytics: Sending 100 signals leaving a cache of 50 signals"));
-    EXPECT_EQ(server.requests()[1].method + " " + server.requests()[1].path, "POST /v2/namespace/tallowmere.mac/");
-    EXPECT_EQ(server.requests()[1].headers.at("content-type"), "application/json");
+    const HttpRequest second = server->sent[1];
+    EXPECT_EQ(second.method + " " + second.url, "POST https://ingest.example.org/v2/namespace/tallowmere.mac/");
+    EXPECT_EQ(second.headers, (std::vector<std::pair<std::string, std::string>>{{"Content-Type", "application/json"}}));
 }
 
 TEST_F(SignalDeliveryTest, RefusedBatchesAreLoggedKeptAndSentAgainExactlyOnceWhenAccepted) {
     const std::vector<std::pair<int, std::string>> cases = {
         {401, "Unauthorized (401)"},      {403, "Forbidden (403)"},         {413, "Payload is too large (413)"},
-        {404, "Invalid status code 404"}, {500, "Invalid status code 500"}, {302, "Invalid status code 302"}};
+        {404, "Invalid status code 404"}, {500, "Invalid status code 500"}, {302, "Invalid status code 302"},
+        {-1, "Connection refused"}};
     auto client = start();
     sendSignals(*client, 2);
     for (const auto& [code, description] : cases) {
-        server.respondWith(code);
+        server->status = code;
         runtime.advance(10s);
         EXPECT_TRUE(log.contains("Analytics: Failed to send signals: " + description)) << code;
         EXPECT_EQ(client->signalManager().cache().count(), 2u) << code;
     }
-    EXPECT_EQ(server.requests().size(), cases.size());
+    EXPECT_EQ(server->sent.size(), cases.size());
     EXPECT_FALSE(AnalyticsError::fromStatusCode(299));
     EXPECT_EQ(AnalyticsError::fromStatusCode(0), AnalyticsError::invalidStatusCode(0)) << "not an HTTP answer";
 
     // A signal arriving meanwhile queues behind the batch that failed.
     sendSignals(*client, 1, 2);
-    server.respondWith(200);
+    server->status = 200;
     runtime.advance(30s);
     auto sent = batches();
     ASSERT_EQ(sent.size(), cases.size() + 1);
@@ -290,7 +292,6 @@ TEST_F(SignalDeliveryTest, TheURLIsBuiltFromTheBaseAndTheNamespaceAsOneSegment) 
         auto config = configuration();
         config.apiBaseURL = QUrl(base);
         config.namespace_ = std::move(space);
-        config.urlSession = nullptr; // these hosts are never contacted
         auto client = SignalClient::initialize(std::move(config), services());
         auto url = client->signalManager().signalURL();
         return url ? url->toString(QUrl::FullyEncoded).toStdString() : std::string("none");
@@ -303,33 +304,21 @@ TEST_F(SignalDeliveryTest, TheURLIsBuiltFromTheBaseAndTheNamespaceAsOneSegment) 
     EXPECT_EQ(urlFor("https://ingest.example.org", ".."), "none");
     EXPECT_EQ(urlFor("not a url", std::nullopt), "none");
     EXPECT_EQ(urlFor("", std::nullopt), "none");
-}
 
-TEST_F(SignalDeliveryTest, WithoutAReachableEndpointTheSignalsAreKept) {
-    std::string closedURL;
-    {
-        LoopbackHttpServer gone;
-        closedURL = gone.baseURL();
-    }
-    for (const std::string& base : {std::string("relative/path"), closedURL}) {
-        fileSystem.setFile(cachePath, "[]");
-        auto config = configuration();
-        config.apiBaseURL = QUrl(QString::fromStdString(base));
-        auto client = start(std::move(config));
-        sendSignals(*client, 2);
-        runtime.advance(10s);
-        EXPECT_EQ(client->signalManager().cache().count(), 2u) << base;
-    }
+    auto config = configuration();
+    config.apiBaseURL = QUrl("relative/path");
+    auto client = start(std::move(config));
+    sendSignals(*client, 2);
+    runtime.advance(10s);
+    EXPECT_EQ(client->signalManager().cache().count(), 2u);
+    EXPECT_TRUE(server->sent.empty());
     EXPECT_TRUE(log.contains("Analytics: Unable to construct signal API URL for namespace"));
     EXPECT_TRUE(log.contains("Analytics: Failed to send signals: Invalid endpoint URL"));
-    auto failed = [](const std::string& line) { return line.starts_with("Analytics: Failed to send signals: "); };
-    EXPECT_EQ(std::ranges::count_if(log.lines(), failed), 2);
-    EXPECT_TRUE(server.requests().empty());
 }
 
 TEST_F(SignalDeliveryTest, ASwitchedOffClientOrADebugBuildNotMeantToSendSendsNothingNotEvenEarlierSignals) {
     fileSystem.setFile(cachePath, "[]");
-    server.respondWith(500);
+    server->status = 500;
     {
         auto earlier = start();
         sendSignals(*earlier, 1);
@@ -353,7 +342,7 @@ TEST_F(SignalDeliveryTest, ASwitchedOffClientOrADebugBuildNotMeantToSendSendsNot
         bool sends = environment.isDebug && config.sendSignalsInDebugConfiguration;
         auto pending = client->signalManager().cache().pendingSignals();
         EXPECT_EQ(pending.size(), sends ? 2u : 1u) << "only what an earlier run left";
-        EXPECT_EQ(server.requests().size(), sends ? 4u : 1u) << "not even signals cached earlier leave";
+        EXPECT_EQ(server->sent.size(), sends ? 4u : 1u) << "not even signals cached earlier leave";
         if (sends) {
             EXPECT_TRUE(pending.back().isTestMode) << "debug builds test";
         }

@@ -8,23 +8,20 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tallowmere::test {
 
-// A tiny HTTP/1.1 server on 127.0.0.1 with a thread of its own, so a test thread that blocks (or a virtual
-// runtime that waits for its workers) never stalls it. Records every request and answers each with the
-// status code set last.
+// A tiny HTTP/1.1 server on 127.0.0.1 with a thread of its own, so a test thread that blocks never stalls it.
+// Records every request (its head as sent, then its body) and answers each with the status code set last.
 class LoopbackHttpServer {
 public:
     struct Request {
-        std::string method;
-        std::string path;                           // with the query, as sent
-        std::map<std::string, std::string> headers; // names in lower case
+        std::string head;
         std::string body;
     };
 
@@ -53,58 +50,40 @@ public:
         m_thread.wait();
     }
     std::string baseURL() const { return "http://127.0.0.1:" + std::to_string(m_port); }
-    void respondWith(int statusCode) {
+    // A status code to answer with, or none to read requests and never answer them.
+    void respondWith(std::optional<int> statusCode) {
         std::lock_guard lock(m_mutex);
         m_statusCode = statusCode;
-        m_quiet = false;
-    }
-    // Requests are read but never answered (for timeouts).
-    void stayQuiet() {
-        std::lock_guard lock(m_mutex);
-        m_quiet = true;
     }
     std::vector<Request> requests() const {
         std::lock_guard lock(m_mutex);
         return m_requests;
     }
-    // Bounded wait until at least `count` requests arrived.
-    bool waitForRequests(std::size_t count, std::chrono::milliseconds limit = std::chrono::seconds(10)) const {
+    bool waitForRequests(std::size_t count) const {
         std::unique_lock lock(m_mutex);
-        return m_arrived.wait_for(lock, limit, [&] { return m_requests.size() >= count; });
+        return m_arrived.wait_for(lock, std::chrono::seconds(10), [&] { return m_requests.size() >= count; });
     }
 
 private:
-    // Reads one request from the connection, records it and answers it.
     void serve(QTcpSocket* socket) {
         auto buffer = std::make_shared<QByteArray>();
         QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
             *buffer += socket->readAll();
-            qsizetype headerEnd = buffer->indexOf("\r\n\r\n");
-            if (headerEnd < 0 || socket->property("answered").toBool())
+            qsizetype headEnd = buffer->indexOf("\r\n\r\n");
+            if (headEnd < 0 || socket->property("answered").toBool())
                 return;
-            Request request;
-            QList<QByteArray> lines = buffer->left(headerEnd).split('\n');
-            QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
-            request.method = requestLine.value(0).toStdString();
-            request.path = requestLine.value(1).toStdString();
-            for (qsizetype i = 1; i < lines.size(); ++i) {
-                if (qsizetype colon = lines[i].indexOf(':'); colon > 0)
-                    request.headers[lines[i].left(colon).trimmed().toLower().toStdString()] =
-                        lines[i].mid(colon + 1).trimmed().toStdString();
-            }
-            QByteArray body = buffer->mid(headerEnd + 4);
-            auto length = request.headers.find("content-length");
-            if (length != request.headers.end() && body.size() < std::stoll(length->second))
+            QByteArray head = buffer->left(headEnd);
+            qsizetype length = head.toLower().indexOf("content-length:");
+            if (length >= 0 && buffer->size() - headEnd - 4 < head.mid(length + 15).split('\r')[0].trimmed().toInt())
                 return;
-            request.body = body.toStdString();
             socket->setProperty("answered", true);
             std::lock_guard lock(m_mutex);
-            m_requests.push_back(std::move(request));
+            m_requests.push_back({head.toStdString(), buffer->mid(headEnd + 4).toStdString()});
             m_arrived.notify_all();
-            if (m_quiet)
+            if (!m_statusCode)
                 return;
-            socket->write("HTTP/1.1 " + QByteArray::number(m_statusCode) +
+            socket->write("HTTP/1.1 " + QByteArray::number(*m_statusCode) +
                           " Status\r\nContent-Length: 2\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\nok");
             socket->disconnectFromHost();
         });
@@ -117,8 +96,7 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_arrived;
     std::vector<Request> m_requests;
-    int m_statusCode = 200;
-    bool m_quiet = false;
+    std::optional<int> m_statusCode = 200;
 };
 
 } // namespace tallowmere::test
