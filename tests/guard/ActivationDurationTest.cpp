@@ -1,5 +1,6 @@
 #include "guard/ActivationDuration.h"
 #include "app/Preferences.h"
+#include "guard/StayAwakeController.h"
 #include "support/MemoryPreferenceStore.h"
 
 #include <gtest/gtest.h>
@@ -36,17 +37,28 @@ TEST(DefaultStayAwakeDuration, FollowsTheStoredIndexOrAUsableCustomDurationAndCo
     }
 }
 
-TEST(CustomDurationWords, KeepSecondsAndPluralise) {
-    EXPECT_EQ(customDurationWords(3661), "1 hour 1 minute 1 second");
-    EXPECT_EQ(customDurationWords(9000), "2 hours 30 minutes");
-    EXPECT_EQ(customDurationWords(3601), "1 hour 1 second");
-    EXPECT_EQ(customDurationWords(7200), "2 hours");
-    EXPECT_EQ(customDurationWords(59.9), "59 seconds");
-    EXPECT_EQ(customDurationWords(0), "0 seconds");
-    // 999 in every field of the sheet.
-    EXPECT_EQ(customDurationWords(999 * 3600 + 999 * 60 + 999), "1015 hours 55 minutes 39 seconds");
-    // A corrupt stored value stays bounded instead of overflowing.
-    EXPECT_EQ(customDurationWords(1e300), "277777 hours 46 minutes 40 seconds");
+TEST(DurationWords, CustomDurationsKeepSecondsNoticesShowWholeMinutesAndBothStayBounded) {
+    const std::vector<std::tuple<double, std::string, std::string>> cases = {
+        // seconds, the custom duration's words, the notice's words
+        {3661, "1 hour 1 minute 1 second", "1 hour 1 minute"},
+        {3601, "1 hour 1 second", "1 hour"},
+        {9000, "2 hours 30 minutes", "2 hours 30 minutes"},
+        {7260, "2 hours 1 minute", "2 hours 1 minute"},
+        {60.9, "1 minute", "1 minute"},
+        {59.9, "59 seconds", "59 seconds"},
+        {1, "1 second", "1 second"},
+        {0.5, "0 seconds", ""},
+        {-30, "0 seconds", ""},
+        // 999 in every field of the sheet, then a corrupt stored value that must not overflow.
+        {999 * 3600 + 999 * 60 + 999, "1015 hours 55 minutes 39 seconds", "1015 hours 55 minutes"},
+        {1e300, "277777 hours 46 minutes 40 seconds", "277777 hours 46 minutes"},
+    };
+    for (const auto& [seconds, custom, notice] : cases) {
+        EXPECT_EQ(customDurationWords(seconds), custom) << seconds;
+        EXPECT_EQ(StayAwakeController::formatDuration(seconds), notice) << seconds;
+    }
+    EXPECT_EQ(StayAwakeController::formatDuration(std::nullopt), "");
+    EXPECT_EQ(StayAwakeController::formatDuration(std::numeric_limits<double>::quiet_NaN()), "");
 }
 
 } // namespace

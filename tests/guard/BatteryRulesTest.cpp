@@ -9,44 +9,30 @@ using Descriptions = FakePowerSources::Descriptions;
 
 namespace {
 
-TEST(BatteryRules, ChargeIsCurrentOverMaximumUnroundedAndNoSnapshotMeansNoBattery) {
-    FakePowerSources sources;
-    EXPECT_FALSE(hasInternalBattery(sources));
-    EXPECT_FALSE(batteryPercentage(sources));
-    sources.setDescriptions(Descriptions{});
-    EXPECT_FALSE(hasInternalBattery(sources));
-    EXPECT_FALSE(batteryPercentage(sources));
-
-    sources.setDescriptions(Descriptions{FakePowerSources::battery(std::int64_t(45), std::int64_t(90))});
-    EXPECT_TRUE(hasInternalBattery(sources));
-    EXPECT_EQ(batteryPercentage(sources), 50.0);
-    sources.setDescriptions(Descriptions{FakePowerSources::battery(std::int64_t(4999), 6000.0)});
-    EXPECT_DOUBLE_EQ(*batteryPercentage(sources), 4999.0 / 6000.0 * 100);
-}
-
-TEST(BatteryRules, UnusableSourcesAreSkippedForTheNextInternalBattery) {
-    FakePowerSources sources;
-    Descriptions descriptions{
-        std::nullopt,                                                          // no description
-        PropertyValue("InternalBattery"),                                      // not a dictionary
-        FakePowerSources::battery(std::int64_t(10), std::int64_t(100), "UPS"), // not internal
-        PropertyDictionary{{"Type", std::int64_t(1)}},                         // type not text
-        FakePowerSources::battery(std::int64_t(10), std::int64_t(0)),          // no maximum
-        FakePowerSources::battery(std::int64_t(10), std::int64_t(-100)),       // negative maximum
-        FakePowerSources::battery(true, std::int64_t(100)),                    // a Boolean is no number
-        FakePowerSources::battery("10", std::int64_t(100)),                    // nor is text
-        FakePowerSources::battery(std::int64_t(30), std::int64_t(60)),         // the first usable one
-        FakePowerSources::battery(std::int64_t(5), std::int64_t(100)),
+TEST(BatteryRules, TheFirstUsableInternalBatteryGivesTheChargeUnroundedAndNoSnapshotMeansNoBattery) {
+    auto battery = [](PropertyValue current, PropertyValue maximum, std::string type = "InternalBattery") {
+        return std::optional(FakePowerSources::battery(std::move(current), std::move(maximum), std::move(type)));
     };
-    sources.setDescriptions(descriptions);
-    EXPECT_EQ(batteryPercentage(sources), 50.0);
-
-    // An internal battery with unusable capacities still counts as a battery, but gives no charge.
-    sources.setDescriptions(Descriptions{FakePowerSources::battery(std::int64_t(10), std::int64_t(0))});
-    EXPECT_TRUE(hasInternalBattery(sources));
-    EXPECT_FALSE(batteryPercentage(sources));
-    sources.setDescriptions(Descriptions{FakePowerSources::battery(std::int64_t(10), std::int64_t(100), "UPS")});
-    EXPECT_FALSE(hasInternalBattery(sources));
+    using I = std::int64_t;
+    const std::vector<std::tuple<std::optional<Descriptions>, bool, std::optional<double>>> cases = {
+        {std::nullopt, false, std::nullopt},
+        {Descriptions{}, false, std::nullopt},
+        {Descriptions{battery(I(1), I(8))}, true, 12.5},
+        {Descriptions{battery(I(45), 90.0)}, true, 50.0},
+        // An internal battery with unusable capacities still counts as a battery, but gives no charge.
+        {Descriptions{battery(I(10), I(0))}, true, std::nullopt},
+        {Descriptions{battery(I(10), I(100), "UPS")}, false, std::nullopt},
+        {Descriptions{std::nullopt, PropertyValue("InternalBattery"), battery(I(10), I(100), "UPS"),
+                      PropertyDictionary{{"Type", I(1)}}, battery(I(10), I(-100)), battery(true, I(100)),
+                      battery("10", I(100)), battery(I(30), I(60)), battery(I(5), I(100))},
+         true, 50.0},
+    };
+    for (const auto& [descriptions, hasBattery, charge] : cases) {
+        FakePowerSources sources;
+        sources.setDescriptions(descriptions);
+        EXPECT_EQ(hasInternalBattery(sources), hasBattery);
+        EXPECT_EQ(batteryPercentage(sources), charge) << (charge ? *charge : -1);
+    }
 }
 
 } // namespace
