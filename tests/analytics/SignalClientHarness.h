@@ -17,14 +17,10 @@
 
 namespace tallowmere::test {
 
-class FakeBundle : public Bundle {
-public:
+// Reads version 2.3.1, build 231.
+struct FakeBundle : Bundle {
     std::optional<PropertyValue> infoValue(std::string_view key) override {
-        if (key == "CFBundleShortVersionString")
-            return PropertyValue("2.3.1");
-        if (key == "CFBundleVersion")
-            return PropertyValue("231");
-        return std::nullopt;
+        return PropertyValue(key == "CFBundleVersion" ? "231" : "2.3.1");
     }
 };
 
