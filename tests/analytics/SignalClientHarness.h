@@ -11,6 +11,7 @@
 #include <QJsonObject>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -64,12 +65,18 @@ public:
 
     SignalClientServices services() { return {runtime, preferences, fileSystem, bundle, screen, nullptr, facts()}; }
 
-    std::shared_ptr<SignalClient> start(AnalyticsConfiguration config) {
-        auto client = SignalClient::initialize(std::move(config), services());
+    // A client on the configuration above as `configure` changes it, in a debug build if asked.
+    std::shared_ptr<SignalClient> start(const std::function<void(AnalyticsConfiguration&)>& configure = {},
+                                        bool debugBuild = false) {
+        AnalyticsConfiguration config = configuration();
+        if (configure)
+            configure(config);
+        SignalClientServices withFacts = services();
+        withFacts.environment->isDebug = debugBuild;
+        auto client = SignalClient::initialize(std::move(config), withFacts);
         runtime.runUntilIdle();
         return client;
     }
-    std::shared_ptr<SignalClient> start() { return start(configuration()); }
 
     // Sends `count` signals named "event0", "event1", … one after the other (signals sent at once are built
     // concurrently, in no particular order) and waits until they are cached.

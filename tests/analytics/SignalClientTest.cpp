@@ -2,14 +2,194 @@
 
 #include "analytics/EnrichmentParameters.h"
 #include "analytics/SessionStatistics.h"
+#include "analytics/SignalCache.h"
+#include "support/FakeNotificationCenter.h"
 
 #include <gtest/gtest.h>
+
+#include <QRegularExpression>
 
 using namespace std::chrono_literals;
 using namespace tallowmere;
 using namespace tallowmere::test;
 
 namespace {
+
+SignalPostBody record(int index) {
+    return {WallTime(std::chrono::milliseconds(1767603600000 + index)),
+            "APP",
+            "user",
+            "SESSION",
+            "event" + std::to_string(index),
+            std::nullopt,
+            {{"index", std::to_string(index)}},
+            false};
+}
+
+std::vector<std::string> typesOf(const std::vector<SignalPostBody>& records) {
+    std::vector<std::string> types;
+    for (const auto& r : records)
+        types.push_back(r.type);
+    return types;
+}
+
+class SignalCacheTest : public ::testing::Test {
+protected:
+    std::string path = SignalClientHarness::cachePath;
+    LogCapture log;
+    AnalyticsLogger logger{LogHandler::standard(LogLevel::debug), true};
+    FakeCacheFileSystem files;
+};
+
+TEST_F(SignalCacheTest, PopsAtMostAHundredTakesAFailedBatchBackToTheFrontAndKeepsItOnDiskUntilDelivered) {
+    SignalCache cache(files, path, logger);
+    for (int i = 0; i < 150; ++i)
+        cache.push(record(i));
+    SignalBatch first = cache.pop();
+    ASSERT_EQ(first.records.size(), 100u);
+    EXPECT_EQ(cache.count(), 50u);
+
+    cache.push(record(150));
+    cache.pushBack(first);
+    cache.pushBack(first); // a second return of the same batch must not duplicate it
+    auto pending = typesOf(cache.pendingSignals());
+    ASSERT_EQ(pending.size(), 151u);
+    for (int i = 0; i <= 150; ++i)
+        EXPECT_EQ(pending[i], "event" + std::to_string(i));
+
+    SignalBatch again = cache.pop();
+    cache.push(record(151));
+    auto onDisk = [&] { return typesOf(*decodeSignals(QByteArray::fromStdString(files.file(path).value()))); };
+    EXPECT_EQ(onDisk().size(), 152u) << "a batch in flight stays in the file";
+    cache.markDelivered(again);
+    cache.pushBack(again); // too late: it was delivered
+    EXPECT_EQ(onDisk(), typesOf(cache.pendingSignals()));
+    EXPECT_EQ(cache.pop().records.size(), 52u);
+    EXPECT_TRUE(cache.pop().empty());
+}
+
+TEST_F(SignalCacheTest, SavesAndLoadsEveryRecordUnchangedAndAFailedSaveKeepsThePreviousFile) {
+    auto first = record(1);
+    first.floatValue = 2.5;
+    first.isTestMode = true;
+    SignalCache cache(files, path, logger);
+    cache.push(first);
+    cache.push(record(2));
+    EXPECT_TRUE(cache.backupCache());
+    SignalCache reloaded(files, path, logger);
+    EXPECT_EQ(reloaded.pendingSignals(), (std::vector<SignalPostBody>{first, record(2)}));
+
+    std::string before = *files.file(path);
+    files.failWrites = true;
+    reloaded.push(record(3));
+    EXPECT_FALSE(reloaded.backupCache());
+    EXPECT_TRUE(log.contains("Analytics: Error saving Analytics cache"));
+    EXPECT_EQ(*files.file(path), before);
+}
+
+TEST_F(SignalCacheTest, AnUnreadableFileIsMovedAsideAndTheCacheStartsWithWhatCouldBeRead) {
+    SignalCache source(files, path, logger);
+    for (int i = 0; i < 3; ++i)
+        source.push(record(i));
+    std::string valid = *files.file(path);
+    const std::string partlyBad = "[1, {\"type\": 2}, " + valid.substr(1);
+    // Times no clock of ours can hold (the year 1013).
+    const std::string ancient =
+        QString::fromStdString(valid).replace(QRegularExpression("(?<=\"receivedAt\":\")\\d{4}"), "1013").toStdString();
+
+    for (std::string contents :
+         {valid.substr(0, valid.size() / 2), std::string("\x00\xff garbage", 10), std::string("{}"),
+          std::string(5000, '[') + std::string(5000, ']'), std::string(), partlyBad, ancient}) {
+        FakeCacheFileSystem disk;
+        disk.setFile(path, contents);
+        log.clear();
+        SignalCache cache(disk, path, logger);
+        cache.push(record(9)); // saved at once: it must not take the place of what could not be read
+        // Kept beside the cache as it was, never overwritten.
+        std::vector<std::string> paths = disk.paths();
+        ASSERT_EQ(paths.size(), 2u) << contents;
+        EXPECT_TRUE(paths[1].starts_with(path + ".corrupt-"));
+        EXPECT_EQ(disk.file(paths[1]), contents);
+        auto moved = [&](const std::string& line) {
+            return line.find("moved the file to " + paths[1]) != std::string::npos;
+        };
+        EXPECT_EQ(std::ranges::count_if(log.lines(), moved), 1);
+        EXPECT_EQ(typesOf(cache.pendingSignals()),
+                  contents == partlyBad ? (std::vector<std::string>{"event0", "event1", "event2", "event9"})
+                                        : std::vector<std::string>{"event9"});
+    }
+}
+
+TEST_F(SignalCacheTest, WithoutACachesFolderConcurrentWritersLoseNothingInMemory) {
+    SignalCache cache(files, std::nullopt, logger);
+    std::vector<std::thread> threads;
+    std::atomic<int> delivered{0};
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 250; ++i) {
+                cache.push(record(t * 1000 + i));
+                if (i % 10 == 0) {
+                    SignalBatch batch = cache.pop();
+                    if (i % 20 == 0) {
+                        delivered += static_cast<int>(batch.records.size());
+                        cache.markDelivered(batch);
+                    } else {
+                        cache.pushBack(batch);
+                    }
+                }
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(cache.count() + static_cast<std::size_t>(delivered), 1000u);
+    EXPECT_TRUE(files.paths().empty());
+    EXPECT_FALSE(cache.backupCache());
+}
+
+// The client across a restart: what one run leaves behind, the next one sends at once, and only once. A crash
+// loses nothing either: every change to the cache is saved at once (see above).
+class SignalCacheRestartTest : public ::testing::Test, public SignalClientHarness {};
+
+TEST_F(SignalCacheRestartTest, SignalsSurviveARestartAndAreSentOnceButNeverByAClientNotMeantToSend) {
+    server->status = 500;
+    FakeNotificationCenter center;
+    SignalClientServices withCenter = services();
+    withCenter.applicationCenter = &center;
+    {
+        auto client = SignalClient::initialize(configuration(), withCenter);
+        runtime.runUntilIdle(); // the first attempt finds the cache empty
+        sendSignals(*client, 5);
+        runtime.advance(10s); // one failed attempt in between
+        center.post("NSApplicationWillTerminateNotification");
+    }
+    EXPECT_TRUE(log.contains("Analytics: appWillTerminate()"));
+    EXPECT_TRUE(log.contains("Analytics: Saved Analytics cache"));
+    runtime.runUntilIdle();
+    EXPECT_EQ(center.observerCount("NSApplicationWillTerminateNotification"), 0)
+        << "a client that is gone stops listening";
+
+    // Switched off, or a debug build not meant to send: not even the signals of an earlier run leave.
+    for (auto [disabled, sendsInDebug] : {std::pair{true, true}, {false, false}}) {
+        auto client = start(
+            [&](AnalyticsConfiguration& c) {
+                c.analyticsDisabled = disabled;
+                c.sendSignalsInDebugConfiguration = sendsInDebug;
+            },
+            true);
+        sendSignals(*client, 1);
+        runtime.advance(20s);
+        EXPECT_EQ(client->signalManager().cache().count(), 5u) << disabled;
+    }
+    EXPECT_EQ(server->sent.size(), 1u);
+
+    server->status = 200;
+    auto client = start();
+    EXPECT_TRUE(log.contains("Analytics: Loaded 5 signals"));
+    ASSERT_EQ(server->sent.size(), 2u) << "the first attempt does not wait for the timer";
+    EXPECT_EQ(types(batches()[1]), (std::vector<std::string>{"event0", "event1", "event2", "event3", "event4"}));
+    runtime.advance(30s);
+    EXPECT_EQ(server->sent.size(), 2u) << "nothing is sent twice";
+}
 
 class SignalRecordTest : public ::testing::Test, public SignalClientHarness {
 protected:
@@ -22,14 +202,14 @@ protected:
 
 TEST_F(SignalRecordTest, TheRequestBodyCarriesTheRecordKeysTheEnrichmentTheDefaultsAndTheCallersParameters) {
     screen->update({2560, 1440, 2.0, "Dark", true, false});
-    auto config = configuration();
-    config.defaultParameters = [] { return SignalParameters{{"channel", "direct"}, {"appVersion", "from defaults"}}; };
-    config.metadataEnrichers.push_back([](const std::string& type, const std::string& user, std::optional<double>) {
-        return SignalParameters{{"enrichedType", type}, {"userLength", std::to_string(user.size())}};
+    auto client = start([](AnalyticsConfiguration& c) {
+        c.defaultParameters = [] { return SignalParameters{{"channel", "direct"}, {"appVersion", "from defaults"}}; };
+        c.metadataEnrichers.push_back([](const std::string& type, const std::string& user, std::optional<double>) {
+            return SignalParameters{{"enrichedType", type}, {"userLength", std::to_string(user.size())}};
+        });
+        c.defaultSignalPrefix = "Quenby.";
+        c.defaultParameterPrefix = "p.";
     });
-    config.defaultSignalPrefix = "Quenby.";
-    config.defaultParameterPrefix = "p.";
-    auto client = start(std::move(config));
     client->signal("toggle", {{"action", "activate"}, {"channel", "menu"}}, 4.5, std::nullopt);
     client->signal("appLaunched", {}, std::nullopt, std::nullopt);
     client->signal("odd", {}, std::numeric_limits<double>::quiet_NaN(), std::nullopt);
@@ -54,9 +234,7 @@ TEST_F(SignalRecordTest, TheRequestBodyCarriesTheRecordKeysTheEnrichmentTheDefau
     EXPECT_FALSE(byType["Quenby.appLaunched"].contains("floatValue"));
     EXPECT_FALSE(byType["Quenby.odd"].contains("floatValue")) << "JSON has no NaN";
 
-    SignalClientServices debug = services();
-    debug.environment->isDebug = true;
-    auto debugClient = SignalClient::initialize(configuration(), debug);
+    auto debugClient = start({}, true);
     debugClient->signal("toggle", {}, std::nullopt, std::nullopt);
     runtime.runUntilIdle();
     EXPECT_TRUE(onlyRecord(*debugClient).isTestMode) << "debug builds test";
@@ -80,27 +258,26 @@ TEST_F(SignalRecordTest, TheClientUserIsTheSaltedHashOfAStableIdentifier) {
     EXPECT_EQ(UserIdentifier::clientUser("ab", "c"),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     // Each call is a new run of the application with an empty cache.
-    auto userOf = [&](AnalyticsConfiguration config, std::optional<std::string> named = std::nullopt) {
+    using Configure = std::function<void(AnalyticsConfiguration&)>;
+    auto userOf = [&](const Configure& configure, std::optional<std::string> named = std::nullopt) {
         fileSystem.setFile(cachePath, "[]");
-        auto client = start(std::move(config));
+        auto client = start(configure);
         client->signal("event", {}, std::nullopt, named);
         runtime.runUntilIdle();
         return onlyRecord(*client).clientUser;
     };
-    const std::string first = userOf(configuration());
+    const std::string first = userOf({});
     auto stored = preferences.stringValue("defaultUserIdentifier");
     ASSERT_TRUE(stored);
     EXPECT_EQ(first, UserIdentifier::clientUser(*stored, ""));
-    EXPECT_EQ(userOf(configuration()), first) << "the same user after a restart";
+    EXPECT_EQ(userOf({}), first) << "the same user after a restart";
 
-    auto salted = configuration();
-    salted.salt = "pepper";
+    const Configure salted = [](AnalyticsConfiguration& c) { c.salt = "pepper"; };
     EXPECT_EQ(userOf(salted), UserIdentifier::clientUser(*stored, "pepper"));
     // A user named by the signal, then by the configuration, comes before the stored identifier.
     EXPECT_EQ(userOf(salted, "someone"), UserIdentifier::clientUser("someone", "pepper"));
-    auto team = configuration();
-    team.defaultUser = "team-account";
-    EXPECT_EQ(userOf(team), UserIdentifier::clientUser("team-account", ""));
+    EXPECT_EQ(userOf([](AnalyticsConfiguration& c) { c.defaultUser = "team-account"; }),
+              UserIdentifier::clientUser("team-account", ""));
 }
 
 TEST_F(SignalRecordTest, EnrichmentHasEveryFixedNameWithFactsOfThisMachineAndTheMoment) {
@@ -170,9 +347,7 @@ TEST_F(SignalRecordTest, ReservedNamesAreWarnedAbout) {
     EXPECT_EQ(client->signalManager().cache().count(), 2u) << "warned about, still sent";
 
     log.clear();
-    auto config = configuration();
-    config.reservedParameterWarningsEnabled = false;
-    auto quiet = start(std::move(config));
+    auto quiet = start([](AnalyticsConfiguration& c) { c.reservedParameterWarningsEnabled = false; });
     quiet->signal("type", {{"platform", "x"}}, std::nullopt, std::nullopt);
     runtime.runUntilIdle();
     for (const auto& line : log.lines())
@@ -186,12 +361,12 @@ TEST_F(SignalRecordTest, LogLinesHonourTheHandlersLevelAndTheDebugSwitchAndTheCl
         std::lock_guard lock(mutex);
         seen.emplace_back(level, message);
     };
-    auto config = configuration();
-    config.showDebugLogs = true;
-    config.logHandler = LogHandler{LogLevel::debug, collect};
-    config.sendNewSessionBeganSignal = true;
     server->status = 500;
-    auto client = start(std::move(config));
+    auto client = start([&](AnalyticsConfiguration& c) {
+        c.showDebugLogs = true;
+        c.logHandler = LogHandler{LogLevel::debug, collect};
+        c.sendNewSessionBeganSignal = true;
+    });
     runtime.advance(10s);
     ASSERT_FALSE(batches().empty());
     EXPECT_EQ(types(batches()[0]), std::vector<std::string>{"Analytics.Session.started"});
@@ -227,9 +402,7 @@ TEST_F(SignalRecordTest, SessionStatisticsCountSessionsDaysAndDurations) {
     EXPECT_EQ(p["Analytics.Retention.previousSessionSeconds"], "300");
     EXPECT_EQ(stats.parameters(monday + 24h * 40)["Analytics.Retention.distinctDaysUsedLastMonth"], "0");
 
-    auto config = configuration();
-    config.sessionStatsEnabled = true;
-    auto client = start(std::move(config));
+    auto client = start([](AnalyticsConfiguration& c) { c.sessionStatsEnabled = true; });
     sendSignals(*client, 1);
     EXPECT_EQ(onlyRecord(*client).payload.at("Analytics.Retention.totalSessionsCount"), "4");
 }
@@ -237,9 +410,7 @@ TEST_F(SignalRecordTest, SessionStatisticsCountSessionsDaysAndDurations) {
 class SignalDeliveryTest : public ::testing::Test, public SignalClientHarness {};
 
 TEST_F(SignalDeliveryTest, SendsPendingSignalsInBatchesOfAHundredOnePerTickToTheNamespacesURL) {
-    auto config = configuration();
-    config.namespace_ = "tallowmere.mac";
-    auto client = start(std::move(config));
+    auto client = start([](AnalyticsConfiguration& c) { c.namespace_ = "tallowmere.mac"; });
     sendSignals(*client, 150);
     EXPECT_TRUE(server->sent.empty()) << "nothing leaves before the timer ticks";
 
@@ -292,10 +463,10 @@ TEST_F(SignalDeliveryTest, RefusedBatchesAreLoggedKeptAndSentAgainExactlyOnceWhe
 
 TEST_F(SignalDeliveryTest, TheURLIsBuiltFromTheBaseAndTheNamespaceAsOneSegment) {
     auto urlFor = [&](const char* base, std::optional<std::string> space) {
-        auto config = configuration();
-        config.apiBaseURL = QUrl(base);
-        config.namespace_ = std::move(space);
-        auto client = SignalClient::initialize(std::move(config), services());
+        auto client = start([&](AnalyticsConfiguration& c) {
+            c.apiBaseURL = QUrl(base);
+            c.namespace_ = std::move(space);
+        });
         auto url = client->signalManager().signalURL();
         return url ? url->toString(QUrl::FullyEncoded).toStdString() : std::string("none");
     };
@@ -308,9 +479,7 @@ TEST_F(SignalDeliveryTest, TheURLIsBuiltFromTheBaseAndTheNamespaceAsOneSegment) 
     EXPECT_EQ(urlFor("not a url", std::nullopt), "none");
     EXPECT_EQ(urlFor("", std::nullopt), "none");
 
-    auto config = configuration();
-    config.apiBaseURL = QUrl("relative/path");
-    auto client = start(std::move(config));
+    auto client = start([](AnalyticsConfiguration& c) { c.apiBaseURL = QUrl("relative/path"); });
     sendSignals(*client, 2);
     runtime.advance(10s);
     EXPECT_EQ(client->signalManager().cache().count(), 2u);
