@@ -14,12 +14,10 @@ using namespace tallowmere;
 namespace {
 
 HttpRequest post(const QTcpServer& server, std::string body) {
-    HttpRequest request;
-    request.method = "POST";
-    request.url = "http://127.0.0.1:" + std::to_string(server.serverPort()) + "/x";
-    request.headers = {{"Content-Type", "application/json"}};
-    request.body = std::move(body);
-    return request;
+    return {"POST",
+            "http://127.0.0.1:" + std::to_string(server.serverPort()) + "/x",
+            {{"Content-Type", "application/json"}},
+            std::move(body)};
 }
 
 // The server's side, on the test thread: accepts the next connection and reads one request (head, blank line,

@@ -159,26 +159,7 @@ TEST_F(StayAwakeControllerTest, AFailedAssertionPublishesInactiveButATimedReques
     EXPECT_EQ(lastBody(), "Tallowmere finished Quenby Guard for 1 minute.");
 }
 
-TEST_F(StayAwakeControllerTest, TheChargeRuleStopsAtOrBelowTheCapFromTheFirstTick) {
-    preferences.setDouble(PreferenceKey::batteryCap, 20.0);
-    powerSources.setBatteryPercent(20.5);
-    controller->activate(std::nullopt);
-    runtime.advance(5min);
-    EXPECT_TRUE(controller->isActive());
-    EXPECT_EQ(powerSources.queries.load(), 5);
-
-    powerSources.setBatteryPercent(20.0);
-    runtime.advance(59.9s);
-    EXPECT_TRUE(controller->isActive());
-    runtime.advance(0.1s);
-    EXPECT_FALSE(controller->isActive());
-    EXPECT_EQ(titles(), (Strings{"Quenby Guard Enabled", "Quenby Guard Stopped"}));
-
-    runtime.advance(10min); // the timer went with the activation
-    EXPECT_EQ(powerSources.queries.load(), 6);
-}
-
-TEST_F(StayAwakeControllerTest, EachBatteryRuleActsOnlyWhileSwitchedOnAndLowPowerModeWinsOverTheCharge) {
+TEST_F(StayAwakeControllerTest, EachBatteryRuleActsOnlyWhileSwitchedOnAndLowPowerModeWinsOverTheChargeAtTheCap) {
     powerSources.setBatteryPercent(1);
     powerSources.lowPowerMode = true;
     controller->activate(std::nullopt);
@@ -203,6 +184,21 @@ TEST_F(StayAwakeControllerTest, EachBatteryRuleActsOnlyWhileSwitchedOnAndLowPowe
     EXPECT_FALSE(controller->isActive());
     EXPECT_EQ(titles().back(), "Quenby Guard Stopped");
     EXPECT_EQ(powerSources.queries, queries); // the charge was not consulted in that tick
+
+    // The charge rule stops at the cap, not only below it, from the first tick a minute after activation.
+    powerSources.lowPowerMode = false;
+    powerSources.setBatteryPercent(50.5);
+    controller->activate(std::nullopt);
+    runtime.advance(5min);
+    EXPECT_TRUE(controller->isActive());
+    EXPECT_EQ(powerSources.queries, queries + 5);
+    powerSources.setBatteryPercent(50.0);
+    runtime.advance(59.9s);
+    EXPECT_TRUE(controller->isActive());
+    runtime.advance(0.1s);
+    EXPECT_FALSE(controller->isActive());
+    runtime.advance(10min); // the timer went with the activation
+    EXPECT_EQ(powerSources.queries, queries + 6);
 }
 
 TEST_F(StayAwakeControllerTest, ADestroyedControllerIsNeverCalledByItsTimersOrQueuedWork) {
