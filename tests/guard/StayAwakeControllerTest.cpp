@@ -122,8 +122,7 @@ TEST_F(StayAwakeControllerTest, ReactivatingRestartsQuietlyAndATimedSessionEndsO
     runtime.advance(2h);
     EXPECT_TRUE(controller->isActive());
     EXPECT_FALSE(controller->activeUntil());
-    Strings posted = titles();
-    EXPECT_EQ(std::count(posted.begin(), posted.end(), "Quenby Guard Session Finished"), 1);
+    EXPECT_EQ(std::ranges::count(titles(), "Quenby Guard Session Finished"), 1);
 }
 
 TEST_F(StayAwakeControllerTest, AnEndTimerActsOnlyForTheSessionThatArmedIt) {

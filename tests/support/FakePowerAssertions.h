@@ -17,7 +17,6 @@ public:
         std::string type;
         std::uint32_t level;
         std::string name;
-        std::uint32_t assertionID;
     };
 
     void failNextWith(AssertionResult result) {
@@ -29,7 +28,7 @@ public:
         AssertionResult result = m_failure ? *std::exchange(m_failure, std::nullopt) : AssertionResult{0, m_nextID++};
         if (result.returnCode == 0 && result.assertionID != 0)
             m_held.emplace(result.assertionID, type);
-        m_created.push_back({type, level, name, result.assertionID});
+        m_created.push_back({type, level, name});
         return result;
     }
     int release(std::uint32_t assertionID) override {
