@@ -2,6 +2,7 @@
 
 #include "analytics/SignalClient.h"
 #include "support/FakeCacheFileSystem.h"
+#include "support/FakeNotificationCenter.h"
 #include "support/LogCapture.h"
 #include "support/MemoryPreferenceStore.h"
 #include "support/VirtualRuntime.h"
@@ -63,7 +64,7 @@ public:
         return config;
     }
 
-    SignalClientServices services() { return {runtime, preferences, fileSystem, bundle, screen, nullptr, facts()}; }
+    SignalClientServices services() { return {runtime, preferences, fileSystem, bundle, screen, &center, facts()}; }
 
     // A client on the configuration above as `configure` changes it, in a debug build if asked.
     std::shared_ptr<SignalClient> start(const std::function<void(AnalyticsConfiguration&)>& configure = {},
@@ -111,6 +112,7 @@ public:
     MemoryPreferenceStore preferences;
     FakeCacheFileSystem fileSystem;
     FakeBundle bundle;
+    FakeNotificationCenter center;
     std::shared_ptr<ScreenMetricsProvider> screen = std::make_shared<ScreenMetricsProvider>();
     std::shared_ptr<RecordingTransport> server = std::make_shared<RecordingTransport>();
 };

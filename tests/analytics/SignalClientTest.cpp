@@ -3,7 +3,6 @@
 #include "analytics/EnrichmentParameters.h"
 #include "analytics/SessionStatistics.h"
 #include "analytics/SignalCache.h"
-#include "support/FakeNotificationCenter.h"
 
 #include <gtest/gtest.h>
 
@@ -33,16 +32,23 @@ std::vector<std::string> typesOf(const std::vector<SignalPostBody>& records) {
     return types;
 }
 
-class SignalCacheTest : public ::testing::Test {
+class SignalClientTest : public ::testing::Test, public SignalClientHarness {
 protected:
-    std::string path = SignalClientHarness::cachePath;
-    LogCapture log;
+    SignalPostBody onlyRecord(SignalClient& client) {
+        auto records = client.signalManager().cache().pendingSignals();
+        EXPECT_EQ(records.size(), 1u);
+        return records.empty() ? SignalPostBody{} : records.front();
+    }
+
+    const std::string path = cachePath;
     AnalyticsLogger logger{LogHandler::standard(LogLevel::debug), true};
-    FakeCacheFileSystem files;
 };
+using SignalCacheTest = SignalClientTest;
+using SignalRecordTest = SignalClientTest;
+using SignalDeliveryTest = SignalClientTest;
 
 TEST_F(SignalCacheTest, PopsAtMostAHundredTakesAFailedBatchBackToTheFrontAndKeepsItOnDiskUntilDelivered) {
-    SignalCache cache(files, path, logger);
+    SignalCache cache(fileSystem, path, logger);
     for (int i = 0; i < 150; ++i)
         cache.push(record(i));
     SignalBatch first = cache.pop();
@@ -59,7 +65,7 @@ TEST_F(SignalCacheTest, PopsAtMostAHundredTakesAFailedBatchBackToTheFrontAndKeep
 
     SignalBatch again = cache.pop();
     cache.push(record(151));
-    auto onDisk = [&] { return typesOf(*decodeSignals(QByteArray::fromStdString(files.file(path).value()))); };
+    auto onDisk = [&] { return typesOf(*decodeSignals(QByteArray::fromStdString(fileSystem.file(path).value()))); };
     EXPECT_EQ(onDisk().size(), 152u) << "a batch in flight stays in the file";
     cache.markDelivered(again);
     cache.pushBack(again); // too late: it was delivered
@@ -72,26 +78,26 @@ TEST_F(SignalCacheTest, SavesAndLoadsEveryRecordUnchangedAndAFailedSaveKeepsTheP
     auto first = record(1);
     first.floatValue = 2.5;
     first.isTestMode = true;
-    SignalCache cache(files, path, logger);
+    SignalCache cache(fileSystem, path, logger);
     cache.push(first);
     cache.push(record(2));
     EXPECT_TRUE(cache.backupCache());
-    SignalCache reloaded(files, path, logger);
+    SignalCache reloaded(fileSystem, path, logger);
     EXPECT_EQ(reloaded.pendingSignals(), (std::vector<SignalPostBody>{first, record(2)}));
 
-    std::string before = *files.file(path);
-    files.failWrites = true;
+    std::string before = *fileSystem.file(path);
+    fileSystem.failWrites = true;
     reloaded.push(record(3));
     EXPECT_FALSE(reloaded.backupCache());
     EXPECT_TRUE(log.contains("Analytics: Error saving Analytics cache"));
-    EXPECT_EQ(*files.file(path), before);
+    EXPECT_EQ(*fileSystem.file(path), before);
 }
 
 TEST_F(SignalCacheTest, AnUnreadableFileIsMovedAsideAndTheCacheStartsWithWhatCouldBeRead) {
-    SignalCache source(files, path, logger);
+    SignalCache source(fileSystem, path, logger);
     for (int i = 0; i < 3; ++i)
         source.push(record(i));
-    std::string valid = *files.file(path);
+    std::string valid = *fileSystem.file(path);
     const std::string partlyBad = "[1, {\"type\": 2}, " + valid.substr(1);
     // Times no clock of ours can hold (the year 1013).
     const std::string ancient =
@@ -121,7 +127,7 @@ TEST_F(SignalCacheTest, AnUnreadableFileIsMovedAsideAndTheCacheStartsWithWhatCou
 }
 
 TEST_F(SignalCacheTest, WithoutACachesFolderConcurrentWritersLoseNothingInMemory) {
-    SignalCache cache(files, std::nullopt, logger);
+    SignalCache cache(fileSystem, std::nullopt, logger);
     std::atomic<std::size_t> delivered{0};
     {
         auto work = [&](int thread) {
@@ -137,22 +143,16 @@ TEST_F(SignalCacheTest, WithoutACachesFolderConcurrentWritersLoseNothingInMemory
         std::jthread a(work, 0), b(work, 1), c(work, 2), d(work, 3);
     }
     EXPECT_EQ(cache.count() + delivered, 1000u);
-    EXPECT_TRUE(files.paths().empty());
+    EXPECT_TRUE(fileSystem.paths().empty());
     EXPECT_FALSE(cache.backupCache());
 }
 
 // The client across a restart: what one run leaves behind, the next one sends at once, and only once. A crash
 // loses nothing either: every change to the cache is saved at once (see above).
-class SignalCacheRestartTest : public ::testing::Test, public SignalClientHarness {};
-
-TEST_F(SignalCacheRestartTest, SignalsSurviveARestartAndAreSentOnceButNeverByAClientNotMeantToSend) {
+TEST_F(SignalCacheTest, SignalsSurviveARestartAndAreSentOnceButNeverByAClientNotMeantToSend) {
     server->status = 500;
-    FakeNotificationCenter center;
-    SignalClientServices withCenter = services();
-    withCenter.applicationCenter = &center;
     {
-        auto client = SignalClient::initialize(configuration(), withCenter);
-        runtime.runUntilIdle(); // the first attempt finds the cache empty
+        auto client = start();
         sendSignals(*client, 5);
         runtime.advance(10s); // one failed attempt in between
         center.post("NSApplicationWillTerminateNotification");
@@ -184,15 +184,6 @@ TEST_F(SignalCacheRestartTest, SignalsSurviveARestartAndAreSentOnceButNeverByACl
     runtime.advance(30s);
     EXPECT_EQ(server->sent.size(), 2u) << "nothing is sent twice";
 }
-
-class SignalRecordTest : public ::testing::Test, public SignalClientHarness {
-protected:
-    SignalPostBody onlyRecord(SignalClient& client) {
-        auto records = client.signalManager().cache().pendingSignals();
-        EXPECT_EQ(records.size(), 1u);
-        return records.empty() ? SignalPostBody{} : records.front();
-    }
-};
 
 TEST_F(SignalRecordTest, TheRequestBodyCarriesTheRecordKeysTheEnrichmentTheDefaultsAndTheCallersParameters) {
     screen->update({2560, 1440, 2.0, "Dark", true, false});
@@ -304,12 +295,10 @@ TEST_F(SignalRecordTest, EnrichmentHasEveryFixedNameWithFactsOfThisMachineAndThe
 
     EXPECT_EQ(p["Analytics.AppInfo.versionAndBuildNumber"], "2.3.1 (build 231)");
     EXPECT_EQ(p["majorMinorSystemVersion"], "14.4");
-    EXPECT_EQ(p["Analytics.Calendar.dayOfWeek"], "1");
-    EXPECT_EQ(p["Analytics.Calendar.isWeekend"], "false");
-    EXPECT_EQ(p["Analytics.Calendar.dayOfYear"], "5");
-    EXPECT_EQ(p["Analytics.Calendar.weekOfYear"], "2");
-    EXPECT_EQ(p["Analytics.Calendar.quarterOfYear"], "1");
-    EXPECT_EQ(p["Analytics.Calendar.hourOfDay"], "9");
+    std::string calendar;
+    for (const char* key : {"dayOfWeek", "isWeekend", "dayOfYear", "weekOfYear", "quarterOfYear", "hourOfDay"})
+        calendar += p["Analytics.Calendar." + std::string(key)] + " ";
+    EXPECT_EQ(calendar, "1 false 5 2 1 9 ");
 
     EnvironmentFacts auckland = facts();
     auckland.timeZone = QTimeZone("Pacific/Auckland");
@@ -400,8 +389,6 @@ TEST_F(SignalRecordTest, SessionStatisticsCountSessionsDaysAndDurations) {
     sendSignals(*client, 1);
     EXPECT_EQ(onlyRecord(*client).payload.at("Analytics.Retention.totalSessionsCount"), "4");
 }
-
-class SignalDeliveryTest : public ::testing::Test, public SignalClientHarness {};
 
 TEST_F(SignalDeliveryTest, SendsPendingSignalsInBatchesOfAHundredOnePerTickToTheNamespacesURL) {
     auto client = start([](AnalyticsConfiguration& c) { c.namespace_ = "tallowmere.mac"; });
