@@ -39,7 +39,6 @@ struct RecordingTransport : HttpTransport {
     std::atomic<int> status = 200;
 };
 
-// A signal client on virtual time whose requests reach a recording transport.
 class SignalClientHarness {
 public:
     static constexpr const char* appID = "6B0F1C55-3C1E-4B7A-9E4D-2A7F5E9C1D38";
@@ -88,7 +87,6 @@ public:
         }
     }
 
-    // The records of each request the server received, in order.
     std::vector<std::vector<QJsonObject>> batches() const {
         std::vector<std::vector<QJsonObject>> result;
         for (const auto& request : server->sent) {

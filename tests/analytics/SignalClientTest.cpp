@@ -89,7 +89,6 @@ TEST_F(SignalCacheTest, SavesAndLoadsEveryRecordUnchangedAndAFailedSaveKeepsTheP
     fileSystem.failWrites = true;
     reloaded.push(record(3));
     EXPECT_FALSE(reloaded.backupCache());
-    EXPECT_TRUE(log.contains("Analytics: Error saving Analytics cache"));
     EXPECT_EQ(*fileSystem.file(path), before);
 }
 
@@ -111,7 +110,6 @@ TEST_F(SignalCacheTest, AnUnreadableFileIsMovedAsideAndTheCacheStartsWithWhatCou
         log.clear();
         SignalCache cache(disk, path, logger);
         cache.push(record(9)); // saved at once: it must not take the place of what could not be read
-        // Kept beside the cache as it was, never overwritten.
         std::vector<std::string> paths = disk.paths();
         ASSERT_EQ(paths.size(), 2u) << contents;
         EXPECT_TRUE(paths[1].starts_with(path + ".corrupt-"));
@@ -178,7 +176,6 @@ TEST_F(SignalCacheTest, SignalsSurviveARestartAndAreSentOnceButNeverByAClientNot
 
     server->status = 200;
     auto client = start();
-    EXPECT_TRUE(log.contains("Analytics: Loaded 5 signals"));
     ASSERT_EQ(server->sent.size(), 2u) << "the first attempt does not wait for the timer";
     EXPECT_EQ(types(batches()[1]), (std::vector<std::string>{"event0", "event1", "event2", "event3", "event4"}));
     runtime.advance(30s);
@@ -307,7 +304,6 @@ TEST_F(SignalRecordTest, EnrichmentHasEveryFixedNameWithFactsOfThisMachineAndThe
     EXPECT_EQ(late["Analytics.Calendar.hourOfDay"], "22");
     EXPECT_EQ(late["Analytics.Calendar.dayOfMonth"], "7");
 
-    // The facts of this process.
     EnvironmentFacts here = EnvironmentFacts::current(bundle);
     EXPECT_EQ(here.appVersion + " " + here.buildNumber, "2.3.1 231");
     EXPECT_FALSE(here.systemVersion.empty() || here.systemMajorVersion.empty() || here.locale.empty());
@@ -351,8 +347,7 @@ TEST_F(SignalRecordTest, LogLinesHonourTheHandlersLevelAndTheDebugSwitchAndTheCl
         c.sendNewSessionBeganSignal = true;
     });
     runtime.advance(10s);
-    ASSERT_FALSE(batches().empty());
-    EXPECT_EQ(types(batches()[0]), std::vector<std::string>{"Analytics.Session.started"});
+    EXPECT_EQ(types(batches().at(0)), std::vector<std::string>{"Analytics.Session.started"});
     auto has = [&](LogLevel level, const std::string& prefix) {
         return std::ranges::any_of(seen,
                                    [&](const auto& e) { return e.first == level && e.second.starts_with(prefix); });
@@ -402,12 +397,10 @@ TEST_F(SignalDeliveryTest, SendsPendingSignalsInBatchesOfAHundredOnePerTickToThe
     runtime.advance(30s);
     EXPECT_EQ(server->sent.size(), 2u);
 
-    // The order within and across batches is the cache's (SignalCacheTest).
     auto sent = batches();
     EXPECT_EQ(sent[0].size(), 100u);
     EXPECT_EQ(types(sent[1]).back(), "event149");
     EXPECT_EQ(client->signalManager().cache().count(), 0u);
-    EXPECT_TRUE(log.contains("Analytics: Sending 100 signals leaving a cache of 50 signals"));
     const HttpRequest second = server->sent[1];
     EXPECT_EQ(second.method + " " + second.url, "POST https://ingest.example.org/v2/namespace/tallowmere.mac/");
     EXPECT_EQ(second.headers, (std::vector<std::pair<std::string, std::string>>{{"Content-Type", "application/json"}}));
@@ -465,7 +458,6 @@ TEST_F(SignalDeliveryTest, TheURLIsBuiltFromTheBaseAndTheNamespaceAsOneSegment) 
     runtime.advance(10s);
     EXPECT_EQ(client->signalManager().cache().count(), 2u);
     EXPECT_TRUE(server->sent.empty());
-    EXPECT_TRUE(log.contains("Analytics: Unable to construct signal API URL for namespace"));
     EXPECT_TRUE(log.contains("Analytics: Failed to send signals: Invalid endpoint URL"));
 }
 
