@@ -19,7 +19,6 @@
 
 namespace tallowmere::test {
 
-// Reads version 2.3.1, build 231.
 struct FakeBundle : Bundle {
     std::optional<PropertyValue> infoValue(std::string_view key) override {
         return PropertyValue(key == "CFBundleVersion" ? "231" : "2.3.1");

@@ -35,8 +35,7 @@ protected:
 
 TEST_F(QuenbyGuardPage, AnAddedDurationIsTheDefaultUntilAFixedRowIsAndRemovingItHandsBackTheStoredIndex) {
     page.pageDidAppear();
-    page.addCustomDuration();
-    ASSERT_TRUE(page.setCustomHours("1"));
+    page.addCustomDuration(); // one hour to start with
     ASSERT_TRUE(page.setCustomMinutes("90"));
     page.addDuration();
     EXPECT_EQ(preferences.doubleValue(PreferenceKey::customStayAwakeSeconds), 9000.0);

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <ranges>
 
 namespace tallowmere::test {
 
@@ -20,10 +21,8 @@ public:
     }
     std::vector<std::string> paths() const {
         std::lock_guard lock(m_mutex);
-        std::vector<std::string> names;
-        for (const auto& entry : m_files)
-            names.push_back(entry.first);
-        return names;
+        auto names = std::views::keys(m_files);
+        return {names.begin(), names.end()};
     }
 
     std::optional<std::vector<std::string>> mountedVolumePaths() override { return std::vector<std::string>{"/"}; }
