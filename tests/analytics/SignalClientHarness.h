@@ -1,10 +1,9 @@
 #pragma once
 
 #include "analytics/SignalClient.h"
-#include "platform/QtHttpTransport.h"
 #include "support/FakeCacheFileSystem.h"
+#include "support/FakeNotificationCenter.h"
 #include "support/LogCapture.h"
-#include "support/LoopbackHttpServer.h"
 #include "support/MemoryPreferenceStore.h"
 #include "support/VirtualRuntime.h"
 
@@ -12,23 +11,33 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace tallowmere::test {
 
-class FakeBundle : public Bundle {
-public:
+struct FakeBundle : Bundle {
     std::optional<PropertyValue> infoValue(std::string_view key) override {
-        if (key == "CFBundleShortVersionString")
-            return PropertyValue("2.3.1");
-        if (key == "CFBundleVersion")
-            return PropertyValue("231");
-        return std::nullopt;
+        return PropertyValue(key == "CFBundleVersion" ? "231" : "2.3.1");
     }
 };
 
-// A signal client on virtual time whose requests reach a real HTTP server on 127.0.0.1.
+// Stands in for the network (QtHttpTransportTest covers the real one): records every request and answers it
+// with `status`, or with a transport error for -1. Read `sent` while the runtime is idle.
+struct RecordingTransport : HttpTransport {
+    HttpResponse send(const HttpRequest& request) override {
+        std::lock_guard lock(mutex);
+        sent.push_back(request);
+        return status < 0 ? HttpResponse{0, "Connection refused", {}} : HttpResponse{status, {}, {}};
+    }
+    std::mutex mutex;
+    std::vector<HttpRequest> sent;
+    std::atomic<int> status = 200;
+};
+
 class SignalClientHarness {
 public:
     static constexpr const char* appID = "6B0F1C55-3C1E-4B7A-9E4D-2A7F5E9C1D38";
@@ -47,20 +56,26 @@ public:
 
     AnalyticsConfiguration configuration() const {
         AnalyticsConfiguration config(appID);
-        config.apiBaseURL = QUrl(QString::fromStdString(server.baseURL()));
-        config.urlSession = transport;
+        config.apiBaseURL = QUrl("https://ingest.example.org");
+        config.urlSession = server;
         config.sendSignalsInDebugConfiguration = true;
         return config;
     }
 
-    SignalClientServices services() { return {runtime, preferences, fileSystem, bundle, screen, nullptr, facts()}; }
+    SignalClientServices services() { return {runtime, preferences, fileSystem, bundle, screen, &center, facts()}; }
 
-    std::shared_ptr<SignalClient> start(AnalyticsConfiguration config) {
-        auto client = SignalClient::initialize(std::move(config), services());
+    // A client on the configuration above as `configure` changes it, in a debug build if asked.
+    std::shared_ptr<SignalClient> start(const std::function<void(AnalyticsConfiguration&)>& configure = {},
+                                        bool debugBuild = false) {
+        AnalyticsConfiguration config = configuration();
+        if (configure)
+            configure(config);
+        SignalClientServices withFacts = services();
+        withFacts.environment->isDebug = debugBuild;
+        auto client = SignalClient::initialize(std::move(config), withFacts);
         runtime.runUntilIdle();
         return client;
     }
-    std::shared_ptr<SignalClient> start() { return start(configuration()); }
 
     // Sends `count` signals named "event0", "event1", … one after the other (signals sent at once are built
     // concurrently, in no particular order) and waits until they are cached.
@@ -71,10 +86,9 @@ public:
         }
     }
 
-    // The records of each request the server received, in order.
     std::vector<std::vector<QJsonObject>> batches() const {
         std::vector<std::vector<QJsonObject>> result;
-        for (const auto& request : server.requests()) {
+        for (const auto& request : server->sent) {
             std::vector<QJsonObject> records;
             for (const QJsonValue& value : QJsonDocument::fromJson(QByteArray::fromStdString(request.body)).array())
                 records.push_back(value.toObject());
@@ -95,9 +109,9 @@ public:
     MemoryPreferenceStore preferences;
     FakeCacheFileSystem fileSystem;
     FakeBundle bundle;
+    FakeNotificationCenter center;
     std::shared_ptr<ScreenMetricsProvider> screen = std::make_shared<ScreenMetricsProvider>();
-    LoopbackHttpServer server;
-    std::shared_ptr<QtHttpTransport> transport = std::make_shared<QtHttpTransport>();
+    std::shared_ptr<RecordingTransport> server = std::make_shared<RecordingTransport>();
 };
 
 } // namespace tallowmere::test

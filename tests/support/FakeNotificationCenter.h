@@ -26,15 +26,12 @@ public:
     }
 
     void post(const std::string& name) {
-        std::vector<Handler> handlers;
-        {
-            std::lock_guard lock(m_mutex);
-            for (const auto& [id, observer] : m_observers)
-                if (observer.first == name)
-                    handlers.push_back(observer.second);
-        }
-        for (const Handler& handler : handlers)
-            handler();
+        std::unique_lock lock(m_mutex);
+        auto observers = m_observers;
+        lock.unlock();
+        for (const auto& [id, observer] : observers)
+            if (observer.first == name)
+                observer.second();
     }
     // Appends the name of every later subscription to `log` (which several centers may share).
     void recordSubscriptionsInto(std::shared_ptr<std::vector<std::string>> log) {

@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tallowmere::test {
@@ -16,7 +17,6 @@ public:
         std::string type;
         std::uint32_t level;
         std::string name;
-        std::uint32_t assertionID;
     };
 
     void failNextWith(AssertionResult result) {
@@ -25,35 +25,32 @@ public:
     }
     AssertionResult create(const std::string& type, std::uint32_t level, const std::string& name) override {
         std::lock_guard lock(m_mutex);
-        AssertionResult result = m_failure ? *m_failure : AssertionResult{0, m_nextID++};
-        if (!m_failure)
+        AssertionResult result = m_failure ? *std::exchange(m_failure, std::nullopt) : AssertionResult{0, m_nextID++};
+        if (result.returnCode == 0 && result.assertionID != 0)
             m_held.emplace(result.assertionID, type);
-        m_failure.reset();
-        m_created.push_back({type, level, name, result.assertionID});
+        m_created.push_back({type, level, name});
         return result;
     }
     int release(std::uint32_t assertionID) override {
         std::lock_guard lock(m_mutex);
-        m_released.push_back(assertionID);
         return m_held.erase(assertionID) ? 0 : -1;
     }
 
-    std::vector<Created> created() const { return locked(m_created); }
-    std::vector<std::uint32_t> released() const { return locked(m_released); }
-    // Identifier to type of every assertion held now.
-    std::map<std::uint32_t, std::string> held() const { return locked(m_held); }
-
-private:
-    template <class T> T locked(const T& value) const {
+    std::vector<Created> created() const {
         std::lock_guard lock(m_mutex);
-        return value;
+        return m_created;
+    }
+    // Identifier to type of every assertion held now.
+    std::map<std::uint32_t, std::string> held() const {
+        std::lock_guard lock(m_mutex);
+        return m_held;
     }
 
+private:
     mutable std::mutex m_mutex;
     std::uint32_t m_nextID = 101;
     std::optional<AssertionResult> m_failure;
     std::vector<Created> m_created;
-    std::vector<std::uint32_t> m_released;
     std::map<std::uint32_t, std::string> m_held;
 };
 

@@ -16,17 +16,15 @@ public:
         return PropertyDictionary{
             {"Type", std::move(type)}, {"Current Capacity", std::move(current)}, {"Max Capacity", std::move(maximum)}};
     }
-
     void setDescriptions(std::optional<Descriptions> descriptions) {
         std::lock_guard lock(m_mutex);
         m_descriptions = std::move(descriptions);
     }
-    // One internal battery with this charge out of 100.
     void setBatteryPercent(double percent) { setDescriptions(Descriptions{battery(percent, 100.0)}); }
 
     std::optional<Descriptions> powerSourceDescriptions() override {
-        ++queries;
         std::lock_guard lock(m_mutex);
+        ++queries;
         return m_descriptions;
     }
     bool isLowPowerModeEnabled() override { return lowPowerMode; }

@@ -14,15 +14,13 @@ public:
     struct Signal {
         std::string name;
         std::map<std::string, std::string> parameters;
-        std::optional<double> floatValue;
-        std::optional<std::string> customUserID;
         std::thread::id thread;
     };
 
-    void signal(const std::string& name, const std::map<std::string, std::string>& parameters,
-                std::optional<double> floatValue, std::optional<std::string> customUserID) override {
+    void signal(const std::string& name, const std::map<std::string, std::string>& parameters, std::optional<double>,
+                std::optional<std::string>) override {
         std::lock_guard lock(m_mutex);
-        m_signals.push_back({name, parameters, floatValue, customUserID, std::this_thread::get_id()});
+        m_signals.push_back({name, parameters, std::this_thread::get_id()});
     }
     bool waitForSignals(Seconds) override { return true; }
     std::vector<Signal> received() const {

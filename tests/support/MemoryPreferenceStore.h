@@ -12,24 +12,17 @@ class MemoryPreferenceStore : public PreferenceStore {
 public:
     std::optional<PropertyValue> object(std::string_view key) const override {
         std::lock_guard lock(m_mutex);
-        if (const PropertyValue* value = find(m_values, key))
-            return *value;
-        return std::nullopt;
+        const PropertyValue* value = find(m_values, key);
+        return value ? std::optional(*value) : std::nullopt;
     }
     void setObject(std::string_view key, PropertyValue value) override {
-        {
-            std::lock_guard lock(m_mutex);
+        change([&] {
             m_values.insert_or_assign(std::string(key), std::move(value));
             ++m_writes;
-        }
-        post();
+        });
     }
     void removeObject(std::string_view key) override {
-        {
-            std::lock_guard lock(m_mutex);
-            m_values.erase(std::string(key));
-        }
-        post();
+        change([&] { m_values.erase(std::string(key)); });
     }
     ObserverId addObserver(Observer observer) override {
         std::lock_guard lock(m_mutex);
@@ -51,10 +44,12 @@ public:
     }
 
 private:
-    void post() {
+    // Observers run after the change, outside the lock.
+    template <class Edit> void change(Edit edit) {
         std::map<ObserverId, Observer> observers;
         {
             std::lock_guard lock(m_mutex);
+            edit();
             observers = m_observers;
         }
         for (auto& [id, observer] : observers)
