@@ -35,10 +35,10 @@ protected:
     UserNotifier notifier{runtime, center, workspace, alerts};
 };
 
-TEST_F(UserNotifierTest, PostsWithoutAskingWhenAllowedUnderAFreshIdentifierTheReadyNoticeDirectly) {
+TEST_F(UserNotifierTest, PostsWithoutAskingWhenAllowedEachUnderAFreshIdentifier) {
     for (auto status : {AuthorizationStatus::authorized, AuthorizationStatus::provisional,
                         AuthorizationStatus::ephemeral, AuthorizationStatus::authorized}) {
-        center.setStatus(status);
+        center.status = status;
         post();
     }
     std::set<std::string> identifiers;
@@ -51,27 +51,10 @@ TEST_F(UserNotifierTest, PostsWithoutAskingWhenAllowedUnderAFreshIdentifierTheRe
     EXPECT_EQ(identifiers.size(), 4u);
     EXPECT_TRUE(center.authorizationRequests().empty());
     EXPECT_TRUE(alerts.shown().empty());
-
-    // The ready notice is added directly, and notices in the foreground show as banners.
-    center.setStatus(AuthorizationStatus::denied); // not consulted
-    notifier.postReadyNotification();
-    runtime.runUntilIdle();
-    EXPECT_TRUE(alerts.shown().empty());
-    ASSERT_EQ(center.added().size(), 5u);
-    NotificationRequest request = center.added().back();
-    EXPECT_EQ(request.identifier, "tallowmere-first-launch");
-    EXPECT_EQ(request.title, "Tallowmere is ready");
-    EXPECT_EQ(request.body, "Tallowmere will manage external disks and keep your Mac awake based on your settings.");
-    EXPECT_TRUE(request.defaultSound);
-
-    notifier.presentNotificationsInForeground();
-    ASSERT_TRUE(center.delegate());
-    EXPECT_EQ(center.delegate()->willPresentNotification({"X", "Quenby Guard Enabled", "", true}),
-              PresentationOption::banner | PresentationOption::sound | PresentationOption::badge);
 }
 
 TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAndItsFirstButtonOpensTheSettings) {
-    center.setStatus(AuthorizationStatus::denied);
+    center.status = AuthorizationStatus::denied;
     {
         // The answer arrives after this notifier is gone, and is still handled.
         UserNotifier shortLived(runtime, center, workspace, alerts);
@@ -90,8 +73,8 @@ TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAnd
 
     // Undetermined: asked first; refused, the alert again each time, and "Cancel" opens nothing.
     alerts.response = AlertPresenter::firstButtonReturn + 1;
-    center.setStatus(AuthorizationStatus::notDetermined);
-    center.setAuthorizationAnswer(false);
+    center.status = AuthorizationStatus::notDetermined;
+    center.granted = false;
     post();
     EXPECT_EQ(center.authorizationRequests(), std::vector<unsigned>{6});
     post();
@@ -100,8 +83,8 @@ TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAnd
     EXPECT_TRUE(center.added().empty());
 
     // Granted when asked: posted.
-    center.setStatus(AuthorizationStatus::notDetermined);
-    center.setAuthorizationAnswer(true);
+    center.status = AuthorizationStatus::notDetermined;
+    center.granted = true;
     post();
     EXPECT_EQ(center.titles(), std::vector<std::string>{"Disks Ejected"});
     EXPECT_EQ(alerts.shown().size(), 3u);
@@ -110,14 +93,15 @@ TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAnd
 TEST_F(UserNotifierTest, LaunchAuthorizationAndFailedAddsAreLoggedOnTheMainThread) {
     for (auto [granted, error] : std::vector<std::pair<bool, UserNotificationCenter::ErrorText>>{
              {true, std::nullopt}, {false, std::nullopt}, {false, "Notifications are not allowed"}}) {
-        center.setAuthorizationAnswer(granted, error);
+        center.granted = granted;
+        center.authorizationError = error;
         notifier.requestAuthorization();
         runtime.runUntilIdle();
     }
     EXPECT_EQ(center.authorizationRequests(), (std::vector<unsigned>{6, 6, 6}));
     std::vector<std::pair<std::string, bool>> lines;
     setLogSink([&](const std::string& line) { lines.emplace_back(line, runtime.isMainThread()); });
-    center.setAddError("UNErrorDomain error 1.");
+    center.addError = "UNErrorDomain error 1.";
     post();
     setLogSink(nullptr);
     EXPECT_EQ(log.lines(), (std::vector<std::string>{
