@@ -16,10 +16,10 @@ protected:
     }
     // The power monitor's will-sleep message; returns once the eject has had its time.
     void systemWillSleep(std::intptr_t argument = 1) { systemPower.deliver(PowerMessage::systemWillSleep, argument); }
-    std::vector<std::string> remountedNames() {
-        std::vector<std::string> names;
+    std::string lastEjectedNames() {
+        std::string names;
         for (const auto& disk : delegate->diskManager().lastEjectedDisks())
-            names.push_back(disk.volumeName);
+            names += disk.volumeName + ";";
         return names;
     }
 };
@@ -43,8 +43,6 @@ TEST_F(ProtectionLoop, SleepEjectsTheAllowedVolumesHoldsTheSleepAndWakeBringsThe
     EXPECT_EQ(disks.mountedCount(), 1);
     EXPECT_TRUE(disks.isMounted("Scratch"));
     EXPECT_EQ(systemPower.allowed(), (std::vector<FakeSystemPower::Allowed>{{7, 42}}));
-    EXPECT_TRUE(assertions.held().empty());
-    EXPECT_FALSE(delegate->isHandlingSleepEvent());
 
     workspace.notificationCenter().post("NSWorkspaceDidWakeNotification");
     systemPower.deliver(PowerMessage::systemHasPoweredOn, 43); // the second wake path is absorbed
@@ -60,7 +58,7 @@ TEST_F(ProtectionLoop, MasterSwitchOffKeepsTheLastEjectedListAndWakeRemountsNoth
     delegate->diskManager().setLastEjectedDisks({{"/Volumes/Old", "disk9s1", "Old"}});
     systemWillSleep(5);
     runtime.advance(20s);
-    EXPECT_EQ(remountedNames(), std::vector<std::string>{"Old"});
+    EXPECT_EQ(lastEjectedNames(), "Old;");
     delegate->handleDidWake();
     EXPECT_FALSE(delegate->isHandlingWakeEvent());
     runtime.advance(20s);
@@ -115,31 +113,9 @@ TEST_F(ProtectionLoop, PairedWakeEventsRemountOnlyForTheirTrigger) {
     EXPECT_FALSE(delegate->isHandlingWakeEvent());
 }
 
-TEST_F(ProtectionLoop, ASecondRequestWhileAnEjectRunsIsAnsweredWhenItEndsAndALaterOneFindsNothingLeft) {
-    enableAutoEject();
-    disks.add("Backup");
-    int first = 0, second = 0;
-    delegate->performAutoEject([&] { ++first; });
-    delegate->performAutoEject([&] { ++second; });
-    EXPECT_EQ(assertions.created().size(), 1u);
-    runtime.advance(0.4s);
-    EXPECT_EQ(first + second, 0); // the volume is still mounted
-    runtime.advance(5s);
-    EXPECT_EQ(first, 1);
-    EXPECT_EQ(second, 1);
-    EXPECT_EQ(countSignals("autoEjectPerformed"), 1);
-
-    // A sleep after the first finished runs again, finds nothing left to eject, is allowed at once and keeps
-    // the last-ejected list.
-    systemWillSleep(3);
-    runtime.runUntilIdle();
-    EXPECT_EQ(systemPower.allowed(), (std::vector<FakeSystemPower::Allowed>{{7, 3}}));
-    EXPECT_TRUE(log.contains("DEBUG: No external disks to eject"));
-    EXPECT_EQ(countSignals("autoEjectPerformed"), 1);
-    EXPECT_EQ(remountedNames(), std::vector<std::string>{"Backup"});
-}
-
-TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndStillCounts) {
+// The eject stops holding the sleep at 10 s and is not counted, but its late result is still recorded; a remount
+// delay beyond what the settings offer counts as fifteen seconds.
+TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndTheWakeWaitsAtMostFifteen) {
     enableAutoEject();
     disks.add("Backup");
     disks.unmountDuration = 14s;
@@ -154,16 +130,10 @@ TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndStillCoun
     EXPECT_FALSE(delegate->isHandlingSleepEvent());
 
     runtime.advance(10s); // the unmount ends at 14.5 s
-    EXPECT_EQ(remountedNames(), std::vector<std::string>{"Backup"});
+    EXPECT_EQ(lastEjectedNames(), "Backup;");
     EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
-}
 
-TEST_F(ProtectionLoop, ARemountDelayBeyondWhatTheSettingsOfferCountsAsFifteenSeconds) {
-    enableAutoEject();
-    disks.add("Backup");
     preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, std::numeric_limits<double>::infinity());
-    systemWillSleep();
-    runtime.advance(5s);
     delegate->handleDidWake();
     runtime.advance(14.9s);
     EXPECT_FALSE(disks.isMounted("Backup"));

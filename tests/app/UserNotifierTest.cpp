@@ -50,7 +50,7 @@ TEST_F(UserNotifierTest, PostsWithoutAskingWhenAllowedEachUnderAFreshIdentifier)
     }
     EXPECT_EQ(identifiers.size(), 4u);
     EXPECT_TRUE(center.authorizationRequests().empty());
-    EXPECT_TRUE(alerts.shown().empty());
+    EXPECT_TRUE(alerts.shown.empty());
 }
 
 TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAndItsFirstButtonOpensTheSettings) {
@@ -61,8 +61,8 @@ TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAnd
         shortLived.postUserNotification("No External Disks", "No external disks were found to eject.");
     }
     runtime.runUntilIdle();
-    ASSERT_EQ(alerts.shown().size(), 1u);
-    auto [alert, thread] = alerts.shown().front();
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    auto [alert, thread] = alerts.shown.front();
     EXPECT_EQ(alert.messageText, "Allow Notifications for Tallowmere");
     EXPECT_EQ(alert.informativeText, "Notifications are currently disabled. Enable them in System Settings to see "
                                      "eject/remount and onboarding test alerts.");
@@ -78,7 +78,7 @@ TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAnd
     post();
     EXPECT_EQ(center.authorizationRequests(), std::vector<unsigned>{6});
     post();
-    EXPECT_EQ(alerts.shown().size(), 3u);
+    EXPECT_EQ(alerts.shown.size(), 3u);
     EXPECT_EQ(workspace.openRequests().size(), 1u);
     EXPECT_TRUE(center.added().empty());
 
@@ -87,7 +87,7 @@ TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAnd
     center.granted = true;
     post();
     EXPECT_EQ(center.titles(), std::vector<std::string>{"Disks Ejected"});
-    EXPECT_EQ(alerts.shown().size(), 3u);
+    EXPECT_EQ(alerts.shown.size(), 3u);
 }
 
 TEST_F(UserNotifierTest, LaunchAuthorizationAndFailedAddsAreLoggedOnTheMainThread) {

@@ -18,10 +18,6 @@ protected:
     RunningApp app;
 
     void SetUp() override { app.protectOnTheUnmountPath(); }
-    bool remounted(const std::string& bodyAfterPrefix) {
-        return app.waitForListing({"notifications"},
-                                  "\tDisks Remounted\tSuccessfully remounted after wake: " + bodyAfterPrefix + "\n");
-    }
 };
 
 QJsonArray jsonArray(const QByteArray& text) {
@@ -107,18 +103,6 @@ TEST_F(ProtectionLoopEndToEnd, SleepTakesTheVolumesOfflineWakeBringsThemBackAndN
             << secret << " in " << sent.toStdString();
 }
 
-TEST_F(ProtectionLoopEndToEnd, LockEjectsAndUnlockRemountsWithTheScreenLockTrigger) {
-    app.macsim({"defaults", "write", "autoEjectTriggers", "-array", "screenLocked"});
-    app.macsim({"volume", "add", "Backup"});
-    ASSERT_TRUE(app.start());
-
-    app.macsim({"lock"});
-    EXPECT_TRUE(app.waitForListing({"volume", "list"}, "\tunmounted\t"));
-    app.macsim({"unlock"});
-    EXPECT_TRUE(app.waitForListing({"volume", "list"}, "\tmounted\t"));
-    EXPECT_TRUE(remounted("Backup"));
-}
-
 TEST_F(ProtectionLoopEndToEnd, WithTheMasterSwitchOffSleepIsAnsweredAtOnceAndNothingIsTouched) {
     app.defaults("autoEjectBeforeSleep", "-bool", "false");
     app.macsim({"volume", "add", "Backup"});
@@ -135,22 +119,6 @@ TEST_F(ProtectionLoopEndToEnd, WithTheMasterSwitchOffSleepIsAnsweredAtOnceAndNot
 
     EXPECT_TRUE(app.stop());
     EXPECT_EQ(app.macsim({"app"}).exitCode, 3);
-}
-
-TEST_F(ProtectionLoopEndToEnd, ABusyVolumeStaysAndDoesNotHoldTheSleep) {
-    app.macsim({"volume", "add", "Busy Disk", "--busy"});
-    app.macsim({"volume", "add", "Backup"});
-    ASSERT_TRUE(app.start());
-
-    double allowed = app.sleepAllowedAfter();
-    EXPECT_GE(allowed, 0.5);
-    EXPECT_LT(allowed, 12.0);
-    EXPECT_EQ(app.volumeState("Busy Disk"), "mounted");
-    EXPECT_EQ(app.volumeState("Backup"), "unmounted");
-
-    app.macsim({"wake"});
-    // Only the volume that went offline comes back and is reported.
-    EXPECT_TRUE(remounted("Backup"));
 }
 
 TEST(GuardEndToEnd, WritingTheGuardPreferenceHoldsAndReleasesItsAssertion) {

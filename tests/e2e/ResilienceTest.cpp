@@ -64,13 +64,20 @@ TEST_F(ResilienceEndToEnd, ASleepDuringTheLockEjectWaitsForItAndEarlierEjectsAre
     EXPECT_EQ(notices.find("\tDisks Remounted\t"), notices.rfind("\tDisks Remounted\t")) << notices;
     for (const char* name : {"Alpha", "Beta", "Gamma", "disk4s1", "Epsilon"})
         EXPECT_NE(notices.find(name), std::string::npos) << name;
+
+    // With the lock trigger the unlock brings them back as a wake does.
+    app.macsim({"lock"});
+    EXPECT_TRUE(app.waitFor({"volume", "list"}, [&](const std::string&) { return countInState("unmounted") == 5; }));
+    app.macsim({"unlock"});
+    EXPECT_TRUE(app.waitFor({"volume", "list"}, [&](const std::string&) { return countInState("mounted") == 5; }));
 }
 
-// One drive stops answering: the others are taken offline in time, its hung tool runs are ended at their
-// limits, the eject's assertion is gone within the eject's 10 s, and the application answers throughout.
+// One drive stops answering and one is busy: the others are taken offline in time, the hung tool runs are ended at
+// their limits, the eject's assertion is gone within the eject's 10 s, and the application answers throughout.
 TEST_F(ResilienceEndToEnd, AHungDriveDoesNotHoldUpTheOthersOrTheSleep) {
     plug({"Alpha", "Stuck", "Gamma"});
     app.macsim({"volume", "hang", "Stuck", "on"});
+    app.macsim({"volume", "add", "Busy Disk", "--busy"});
     ASSERT_TRUE(app.start());
 
     QElapsedTimer clock;
@@ -81,6 +88,7 @@ TEST_F(ResilienceEndToEnd, AHungDriveDoesNotHoldUpTheOthersOrTheSleep) {
     EXPECT_EQ(app.volumeState("Alpha"), "unmounted");
     EXPECT_EQ(app.volumeState("Gamma"), "unmounted");
     EXPECT_EQ(app.volumeState("Stuck"), "mounted");
+    EXPECT_EQ(app.volumeState("Busy Disk"), "mounted");
     EXPECT_EQ(app.macsim({"app"}).exitCode, 0);
     EXPECT_TRUE(app.waitFor({"assertions"}, [](const std::string& listing) { return listing.empty(); }));
     EXPECT_LT(clock.elapsed(), 10500);
@@ -89,7 +97,8 @@ TEST_F(ResilienceEndToEnd, AHungDriveDoesNotHoldUpTheOthersOrTheSleep) {
     app.macsim({"wake"});
     EXPECT_TRUE(app.waitForListing({"notifications"}, "\tDisks Remounted\t"));
     const std::string notices = app.macsim({"notifications"}).out;
-    EXPECT_EQ(notices.find("Stuck"), std::string::npos) << notices;
+    for (const char* stayed : {"Stuck", "Busy"})
+        EXPECT_EQ(notices.find(stayed), std::string::npos) << notices;
     EXPECT_EQ(app.volumeState("Alpha"), "mounted");
     EXPECT_EQ(app.macsim({"app"}).exitCode, 0);
     app.macsim({"volume", "hang", "Stuck", "off"});

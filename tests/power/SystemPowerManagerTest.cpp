@@ -19,15 +19,11 @@ constexpr std::intptr_t notificationID = 0x5151;
 
 class SystemPowerManagerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        manager = SystemPowerManager::create(power, runtime);
-        manager->start();
-        ASSERT_TRUE(manager->isMonitoring());
-    }
+    void SetUp() override { manager->start(); }
 
     VirtualRuntime runtime;
     FakeSystemPower power;
-    std::shared_ptr<SystemPowerManager> manager;
+    std::shared_ptr<SystemPowerManager> manager = SystemPowerManager::create(power, runtime);
 };
 
 TEST_F(SystemPowerManagerTest, EveryHeldSleepIsAnsweredOnceByTheApplicationOrItsOwnTimeout) {
