@@ -13,33 +13,7 @@ protected:
     }
 };
 
-TEST_F(Commands, EjectIgnoresTheAllowlistPostsInTheWordingOfTheUnmountPreferenceAndRemountUndoesIt) {
-    disks.add("Backup");
-    preferences.setArray(PreferenceKey::autoEjectAllowedVolumeIds, PropertyArray{"disk99s1"});
-    delegate->ejectDisks();
-    runtime.advance(5s);
-    EXPECT_FALSE(disks.isMounted("Backup"));
-    EXPECT_TRUE(wasPosted("Disks Ejected", "Successfully ejected: Backup"));
-
-    disks.add("Photos");
-    preferences.setBool(PreferenceKey::unmountInsteadOfEject, true);
-    delegate->ejectDisks();
-    runtime.advance(5s);
-    EXPECT_TRUE(wasPosted("Disks Unmounted", "Successfully unmounted: Photos"));
-
-    for (const char* verb : {"unmount", "eject"}) {
-        preferences.setBool(PreferenceKey::unmountInsteadOfEject, verb == std::string("unmount"));
-        delegate->ejectDisks();
-        runtime.advance(1s);
-        EXPECT_TRUE(wasPosted("No External Disks", std::string("No external disks were found to ") + verb + "."));
-    }
-
-    // Remount brings back what the ejects took (an ejected disk cannot come back and is given up after the last
-    // pass), then has nothing left.
-    delegate->remountDisks();
-    runtime.advance(120s);
-    EXPECT_TRUE(disks.isMounted("Photos"));
-    EXPECT_TRUE(wasPosted("Disks Remounted", "Successfully remounted: Photos"));
+TEST_F(Commands, RemountWithNothingEjectedSaysSo) {
     delegate->remountDisks();
     runtime.runUntilIdle();
     EXPECT_TRUE(wasPosted("No Disks Remounted", "No previously ejected disks were available to remount."));
@@ -73,24 +47,12 @@ TEST_F(Commands, WithoutFullDiskAccessEjectAsksFirstAndEjectsOnlyOnContinueAnywa
     EXPECT_TRUE(wasPosted("Disks Ejected", "Successfully ejected: Backup"));
 }
 
-TEST_F(Commands, EjectAndSleepLogsWhatWentOfflineAndSleepsEvenWithNothingToEject) {
-    delegate->stayAwakeController().activate(std::nullopt);
-    runtime.runUntilIdle();
-    delegate->ejectAndSleep();
-    runtime.advance(1s);
-    EXPECT_TRUE(log.contains("No external disks were ejected before sleep."));
-    EXPECT_TRUE(wasPosted("Quenby Guard Turned Off", "QuenbyGuard is no longer keeping your Mac awake."));
-    EXPECT_FALSE(delegate->stayAwakeController().isActive());
-    ASSERT_EQ(processes.detachedCalls().size(), 1u);
-    EXPECT_EQ(processes.detachedCalls()[0].executable, tools.pmset());
-    EXPECT_EQ(processes.detachedCalls()[0].arguments, std::vector<std::string>{"sleepnow"});
-
+TEST_F(Commands, EjectAndSleepLogsWhatWentOfflineAndAFailedSleepIsReported) {
     preferences.setBool(PreferenceKey::unmountInsteadOfEject, true);
     disks.add("Backup");
     delegate->ejectAndSleep();
     runtime.advance(5s);
     EXPECT_TRUE(log.contains("Successfully unmounted disks before sleep: /Volumes/Backup"));
-    EXPECT_EQ(processes.detachedCalls().size(), 2u);
 
     processes.setDetachedError("The operation couldn’t be completed. No such file or directory");
     delegate->sleepMac();

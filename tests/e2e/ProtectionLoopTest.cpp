@@ -103,8 +103,12 @@ TEST_F(ProtectionLoopEndToEnd, SleepTakesTheVolumesOfflineWakeBringsThemBackAndN
             << secret << " in " << sent.toStdString();
 }
 
-TEST_F(ProtectionLoopEndToEnd, WithTheMasterSwitchOffSleepIsAnsweredAtOnceAndNothingIsTouched) {
+// The menu's commands work without it, ignore the auto-eject allowlist and say what they did in the wording of the
+// unmount preference.
+TEST_F(ProtectionLoopEndToEnd, WithTheMasterSwitchOffSleepIsAnsweredAtOnceAndOnlyTheMenuTakesVolumesOffline) {
     app.defaults("autoEjectBeforeSleep", "-bool", "false");
+    app.macsim({"defaults", "write", "autoEjectAllowedVolumeIds", "-array", "disk99s1"});
+    app.macsim({"fda", "granted"});
     app.macsim({"volume", "add", "Backup"});
     ASSERT_TRUE(app.start());
     EXPECT_EQ(app.macsim({"app"}).out, "running " + std::to_string(app.pid()) + "\n");
@@ -116,6 +120,24 @@ TEST_F(ProtectionLoopEndToEnd, WithTheMasterSwitchOffSleepIsAnsweredAtOnceAndNot
     app.macsim({"lock"});
     EXPECT_EQ(app.volumeState("Backup"), "mounted");
     EXPECT_EQ(app.output().find("DEBUG: No external disks to eject"), std::string::npos);
+
+    app.macsim({"unlock"});
+    auto command = [&](const std::string& item, const std::string& notice) {
+        EXPECT_TRUE(waitUntil([&] { return app.ui({"click", item}).exitCode == 0; })) << item;
+        EXPECT_TRUE(app.waitForListing({"notifications"}, notice)) << app.macsim({"notifications"}).out;
+    };
+    command("Unmount External Disks", "\tDisks Unmounted\tSuccessfully unmounted: Backup\n");
+    command("Unmount External Disks", "\tNo External Disks\tNo external disks were found to unmount.\n");
+    command("Remount Ejected Disks", "\tDisks Remounted\tSuccessfully remounted: Backup\n");
+    app.defaults("unmountInsteadOfEject", "-bool", "false");
+    command("Eject External Disks", "\tDisks Ejected\tSuccessfully ejected: Backup\n");
+    command("Eject External Disks", "\tNo External Disks\tNo external disks were found to eject.\n");
+    // Eject and Sleep ends the guard and puts the Mac to sleep even with nothing to eject.
+    app.defaults("stayAwakeEnabled", "-bool", "true");
+    EXPECT_TRUE(app.waitForListing({"assertions"}, "\tTallowmere Quenby Guard Requested\n"));
+    command("Eject and Sleep", "\tQuenby Guard Turned Off\tQuenbyGuard is no longer keeping your Mac awake.\n");
+    EXPECT_TRUE(app.waitForOutput("No external disks were ejected before sleep.\n"));
+    EXPECT_TRUE(app.waitForListing({"status"}, "power: asleep\n"));
 
     EXPECT_TRUE(app.stop());
     EXPECT_EQ(app.macsim({"app"}).exitCode, 3);
