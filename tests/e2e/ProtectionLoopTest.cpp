@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 namespace tallowmere::test {
 namespace {
@@ -22,14 +23,6 @@ protected:
 
 QJsonArray jsonArray(const QByteArray& text) {
     return QJsonDocument::fromJson(text).array();
-}
-
-std::vector<std::string> sortedTypes(const QJsonArray& records) {
-    std::vector<std::string> types;
-    for (const QJsonValue& record : records)
-        types.push_back(record.toObject().value("type").toString().toStdString());
-    std::sort(types.begin(), types.end());
-    return types;
 }
 
 TEST_F(ProtectionLoopEndToEnd, SleepTakesTheVolumesOfflineWakeBringsThemBackAndNoSignalNamesThem) {
@@ -78,25 +71,21 @@ TEST_F(ProtectionLoopEndToEnd, SleepTakesTheVolumesOfflineWakeBringsThemBackAndN
     if (cache.open(QIODevice::ReadOnly))
         for (const QJsonValue& record : jsonArray(cache.readAll()))
             firstRun.append(record);
-    ASSERT_EQ(sortedTypes(firstRun), (std::vector<std::string>{"appLaunched", "autoEjectPerformed", "firstLaunch"}));
+    std::multiset<QString> types;
+    for (const QJsonValue& record : firstRun)
+        types.insert(record["type"].toString());
+    ASSERT_EQ(types, (std::multiset<QString>{"appLaunched", "autoEjectPerformed", "firstLaunch"}));
 
     ASSERT_TRUE(app.start());
     EXPECT_TRUE(waitUntil([&] { return received().size() >= firstRun.size(); }));
     const QJsonArray kept = received();
     for (const QJsonValue& record : firstRun) {
-        EXPECT_EQ(std::count(kept.begin(), kept.end(), record), 1)
-            << record.toObject().value("type").toString().toStdString();
-        if (record.toObject().value("type") == "autoEjectPerformed") {
-            EXPECT_EQ(record.toObject().value("payload").toObject().value("drivesEjected").toString(), "2");
-        }
+        EXPECT_EQ(std::count(kept.begin(), kept.end(), record), 1) << record["type"].toString().toStdString();
+        EXPECT_TRUE(record["type"] != "autoEjectPerformed" || record["payload"]["drivesEjected"] == "2");
     }
-    const std::vector<std::string> forbidden{"Quokka",
-                                             "Photos 2026",
-                                             "/Volumes/",
-                                             first,
-                                             second,
-                                             first.substr(0, first.rfind('s')),
-                                             second.substr(0, second.rfind('s'))};
+    std::vector<std::string> forbidden{"Quokka", "Photos 2026", "/Volumes/", first, second};
+    for (const std::string& device : {first, second})
+        forbidden.push_back(device.substr(0, device.rfind('s'))); // the whole disk
     const QString sent = QString::fromUtf8(QJsonDocument(kept).toJson());
     for (const std::string& secret : forbidden)
         EXPECT_FALSE(sent.contains(QString::fromStdString(secret), Qt::CaseInsensitive))
