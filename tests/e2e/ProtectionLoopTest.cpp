@@ -38,9 +38,8 @@ TEST_F(ProtectionLoopEndToEnd, SleepTakesTheVolumesOfflineWakeBringsThemBackAndN
                                                       "manage external disks and keep your Mac awake based on your "
                                                       "settings.\n"));
 
-    double allowed = app.sleepAllowedAfter();
-    EXPECT_GE(allowed, 0.5); // the fixed wait before an unmount
-    EXPECT_LT(allowed, 5.0);
+    const double allowed = app.sleepAllowedAfter();
+    EXPECT_TRUE(allowed >= 0.5 && allowed < 5.0) << allowed; // from the fixed wait before an unmount
     EXPECT_EQ(app.volumeState("Quokka Ledger Ω7"), "unmounted");
     EXPECT_EQ(app.volumeState("Photos 2026"), "unmounted");
     EXPECT_EQ(app.macsim({"assertions"}).out, ""); // the eject's assertion is released
@@ -100,11 +99,9 @@ TEST_F(ProtectionLoopEndToEnd, WithTheMasterSwitchOffSleepIsAnsweredAtOnceAndOnl
     app.macsim({"fda", "granted"});
     app.macsim({"volume", "add", "Backup"});
     ASSERT_TRUE(app.start());
-    EXPECT_EQ(app.macsim({"app"}).out, "running " + std::to_string(app.pid()) + "\n");
 
-    double allowed = app.sleepAllowedAfter();
-    EXPECT_GE(allowed, 0.0);
-    EXPECT_LT(allowed, 0.5);
+    const double allowed = app.sleepAllowedAfter();
+    EXPECT_TRUE(allowed >= 0 && allowed < 0.5) << allowed;
     app.macsim({"wake"});
     app.macsim({"lock"});
     EXPECT_EQ(app.volumeState("Backup"), "mounted");
@@ -129,7 +126,6 @@ TEST_F(ProtectionLoopEndToEnd, WithTheMasterSwitchOffSleepIsAnsweredAtOnceAndOnl
     EXPECT_TRUE(app.waitForListing({"status"}, "power: asleep\n"));
 
     EXPECT_TRUE(app.stop());
-    EXPECT_EQ(app.macsim({"app"}).exitCode, 3);
 }
 
 TEST(GuardEndToEnd, WritingTheGuardPreferenceHoldsAndReleasesItsAssertion) {

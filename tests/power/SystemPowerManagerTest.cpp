@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 using namespace tallowmere;
 using namespace std::chrono_literals;
 using namespace tallowmere::test;

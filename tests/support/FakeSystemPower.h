@@ -19,7 +19,6 @@ public:
 
     PowerRegistration registerForSystemPower(MessageHandler handler) override {
         record("register");
-        std::lock_guard lock(m_mutex);
         if (nextRegistration.rootPowerPort != 0 && nextRegistration.notificationPort != 0)
             m_handler = std::move(handler);
         return nextRegistration;
@@ -30,19 +29,16 @@ public:
     }
     void destroyNotificationPort(std::uintptr_t port) override {
         record("destroyNotificationPort " + std::to_string(port));
-        std::lock_guard lock(m_mutex);
         m_handler = nullptr;
     }
     void deregisterForSystemPower(std::uint32_t notifier) override { record("deregister " + std::to_string(notifier)); }
     void closeService(std::uint32_t rootPowerPort) override { record("closeService " + std::to_string(rootPowerPort)); }
 
-    // Delivers a message on the calling (main) thread, as the run-loop source would.
+    // Delivers a message on the calling (main) thread, as the run-loop source would; registration and teardown
+    // happen on that thread too. A copy, as the handler may stop the monitor.
     void deliver(std::uint32_t messageType, std::intptr_t messageArgument) {
-        std::unique_lock lock(m_mutex);
-        if (MessageHandler handler = m_handler; handler) {
-            lock.unlock();
+        if (MessageHandler handler = m_handler)
             handler(messageType, messageArgument);
-        }
     }
 
     std::vector<Allowed> allowed() const {
