@@ -13,9 +13,11 @@ protected:
     }
 };
 
+// The eject ignores the auto-eject allowlist.
 TEST_F(Commands, WithoutFullDiskAccessEjectAsksFirstAndEjectsOnlyOnContinueAnyway) {
     denyFullDiskAccess();
     disks.add("Backup");
+    preferences.setArray(PreferenceKey::autoEjectAllowedVolumeIds, PropertyArray{"disk99s1"});
     delegate->ejectDisks();
     runtime.advance(5s);
     EXPECT_TRUE(disks.isMounted("Backup"));

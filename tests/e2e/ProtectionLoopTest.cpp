@@ -91,11 +91,9 @@ TEST_F(ProtectionLoopEndToEnd, SleepTakesTheVolumesOfflineWakeBringsThemBackAndN
             << secret << " in " << sent.toStdString();
 }
 
-// The menu's commands work without it, ignore the auto-eject allowlist and say what they did in the wording of the
-// unmount preference.
+// The menu's commands work without it and say what they did in the wording of the unmount preference.
 TEST_F(ProtectionLoopEndToEnd, WithTheMasterSwitchOffSleepIsAnsweredAtOnceAndOnlyTheMenuTakesVolumesOffline) {
     app.defaults("autoEjectBeforeSleep", "-bool", "false");
-    app.macsim({"defaults", "write", "autoEjectAllowedVolumeIds", "-array", "disk99s1"});
     app.macsim({"fda", "granted"});
     app.macsim({"volume", "add", "Backup"});
     ASSERT_TRUE(app.start());
