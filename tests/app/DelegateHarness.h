@@ -51,15 +51,11 @@ protected:
     ScriptedDisks disks{runtime, processes, fileSystem, workspace, tools};
     LogCapture log;
     std::shared_ptr<SystemPowerManager> power = SystemPowerManager::create(systemPower, runtime);
-    std::shared_ptr<AppDelegate> delegate = makeDelegate();
+    std::shared_ptr<AppDelegate> delegate = AppDelegate::create({platform, power, analytics, windows, alerts});
 
     ~DelegateTest() override {
         // Background work finishes before the fakes it uses go away.
         runtime.advance(600s);
-    }
-
-    std::shared_ptr<AppDelegate> makeDelegate() {
-        return AppDelegate::create({platform, power, analytics, windows, alerts});
     }
 
     void launch() {

@@ -1,85 +1,53 @@
-#include "app/UserNotifier.h"
-#include "support/FakeAlertPresenter.h"
-#include "support/FakeUserNotificationCenter.h"
-#include "support/FakeWorkspace.h"
-#include "support/LogCapture.h"
-#include "support/VirtualRuntime.h"
+#include "app/DelegateHarness.h"
 
 #include <QUuid>
-
-#include <gtest/gtest.h>
 
 #include <set>
 #include <thread>
 
-using namespace tallowmere;
-using namespace tallowmere::test;
-
+namespace tallowmere::test {
 namespace {
 
-class UserNotifierTest : public ::testing::Test {
+// A notifier on the harness's fakes; the center answers on a global-queue thread, as the real service does.
+class UserNotifierTest : public DelegateTest {
 protected:
-    UserNotifierTest() { center.deliverOn(runtime); }
-    // Background completions still hold references to the members below.
-    void TearDown() override { runtime.runUntilIdle(); }
+    UserNotifierTest() { notifications.deliverOn(runtime); }
     void post() {
         notifier.postUserNotification("Disks Ejected", "Successfully ejected: Backup");
         runtime.runUntilIdle();
     }
 
-    VirtualRuntime runtime;
-    FakeUserNotificationCenter center;
-    FakeWorkspace workspace;
-    FakeAlertPresenter alerts;
-    LogCapture log;
-    UserNotifier notifier{runtime, center, workspace, alerts};
+    UserNotifier notifier{runtime, notifications, workspace, alerts};
 };
 
-TEST_F(UserNotifierTest, PostsWithoutAskingWhenAllowedUnderAFreshIdentifierTheReadyNoticeDirectly) {
+TEST_F(UserNotifierTest, PostsWithoutAskingWhenAllowedEachUnderAFreshIdentifier) {
     for (auto status : {AuthorizationStatus::authorized, AuthorizationStatus::provisional,
                         AuthorizationStatus::ephemeral, AuthorizationStatus::authorized}) {
-        center.setStatus(status);
+        notifications.status = status;
         post();
     }
     std::set<std::string> identifiers;
-    for (const auto& request : center.added()) {
+    for (const auto& request : notifications.added()) {
         EXPECT_EQ(request.body, "Successfully ejected: Backup");
         EXPECT_TRUE(request.defaultSound);
         EXPECT_FALSE(QUuid::fromString(QString::fromStdString(request.identifier)).isNull()) << request.identifier;
         identifiers.insert(request.identifier);
     }
     EXPECT_EQ(identifiers.size(), 4u);
-    EXPECT_TRUE(center.authorizationRequests().empty());
-    EXPECT_TRUE(alerts.shown().empty());
-
-    // The ready notice is added directly, and notices in the foreground show as banners.
-    center.setStatus(AuthorizationStatus::denied); // not consulted
-    notifier.postReadyNotification();
-    runtime.runUntilIdle();
-    EXPECT_TRUE(alerts.shown().empty());
-    ASSERT_EQ(center.added().size(), 5u);
-    NotificationRequest request = center.added().back();
-    EXPECT_EQ(request.identifier, "tallowmere-first-launch");
-    EXPECT_EQ(request.title, "Tallowmere is ready");
-    EXPECT_EQ(request.body, "Tallowmere will manage external disks and keep your Mac awake based on your settings.");
-    EXPECT_TRUE(request.defaultSound);
-
-    notifier.presentNotificationsInForeground();
-    ASSERT_TRUE(center.delegate());
-    EXPECT_EQ(center.delegate()->willPresentNotification({"X", "Quenby Guard Enabled", "", true}),
-              PresentationOption::banner | PresentationOption::sound | PresentationOption::badge);
+    EXPECT_TRUE(notifications.authorizationRequests().empty());
+    EXPECT_TRUE(alerts.shown.empty());
 }
 
 TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAndItsFirstButtonOpensTheSettings) {
-    center.setStatus(AuthorizationStatus::denied);
+    notifications.status = AuthorizationStatus::denied;
     {
         // The answer arrives after this notifier is gone, and is still handled.
-        UserNotifier shortLived(runtime, center, workspace, alerts);
+        UserNotifier shortLived(runtime, notifications, workspace, alerts);
         shortLived.postUserNotification("No External Disks", "No external disks were found to eject.");
     }
     runtime.runUntilIdle();
-    ASSERT_EQ(alerts.shown().size(), 1u);
-    auto [alert, thread] = alerts.shown().front();
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    auto [alert, thread] = alerts.shown.front();
     EXPECT_EQ(alert.messageText, "Allow Notifications for Tallowmere");
     EXPECT_EQ(alert.informativeText, "Notifications are currently disabled. Enable them in System Settings to see "
                                      "eject/remount and onboarding test alerts.");
@@ -90,34 +58,35 @@ TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAnd
 
     // Undetermined: asked first; refused, the alert again each time, and "Cancel" opens nothing.
     alerts.response = AlertPresenter::firstButtonReturn + 1;
-    center.setStatus(AuthorizationStatus::notDetermined);
-    center.setAuthorizationAnswer(false);
+    notifications.status = AuthorizationStatus::notDetermined;
+    notifications.granted = false;
     post();
-    EXPECT_EQ(center.authorizationRequests(), std::vector<unsigned>{6});
+    EXPECT_EQ(notifications.authorizationRequests(), std::vector<unsigned>{6});
     post();
-    EXPECT_EQ(alerts.shown().size(), 3u);
+    EXPECT_EQ(alerts.shown.size(), 3u);
     EXPECT_EQ(workspace.openRequests().size(), 1u);
-    EXPECT_TRUE(center.added().empty());
+    EXPECT_TRUE(notifications.added().empty());
 
     // Granted when asked: posted.
-    center.setStatus(AuthorizationStatus::notDetermined);
-    center.setAuthorizationAnswer(true);
+    notifications.status = AuthorizationStatus::notDetermined;
+    notifications.granted = true;
     post();
-    EXPECT_EQ(center.titles(), std::vector<std::string>{"Disks Ejected"});
-    EXPECT_EQ(alerts.shown().size(), 3u);
+    EXPECT_EQ(notifications.titles(), std::vector<std::string>{"Disks Ejected"});
+    EXPECT_EQ(alerts.shown.size(), 3u);
 }
 
 TEST_F(UserNotifierTest, LaunchAuthorizationAndFailedAddsAreLoggedOnTheMainThread) {
     for (auto [granted, error] : std::vector<std::pair<bool, UserNotificationCenter::ErrorText>>{
              {true, std::nullopt}, {false, std::nullopt}, {false, "Notifications are not allowed"}}) {
-        center.setAuthorizationAnswer(granted, error);
+        notifications.granted = granted;
+        notifications.authorizationError = error;
         notifier.requestAuthorization();
         runtime.runUntilIdle();
     }
-    EXPECT_EQ(center.authorizationRequests(), (std::vector<unsigned>{6, 6, 6}));
+    EXPECT_EQ(notifications.authorizationRequests(), (std::vector<unsigned>{6, 6, 6}));
     std::vector<std::pair<std::string, bool>> lines;
     setLogSink([&](const std::string& line) { lines.emplace_back(line, runtime.isMainThread()); });
-    center.setAddError("UNErrorDomain error 1.");
+    notifications.addError = "UNErrorDomain error 1.";
     post();
     setLogSink(nullptr);
     EXPECT_EQ(log.lines(), (std::vector<std::string>{
@@ -128,3 +97,4 @@ TEST_F(UserNotifierTest, LaunchAuthorizationAndFailedAddsAreLoggedOnTheMainThrea
 }
 
 } // namespace
+} // namespace tallowmere::test

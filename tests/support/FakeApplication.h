@@ -14,13 +14,12 @@ public:
     FakeNotificationCenter& defaultCenter() override { return m_default; }
     FakeNotificationCenter& distributedCenter() override { return m_distributed; }
     int screenCount() override { return screens; }
-    void setAccessoryActivationPolicy() override { isAccessory = true; }
+    void setAccessoryActivationPolicy() override {}
     void activateIgnoringOtherApps() override { ++activations; }
     void requestUserAttention() override {}
     void terminate() override { ++terminations; }
 
     std::atomic<int> screens{1};
-    std::atomic<bool> isAccessory{false};
     std::atomic<int> activations{0};
     std::atomic<int> terminations{0};
 

@@ -33,19 +33,16 @@ public:
 // Hands out controllers that share one updater and count the user-started checks.
 class FakeUpdaterFramework : public UpdaterFramework {
 public:
-    class Controller : public UpdaterController {
-    public:
-        explicit Controller(FakeUpdaterFramework& framework)
-            : m_framework(framework) {}
-        Updater* updater() override { return &m_framework.updater; }
-        void checkForUpdates() override { ++m_framework.checks; }
-
-    private:
-        FakeUpdaterFramework& m_framework;
+    struct Controller : UpdaterController {
+        FakeUpdaterFramework* framework;
+        explicit Controller(FakeUpdaterFramework* framework)
+            : framework(framework) {}
+        Updater* updater() override { return &framework->updater; }
+        void checkForUpdates() override { ++framework->checks; }
     };
     std::unique_ptr<UpdaterController> makeStandardUpdaterController(bool) override {
         ++controllersMade;
-        return std::make_unique<Controller>(*this);
+        return std::make_unique<Controller>(this);
     }
     FakeUpdater updater;
     int controllersMade = 0;

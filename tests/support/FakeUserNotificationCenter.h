@@ -8,47 +8,36 @@
 
 namespace tallowmere::test {
 
-// The user-notification center with a scripted authorisation. Completions run at once on the calling
-// thread, or, once `deliverOn` names a runtime, on one of its global-queue threads like the real service.
+// The user-notification center with a scripted authorisation: set the fields while nothing runs. Completions
+// run at once on the calling thread, or, once `deliverOn` names a runtime, on one of its global-queue threads
+// like the real service.
 class FakeUserNotificationCenter : public UserNotificationCenter {
 public:
     void deliverOn(Runtime& runtime) { m_runtime = &runtime; }
-    void setStatus(AuthorizationStatus status) {
-        std::lock_guard lock(m_mutex);
-        m_status = status;
-    }
-    // How the user (or the service) answers the next permission questions.
-    void setAuthorizationAnswer(bool granted, ErrorText error = std::nullopt) {
-        std::lock_guard lock(m_mutex);
-        m_granted = granted;
-        m_authorizationError = std::move(error);
-    }
-    void setAddError(ErrorText error) {
-        std::lock_guard lock(m_mutex);
-        m_addError = std::move(error);
-    }
 
-    void setDelegate(std::weak_ptr<UserNotificationCenterDelegate> delegate) override {
-        std::lock_guard lock(m_mutex);
-        m_delegate = std::move(delegate);
-    }
+    AuthorizationStatus status = AuthorizationStatus::authorized;
+    // How the user (or the service) answers the next permission questions.
+    bool granted = true;
+    ErrorText authorizationError, addError;
+
+    void setDelegate(std::weak_ptr<UserNotificationCenterDelegate>) override {}
     void requestAuthorization(unsigned options, std::function<void(bool, ErrorText)> done) override {
         std::unique_lock lock(m_mutex);
         m_authorizationRequests.push_back(options);
         // The question is asked once; afterwards the answer is remembered as the status.
-        if (m_status == AuthorizationStatus::notDetermined && !m_authorizationError)
-            m_status = m_granted ? AuthorizationStatus::authorized : AuthorizationStatus::denied;
-        complete(lock, std::bind(std::move(done), m_granted, m_authorizationError));
+        if (status == AuthorizationStatus::notDetermined && !authorizationError)
+            status = granted ? AuthorizationStatus::authorized : AuthorizationStatus::denied;
+        complete(lock, std::bind(std::move(done), granted, authorizationError));
     }
     void getAuthorizationStatus(std::function<void(AuthorizationStatus)> done) override {
         std::unique_lock lock(m_mutex);
-        complete(lock, std::bind(std::move(done), m_status));
+        complete(lock, std::bind(std::move(done), status));
     }
     void add(const NotificationRequest& request, std::function<void(ErrorText)> done) override {
         std::unique_lock lock(m_mutex);
-        if (!m_addError)
+        if (!addError)
             m_added.push_back(request);
-        complete(lock, [done = std::move(done), error = m_addError] { done ? done(error) : void(); });
+        complete(lock, [done = std::move(done), error = addError] { done ? done(error) : void(); });
     }
 
     std::vector<NotificationRequest> added() const {
@@ -65,10 +54,6 @@ public:
         std::lock_guard lock(m_mutex);
         return m_authorizationRequests;
     }
-    std::shared_ptr<UserNotificationCenterDelegate> delegate() const {
-        std::lock_guard lock(m_mutex);
-        return m_delegate.lock();
-    }
 
 private:
     void complete(std::unique_lock<std::mutex>& lock, Task task) {
@@ -78,10 +63,6 @@ private:
 
     Runtime* m_runtime = nullptr;
     mutable std::mutex m_mutex;
-    AuthorizationStatus m_status = AuthorizationStatus::authorized;
-    bool m_granted = true;
-    ErrorText m_authorizationError, m_addError;
-    std::weak_ptr<UserNotificationCenterDelegate> m_delegate;
     std::vector<NotificationRequest> m_added;
     std::vector<unsigned> m_authorizationRequests;
 };

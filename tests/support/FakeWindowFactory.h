@@ -2,19 +2,18 @@
 
 #include "app/WindowFactory.h"
 
-#include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace tallowmere::test {
 
-// Windows that record how they were shown; the factory keeps a record of every window it built, so a test
-// can press a prompt's buttons after the delegate dropped the window.
+// Windows that record how they were shown; the factory keeps a record of every window it built by kind
+// ("prompt", "settings", "onboarding"), so a test can press a prompt's buttons after the delegate dropped it.
 class FakeWindowFactory : public WindowFactory {
 public:
     struct Record {
-        std::string kind; // "prompt", "settings" or "onboarding"
         PermissionPrompt prompt;
         int shown = 0;
         int closed = 0;
@@ -27,12 +26,7 @@ public:
     std::unique_ptr<AppWindow> makeSettingsWindow(AppDelegate&) override { return make("settings", {}); }
     std::unique_ptr<AppWindow> makeOnboardingWindow(AppDelegate&) override { return make("onboarding", {}); }
 
-    std::vector<std::shared_ptr<Record>> built(const std::string& kind) const {
-        std::vector<std::shared_ptr<Record>> matching;
-        std::copy_if(m_records.begin(), m_records.end(), std::back_inserter(matching),
-                     [&](const auto& record) { return record->kind == kind; });
-        return matching;
-    }
+    std::map<std::string, std::vector<std::shared_ptr<Record>>> built;
 
 private:
     struct Window : AppWindow {
@@ -45,11 +39,9 @@ private:
     };
 
     std::unique_ptr<AppWindow> make(const std::string& kind, const PermissionPrompt& prompt) {
-        m_records.push_back(std::make_shared<Record>(Record{kind, prompt}));
-        return std::make_unique<Window>(m_records.back());
+        built[kind].push_back(std::make_shared<Record>(Record{prompt}));
+        return std::make_unique<Window>(built[kind].back());
     }
-
-    std::vector<std::shared_ptr<Record>> m_records;
 };
 
 } // namespace tallowmere::test
