@@ -2,10 +2,10 @@
 
 #include "platform/linux/MountedVolumes.h"
 
-#include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusReply>
 #include <QDBusVariant>
 #include <QDir>
 #include <QFile>
@@ -25,6 +25,8 @@ const QString udisksd = "/usr/libexec/udisks2/udisksd";
 const QString udevd = "/lib/systemd/systemd-udevd";
 const QString python = "/usr/bin/python3";
 const char* folderPrefix = "tallowmere-linux-test-";
+// A method the test adds to the logind mock: the inhibitors it holds, as "what who mode".
+const QString testInterface = "com.tallowmere.Test";
 
 struct ToolRun {
     int status = -1;
@@ -70,20 +72,6 @@ void releaseStaleLoops() {
             QDir(QFileInfo(image).absolutePath()).removeRecursively();
         }
     }
-}
-
-// Reads each structure of the array a call answered with; the rest of a structure is skipped.
-void forEachStructure(const QDBusMessage& reply, const std::function<void(const QDBusArgument&)>& read) {
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return;
-    const QDBusArgument argument = reply.arguments().constFirst().value<QDBusArgument>();
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        argument.beginStructure();
-        read(argument);
-        argument.endStructure();
-    }
-    argument.endArray();
 }
 
 bool processRuns(const QString& name) {
@@ -261,8 +249,9 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
     auto startMock = [&](bool system, const QStringList& arguments, const QString& busName) {
         QDBusConnection& bus = system ? *m_system : *m_session;
         return startDaemon(
-            python, QStringList{"-m", "dbusmock", system ? "--system" : "--session"} + arguments, environment,
-            [&] { return nameOnBus(bus, busName); }, error);
+            python,
+            QStringList{"-m", "dbusmock", system ? "--system" : "--session", "--logfile", logOf(busName)} + arguments,
+            environment, [&] { return nameOnBus(bus, busName); }, error);
     };
     if (!startMock(true, {"--template", "logind"}, "org.freedesktop.login1") ||
         !startMock(true, {"--template", "upower"}, "org.freedesktop.UPower") ||
@@ -276,6 +265,9 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
     const QString screensaver = "org.freedesktop.ScreenSaver";
     if (!callMock(*m_system, "org.freedesktop.login1", "/org/freedesktop/login1", mock, "AddSession",
                   {sessionPath.section('/', -1), "seat0", uint(::getuid()), "root", true}) ||
+        !callMock(*m_system, "org.freedesktop.login1", "/org/freedesktop/login1", mock, "AddMethod",
+                  {testInterface, "Held", "", "as",
+                   "ret = ['%s %s %s' % (i[0], i[1], i[3]) for i in globals().get('inhibitors', [])]"}) ||
         !callMock(*m_system, "org.freedesktop.UPower", "/org/freedesktop/UPower", mock, "AddDischargingBattery",
                   {"mock_BAT", "Mock Battery", batteryPercent, qlonglong(3600)}) ||
         !callMock(*m_session, screensaver, "/org/freedesktop/ScreenSaver", mock, "AddMethod",
@@ -301,30 +293,15 @@ bool LinuxSystem::prepareForSleep(bool sleeping) {
                     "EmitSignal", {"org.freedesktop.login1.Manager", "PrepareForSleep", "b", arguments});
 }
 
-std::vector<QVariantList> LinuxSystem::methodCalls(QDBusConnection& bus, const QString& service, const QString& path,
-                                                   const QString& method) {
-    QDBusMessage call = QDBusMessage::createMethodCall(service, path, "org.freedesktop.DBus.Mock", "GetMethodCalls");
-    call << method;
-    std::vector<QVariantList> calls;
-    forEachStructure(bus.call(call, QDBus::Block, 10000), [&](const QDBusArgument& argument) {
-        qulonglong time = 0;
-        QVariantList arguments;
-        argument >> time >> arguments;
-        calls.push_back(arguments);
-    });
-    return calls;
+std::string LinuxSystem::callLog(const QString& service) const {
+    QFile log(logOf(service));
+    return log.open(QIODevice::ReadOnly) ? log.readAll().toStdString() : "";
 }
 
 bool LinuxSystem::holds(const std::string& what, const std::string& mode) {
-    QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
-                                                       "org.freedesktop.login1.Manager", "ListInhibitors");
-    bool held = false;
-    forEachStructure(m_system->call(call, QDBus::Block, 10000), [&](const QDBusArgument& argument) {
-        QString heldWhat, who, why, heldMode;
-        argument >> heldWhat >> who >> why >> heldMode;
-        held = held || (who == "Tallowmere" && heldWhat.toStdString() == what && heldMode.toStdString() == mode);
-    });
-    return held;
+    QDBusReply<QStringList> held = m_system->call(
+        QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1", testInterface, "Held"));
+    return held.isValid() && held.value().contains(QString::fromStdString(what + " Tallowmere " + mode));
 }
 
 std::string LinuxSystem::mountPointOf(const std::string& device) {

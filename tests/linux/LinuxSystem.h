@@ -37,7 +37,6 @@ public:
 
     const std::vector<Volume>& volumes() const { return m_volumes; }
     QDBusConnection& systemBus() { return *m_system; }
-    QDBusConnection& sessionBus() { return *m_session; }
     // The environment the application runs in: the private buses, the logind session, a home of its own.
     QProcessEnvironment environment() const;
     std::string configFolder() const;
@@ -45,13 +44,12 @@ public:
     // Where `device` is mounted now (from /proc/self/mountinfo); empty when it is not.
     static std::string mountPointOf(const std::string& device);
 
-    // python3-dbusmock: logind's sleep signal, a call to a mock, the calls one received, whether the application
+    // python3-dbusmock: logind's sleep signal, a call to a mock, the calls a mock logged, whether the application
     // holds a logind inhibitor.
     bool prepareForSleep(bool sleeping);
     bool callMock(QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
                   const QString& method, const QVariantList& arguments = {});
-    std::vector<QVariantList> methodCalls(QDBusConnection& bus, const QString& service, const QString& path,
-                                          const QString& method);
+    std::string callLog(const QString& service) const;
     bool holds(const std::string& what, const std::string& mode);
 
     static const QString sessionPath;
@@ -60,6 +58,7 @@ private:
     bool startDaemon(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
                      const std::function<bool()>& ready, std::string* error);
     bool attach(const std::string& label, std::string* error);
+    QString logOf(const QString& service) const { return m_folder.path() + "/" + service + ".log"; }
 
     QTemporaryDir m_folder;
     std::string m_systemAddress, m_sessionAddress;
