@@ -137,6 +137,7 @@ TEST_F(LinuxDesktopEndToEnd, SleepKeepsABusyVolumeLockAndUnlockTakeThemOfflineAn
     EXPECT_EQ(*findAs<std::string>(*facts, "DeviceIdentifier"), machine.volumes()[0].device.substr(5));
     EXPECT_EQ(*findAs<std::string>(*facts, "VolumeName"), spacedName);
     EXPECT_EQ(*findAs<std::string>(*facts, "MountPoint"), "");
+    EXPECT_NE(companion({"list", "-plist"}).second.find("<string>" + spacedName + "</string>"), std::string::npos);
     EXPECT_EQ(companion({"unmount", QString::fromStdString("/Volumes/" + spacedName)}).first, 1);
     EXPECT_EQ(companion({"info", "-plist", "/Volumes/Nothing Here"}).first, 1);
 

@@ -6,7 +6,7 @@
 namespace tallowmere::test {
 namespace {
 
-enum Position { eject = 0, remount = 3, volumes = 4, guard = 6, durations = 7 };
+enum Position { guard = 6, durations = 7 };
 
 class MenuModel : public DelegateTest {
 protected:
@@ -23,23 +23,6 @@ protected:
     }
     MenuBarModel model{delegate};
 };
-
-TEST_F(MenuModel, OpeningListsNewVolumesTickingOneAgainIncludesItAndRemountIsOfferedAfterAnEject) {
-    disks.add("Backup");
-    disks.add("Photos");
-    model.menuWillOpen();
-    auto items = at(volumes).children;
-    MenuEntry backup = items[0].title == "Backup" ? items[0] : items[1];
-    backup.action();
-    EXPECT_EQ(marked(volumes), std::set<std::string>{"Photos"});
-    backup.action();
-    EXPECT_EQ(marked(volumes), (std::set<std::string>{"Backup", "Photos"}));
-
-    EXPECT_FALSE(at(remount).enabled);
-    at(eject).action();
-    runtime.advance(5s);
-    EXPECT_TRUE(at(remount).enabled);
-}
 
 TEST_F(MenuModel, OffIsMarkedWhenATimedGuardEndsAndFourHoursRestartsAGuardOnForOne) {
     at(durations).children[2].action(); // "5 min"

@@ -4,7 +4,6 @@
 #include "windows/AboutSettingsModel.h"
 #include "windows/AutoEjectSettingsModel.h"
 #include "windows/GeneralSettingsModel.h"
-#include "windows/SettingsSection.h"
 #include "windows/UpdatesSettingsModel.h"
 
 #include <algorithm>
@@ -20,17 +19,6 @@ using Strings = std::vector<std::string>;
 std::optional<Strings> storedStrings(const PreferenceStore& preferences, const char* key) {
     auto value = preferences.object(key);
     return value ? stringArray(*value) : std::nullopt;
-}
-
-TEST(SettingsSection, RemembersTheLastSectionAndOpensGeneralWithoutAUsableOne) {
-    MemoryPreferenceStore preferences;
-    EXPECT_EQ(sectionToShow(preferences), SettingsSection::general);
-    rememberSection(preferences, SettingsSection::battery);
-    EXPECT_EQ(sectionToShow(preferences), SettingsSection::battery);
-    for (long long stored : {6, -1}) {
-        preferences.setInteger(PreferenceKey::settingsTabIndex, stored);
-        EXPECT_EQ(sectionToShow(preferences), SettingsSection::general);
-    }
 }
 
 TEST(GeneralPage, LoginItemFollowsEveryChangeOfTheShownValueAlsoFromOutsideWhileThePageIsThere) {
