@@ -105,8 +105,8 @@ LinuxSystem::~LinuxSystem() {
         (*daemon)->waitForFinished(3000);
     }
     m_daemons.clear(); // kills what did not end
-    for (const std::string& device : m_attached)
-        releaseLoop(device);
+    for (const Volume& volume : m_volumes)
+        releaseLoop(volume.device);
     m_system.reset();
     m_session.reset();
     QDBusConnection::disconnectFromBus("tallowmere-test-system");
@@ -171,19 +171,14 @@ bool LinuxSystem::startDaemon(const QString& program, const QStringList& argumen
 
 bool LinuxSystem::attach(const std::string& label, std::string* error) {
     QString image = m_folder.path() + QString("/volume%1.img").arg(m_volumes.size());
-    ToolRun format = runTool("/sbin/mkfs.ext4", {"-q", "-F", "-L", QString::fromStdString(label), image, "16M"});
-    if (format.status != 0) {
-        *error = "mkfs.ext4 failed: " + format.err;
-        return false;
-    }
-    ToolRun loop = runTool("losetup", {"--find", "--show", image});
-    if (loop.status != 0) {
-        *error = "losetup failed: " + loop.err;
-        return false;
-    }
-    m_attached.push_back(loop.out);
-    m_volumes.push_back({label, loop.out, "/org/freedesktop/UDisks2/block_devices/" + loop.out.substr(5)});
-    return true;
+    ToolRun run = runTool("/sbin/mkfs.ext4", {"-q", "-F", "-L", QString::fromStdString(label), image, "16M"});
+    if (run.status == 0)
+        run = runTool("losetup", {"--find", "--show", image});
+    if (run.status != 0)
+        *error = "cannot put " + label + " on a loop device: " + run.err;
+    else
+        m_volumes.push_back({label, run.out});
+    return run.status == 0;
 }
 
 bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPercent, std::string* error) {
@@ -234,12 +229,11 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
         return false;
     for (const Volume& volume : m_volumes) {
         // udisks2 publishes a device's file system once udev has probed it.
-        QDBusMessage mount =
-            QDBusMessage::createMethodCall("org.freedesktop.UDisks2", QString::fromStdString(volume.objectPath),
-                                           "org.freedesktop.UDisks2.Filesystem", "Mount");
-        mount << QVariantMap();
-        if (!pollUntil(
-                [&] { return m_system->call(mount, QDBus::Block, 30000).type() == QDBusMessage::ReplyMessage; }) ||
+        QString block = "/org/freedesktop/UDisks2/block_devices/" + QString::fromStdString(volume.device.substr(5));
+        if (!pollUntil([&] {
+                return callMock(*m_system, "org.freedesktop.UDisks2", block, "org.freedesktop.UDisks2.Filesystem",
+                                "Mount", {QVariantMap()});
+            }) ||
             !pollUntil([&] { return !mountPointOf(volume.device).empty(); })) {
             *error = "udisks2 did not mount " + volume.device;
             return false;

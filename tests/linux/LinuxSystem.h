@@ -21,9 +21,7 @@ namespace tallowmere::test {
 class LinuxSystem {
 public:
     struct Volume {
-        std::string label;
-        std::string device;     // "/dev/loop3"
-        std::string objectPath; // udisks2's block object
+        std::string label, device; // device: "/dev/loop3"
     };
 
     LinuxSystem();
@@ -64,8 +62,7 @@ private:
     std::string m_systemAddress, m_sessionAddress;
     std::optional<QDBusConnection> m_system, m_session;
     std::vector<std::unique_ptr<QProcess>> m_daemons; // in start order; stopped in reverse
-    std::vector<Volume> m_volumes;
-    std::vector<std::string> m_attached; // every loop device attached here
+    std::vector<Volume> m_volumes;                    // every loop device attached here
 };
 
 // Polls `done` until it holds or `limit` milliseconds have passed.
