@@ -25,7 +25,6 @@ class LinuxDesktopEndToEnd : public ::testing::Test {
 protected:
     LinuxSystem machine;
     QProcess app;
-    std::string output;
 
     void SetUp() override {
         if (auto reason = LinuxSystem::unavailable())
@@ -38,8 +37,9 @@ protected:
                 app.kill();
             app.waitForFinished(5000);
         }
-        if (HasFailure())
-            std::cerr << "The application's output:\n" << output << app.readAllStandardOutput().toStdString();
+        if (QFile log(QString::fromStdString(machine.configFolder() + "/../app.log"));
+            HasFailure() && log.open(QIODevice::ReadOnly))
+            std::cerr << "The application's output:\n" << log.readAll().toStdString();
     }
 
     void defaults(const PropertyDictionary& values) {
@@ -47,16 +47,12 @@ protected:
         for (const auto& [key, value] : values)
             store.setObject(key, value);
     }
-    // Starts the application and waits until its launch sequence is over.
     bool launch() {
         app.setProcessEnvironment(machine.environment());
         app.setProcessChannelMode(QProcess::MergedChannels);
+        app.setStandardOutputFile(QString::fromStdString(machine.configFolder() + "/../app.log"));
         app.start(TALLOWMERE_EXECUTABLE, {"--platform", "linux"});
-        return app.waitForStarted() && pollUntil([&] {
-                   app.waitForReadyRead(5);
-                   output += app.readAllStandardOutput().toStdString();
-                   return output.find("Tallowmere: Executing Full Disk Access check now") != std::string::npos;
-               });
+        return app.waitForStarted();
     }
 
     bool mounted(const std::string& label) {

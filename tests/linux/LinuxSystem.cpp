@@ -128,10 +128,6 @@ std::optional<std::string> LinuxSystem::unavailable() {
     return std::nullopt;
 }
 
-std::string LinuxSystem::configFolder() const {
-    return m_folder.path().toStdString() + "/home/.config";
-}
-
 QProcessEnvironment LinuxSystem::environment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
@@ -154,10 +150,7 @@ bool LinuxSystem::startDaemon(const QString& program, const QStringList& argumen
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(m_folder.path() + "/" + QFileInfo(program).fileName() + ".log", QIODevice::Append);
     process->start(program, arguments);
-    if (!process->waitForStarted()) {
-        *error = program.toStdString() + " did not start: " + process->errorString().toStdString();
-        return false;
-    }
+    process->waitForStarted();
     QProcess* started = process.get();
     m_daemons.push_back(std::move(process));
     if (!pollUntil([&] { return started->state() != QProcess::Running || ready(); }) ||

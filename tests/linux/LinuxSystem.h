@@ -37,7 +37,7 @@ public:
     QDBusConnection& systemBus() { return *m_system; }
     // The environment the application runs in: the private buses, the logind session, a home of its own.
     QProcessEnvironment environment() const;
-    std::string configFolder() const;
+    std::string configFolder() const { return m_folder.path().toStdString() + "/home/.config"; }
 
     // Where `device` is mounted now (from /proc/self/mountinfo); empty when it is not.
     static std::string mountPointOf(const std::string& device);
