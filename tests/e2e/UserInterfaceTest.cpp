@@ -192,6 +192,7 @@ TEST_F(UserInterfaceEndToEnd,
     EXPECT_EQ(app.macsim({"login-item"}).out, "registered\n");
     app.defaults("startAtLogin", "-bool", "false");
     EXPECT_TRUE(app.waitForListing({"login-item"}, "unregistered\n"));
+    EXPECT_TRUE(settingsShow("toggle: Start at Login = off"));
 
     app.ui({"select", "Quenby Guard"});
     ASSERT_EQ(app.ui({"toggle", "Quenby Guard Active", "on"}).exitCode, 0);

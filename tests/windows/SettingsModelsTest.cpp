@@ -28,21 +28,15 @@ TEST(GeneralPage, LoginItemFollowsEveryChangeOfTheShownValueAlsoFromOutsideWhile
     std::vector<bool> calls;
     auto page =
         std::make_unique<GeneralSettingsModel>(runtime, preferences, workspace, [&](bool on) { calls.push_back(on); });
-    int redraws = 0;
-    QObject::connect(page.get(), &GeneralSettingsModel::changed, [&] { ++redraws; });
-    EXPECT_TRUE(page->startAtLogin());
-    EXPECT_TRUE(page->analyticsEnabled());
     page->setStartAtLogin(false);
     page->setStartAtLogin(false);
     EXPECT_EQ(calls, std::vector<bool>{false});
 
     // A write from another thread reaches the page on the main queue.
     runtime.runUntilIdle();
-    redraws = 0;
     std::thread([&] { preferences.setBool(PreferenceKey::startAtLogin, true); }).join();
-    EXPECT_EQ(redraws, 0);
+    EXPECT_EQ(calls.size(), 1u);
     runtime.runUntilIdle();
-    EXPECT_EQ(redraws, 1);
     EXPECT_EQ(calls, (std::vector<bool>{false, true}));
 
     // A notification on its way when the page goes is dropped.
