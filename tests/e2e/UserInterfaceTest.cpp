@@ -159,7 +159,11 @@ TEST_F(UserInterfaceEndToEnd, UntickingAVolumeStoresAnAllowlistOfTheOthers) {
     EXPECT_TRUE(menuShows("\nRemount Ejected Disks\n")) << app.ui({"menu"}).out;
 }
 
-TEST_F(UserInterfaceEndToEnd, SettingsRemembersItsSectionAndOpensOnAboutFromTheMenu) {
+// The settings window remembers its section, its controls write their keys and follow writes from outside, and the
+// battery page is read-only without a battery.
+TEST_F(UserInterfaceEndToEnd, SettingsWindow) {
+    app.macsim({"volume", "add", "Alpha"});
+    app.macsim({"volume", "add", "Beta"});
     app.defaults("settingsTabIndex", "-int", "6");
     ASSERT_TRUE(app.start());
     ASSERT_EQ(app.ui({"press", "Open Settings…", welcome}).exitCode, 0);
@@ -177,14 +181,7 @@ TEST_F(UserInterfaceEndToEnd, SettingsRemembersItsSectionAndOpensOnAboutFromTheM
     EXPECT_TRUE(has(about, "text: Version 0.0.3"));
     ASSERT_EQ(app.ui({"click", "Settings…"}).exitCode, 0);
     EXPECT_TRUE(has(dump(), "row: ✓ About")) << "a window on screen keeps its section";
-}
-
-TEST_F(UserInterfaceEndToEnd,
-       SettingsControlsWriteTheirKeysFollowWritesFromOutsideAndTheBatteryPageIsReadOnlyWithoutABattery) {
-    app.macsim({"volume", "add", "Alpha"});
-    app.macsim({"volume", "add", "Beta"});
-    ASSERT_TRUE(app.start());
-    app.ui({"click", "Settings…"});
+    app.ui({"select", "General"});
 
     ASSERT_EQ(app.ui({"toggle", "Start at Login", "off"}).exitCode, 0);
     EXPECT_EQ(app.macsim({"login-item"}).out, "unregistered\n");
