@@ -3,7 +3,6 @@
 #include "platform/linux/MountedVolumes.h"
 
 #include <QDBusConnectionInterface>
-#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QDBusVariant>
@@ -71,13 +70,6 @@ void releaseStaleLoops() {
     }
 }
 
-bool processRuns(const QString& name) {
-    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs))
-        if (QFile comm("/proc/" + pid + "/comm"); comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name)
-            return true;
-    return false;
-}
-
 } // namespace
 
 const QString LinuxSystem::sessionPath = "/org/freedesktop/login1/session/c1";
@@ -104,8 +96,6 @@ LinuxSystem::~LinuxSystem() {
     m_daemons.clear(); // kills what did not end
     for (const Volume& volume : m_volumes)
         releaseLoop(volume.device);
-    m_system.reset();
-    m_session.reset();
     QDBusConnection::disconnectFromBus("tallowmere-test-system");
     QDBusConnection::disconnectFromBus("tallowmere-test-session");
 }
@@ -120,7 +110,7 @@ std::optional<std::string> LinuxSystem::unavailable() {
             return program.toStdString() + " is not installed (scripts/setup installs it)";
     if (runTool(python, {"-c", "import dbusmock"}).status != 0)
         return "python3-dbusmock is not installed (scripts/setup installs it)";
-    if (processRuns("udisksd"))
+    if (QDBusConnection bus = QDBusConnection::systemBus(); nameOnBus(bus, "org.freedesktop.UDisks2"))
         return "a udisksd already runs on this machine; a second one on a private bus would fight it over the disks";
     return std::nullopt;
 }
@@ -129,8 +119,8 @@ QProcessEnvironment LinuxSystem::environment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
         environment.remove(name);
-    environment.insert("DBUS_SYSTEM_BUS_ADDRESS", QString::fromStdString(m_systemAddress));
-    environment.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromStdString(m_sessionAddress));
+    environment.insert("DBUS_SYSTEM_BUS_ADDRESS", address("system"));
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", address("session"));
     environment.insert("XDG_SESSION_ID", sessionPath.section('/', -1));
     environment.insert("HOME", m_folder.path() + "/home");
     environment.insert("XDG_RUNTIME_DIR", m_folder.path() + "/run");
@@ -182,22 +172,15 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
     QFile::setPermissions(m_folder.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     // The two buses: the stock session configuration, which lets everyone own any name and send anything.
-    for (bool system : {true, false}) {
-        QString socket = m_folder.path() + (system ? "/system_bus_socket" : "/session_bus_socket");
+    for (const char* bus : {"system", "session"}) {
+        QString socket = m_folder.path() + "/" + bus + "_bus_socket";
         if (!startDaemon(
                 "/usr/bin/dbus-daemon", {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket},
                 QProcessEnvironment::systemEnvironment(), [&] { return QFileInfo::exists(socket); }, error))
             return false;
-        std::string address = "unix:path=" + socket.toStdString();
-        QString name = system ? "tallowmere-test-system" : "tallowmere-test-session";
-        QDBusConnection bus = QDBusConnection::connectToBus(QString::fromStdString(address), name);
-        if (!bus.isConnected()) {
-            *error = "cannot connect to the test's bus: " + bus.lastError().message().toStdString();
-            return false;
-        }
-        (system ? m_systemAddress : m_sessionAddress) = address;
-        (system ? m_system : m_session).emplace(bus);
     }
+    m_system = QDBusConnection::connectToBus(address("system"), "tallowmere-test-system");
+    m_session = QDBusConnection::connectToBus(address("session"), "tallowmere-test-session");
 
     // udev tells udisks2 what is on a device; a machine that runs one already keeps it.
     auto udevAnswers = [] { return runTool("udevadm", {"control", "--ping"}).status == 0; };
@@ -210,13 +193,13 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
 
     QProcessEnvironment environment = this->environment();
     if (!startDaemon(
-            udisksd, {}, environment, [&] { return nameOnBus(*m_system, "org.freedesktop.UDisks2"); }, error))
+            udisksd, {}, environment, [&] { return nameOnBus(m_system, "org.freedesktop.UDisks2"); }, error))
         return false;
     for (const Volume& volume : m_volumes) {
         // udisks2 publishes a device's file system once udev has probed it.
         QString block = "/org/freedesktop/UDisks2/block_devices/" + QString::fromStdString(volume.device.substr(5));
         if (!pollUntil([&] {
-                return callMock(*m_system, "org.freedesktop.UDisks2", block, "org.freedesktop.UDisks2.Filesystem",
+                return callMock(m_system, "org.freedesktop.UDisks2", block, "org.freedesktop.UDisks2.Filesystem",
                                 "Mount", {QVariantMap()});
             }) ||
             !pollUntil([&] { return !mountPointOf(volume.device).empty(); })) {
@@ -226,7 +209,7 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
     }
 
     auto startMock = [&](bool system, const QStringList& arguments, const QString& busName) {
-        QDBusConnection& bus = system ? *m_system : *m_session;
+        QDBusConnection& bus = system ? m_system : m_session;
         return startDaemon(
             python,
             QStringList{"-m", "dbusmock", system ? "--system" : "--session", "--logfile", logOf(busName)} + arguments,
@@ -242,16 +225,16 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
         return false;
     const QString mock = "org.freedesktop.DBus.Mock";
     const QString screensaver = "org.freedesktop.ScreenSaver";
-    if (!callMock(*m_system, "org.freedesktop.login1", "/org/freedesktop/login1", mock, "AddSession",
+    if (!callMock(m_system, "org.freedesktop.login1", "/org/freedesktop/login1", mock, "AddSession",
                   {sessionPath.section('/', -1), "seat0", uint(::getuid()), "root", true}) ||
-        !callMock(*m_system, "org.freedesktop.login1", "/org/freedesktop/login1", mock, "AddMethod",
+        !callMock(m_system, "org.freedesktop.login1", "/org/freedesktop/login1", mock, "AddMethod",
                   {testInterface, "Held", "", "as",
                    "ret = ['%s %s %s' % (i[0], i[1], i[3]) for i in globals().get('inhibitors', [])]"}) ||
-        !callMock(*m_system, "org.freedesktop.UPower", "/org/freedesktop/UPower", mock, "AddDischargingBattery",
+        !callMock(m_system, "org.freedesktop.UPower", "/org/freedesktop/UPower", mock, "AddDischargingBattery",
                   {"mock_BAT", "Mock Battery", batteryPercent, qlonglong(3600)}) ||
-        !callMock(*m_session, screensaver, "/org/freedesktop/ScreenSaver", mock, "AddMethod",
+        !callMock(m_session, screensaver, "/org/freedesktop/ScreenSaver", mock, "AddMethod",
                   {screensaver, "Inhibit", "ss", "u", "ret = 42"}) ||
-        !callMock(*m_session, screensaver, "/org/freedesktop/ScreenSaver", mock, "AddMethod",
+        !callMock(m_session, screensaver, "/org/freedesktop/ScreenSaver", mock, "AddMethod",
                   {screensaver, "UnInhibit", "u", "", ""})) {
         *error = "the mock services did not take their set-up";
         return false;
@@ -268,7 +251,7 @@ bool LinuxSystem::callMock(QDBusConnection& bus, const QString& service, const Q
 
 bool LinuxSystem::prepareForSleep(bool sleeping) {
     QVariantList arguments{QVariant::fromValue(QDBusVariant(sleeping))};
-    return callMock(*m_system, "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.DBus.Mock",
+    return callMock(m_system, "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.DBus.Mock",
                     "EmitSignal", {"org.freedesktop.login1.Manager", "PrepareForSleep", "b", arguments});
 }
 
@@ -278,7 +261,7 @@ std::string LinuxSystem::callLog(const QString& service) const {
 }
 
 bool LinuxSystem::holds(const std::string& what, const std::string& mode) {
-    QDBusReply<QStringList> held = m_system->call(
+    QDBusReply<QStringList> held = m_system.call(
         QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1", testInterface, "Held"));
     return held.isValid() && held.value().contains(QString::fromStdString(what + " Tallowmere " + mode));
 }

@@ -34,7 +34,7 @@ public:
     bool start(const std::vector<std::string>& labels, double batteryPercent, std::string* error);
 
     const std::vector<Volume>& volumes() const { return m_volumes; }
-    QDBusConnection& systemBus() { return *m_system; }
+    QDBusConnection& systemBus() { return m_system; }
     // The environment the application runs in: the private buses, the logind session, a home of its own.
     QProcessEnvironment environment() const;
     std::string configFolder() const { return m_folder.path().toStdString() + "/home/.config"; }
@@ -56,11 +56,11 @@ private:
     bool startDaemon(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
                      const std::function<bool()>& ready, std::string* error);
     bool attach(const std::string& label, std::string* error);
+    QString address(const QString& bus) const { return "unix:path=" + m_folder.path() + "/" + bus + "_bus_socket"; }
     QString logOf(const QString& service) const { return m_folder.path() + "/" + service + ".log"; }
 
     QTemporaryDir m_folder;
-    std::string m_systemAddress, m_sessionAddress;
-    std::optional<QDBusConnection> m_system, m_session;
+    QDBusConnection m_system{""}, m_session{""};      // connected in start()
     std::vector<std::unique_ptr<QProcess>> m_daemons; // in start order; stopped in reverse
     std::vector<Volume> m_volumes;                    // every loop device attached here
 };
