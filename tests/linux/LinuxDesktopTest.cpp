@@ -24,19 +24,13 @@ std::string shown(const std::string& name) {
 class LinuxDesktopEndToEnd : public ::testing::Test {
 protected:
     LinuxSystem machine;
-    QProcess app;
+    QProcess app; // ends (killed) before the machine does
 
     void SetUp() override {
         if (auto reason = LinuxSystem::unavailable())
             GTEST_SKIP() << *reason;
     }
     void TearDown() override {
-        if (app.state() != QProcess::NotRunning) {
-            app.terminate();
-            if (!app.waitForFinished(20000))
-                app.kill();
-            app.waitForFinished(5000);
-        }
         if (QFile log(QString::fromStdString(machine.configFolder() + "/../app.log"));
             HasFailure() && log.open(QIODevice::ReadOnly))
             std::cerr << "The application's output:\n" << log.readAll().toStdString();
@@ -128,7 +122,6 @@ TEST_F(LinuxDesktopEndToEnd, SleepLockAndEjectTakeTheVolumesOfflineAndTheGuardHo
     EXPECT_EQ(*findAs<std::string>(*facts, "VolumeName"), spacedName);
     EXPECT_EQ(*findAs<std::string>(*facts, "MountPoint"), "");
     EXPECT_NE(companion({"list", "-plist"}).second.find("<string>" + spacedName + "</string>"), std::string::npos);
-    EXPECT_EQ(companion({"unmount", QString::fromStdString("/Volumes/" + spacedName)}).first, 1);
     EXPECT_EQ(companion({"info", "-plist", "/Volumes/Nothing Here"}).first, 1);
 
     ASSERT_TRUE(session("Unlock"));

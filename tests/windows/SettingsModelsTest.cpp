@@ -113,16 +113,11 @@ TEST_F(AutoEjectPage, UntickingEveryTriggerStoresNothingAndTheNextLoadFallsBack)
     page.loadTriggers();
     EXPECT_TRUE(page.isTriggerSelected(AutoEjectTrigger::systemSleep));
 
-    preferences.setString(PreferenceKey::autoEjectTrigger, "screenLocked");
-    page.setTrigger(AutoEjectTrigger::systemSleep, false);
-    page.loadTriggers();
-    EXPECT_EQ(storedStrings(preferences, PreferenceKey::autoEjectTriggers), Strings{"screenLocked"});
-
     // A list written elsewhere shows at once.
     preferences.setArray(PreferenceKey::autoEjectTriggers, PropertyArray{"displaySleep", "bogus"});
     runtime.runUntilIdle();
     EXPECT_TRUE(page.isTriggerSelected(AutoEjectTrigger::displaySleep));
-    EXPECT_FALSE(page.isTriggerSelected(AutoEjectTrigger::screenLocked));
+    EXPECT_FALSE(page.isTriggerSelected(AutoEjectTrigger::systemSleep));
 }
 
 TEST_F(AutoEjectPage, PageDefaultsAndTheRemountDelayWithinTheSlider) {
