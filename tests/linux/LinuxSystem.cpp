@@ -94,8 +94,8 @@ LinuxSystem::~LinuxSystem() {
         (*daemon)->waitForFinished(3000);
     }
     m_daemons.clear(); // kills what did not end
-    for (const Volume& volume : m_volumes)
-        releaseLoop(volume.device);
+    for (const std::string& device : m_volumes)
+        releaseLoop(device);
     QDBusConnection::disconnectFromBus("tallowmere-test-system");
     QDBusConnection::disconnectFromBus("tallowmere-test-session");
 }
@@ -157,7 +157,7 @@ bool LinuxSystem::attach(const std::string& label, std::string* error) {
     if (run.status != 0)
         *error = "cannot put " + label + " on a loop device: " + run.err;
     else
-        m_volumes.push_back({label, run.out});
+        m_volumes.push_back(run.out);
     return run.status == 0;
 }
 
@@ -195,15 +195,15 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
     if (!startDaemon(
             udisksd, {}, environment, [&] { return nameOnBus(m_system, "org.freedesktop.UDisks2"); }, error))
         return false;
-    for (const Volume& volume : m_volumes) {
+    for (const std::string& device : m_volumes) {
         // udisks2 publishes a device's file system once udev has probed it.
-        QString block = "/org/freedesktop/UDisks2/block_devices/" + QString::fromStdString(volume.device.substr(5));
+        QString block = "/org/freedesktop/UDisks2/block_devices/" + QString::fromStdString(device.substr(5));
         if (!pollUntil([&] {
                 return callMock(m_system, "org.freedesktop.UDisks2", block, "org.freedesktop.UDisks2.Filesystem",
                                 "Mount", {QVariantMap()});
             }) ||
-            !pollUntil([&] { return !mountPointOf(volume.device).empty(); })) {
-            *error = "udisks2 did not mount " + volume.device;
+            !pollUntil([&] { return !mountPointOf(device).empty(); })) {
+            *error = "udisks2 did not mount " + device;
             return false;
         }
     }

@@ -20,10 +20,6 @@ namespace tallowmere::test {
 // (also those a crashed earlier run left behind). Needs root and loop devices: `unavailable` says why not.
 class LinuxSystem {
 public:
-    struct Volume {
-        std::string label, device; // device: "/dev/loop3"
-    };
-
     LinuxSystem();
     ~LinuxSystem();
 
@@ -33,7 +29,8 @@ public:
     // Brings everything up with one volume per label and the battery at `batteryPercent`.
     bool start(const std::vector<std::string>& labels, double batteryPercent, std::string* error);
 
-    const std::vector<Volume>& volumes() const { return m_volumes; }
+    // The volumes' devices ("/dev/loop3"), in the order of their labels.
+    const std::vector<std::string>& volumes() const { return m_volumes; }
     QDBusConnection& systemBus() { return m_system; }
     // The environment the application runs in: the private buses, the logind session, a home of its own.
     QProcessEnvironment environment() const;
@@ -62,7 +59,7 @@ private:
     QTemporaryDir m_folder;
     QDBusConnection m_system{""}, m_session{""};      // connected in start()
     std::vector<std::unique_ptr<QProcess>> m_daemons; // in start order; stopped in reverse
-    std::vector<Volume> m_volumes;                    // every loop device attached here
+    std::vector<std::string> m_volumes;               // every loop device attached here
 };
 
 // Polls `done` until it holds or `limit` milliseconds have passed.
