@@ -58,7 +58,6 @@ protected:
     // Granted access keeps the launch prompt away, so it does not take the front from the windows under test.
     void SetUp() override { app.macsim({"fda", "granted"}); }
     bool menuShows(const std::string& part) { return app.waitForListing({"ui", "menu"}, part); }
-    bool welcomeShows(const std::string& part) { return app.waitForListing({"ui", "dump", welcome}, part); }
     std::string dump() { return app.ui({"dump", "Settings"}).out; }
     bool settingsShow(const std::string& part) { return app.waitForListing({"ui", "dump", "Settings"}, part); }
 };
@@ -102,7 +101,7 @@ TEST_F(UserInterfaceEndToEnd, TheTestRunUnmountsBothVolumesAndRemountsThem) {
     EXPECT_TRUE(app.waitFor({"volume", "list"}, [](const std::string& list) { return !has(list, "\tmounted\t"); }));
     EXPECT_EQ(app.volumeState(first), "unmounted");
     EXPECT_EQ(app.volumeState(second), "unmounted");
-    EXPECT_TRUE(welcomeShows("button: Test Remount\n"));
+    EXPECT_TRUE(app.waitForListing({"ui", "dump", welcome}, "button: Test Remount\n"));
     EXPECT_TRUE(namesBoth(app.ui({"dump", welcome}).out,
                           "text: Successfully unmounted: ", ". You can now test remounting those disks.\n"));
     EXPECT_TRUE(app.waitFor({"notifications"}, [&](const std::string& listing) {
@@ -114,7 +113,7 @@ TEST_F(UserInterfaceEndToEnd, TheTestRunUnmountsBothVolumesAndRemountsThem) {
     EXPECT_TRUE(app.waitFor({"volume", "list"}, [](const std::string& list) { return !has(list, "unmounted"); }));
     EXPECT_EQ(app.volumeState(first), "mounted");
     EXPECT_EQ(app.volumeState(second), "mounted");
-    EXPECT_TRUE(welcomeShows("button: Get Started\n"));
+    EXPECT_TRUE(app.waitForListing({"ui", "dump", welcome}, "button: Get Started\n"));
     ASSERT_EQ(app.ui({"press", "Test Unmount External Drives", welcome}).exitCode, 0); // it can start over
     EXPECT_TRUE(app.waitFor({"volume", "list"}, [](const std::string& list) { return !has(list, "\tmounted\t"); }));
 }
@@ -131,13 +130,12 @@ TEST_F(UserInterfaceEndToEnd, TheMenuReadsItsDefaultsFollowsTheWordingAndDrivesT
     EXPECT_TRUE(menuShows("---\nTurn Quenby Guard Off\nQuenby Guard for Duration\n"));
 
     ASSERT_EQ(app.ui({"click", "Quenby Guard for Duration/1 hr"}).exitCode, 0);
-    EXPECT_TRUE(menuShows("Quenby Guard for Duration\n  Off\n  Indefinitely\n  5 min\n  10 min\n  15 min\n  30 min\n"
-                          "  ✓ 1 hr\n  2 hr\n"));
+    EXPECT_TRUE(menuShows("\n  Off\n  Indefinitely\n  5 min\n  10 min\n  15 min\n  30 min\n  ✓ 1 hr\n  2 hr\n"));
 }
 
 TEST_F(UserInterfaceEndToEnd, UntickingAVolumeStoresAnAllowlistOfTheOthers) {
     const std::string kept = lines(app.macsim({"volume", "add", "Alpha"}).out).at(0);
-    const std::string dropped = lines(app.macsim({"volume", "add", "Beta Ω"}).out).at(0);
+    app.macsim({"volume", "add", "Beta Ω"});
     ASSERT_TRUE(app.start());
     auto marked = [&](const std::string& alpha, const std::string& beta) {
         return app.waitFor({"ui", "menu"}, [&](const std::string& menu) {
@@ -148,7 +146,7 @@ TEST_F(UserInterfaceEndToEnd, UntickingAVolumeStoresAnAllowlistOfTheOthers) {
 
     ASSERT_EQ(app.ui({"click", "Auto Unmount Volumes/Beta Ω"}).exitCode, 0);
     EXPECT_TRUE(app.waitForListing({"defaults", "read", "autoEjectAllowedVolumeIds"}, "(\n    " + kept + "\n)\n"))
-        << app.macsim({"defaults", "read", "autoEjectAllowedVolumeIds"}).out << " without " << dropped;
+        << app.macsim({"defaults", "read", "autoEjectAllowedVolumeIds"}).out;
     EXPECT_TRUE(marked("✓ ", "")) << app.ui({"menu"}).out;
     ASSERT_EQ(app.ui({"click", "Auto Unmount Volumes/Beta Ω"}).exitCode, 0);
     EXPECT_TRUE(marked("✓ ", "✓ ")) << app.ui({"menu"}).out;
@@ -174,9 +172,7 @@ TEST_F(UserInterfaceEndToEnd, SettingsWindow) {
 
     app.ui({"press", "Done", "Settings"});
     ASSERT_EQ(app.ui({"click", "About Tallowmere…"}).exitCode, 0);
-    std::string about = dump();
-    EXPECT_TRUE(has(about, "row: ✓ About"));
-    EXPECT_TRUE(has(about, "text: Version 0.0.3"));
+    EXPECT_TRUE(has(dump(), "row: ✓ About") && has(dump(), "text: Version 0.0.3")) << dump();
     ASSERT_EQ(app.ui({"click", "Settings…"}).exitCode, 0);
     EXPECT_TRUE(has(dump(), "row: ✓ About")) << "a window on screen keeps its section";
     app.ui({"select", "General"});

@@ -6,6 +6,7 @@
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +25,7 @@ const QString udisksd = "/usr/libexec/udisks2/udisksd";
 const QString udevd = "/lib/systemd/systemd-udevd";
 const QString python = "/usr/bin/python3";
 const char* folderPrefix = "tallowmere-linux-test-";
+const QString sessionPath = "/org/freedesktop/login1/session/c1";
 // A method the test adds to the logind mock: the inhibitors it holds, as "what who mode".
 const QString testInterface = "com.tallowmere.Test";
 
@@ -61,7 +63,6 @@ void releaseStaleLoops() {
     ToolRun list = runTool("losetup", {"--list", "--noheadings", "--output", "NAME,BACK-FILE"});
     for (const QString& line : QString::fromStdString(list.out).split('\n', Qt::SkipEmptyParts)) {
         QString device = line.section(' ', 0, 0), image = line.section(' ', 1).trimmed();
-        image.remove(" (deleted)");
         // The folder's name carries the process id of its test.
         if (image.contains(folderPrefix) && ::kill(image.section(folderPrefix, 1).section('-', 0, 0).toInt(), 0) != 0) {
             releaseLoop(device.toStdString());
@@ -72,15 +73,10 @@ void releaseStaleLoops() {
 
 } // namespace
 
-const QString LinuxSystem::sessionPath = "/org/freedesktop/login1/session/c1";
-
 bool pollUntil(const std::function<bool()>& done, int limitMs) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
+    for (QDeadlineTimer deadline(limitMs); !done(); std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+        if (deadline.hasExpired())
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
     return true;
 }
 
@@ -162,10 +158,6 @@ bool LinuxSystem::attach(const std::string& label, std::string* error) {
 }
 
 bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPercent, std::string* error) {
-    if (!m_folder.isValid()) {
-        *error = "no temporary folder";
-        return false;
-    }
     releaseStaleLoops();
     for (const char* folder : {"/home/.config", "/home/.cache", "/run"})
         QDir().mkpath(m_folder.path() + folder);
@@ -209,11 +201,10 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
     }
 
     auto startMock = [&](bool system, const QStringList& arguments, const QString& busName) {
-        QDBusConnection& bus = system ? m_system : m_session;
         return startDaemon(
             python,
             QStringList{"-m", "dbusmock", system ? "--system" : "--session", "--logfile", logOf(busName)} + arguments,
-            environment, [&] { return nameOnBus(bus, busName); }, error);
+            environment, [&] { return nameOnBus(system ? m_system : m_session, busName); }, error);
     };
     if (!startMock(true, {"--template", "logind"}, "org.freedesktop.login1") ||
         !startMock(true, {"--template", "upower"}, "org.freedesktop.UPower") ||
@@ -253,6 +244,11 @@ bool LinuxSystem::prepareForSleep(bool sleeping) {
     QVariantList arguments{QVariant::fromValue(QDBusVariant(sleeping))};
     return callMock(m_system, "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.DBus.Mock",
                     "EmitSignal", {"org.freedesktop.login1.Manager", "PrepareForSleep", "b", arguments});
+}
+
+bool LinuxSystem::session(const QString& method, const QVariantList& arguments) {
+    return callMock(m_system, "org.freedesktop.login1", sessionPath, "org.freedesktop.login1.Session", method,
+                    arguments);
 }
 
 std::string LinuxSystem::callLog(const QString& service) const {

@@ -13,11 +13,10 @@
 
 namespace tallowmere::test {
 
-// A Linux machine for the application to run on, built for one test: a private system bus and session bus,
-// the real systemd-udevd (unless one already runs) and udisksd, two small ext4 images on loop devices mounted
-// through udisks2, and python3-dbusmock's logind, UPower, power-profiles-daemon, notification daemon and a
-// screensaver. It stops only what it started, and always unmounts and detaches the loop devices it attached
-// (also those a crashed earlier run left behind). Needs root and loop devices: `unavailable` says why not.
+// A Linux machine for one test: private system and session buses, the real systemd-udevd (unless one runs) and
+// udisksd, small ext4 images on loop devices mounted through udisks2, and python3-dbusmock's logind, UPower,
+// power-profiles-daemon, notification daemon and a screensaver. It stops only what it started and always takes its
+// loop devices offline (also those a crashed earlier run left). Needs root and loop devices: see `unavailable`.
 class LinuxSystem {
 public:
     LinuxSystem();
@@ -31,7 +30,6 @@ public:
 
     // The volumes' devices ("/dev/loop3"), in the order of their labels.
     const std::vector<std::string>& volumes() const { return m_volumes; }
-    QDBusConnection& systemBus() { return m_system; }
     // The environment the application runs in: the private buses, the logind session, a home of its own.
     QProcessEnvironment environment() const;
     std::string configFolder() const { return m_folder.path().toStdString() + "/home/.config"; }
@@ -46,8 +44,8 @@ public:
                   const QString& method, const QVariantList& arguments = {});
     std::string callLog(const QString& service) const;
     bool holds(const std::string& what, const std::string& mode);
-
-    static const QString sessionPath;
+    // A call to the logind session the application runs in ("SetLockedHint", "Unlock").
+    bool session(const QString& method, const QVariantList& arguments = {});
 
 private:
     bool startDaemon(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
