@@ -34,7 +34,10 @@ public:
     bool start() {
         m_output.clear();
         m_sim.start(m_app, {}, {}, TALLOWMERE_EXECUTABLE);
-        return m_app.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
+        return m_app.waitForStarted() && waitUntil([&] {
+                   m_app.waitForReadyRead(5);
+                   return output().find("Tallowmere: Executing Full Disk Access check now") != std::string::npos;
+               });
     }
     qint64 pid() const { return m_app.processId(); }
     // Terminates it as the system would; true when it exited by itself.
@@ -44,8 +47,7 @@ public:
         ::kill(static_cast<pid_t>(m_app.processId()), SIGTERM);
         if (m_app.waitForFinished(20000))
             return m_app.exitStatus() == QProcess::NormalExit;
-        m_app.kill();
-        m_app.waitForFinished(5000);
+        killNow();
         return false;
     }
     // Waits for it to end by itself; true when it exited normally with status 0.
@@ -63,12 +65,6 @@ public:
     std::string output() {
         m_output += m_app.readAllStandardOutput().toStdString();
         return m_output;
-    }
-    bool waitForOutput(const std::string& line) {
-        return waitUntil([&] {
-            m_app.waitForReadyRead(5);
-            return output().find(line) != std::string::npos;
-        });
     }
 
     // Polls a macsim listing until `done` accepts it.

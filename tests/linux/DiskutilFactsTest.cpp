@@ -12,15 +12,9 @@ namespace {
 const QString blocks = "/org/freedesktop/UDisks2/block_devices/", drives = "/org/freedesktop/UDisks2/drives/";
 
 QVariantMap drive(const QString& bus, const QString& media, bool removable, bool mediaRemovable, bool canPowerOff) {
-    return {{"Vendor", "Maker"},
-            {"Model", "Model 7"},
-            {"ConnectionBus", bus},
-            {"Media", media},
-            {"Removable", removable},
-            {"MediaRemovable", mediaRemovable},
-            {"Ejectable", mediaRemovable},
-            {"CanPowerOff", canPowerOff},
-            {"RotationRate", 0}};
+    return {{"ConnectionBus", bus},        {"Media", media},
+            {"Removable", removable},      {"MediaRemovable", mediaRemovable},
+            {"Ejectable", mediaRemovable}, {"CanPowerOff", canPowerOff}};
 }
 
 // One mounted file system as udisks2 reports it (device names and mount points as the kernel has them).

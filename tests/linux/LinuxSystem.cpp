@@ -2,11 +2,11 @@
 
 #include "platform/linux/MountedVolumes.h"
 
-#include <QDBusArgument>
 #include <QDBusConnectionInterface>
-#include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusReply>
 #include <QDBusVariant>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,6 +25,9 @@ const QString udisksd = "/usr/libexec/udisks2/udisksd";
 const QString udevd = "/lib/systemd/systemd-udevd";
 const QString python = "/usr/bin/python3";
 const char* folderPrefix = "tallowmere-linux-test-";
+const QString sessionPath = "/org/freedesktop/login1/session/c1";
+// A method the test adds to the logind mock: the inhibitors it holds, as "what who mode".
+const QString testInterface = "com.tallowmere.Test";
 
 struct ToolRun {
     int status = -1;
@@ -60,55 +63,25 @@ void releaseStaleLoops() {
     ToolRun list = runTool("losetup", {"--list", "--noheadings", "--output", "NAME,BACK-FILE"});
     for (const QString& line : QString::fromStdString(list.out).split('\n', Qt::SkipEmptyParts)) {
         QString device = line.section(' ', 0, 0), image = line.section(' ', 1).trimmed();
-        image.remove(" (deleted)");
-        if (!image.contains(folderPrefix))
-            continue;
-        QFile owner(QFileInfo(image).absolutePath() + "/owner");
-        bool ownerAlive = owner.open(QIODevice::ReadOnly) && ::kill(owner.readAll().toInt(), 0) == 0;
-        if (!ownerAlive) {
+        // The folder's name carries the process id of its test.
+        if (image.contains(folderPrefix) && ::kill(image.section(folderPrefix, 1).section('-', 0, 0).toInt(), 0) != 0) {
             releaseLoop(device.toStdString());
             QDir(QFileInfo(image).absolutePath()).removeRecursively();
         }
     }
 }
 
-// Reads each structure of the array a call answered with; the rest of a structure is skipped.
-void forEachStructure(const QDBusMessage& reply, const std::function<void(const QDBusArgument&)>& read) {
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return;
-    const QDBusArgument argument = reply.arguments().constFirst().value<QDBusArgument>();
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        argument.beginStructure();
-        read(argument);
-        argument.endStructure();
-    }
-    argument.endArray();
-}
-
-bool processRuns(const QString& name) {
-    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs))
-        if (QFile comm("/proc/" + pid + "/comm"); comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name)
-            return true;
-    return false;
-}
-
 } // namespace
 
-const QString LinuxSystem::sessionPath = "/org/freedesktop/login1/session/c1";
-
 bool pollUntil(const std::function<bool()>& done, int limitMs) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
+    for (QDeadlineTimer deadline(limitMs); !done(); std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+        if (deadline.hasExpired())
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
     return true;
 }
 
 LinuxSystem::LinuxSystem()
-    : m_folder(QDir::tempPath() + "/" + folderPrefix + "XXXXXX") {}
+    : m_folder(QDir::tempPath() + "/" + folderPrefix + QString::number(::getpid()) + "-XXXXXX") {}
 
 LinuxSystem::~LinuxSystem() {
     // Daemons first (udisksd would otherwise notice the unmounts below), newest first; then the devices.
@@ -117,10 +90,8 @@ LinuxSystem::~LinuxSystem() {
         (*daemon)->waitForFinished(3000);
     }
     m_daemons.clear(); // kills what did not end
-    for (const std::string& device : m_attached)
+    for (const std::string& device : m_volumes)
         releaseLoop(device);
-    m_system.reset();
-    m_session.reset();
     QDBusConnection::disconnectFromBus("tallowmere-test-system");
     QDBusConnection::disconnectFromBus("tallowmere-test-session");
 }
@@ -135,21 +106,17 @@ std::optional<std::string> LinuxSystem::unavailable() {
             return program.toStdString() + " is not installed (scripts/setup installs it)";
     if (runTool(python, {"-c", "import dbusmock"}).status != 0)
         return "python3-dbusmock is not installed (scripts/setup installs it)";
-    if (processRuns("udisksd"))
+    if (QDBusConnection bus = QDBusConnection::systemBus(); nameOnBus(bus, "org.freedesktop.UDisks2"))
         return "a udisksd already runs on this machine; a second one on a private bus would fight it over the disks";
     return std::nullopt;
-}
-
-std::string LinuxSystem::configFolder() const {
-    return m_folder.path().toStdString() + "/home/.config";
 }
 
 QProcessEnvironment LinuxSystem::environment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
         environment.remove(name);
-    environment.insert("DBUS_SYSTEM_BUS_ADDRESS", QString::fromStdString(m_systemAddress));
-    environment.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromStdString(m_sessionAddress));
+    environment.insert("DBUS_SYSTEM_BUS_ADDRESS", address("system"));
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", address("session"));
     environment.insert("XDG_SESSION_ID", sessionPath.section('/', -1));
     environment.insert("HOME", m_folder.path() + "/home");
     environment.insert("XDG_RUNTIME_DIR", m_folder.path() + "/run");
@@ -166,10 +133,7 @@ bool LinuxSystem::startDaemon(const QString& program, const QStringList& argumen
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(m_folder.path() + "/" + QFileInfo(program).fileName() + ".log", QIODevice::Append);
     process->start(program, arguments);
-    if (!process->waitForStarted()) {
-        *error = program.toStdString() + " did not start: " + process->errorString().toStdString();
-        return false;
-    }
+    process->waitForStarted();
     QProcess* started = process.get();
     m_daemons.push_back(std::move(process));
     if (!pollUntil([&] { return started->state() != QProcess::Running || ready(); }) ||
@@ -183,53 +147,32 @@ bool LinuxSystem::startDaemon(const QString& program, const QStringList& argumen
 
 bool LinuxSystem::attach(const std::string& label, std::string* error) {
     QString image = m_folder.path() + QString("/volume%1.img").arg(m_volumes.size());
-    ToolRun format = runTool("/sbin/mkfs.ext4", {"-q", "-F", "-L", QString::fromStdString(label), image, "16M"});
-    if (format.status != 0) {
-        *error = "mkfs.ext4 failed: " + format.err;
-        return false;
-    }
-    ToolRun loop = runTool("losetup", {"--find", "--show", image});
-    if (loop.status != 0) {
-        *error = "losetup failed: " + loop.err;
-        return false;
-    }
-    m_attached.push_back(loop.out);
-    m_volumes.push_back({label, loop.out, "/org/freedesktop/UDisks2/block_devices/" + loop.out.substr(5)});
-    return true;
+    ToolRun run = runTool("/sbin/mkfs.ext4", {"-q", "-F", "-L", QString::fromStdString(label), image, "16M"});
+    if (run.status == 0)
+        run = runTool("losetup", {"--find", "--show", image});
+    if (run.status != 0)
+        *error = "cannot put " + label + " on a loop device: " + run.err;
+    else
+        m_volumes.push_back(run.out);
+    return run.status == 0;
 }
 
 bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPercent, std::string* error) {
-    if (!m_folder.isValid()) {
-        *error = "no temporary folder";
-        return false;
-    }
     releaseStaleLoops();
-    if (QFile owner(m_folder.path() + "/owner");
-        !owner.open(QIODevice::WriteOnly) || owner.write(QByteArray::number(::getpid())) < 0) {
-        *error = "cannot write to " + m_folder.path().toStdString();
-        return false;
-    }
     for (const char* folder : {"/home/.config", "/home/.cache", "/run"})
         QDir().mkpath(m_folder.path() + folder);
     QFile::setPermissions(m_folder.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     // The two buses: the stock session configuration, which lets everyone own any name and send anything.
-    for (bool system : {true, false}) {
-        QString socket = m_folder.path() + (system ? "/system_bus_socket" : "/session_bus_socket");
+    for (const char* bus : {"system", "session"}) {
+        QString socket = m_folder.path() + "/" + bus + "_bus_socket";
         if (!startDaemon(
                 "/usr/bin/dbus-daemon", {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket},
                 QProcessEnvironment::systemEnvironment(), [&] { return QFileInfo::exists(socket); }, error))
             return false;
-        std::string address = "unix:path=" + socket.toStdString();
-        QString name = system ? "tallowmere-test-system" : "tallowmere-test-session";
-        QDBusConnection bus = QDBusConnection::connectToBus(QString::fromStdString(address), name);
-        if (!bus.isConnected()) {
-            *error = "cannot connect to the test's bus: " + bus.lastError().message().toStdString();
-            return false;
-        }
-        (system ? m_systemAddress : m_sessionAddress) = address;
-        (system ? m_system : m_session).emplace(bus);
     }
+    m_system = QDBusConnection::connectToBus(address("system"), "tallowmere-test-system");
+    m_session = QDBusConnection::connectToBus(address("session"), "tallowmere-test-session");
 
     // udev tells udisks2 what is on a device; a machine that runs one already keeps it.
     auto udevAnswers = [] { return runTool("udevadm", {"control", "--ping"}).status == 0; };
@@ -242,27 +185,26 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
 
     QProcessEnvironment environment = this->environment();
     if (!startDaemon(
-            udisksd, {}, environment, [&] { return nameOnBus(*m_system, "org.freedesktop.UDisks2"); }, error))
+            udisksd, {}, environment, [&] { return nameOnBus(m_system, "org.freedesktop.UDisks2"); }, error))
         return false;
-    for (const Volume& volume : m_volumes) {
+    for (const std::string& device : m_volumes) {
         // udisks2 publishes a device's file system once udev has probed it.
-        QDBusMessage mount =
-            QDBusMessage::createMethodCall("org.freedesktop.UDisks2", QString::fromStdString(volume.objectPath),
-                                           "org.freedesktop.UDisks2.Filesystem", "Mount");
-        mount << QVariantMap();
-        if (!pollUntil(
-                [&] { return m_system->call(mount, QDBus::Block, 30000).type() == QDBusMessage::ReplyMessage; }) ||
-            !pollUntil([&] { return !mountPointOf(volume.device).empty(); })) {
-            *error = "udisks2 did not mount " + volume.device;
+        QString block = "/org/freedesktop/UDisks2/block_devices/" + QString::fromStdString(device.substr(5));
+        if (!pollUntil([&] {
+                return callMock(m_system, "org.freedesktop.UDisks2", block, "org.freedesktop.UDisks2.Filesystem",
+                                "Mount", {QVariantMap()});
+            }) ||
+            !pollUntil([&] { return !mountPointOf(device).empty(); })) {
+            *error = "udisks2 did not mount " + device;
             return false;
         }
     }
 
     auto startMock = [&](bool system, const QStringList& arguments, const QString& busName) {
-        QDBusConnection& bus = system ? *m_system : *m_session;
         return startDaemon(
-            python, QStringList{"-m", "dbusmock", system ? "--system" : "--session"} + arguments, environment,
-            [&] { return nameOnBus(bus, busName); }, error);
+            python,
+            QStringList{"-m", "dbusmock", system ? "--system" : "--session", "--logfile", logOf(busName)} + arguments,
+            environment, [&] { return nameOnBus(system ? m_system : m_session, busName); }, error);
     };
     if (!startMock(true, {"--template", "logind"}, "org.freedesktop.login1") ||
         !startMock(true, {"--template", "upower"}, "org.freedesktop.UPower") ||
@@ -274,13 +216,16 @@ bool LinuxSystem::start(const std::vector<std::string>& labels, double batteryPe
         return false;
     const QString mock = "org.freedesktop.DBus.Mock";
     const QString screensaver = "org.freedesktop.ScreenSaver";
-    if (!callMock(*m_system, "org.freedesktop.login1", "/org/freedesktop/login1", mock, "AddSession",
+    if (!callMock(m_system, "org.freedesktop.login1", "/org/freedesktop/login1", mock, "AddSession",
                   {sessionPath.section('/', -1), "seat0", uint(::getuid()), "root", true}) ||
-        !callMock(*m_system, "org.freedesktop.UPower", "/org/freedesktop/UPower", mock, "AddDischargingBattery",
+        !callMock(m_system, "org.freedesktop.login1", "/org/freedesktop/login1", mock, "AddMethod",
+                  {testInterface, "Held", "", "as",
+                   "ret = ['%s %s %s' % (i[0], i[1], i[3]) for i in globals().get('inhibitors', [])]"}) ||
+        !callMock(m_system, "org.freedesktop.UPower", "/org/freedesktop/UPower", mock, "AddDischargingBattery",
                   {"mock_BAT", "Mock Battery", batteryPercent, qlonglong(3600)}) ||
-        !callMock(*m_session, screensaver, "/org/freedesktop/ScreenSaver", mock, "AddMethod",
+        !callMock(m_session, screensaver, "/org/freedesktop/ScreenSaver", mock, "AddMethod",
                   {screensaver, "Inhibit", "ss", "u", "ret = 42"}) ||
-        !callMock(*m_session, screensaver, "/org/freedesktop/ScreenSaver", mock, "AddMethod",
+        !callMock(m_session, screensaver, "/org/freedesktop/ScreenSaver", mock, "AddMethod",
                   {screensaver, "UnInhibit", "u", "", ""})) {
         *error = "the mock services did not take their set-up";
         return false;
@@ -297,34 +242,24 @@ bool LinuxSystem::callMock(QDBusConnection& bus, const QString& service, const Q
 
 bool LinuxSystem::prepareForSleep(bool sleeping) {
     QVariantList arguments{QVariant::fromValue(QDBusVariant(sleeping))};
-    return callMock(*m_system, "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.DBus.Mock",
+    return callMock(m_system, "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.DBus.Mock",
                     "EmitSignal", {"org.freedesktop.login1.Manager", "PrepareForSleep", "b", arguments});
 }
 
-std::vector<QVariantList> LinuxSystem::methodCalls(QDBusConnection& bus, const QString& service, const QString& path,
-                                                   const QString& method) {
-    QDBusMessage call = QDBusMessage::createMethodCall(service, path, "org.freedesktop.DBus.Mock", "GetMethodCalls");
-    call << method;
-    std::vector<QVariantList> calls;
-    forEachStructure(bus.call(call, QDBus::Block, 10000), [&](const QDBusArgument& argument) {
-        qulonglong time = 0;
-        QVariantList arguments;
-        argument >> time >> arguments;
-        calls.push_back(arguments);
-    });
-    return calls;
+bool LinuxSystem::session(const QString& method, const QVariantList& arguments) {
+    return callMock(m_system, "org.freedesktop.login1", sessionPath, "org.freedesktop.login1.Session", method,
+                    arguments);
+}
+
+std::string LinuxSystem::callLog(const QString& service) const {
+    QFile log(logOf(service));
+    return log.open(QIODevice::ReadOnly) ? log.readAll().toStdString() : "";
 }
 
 bool LinuxSystem::holds(const std::string& what, const std::string& mode) {
-    QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
-                                                       "org.freedesktop.login1.Manager", "ListInhibitors");
-    bool held = false;
-    forEachStructure(m_system->call(call, QDBus::Block, 10000), [&](const QDBusArgument& argument) {
-        QString heldWhat, who, why, heldMode;
-        argument >> heldWhat >> who >> why >> heldMode;
-        held = held || (who == "Tallowmere" && heldWhat.toStdString() == what && heldMode.toStdString() == mode);
-    });
-    return held;
+    QDBusReply<QStringList> held = m_system.call(
+        QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1", testInterface, "Held"));
+    return held.isValid() && held.value().contains(QString::fromStdString(what + " Tallowmere " + mode));
 }
 
 std::string LinuxSystem::mountPointOf(const std::string& device) {

@@ -4,34 +4,15 @@
 #include "windows/AboutSettingsModel.h"
 #include "windows/AutoEjectSettingsModel.h"
 #include "windows/GeneralSettingsModel.h"
-#include "windows/SettingsSection.h"
 #include "windows/UpdatesSettingsModel.h"
 
-#include <algorithm>
+#include <set>
 #include <thread>
 
 using namespace tallowmere;
 using namespace tallowmere::test;
 
 namespace {
-
-using Strings = std::vector<std::string>;
-
-std::optional<Strings> storedStrings(const PreferenceStore& preferences, const char* key) {
-    auto value = preferences.object(key);
-    return value ? stringArray(*value) : std::nullopt;
-}
-
-TEST(SettingsSection, RemembersTheLastSectionAndOpensGeneralWithoutAUsableOne) {
-    MemoryPreferenceStore preferences;
-    EXPECT_EQ(sectionToShow(preferences), SettingsSection::general);
-    rememberSection(preferences, SettingsSection::battery);
-    EXPECT_EQ(sectionToShow(preferences), SettingsSection::battery);
-    for (long long stored : {6, -1}) {
-        preferences.setInteger(PreferenceKey::settingsTabIndex, stored);
-        EXPECT_EQ(sectionToShow(preferences), SettingsSection::general);
-    }
-}
 
 TEST(GeneralPage, LoginItemFollowsEveryChangeOfTheShownValueAlsoFromOutsideWhileThePageIsThere) {
     VirtualRuntime runtime;
@@ -40,21 +21,14 @@ TEST(GeneralPage, LoginItemFollowsEveryChangeOfTheShownValueAlsoFromOutsideWhile
     std::vector<bool> calls;
     auto page =
         std::make_unique<GeneralSettingsModel>(runtime, preferences, workspace, [&](bool on) { calls.push_back(on); });
-    int redraws = 0;
-    QObject::connect(page.get(), &GeneralSettingsModel::changed, [&] { ++redraws; });
-    EXPECT_TRUE(page->startAtLogin());
-    EXPECT_TRUE(page->analyticsEnabled());
     page->setStartAtLogin(false);
     page->setStartAtLogin(false);
     EXPECT_EQ(calls, std::vector<bool>{false});
 
     // A write from another thread reaches the page on the main queue.
-    runtime.runUntilIdle();
-    redraws = 0;
     std::thread([&] { preferences.setBool(PreferenceKey::startAtLogin, true); }).join();
-    EXPECT_EQ(redraws, 0);
+    EXPECT_EQ(calls.size(), 1u);
     runtime.runUntilIdle();
-    EXPECT_EQ(redraws, 1);
     EXPECT_EQ(calls, (std::vector<bool>{false, true}));
 
     // A notification on its way when the page goes is dropped.
@@ -101,23 +75,16 @@ TEST(SettingsPages, UpdatesMirrorTheAutomaticCheckToTheUpdaterAndLinksOpenThroug
     about.contactSupport();
     about.openPrivacyPolicy();
     about.showWelcomeGuide();
-    EXPECT_EQ(workspace.openRequests(), (Strings{"x-apple.systempreferences:com.apple.preference.notifications",
-                                                 "https://tallowmere.app/#release-notes",
-                                                 "mailto:support@tallowmere.app?subject=Tallowmere%20Support%20Request",
-                                                 "https://tallowmere.app/policies"}));
+    EXPECT_EQ(workspace.openRequests(),
+              (std::vector<std::string>{"x-apple.systempreferences:com.apple.preference.notifications",
+                                        "https://tallowmere.app/#release-notes",
+                                        "mailto:support@tallowmere.app?subject=Tallowmere%20Support%20Request",
+                                        "https://tallowmere.app/policies"}));
     EXPECT_EQ(welcomeGuides, 1);
 }
 
 class AutoEjectPage : public DiskManagerTest {
 protected:
-    // Classification runs in parallel, so the list comes in no fixed order.
-    Strings listedNames() {
-        Strings names;
-        for (const VolumeSelection& volume : page.volumeSelections())
-            names.push_back(volume.name);
-        std::sort(names.begin(), names.end());
-        return names;
-    }
     ScriptedDisks disks{runtime, processes, fileSystem, workspace, tools};
     AutoEjectSettingsModel page{runtime, preferences, manager};
 };
@@ -125,22 +92,17 @@ protected:
 TEST_F(AutoEjectPage, UntickingEveryTriggerStoresNothingAndTheNextLoadFallsBack) {
     page.loadTriggers();
     EXPECT_TRUE(page.isTriggerSelected(AutoEjectTrigger::systemSleep));
-    EXPECT_EQ(storedStrings(preferences, PreferenceKey::autoEjectTriggers), Strings{"systemSleep"});
+    EXPECT_EQ(preferences.object(PreferenceKey::autoEjectTriggers), PropertyValue(PropertyArray{"systemSleep"}));
     page.setTrigger(AutoEjectTrigger::systemSleep, false);
-    EXPECT_EQ(storedStrings(preferences, PreferenceKey::autoEjectTriggers), Strings{});
+    EXPECT_EQ(preferences.object(PreferenceKey::autoEjectTriggers), PropertyValue(PropertyArray{}));
     page.loadTriggers();
     EXPECT_TRUE(page.isTriggerSelected(AutoEjectTrigger::systemSleep));
-
-    preferences.setString(PreferenceKey::autoEjectTrigger, "screenLocked");
-    page.setTrigger(AutoEjectTrigger::systemSleep, false);
-    page.loadTriggers();
-    EXPECT_EQ(storedStrings(preferences, PreferenceKey::autoEjectTriggers), Strings{"screenLocked"});
 
     // A list written elsewhere shows at once.
     preferences.setArray(PreferenceKey::autoEjectTriggers, PropertyArray{"displaySleep", "bogus"});
     runtime.runUntilIdle();
     EXPECT_TRUE(page.isTriggerSelected(AutoEjectTrigger::displaySleep));
-    EXPECT_FALSE(page.isTriggerSelected(AutoEjectTrigger::screenLocked));
+    EXPECT_FALSE(page.isTriggerSelected(AutoEjectTrigger::systemSleep));
 }
 
 TEST_F(AutoEjectPage, PageDefaultsAndTheRemountDelayWithinTheSlider) {
@@ -149,12 +111,10 @@ TEST_F(AutoEjectPage, PageDefaultsAndTheRemountDelayWithinTheSlider) {
     EXPECT_EQ(page.remountDelayText(), "3.0s");
     page.setRemountDelaySeconds(3.3);
     EXPECT_EQ(preferences.doubleValue(PreferenceKey::autoEjectRemountDelaySeconds), 3.5);
-    for (auto [stored, shown] : {std::pair(40.0, "15.0s"), std::pair(-1.0, "0.0s")}) {
+    for (auto [stored, shown] : {std::pair(40.0, "15.0s"), std::pair(-1.0, "0.0s"), std::pair(std::nan(""), "3.0s")}) {
         preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, stored);
         EXPECT_EQ(page.remountDelayText(), shown);
     }
-    preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, std::nan(""));
-    EXPECT_EQ(page.remountDelayText(), "3.0s");
 }
 
 TEST_F(AutoEjectPage, VolumesOfEveryKindAppearAfterTheLoadingWindowAndLeavingOneOutReloadsThem) {
@@ -167,7 +127,10 @@ TEST_F(AutoEjectPage, VolumesOfEveryKindAppearAfterTheLoadingWindowAndLeavingOne
     EXPECT_TRUE(page.isLoadingVolumes());
     runtime.advance(0.01s);
     EXPECT_FALSE(page.isLoadingVolumes());
-    EXPECT_EQ(listedNames(), (Strings{"Alpha", "Beta"}));
+    std::set<std::string> names; // classification runs in parallel, so the list comes in no fixed order
+    for (const VolumeSelection& volume : page.volumeSelections())
+        names.insert(volume.name);
+    EXPECT_EQ(names, (std::set<std::string>{"Alpha", "Beta"}));
 
     // Leaving one out reloads the list; counted first, as the reload may start on a worker at once.
     auto isInfo = [](const ProcessRequest& r) { return isDiskutil(r, "info"); };

@@ -1,0 +1,75 @@
+#include "app/DelegateHarness.h"
+#include "menu/MenuBarModel.h"
+#include "windows/OnboardingTestRun.h"
+
+#include <set>
+
+namespace tallowmere::test {
+namespace {
+
+enum Position { guard = 6, durations = 7 };
+
+class MenuModel : public DelegateTest {
+protected:
+    MenuEntry at(Position position) {
+        runtime.runUntilIdle();
+        return model.entries().at(position);
+    }
+    std::set<std::string> marked(Position submenu) {
+        std::set<std::string> titles;
+        for (const MenuEntry& entry : at(submenu).children)
+            if (entry.checked)
+                titles.insert(entry.title);
+        return titles;
+    }
+    MenuBarModel model{delegate};
+};
+
+TEST_F(MenuModel, OffIsMarkedWhenATimedGuardEndsAndFourHoursRestartsAGuardOnForOne) {
+    at(durations).children[2].action(); // "5 min"
+    EXPECT_EQ(at(guard).title, "Turn Quenby Guard Off");
+    runtime.advance(301s);
+    EXPECT_EQ(marked(durations), std::set<std::string>{"Off"});
+    EXPECT_EQ(at(guard).title, "Turn Quenby Guard On");
+
+    at(durations).children[6].action(); // "1 hr", then "4 hr"
+    at(durations).children[8].action();
+    EXPECT_EQ(marked(durations), std::set<std::string>{"4 hr"});
+    EXPECT_EQ(delegate->stayAwakeController().activeUntil(), runtime.wallNow() + std::chrono::seconds(14400));
+}
+
+class Onboarding : public DelegateTest {
+protected:
+    std::shared_ptr<OnboardingTestRun> run =
+        OnboardingTestRun::create({runtime, delegate->diskManager().shared_from_this(), preferences,
+                                   std::bind_front(&AppDelegate::postUserNotification, delegate.get()), application});
+};
+
+// The end-to-end test run covers the way with disks; these are the ways without.
+TEST_F(Onboarding, WithoutDisksItSaysSoAndARemountWithNothingToRemountOffersTheSkip) {
+    run->runTestUnmount();
+    EXPECT_TRUE(run->isTestingUnmount() && !run->statusMessage() && !run->canTestUnmount());
+    runtime.advance(30s);
+    EXPECT_EQ(run->testStep(), 0);
+    EXPECT_TRUE(wasPosted("No External Disks", "No external disks were found to unmount for the test."));
+
+    disks.add("Backup");
+    run->runTestUnmount();
+    runtime.advance(30s);
+    delegate->diskManager().setLastEjectedDisks({});
+    run->runTestRemount();
+    runtime.runUntilIdle();
+    EXPECT_TRUE(run->testStep() == 1 && run->canTestRemount());
+    EXPECT_EQ(run->statusMessage(), "No previously unmounted disks were available to remount. If you’ve manually "
+                                    "reconnected them, you can skip this step.");
+}
+
+TEST(OnboardingWindowSize, IsAtMostAThirdOfTheVisibleFrameThenOfTheFullFrameThenOf1440By900) {
+    EXPECT_EQ(onboardingContentSize({500, 600}, WindowSize{1200, 800}, WindowSize{3000, 2000}), (WindowSize{400, 640}));
+    EXPECT_EQ(onboardingContentSize({300, 300}, WindowSize{2400, 1400}, {}), (WindowSize{420, 420}));
+    EXPECT_EQ(onboardingContentSize({600, 500}, {}, WindowSize{2400, 1400}), (WindowSize{600, 540}));
+    EXPECT_EQ(onboardingContentSize({600, 500}, {}, {}), (WindowSize{480, 540}));
+}
+
+} // namespace
+} // namespace tallowmere::test
