@@ -71,12 +71,8 @@ TEST_F(PlistPreferenceStoreTest, UnreadableOrOversizedFilesAreMovedAsideNotDestr
     const std::string valid = PropertyList::toXml(PropertyDictionary{{"startAtLogin", true}});
     const std::string oversized =
         PropertyList::toXml(PropertyDictionary{{"pad", std::string(PlistPreferenceStore::maximumFileSize, 'x')}});
-    std::string deep = "<plist version=\"1.0\">";
-    for (int i = 0; i < 200000; ++i)
-        deep += "<array>";
-    const char nul[] = "<plist><dict><key>k</key><string>a\0b</string></dict></plist>";
-    for (const std::string& bytes :
-         {std::string("<plist><dict><key>half</key>"), std::string(nul, sizeof nul - 1), deep, oversized}) {
+    // What the parser refuses (PropertyListTest) is moved aside like a cut-off file; one too large is not parsed.
+    for (const std::string& bytes : {std::string("<plist><dict><key>half</key>"), oversized}) {
         QDir(folder()).removeRecursively();
         QDir().mkpath(folder());
         QFile file(QString::fromStdString(path()));

@@ -357,9 +357,6 @@ TEST_F(MacsimToolsTest, DiskutilListsWholeDisksWithTheirVolumesAndRefusesUnknown
 TEST_F(MacsimToolsTest, TimeMachineHoldsItsVolumeUntilStoppedAndPmsetSleeps) {
     ASSERT_EQ(sim.run({"volume", "add", "Time Capsule"}).exitCode, 0);
     ASSERT_EQ(sim.run({"tm", "start", "Time Capsule"}).exitCode, 0);
-    MacsimRun running = tool("tmutil", {"status"});
-    EXPECT_NE(running.out.find("Running = 1;"), std::string::npos);
-    EXPECT_NE(running.out.find("DestinationMountPoint = \"/Volumes/Time Capsule\";"), std::string::npos);
     EXPECT_EQ(tool("diskutil", {"unmount", "/Volumes/Time Capsule"}).exitCode, 1) << "the backup holds the volume";
     EXPECT_FALSE(sim.machine().eject("/Volumes/Time Capsule").ok);
     EXPECT_EQ(tool("tmutil", {"stopbackup"}).exitCode, 0);

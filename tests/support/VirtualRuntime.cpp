@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace tallowmere::test {
 namespace {
@@ -17,28 +18,22 @@ public:
 
     void signal() override {
         std::lock_guard lock(m_runtime.m_mutex);
-        if (!m_waiters.empty()) {
-            auto* waiter = m_waiters.front();
-            m_waiters.pop_front();
-            m_runtime.wakeLocked(*waiter, false);
-        } else {
-            ++m_value;
-        }
+        ++m_value;
+        m_runtime.m_changed.notify_all();
     }
 
     bool wait(std::optional<Seconds> timeout) override {
         std::unique_lock lock(m_runtime.m_mutex);
-        if (m_value > 0) {
-            --m_value;
-            return true;
-        }
-        return m_runtime.waitInQueueLocked(lock, m_waiters, timeout);
+        if (!m_runtime.blockLocked(
+                lock, [this] { return m_value > 0; }, timeout))
+            return false;
+        --m_value;
+        return true;
     }
 
 private:
     VirtualRuntime& m_runtime;
     int m_value;
-    std::deque<VirtualRuntime::Waiter*> m_waiters;
 };
 
 class VirtualGroup : public Group {
@@ -55,21 +50,16 @@ public:
         std::lock_guard lock(m_runtime.m_mutex);
         if (m_count == 0 || --m_count > 0)
             return;
-        while (!m_waiters.empty()) {
-            auto* waiter = m_waiters.front();
-            m_waiters.pop_front();
-            m_runtime.wakeLocked(*waiter, false);
-        }
         for (auto& [qos, task] : m_notifications)
             dispatchLocked(qos, std::move(task));
         m_notifications.clear();
+        m_runtime.m_changed.notify_all();
     }
 
     bool wait(std::optional<Seconds> timeout) override {
         std::unique_lock lock(m_runtime.m_mutex);
-        if (m_count == 0)
-            return true;
-        return m_runtime.waitInQueueLocked(lock, m_waiters, timeout);
+        return m_runtime.blockLocked(
+            lock, [this] { return m_count == 0; }, timeout);
     }
 
     void notifyMain(Task task) override { notify(std::nullopt, std::move(task)); }
@@ -92,32 +82,23 @@ private:
 
     VirtualRuntime& m_runtime;
     int m_count = 0;
-    std::deque<VirtualRuntime::Waiter*> m_waiters;
     std::vector<std::pair<std::optional<QoS>, Task>> m_notifications;
 };
 
 class VirtualTimer : public Timer {
 public:
-    struct State {
-        bool valid = true;
-        VirtualRuntime::Key key;
-    };
-
     VirtualTimer(VirtualRuntime& runtime, Seconds interval, bool repeats, Task action)
         : m_runtime(runtime)
-        , m_state(std::make_shared<State>()) {
+        , m_state(std::make_shared<State>(State{true, {}, interval, repeats, std::move(action)})) {
         std::lock_guard lock(runtime.m_mutex);
-        armLocked(runtime, m_state, runtime.m_now + interval, interval, repeats,
-                  std::make_shared<Task>(std::move(action)));
+        armLocked(runtime, m_state, runtime.m_now + interval);
     }
     ~VirtualTimer() override { invalidate(); }
 
     void invalidate() override {
         std::lock_guard lock(m_runtime.m_mutex);
-        if (!m_state->valid)
-            return;
-        m_state->valid = false;
-        m_runtime.m_main.erase(m_state->key);
+        if (std::exchange(m_state->valid, false))
+            m_runtime.m_main.erase(m_state->key);
     }
     bool isValid() const override {
         std::lock_guard lock(m_runtime.m_mutex);
@@ -125,21 +106,28 @@ public:
     }
 
 private:
-    static void armLocked(VirtualRuntime& runtime, const std::shared_ptr<State>& state, Seconds deadline,
-                          Seconds interval, bool repeats, const std::shared_ptr<Task>& action) {
-        state->key = runtime.insertMainLocked(deadline, [&runtime, weak = std::weak_ptr<State>(state), deadline,
-                                                         interval, repeats, action] {
+    // Shared with the pending firing, which may outlive the timer (a timer may stop itself while firing).
+    struct State {
+        bool valid;
+        VirtualRuntime::Key key;
+        Seconds interval;
+        bool repeats;
+        Task action;
+    };
+
+    static void armLocked(VirtualRuntime& runtime, const std::shared_ptr<State>& state, Seconds deadline) {
+        state->key = runtime.insertMainLocked(deadline, [&runtime, weak = std::weak_ptr<State>(state), deadline] {
             auto state = weak.lock();
             {
                 std::lock_guard lock(runtime.m_mutex);
                 if (!state || !state->valid)
                     return;
-                if (repeats)
-                    armLocked(runtime, state, deadline + std::max(interval, Seconds(1e-9)), interval, repeats, action);
+                if (state->repeats)
+                    armLocked(runtime, state, deadline + std::max(state->interval, Seconds(1e-9)));
                 else
                     state->valid = false;
             }
-            (*action)();
+            state->action();
         });
     }
 
@@ -162,16 +150,11 @@ VirtualRuntime::VirtualRuntime()
 
 VirtualRuntime::~VirtualRuntime() {
     std::unique_lock lock(m_mutex);
+    // Whatever still waits is let go as if its time had run out.
     m_stopping = true;
     m_main.clear();
     m_globalDelayed.clear();
     m_ready.clear();
-    // Whatever still waits is let go as if its time had run out.
-    for (auto* waiter : std::vector<Waiter*>(m_blocked.begin(), m_blocked.end())) {
-        if (waiter->queue)
-            std::erase(*waiter->queue, waiter);
-        wakeLocked(*waiter, true);
-    }
     m_changed.notify_all();
     m_changed.wait(lock, [this] { return m_running == 0 && m_blocked.empty(); });
     std::vector<std::thread> threads = std::move(m_threads);
@@ -265,12 +248,8 @@ std::shared_ptr<Group> VirtualRuntime::makeGroup() {
 
 void VirtualRuntime::sleepFor(Seconds duration) {
     std::unique_lock lock(m_mutex);
-    // Once the runtime is shutting down nobody would wake the sleeper.
-    if (duration.count() <= 0 || m_stopping)
-        return;
-    Waiter waiter;
-    waiter.deadline = m_now + duration;
-    blockLocked(lock, waiter);
+    blockLocked(
+        lock, [] { return false; }, duration);
 }
 
 MonotonicTime VirtualRuntime::now() const {
@@ -286,12 +265,6 @@ WallTime VirtualRuntime::wallNow() const {
 WallTime VirtualRuntime::wallEpoch() {
     // 2026-01-05 09:00:00 UTC, a Monday.
     return WallTime(std::chrono::seconds(1767603600));
-}
-
-VirtualRuntime::ThreadKind VirtualRuntime::currentThreadKind() const {
-    if (std::this_thread::get_id() == m_driver)
-        return ThreadKind::Driver;
-    return t_workerOf == this ? ThreadKind::Worker : ThreadKind::Foreign;
 }
 
 VirtualRuntime::Key VirtualRuntime::insertMainLocked(Seconds deadline, Task task) {
@@ -311,55 +284,39 @@ void VirtualRuntime::enqueueReadyLocked(Task task) {
     m_changed.notify_all();
 }
 
-bool VirtualRuntime::waitInQueueLocked(std::unique_lock<std::mutex>& lock, std::deque<Waiter*>& queue,
-                                       std::optional<Seconds> timeout) {
-    if ((timeout && timeout->count() <= 0) || m_stopping)
-        return false;
-    Waiter waiter;
-    if (timeout)
-        waiter.deadline = m_now + *timeout;
-    waiter.queue = &queue;
-    queue.push_back(&waiter);
-    return blockLocked(lock, waiter);
-}
-
-bool VirtualRuntime::blockLocked(std::unique_lock<std::mutex>& lock, Waiter& waiter) {
-    waiter.kind = currentThreadKind();
+bool VirtualRuntime::blockLocked(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready,
+                                 std::optional<Seconds> timeout) {
+    if (ready() || m_stopping || (timeout && timeout->count() <= 0))
+        return ready();
+    Waiter waiter{ready, timeout ? std::optional(m_now + *timeout) : std::nullopt};
     m_blocked.insert(&waiter);
-    switch (waiter.kind) {
-    case ThreadKind::Driver:
+    if (isMainThread()) {
         // The main thread is blocked: time moves on for everybody else, but main-queue work waits.
         pumpLocked(
-            lock, [&waiter] { return waiter.woken; }, std::nullopt, false);
-        break;
-    case ThreadKind::Worker:
-        --m_running;
+            lock, [&] { return waiter.over(m_now); }, std::nullopt, false);
+    } else {
+        // A worker blocked here is not running: time may move on without it.
+        const int running = t_workerOf == this;
+        m_running -= running;
         m_changed.notify_all();
-        m_changed.wait(lock, [&waiter] { return waiter.woken; });
-        break;
-    case ThreadKind::Foreign:
-        m_changed.wait(lock, [&waiter] { return waiter.woken; });
-        break;
+        m_changed.wait(lock, [&] { return waiter.over(m_now) || m_stopping; });
+        m_running += running;
     }
-    return !waiter.timedOut;
-}
-
-void VirtualRuntime::wakeLocked(Waiter& waiter, bool timedOut) {
-    if (waiter.woken)
-        return;
-    waiter.woken = true;
-    waiter.timedOut = timedOut;
     m_blocked.erase(&waiter);
-    if (waiter.kind == ThreadKind::Worker)
-        ++m_running;
     m_changed.notify_all();
+    return ready();
 }
 
 void VirtualRuntime::pumpLocked(std::unique_lock<std::mutex>& lock, const std::function<bool()>& done,
                                 std::optional<Seconds> limit, bool runMain) {
     auto finished = [&] { return done && done(); };
+    // Settled: no worker runs, none is about to run and no blocked thread is about to go on.
+    auto settled = [&] {
+        return m_running == 0 && m_ready.empty() &&
+               std::none_of(m_blocked.begin(), m_blocked.end(), [&](Waiter* w) { return w->over(m_now); });
+    };
     for (;;) {
-        m_changed.wait(lock, [&] { return finished() || (m_running == 0 && m_ready.empty()); });
+        m_changed.wait(lock, [&] { return finished() || settled(); });
         if (finished())
             return;
 
@@ -389,13 +346,7 @@ void VirtualRuntime::pumpLocked(std::unique_lock<std::mutex>& lock, const std::f
             std::abort();
         }
         m_now = std::max(m_now, *next);
-        for (auto* waiter : std::vector<Waiter*>(m_blocked.begin(), m_blocked.end())) {
-            if (waiter->deadline && *waiter->deadline <= m_now) {
-                if (waiter->queue)
-                    std::erase(*waiter->queue, waiter);
-                wakeLocked(*waiter, true);
-            }
-        }
+        m_changed.notify_all();
     }
 }
 

@@ -58,27 +58,20 @@ private:
     friend class VirtualGroup;
     friend class VirtualTimer;
 
-    enum class ThreadKind { Driver, Worker, Foreign };
     struct Waiter {
+        std::function<bool()> ready;
         std::optional<Seconds> deadline;
-        ThreadKind kind = ThreadKind::Foreign;
-        std::deque<Waiter*>* queue = nullptr; // the primitive's waiting list, if any
-        bool woken = false;
-        bool timedOut = false;
+        bool over(Seconds now) const { return ready() || (deadline && *deadline <= now); }
     };
     using Key = std::pair<Seconds, std::uint64_t>;
 
-    ThreadKind currentThreadKind() const;
     // The earliest deadline of delayed work and timed waits (and of main-queue work when `includeMain`).
     std::optional<Seconds> nextDeadlineLocked(bool includeMain) const;
     Key insertMainLocked(Seconds deadline, Task task);
     void enqueueReadyLocked(Task task);
-    // Waits in a primitive's queue until woken (true) or until the timeout passed (false).
-    bool waitInQueueLocked(std::unique_lock<std::mutex>& lock, std::deque<Waiter*>& queue,
-                           std::optional<Seconds> timeout);
-    // Blocks the calling thread until `waiter` is woken; returns false when it timed out.
-    bool blockLocked(std::unique_lock<std::mutex>& lock, Waiter& waiter);
-    void wakeLocked(Waiter& waiter, bool timedOut);
+    // Blocks the calling thread until `ready` (true) or until the timeout passed (false).
+    bool blockLocked(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready,
+                     std::optional<Seconds> timeout);
     void pumpLocked(std::unique_lock<std::mutex>& lock, const std::function<bool()>& done, std::optional<Seconds> limit,
                     bool runMain);
     void workerLoop();
