@@ -34,10 +34,7 @@ public:
     bool start() {
         m_output.clear();
         m_sim.start(m_app, {}, {}, TALLOWMERE_EXECUTABLE);
-        return m_app.waitForStarted() && waitUntil([&] {
-                   m_app.waitForReadyRead(5);
-                   return output().find("Tallowmere: Executing Full Disk Access check now") != std::string::npos;
-               });
+        return m_app.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
     }
     qint64 pid() const { return m_app.processId(); }
     // Terminates it as the system would; true when it exited by itself.
@@ -65,6 +62,13 @@ public:
     std::string output() {
         m_output += m_app.readAllStandardOutput().toStdString();
         return m_output;
+    }
+
+    bool waitForOutput(const std::string& line) {
+        return waitUntil([&] {
+            m_app.waitForReadyRead(5);
+            return output().find(line) != std::string::npos;
+        });
     }
 
     // Polls a macsim listing until `done` accepts it.
