@@ -157,7 +157,7 @@ TEST_F(UserInterfaceEndToEnd, UntickingAVolumeStoresAnAllowlistOfTheOthers) {
 
 // The settings window remembers its section, its controls write their keys and follow writes from outside, and the
 // battery page is read-only without a battery.
-TEST_F(UserInterfaceEndToEnd, SettingsWindow) {
+TEST_F(UserInterfaceEndToEnd, SettingsKeepItsSectionWriteTheirKeysAndFollowWritesFromOutside) {
     app.macsim({"volume", "add", "Alpha"});
     app.macsim({"volume", "add", "Beta"});
     app.defaults("settingsTabIndex", "-int", "6");
