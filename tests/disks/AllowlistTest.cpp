@@ -24,6 +24,7 @@ protected:
 TEST_F(AllowlistTest, AnUnusableListIncludesEveryVolumeAndAUsableOneKeepsTheAllowedInTheirOrder) {
     preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk4s1", std::int64_t(7)});
     EXPECT_TRUE(manager->isIncluded("disk9s9"));
+    EXPECT_EQ(manager->filterByAllowlist({"/Volumes/A"}, true), Ids{"/Volumes/A"});
 
     // By device identifier, or else by name.
     addUsbVolume("A", "disk4s1");

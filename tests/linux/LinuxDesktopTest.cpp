@@ -111,6 +111,8 @@ TEST_F(LinuxDesktopEndToEnd, SleepLockAndEjectTakeTheVolumesOfflineAndTheGuardHo
     EXPECT_EQ(*findAs<std::string>(*facts, "MountPoint"), "");
     EXPECT_NE(companion({"list", "-plist"}).second.find("<string>" + spacedName + "</string>"), std::string::npos);
     EXPECT_EQ(companion({"info", "-plist", "/Volumes/Nothing Here"}).first, 1);
+    EXPECT_EQ(companion({"unmount", "/Volumes/Nothing Here"}).first, 1);
+    EXPECT_EQ(companion({"unmount", QString::fromStdString(spacedName)}).first, 1) << "already offline";
 
     ASSERT_TRUE(machine.session("Unlock"));
     EXPECT_TRUE(pollUntil([&] { return mounted(spacedName) && mounted(plainName); }));
