@@ -31,9 +31,11 @@ TEST_F(AllowlistTest, AnUnusableListIncludesEveryVolumeAndAUsableOneKeepsTheAllo
     addUsbVolume("B", "disk5s1");
     failInfo("/Volumes/No Id");
     addUsbVolume("C", "disk6s1");
-    preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk6s1", "No Id", "disk4s1"});
-    EXPECT_EQ(manager->filterByAllowlist({"/Volumes/C", "/Volumes/B", "/Volumes/No Id", "/Volumes/A"}, true),
-              (Ids{"/Volumes/C", "/Volumes/No Id", "/Volumes/A"}));
+    addUsbVolume("Blank", "");
+    preferences.setArray(ExternalDiskManager::allowlistKey, PropertyArray{"disk6s1", "No Id", "disk4s1", "Blank"});
+    EXPECT_EQ(manager->filterByAllowlist({"/Volumes/C", "/Volumes/B", "/Volumes/No Id", "/Volumes/A", "/Volumes/Blank"},
+                                         true),
+              (Ids{"/Volumes/C", "/Volumes/No Id", "/Volumes/A", "/Volumes/Blank"}));
 }
 
 TEST_F(AllowlistTest, TakingVolumesBackAndLeavingOutTheLastIncludedOne) {
