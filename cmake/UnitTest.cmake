@@ -1,6 +1,7 @@
 # add_unit_test(NAME SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [PROPERTIES <name value...>])
-# One test executable per area; its cases are registered with CTest individually. `unit_tests` builds the
-# executables labelled unit and nothing else (the sanitizer build runs only those).
+# One test executable per area, compiled as one unit (its files share most of their headers); its cases are
+# registered with CTest individually. `unit_tests` builds the executables labelled unit and nothing else (the
+# sanitizer build runs only those).
 include(GoogleTest)
 add_custom_target(unit_tests)
 function(add_unit_test name)
@@ -10,6 +11,7 @@ function(add_unit_test name)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE tallowmere_testsupport ${ARG_LIBS})
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ON)
   if("unit" IN_LIST ARG_LABELS)
     add_dependencies(unit_tests ${name})
   endif()

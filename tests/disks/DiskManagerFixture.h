@@ -17,6 +17,7 @@ namespace tallowmere::test {
 
 using namespace std::chrono_literals;
 using Args = std::vector<std::string>;
+inline const std::vector<DiskType> allKinds(allDiskTypes.begin(), allDiskTypes.end());
 
 inline ProcessResult plistResult(const PropertyDictionary& dictionary) {
     return FakeProcessRunner::exited(0, PropertyList::toXml(PropertyValue(dictionary)));

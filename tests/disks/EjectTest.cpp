@@ -16,8 +16,6 @@ using ::testing::UnorderedElementsAre;
 
 namespace {
 
-const std::vector<DiskType> allKinds(allDiskTypes.begin(), allDiskTypes.end());
-
 struct EjectOutcome {
     int calls = 0;
     bool success = false;

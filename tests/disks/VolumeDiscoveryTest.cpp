@@ -11,7 +11,6 @@ constexpr auto hard = DiskType::hardDisksAndSSDs;
 constexpr auto optical = DiskType::dvdsAndCDs;
 constexpr auto image = DiskType::diskImages;
 constexpr auto card = DiskType::sdCards;
-const std::vector<DiskType> allKinds(allDiskTypes.begin(), allDiskTypes.end());
 
 TEST(DiskTypes, LastPathComponentAndWholeDisk) {
     EXPECT_EQ(lastPathComponent("/Volumes/Backup/"), "Backup");
