@@ -38,10 +38,6 @@ public:
         std::lock_guard lock(m_mutex);
         m_failures[path] = {false, code, std::move(domain), {}, {}};
     }
-    std::optional<std::string> contentsOf(const std::string& path) {
-        FileReadResult result = readFile(path);
-        return result.ok ? std::optional(result.contents) : std::nullopt;
-    }
 
     std::optional<std::vector<std::string>> mountedVolumePaths() override {
         std::lock_guard lock(m_mutex);

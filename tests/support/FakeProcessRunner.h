@@ -57,10 +57,8 @@ public:
             result.standardError.clear();
         return result;
     }
-    std::optional<std::string> launchDetached(const std::string& executable,
-                                              const std::vector<std::string>& arguments) override {
+    std::optional<std::string> launchDetached(const std::string&, const std::vector<std::string>&) override {
         std::lock_guard lock(m_mutex);
-        m_detached.emplace_back(executable, arguments);
         return m_detachedError;
     }
 
@@ -81,10 +79,6 @@ public:
     int count(const std::vector<std::string>& arguments) const {
         return count([&](const ProcessRequest& call) { return call.arguments == arguments; });
     }
-    std::vector<ProcessRequest> detachedCalls() const {
-        std::lock_guard lock(m_mutex);
-        return m_detached;
-    }
     void clearCalls() {
         std::lock_guard lock(m_mutex);
         m_calls.clear();
@@ -95,7 +89,6 @@ private:
     std::vector<std::pair<Matcher, Responder>> m_rules; // the latest first
     std::optional<std::string> m_detachedError;
     std::vector<ProcessRequest> m_calls;
-    std::vector<ProcessRequest> m_detached;
 };
 
 } // namespace tallowmere::test
