@@ -1,6 +1,7 @@
 #include "analytics/SignalClient.h"
 #include "app/AppDelegate.h"
 #include "menu/StatusItem.h"
+#include "platform/InstanceLock.h"
 #include "platform/Log.h"
 #include "platform/QtRuntime.h"
 #include "power/SystemPowerManager.h"
@@ -102,6 +103,18 @@ std::shared_ptr<tallowmere::ScreenMetricsProvider> currentScreenMetrics() {
     return provider;
 }
 
+// One copy per simulated machine or desktop session: a second one leaves the first in charge. A lock file that
+// cannot be made at all (a read-only folder) stops nobody.
+bool isFirstCopy(std::optional<tallowmere::InstanceLock>& lock, const std::string& path) {
+    lock.emplace(path);
+    if (!lock->isHeldByAnother())
+        return true;
+    const std::optional<long> holder = lock->holder();
+    std::fprintf(stderr, "Tallowmere is already running%s\n",
+                 holder ? (" (pid " + std::to_string(*holder) + ")").c_str() : "");
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -142,9 +155,12 @@ int main(int argc, char** argv) {
     std::optional<Platform> chosenPlatform;
     std::shared_ptr<HttpTransport> analyticsTransport;
     std::unique_ptr<PlistPreferenceStore> analyticsStore;
+    std::optional<InstanceLock> instance;
 #ifdef __linux__
     std::optional<LinuxPlatform> linuxDesktop;
     if (*platformName == "linux") {
+        if (!isFirstCopy(instance, LinuxPlatform::instanceLockPath()))
+            return 1;
         linuxDesktop.emplace(runtime);
         std::string linuxError;
         if (!linuxDesktop->start(&linuxError)) {
@@ -159,6 +175,8 @@ int main(int argc, char** argv) {
 #endif
     if (*platformName == "sim") {
         simulatedMac.emplace(runtime);
+        if (!isFirstCopy(instance, simulatedMac->machine().folder() + "/app.lock"))
+            return 1;
         std::string simulatorError;
         if (!simulatedMac->start(&simulatorError)) {
             logLine("Simulated Mac: not attached: " + simulatorError);

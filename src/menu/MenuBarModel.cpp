@@ -34,11 +34,8 @@ MenuEntry submenu(std::string title, std::vector<MenuEntry> children) {
     return entry;
 }
 
-// The menu's own default is the "Unmount" wording, unlike the plain lookup the commands make.
 const char* wording(const PreferenceStore& defaults) {
-    bool unmount = !defaults.hasObject(PreferenceKey::unmountInsteadOfEject) ||
-                   defaults.boolValue(PreferenceKey::unmountInsteadOfEject);
-    return unmount ? "Unmount" : "Eject";
+    return boolPreference(defaults, PreferenceKey::unmountInsteadOfEject) ? "Unmount" : "Eject";
 }
 
 std::vector<MenuEntry> volumeEntries(const Delegate& weak, AppDelegate& delegate) {

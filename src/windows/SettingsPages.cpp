@@ -243,15 +243,16 @@ UpdatesSettingsPage::~UpdatesSettingsPage() = default;
 
 AboutSettingsPage::AboutSettingsPage(AppDelegate& delegate) {
     std::weak_ptr<AppDelegate> weak = delegate.shared_from_this();
-    auto model = std::make_shared<AboutSettingsModel>(delegate.platform().workspace, [weak] {
-        if (auto owner = weak.lock())
-            owner->relaunchOnboarding();
-    });
+    auto model =
+        std::make_shared<AboutSettingsModel>(delegate.platform().bundle, delegate.platform().workspace, [weak] {
+            if (auto owner = weak.lock())
+                owner->relaunchOnboarding();
+        });
     Card* card = addSection({}, {}, false);
     auto* content = new QVBoxLayout;
     content->setSpacing(6);
     content->addWidget(makeLabel(AboutSettingsModel::heading, "headline"));
-    content->addWidget(makeLabel(AboutSettingsModel::versionLine, "secondary"));
+    content->addWidget(makeLabel(QString::fromStdString(model->versionLine()), "secondary"));
     content->addWidget(makeLabel(AboutSettingsModel::caption, "caption", true));
     const std::pair<const char*, void (AboutSettingsModel::*)()> links[] = {
         {"Show Welcome Guide…", &AboutSettingsModel::showWelcomeGuide},

@@ -23,10 +23,10 @@ public:
     void defaults(const std::string& key, const std::string& type, const std::string& value) {
         m_sim.run({"defaults", "write", key, type, value});
     }
-    // A user who takes drives offline on the unmount path before sleep, and gets them back soon after a wake.
+    // A user who takes drives offline before sleep (on the unmount path, the default) and gets them back soon after
+    // a wake.
     void protectOnTheUnmountPath() {
         defaults("autoEjectBeforeSleep", "-bool", "true");
-        defaults("unmountInsteadOfEject", "-bool", "true");
         defaults("autoEjectRemountDelaySeconds", "-float", "0.2");
     }
 

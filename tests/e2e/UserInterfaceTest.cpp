@@ -172,9 +172,11 @@ TEST_F(UserInterfaceEndToEnd, SettingsKeepItsSectionWriteTheirKeysAndFollowWrite
 
     app.ui({"press", "Done", "Settings"});
     ASSERT_EQ(app.ui({"click", "About Tallowmere…"}).exitCode, 0);
-    EXPECT_TRUE(has(dump(), "row: ✓ About") && has(dump(), "text: Version 0.0.3")) << dump();
+    EXPECT_TRUE(has(dump(), "row: ✓ About") && has(dump(), "text: Version 1.0.0 (build 1)")) << dump();
     ASSERT_EQ(app.ui({"click", "Settings…"}).exitCode, 0);
     EXPECT_TRUE(has(dump(), "row: ✓ About")) << "a window on screen keeps its section";
+    app.ui({"select", "Updates"});
+    EXPECT_TRUE(has(dump(), "text: 1.0.0 (build 1)")) << dump();
     app.ui({"select", "General"});
 
     ASSERT_EQ(app.ui({"toggle", "Start at Login", "off"}).exitCode, 0);
@@ -188,6 +190,10 @@ TEST_F(UserInterfaceEndToEnd, SettingsKeepItsSectionWriteTheirKeysAndFollowWrite
     app.ui({"select", "Quenby Guard"});
     ASSERT_EQ(app.ui({"toggle", "Quenby Guard Active", "on"}).exitCode, 0);
     EXPECT_TRUE(app.waitForListing({"assertions"}, "Tallowmere Quenby Guard Requested"));
+    // The switch follows the guard whatever stops it.
+    app.defaults("deactivateOnUserSwitch", "-bool", "true");
+    app.macsim({"switch-user"});
+    EXPECT_TRUE(settingsShow("toggle: Quenby Guard Active = off"));
     app.defaults("allowDisplaySleep", "-bool", "true");
     EXPECT_TRUE(settingsShow("toggle: Allow display to sleep = on"));
 

@@ -71,7 +71,7 @@ TEST(SettingsPages, UpdatesMirrorTheAutomaticCheckToTheUpdaterAndLinksOpenThroug
     int welcomeGuides = 0;
     GeneralSettingsModel(runtime, preferences, workspace, {}).openNotificationSettings();
     orphan.openReleaseNotes();
-    AboutSettingsModel about(workspace, [&] { ++welcomeGuides; });
+    AboutSettingsModel about(bundle, workspace, [&] { ++welcomeGuides; });
     about.contactSupport();
     about.openPrivacyPolicy();
     about.showWelcomeGuide();
@@ -120,7 +120,7 @@ TEST_F(AutoEjectPage, PageDefaultsAndTheRemountDelayWithinTheSlider) {
 TEST_F(AutoEjectPage, VolumesOfEveryKindAppearAfterTheLoadingWindowAndLeavingOneOutReloadsThem) {
     disks.add("Alpha");
     disks.add("Beta");
-    preferences.setBool(PreferenceKey::ejectDiskImages, true); // hard disks are not among the kinds ejected
+    preferences.setBool(PreferenceKey::ejectHardDisksAndSSDs, false); // not among the kinds ejected
     page.pageDidAppear();
     EXPECT_TRUE(page.isLoadingVolumes());
     runtime.advance(0.29s);
