@@ -143,14 +143,15 @@ int WrappingLabel::heightForWidth(int width) const {
     return layOut(width, nullptr);
 }
 
+// It takes the width the rest of its window gives it, and never asks for more: a window does not widen as the text
+// comes and goes.
 QSize WrappingLabel::sizeHint() const {
-    // As wide as the text on one line, as a word-wrapped label asks; the layout narrows it.
-    const int width = qMin(fontMetrics().horizontalAdvance(text()), fontMetrics().averageCharWidth() * 80);
+    const int width = fontMetrics().averageCharWidth() * 10;
     return {width, heightForWidth(width)};
 }
 
 QSize WrappingLabel::minimumSizeHint() const {
-    return {fontMetrics().averageCharWidth() * 10, fontMetrics().height()};
+    return {sizeHint().width(), fontMetrics().height()};
 }
 
 void WrappingLabel::paintEvent(QPaintEvent*) {

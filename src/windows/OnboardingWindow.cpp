@@ -145,6 +145,7 @@ OnboardingWindow::OnboardingWindow(AppDelegate& delegate)
     m_body->setProperty("scrollsOnShortScreens", true);
     auto* bottom = new QHBoxLayout;
     bottom->setContentsMargins(24, 12, 24, 24);
+    bottom->setSpacing(12);
     bottom->addStretch();
     QPushButton* openSettings = makeButton("Open Settings…");
     m_getStartedButton = makeButton("Get Started", "prominent");
