@@ -200,8 +200,8 @@ void OnboardingWindow::fitToScreen() {
         visible = WindowSize{double(frame.width()), double(frame.height())};
         full = WindowSize{double(screen->geometry().width()), double(screen->geometry().height())};
     }
-    // The view is at least 420 by 500 points; its body and the bottom row are stacked.
-    const QSize hint = m_column->sizeHint().expandedTo(m_bottom->sizeHint()).expandedTo(QSize(420, 0));
+    // The body and the bottom row are stacked; the view is at least 500 points tall.
+    const QSize hint = m_column->sizeHint().expandedTo(m_bottom->sizeHint());
     const double needed = std::max(m_column->minimumSize().width(), m_bottom->minimumSize().width());
     const WindowSize width = onboardingContentSize({double(hint.width()), 0}, needed, visible, full);
     const int bodyHeight =
