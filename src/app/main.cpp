@@ -50,18 +50,37 @@ void quitOnTerminationSignals(QApplication& application) {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
-// A 1440 × 900 screen for the offscreen platform (its own default is 800 × 600, where the welcome window, a
-// third of the screen wide, would be cramped). Returns the file, or nothing when it cannot be written.
-std::string writeOffscreenScreen() {
+struct ScreenSize {
+    int width = 1440;
+    int height = 900;
+};
+
+// The offscreen screen's size: a laptop's 1440 × 900 (the platform's own 800 × 600 would cramp the windows), or
+// WIDTHxHEIGHT from TALLOWMERE_SCREEN_SIZE to see them on another screen. Nothing for a malformed size.
+std::optional<ScreenSize> offscreenScreenSize() {
+    const char* chosen = std::getenv("TALLOWMERE_SCREEN_SIZE");
+    if (!chosen || !*chosen)
+        return ScreenSize{};
+    ScreenSize size;
+    char end = 0;
+    if (std::sscanf(chosen, "%dx%d%c", &size.width, &size.height, &end) != 2 || size.width < 320 || size.height < 240 ||
+        size.width > 16384 || size.height > 16384)
+        return std::nullopt;
+    return size;
+}
+
+// Returns the file, or nothing when it cannot be written.
+std::string writeOffscreenScreen(ScreenSize size) {
     const char* folder = std::getenv("TMPDIR");
     std::string path =
         std::string(folder && *folder ? folder : "/tmp") + "/tallowmere-screen-" + std::to_string(::getpid()) + ".json";
     std::FILE* file = std::fopen(path.c_str(), "w");
     if (!file)
         return {};
-    std::fputs(R"({"screens":[{"name":"Built-in Display","x":0,"y":0,"width":1440,"height":900,)"
-               R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})",
-               file);
+    std::fprintf(file,
+                 R"({"screens":[{"name":"Built-in Display","x":0,"y":0,"width":%d,"height":%d,)"
+                 R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})",
+                 size.width, size.height);
     return std::fclose(file) == 0 ? path : std::string();
 }
 
@@ -130,7 +149,12 @@ int main(int argc, char** argv) {
     // a laptop's.
     std::string offscreenConfiguration;
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
-        offscreenConfiguration = writeOffscreenScreen();
+        const std::optional<ScreenSize> screen = offscreenScreenSize();
+        if (!screen) {
+            std::fputs("TALLOWMERE_SCREEN_SIZE: expected WIDTHxHEIGHT in points, e.g. 1024x640\n", stderr);
+            return 2;
+        }
+        offscreenConfiguration = writeOffscreenScreen(*screen);
         std::string platform = "offscreen";
         if (!offscreenConfiguration.empty())
             platform += ":configfile=" + offscreenConfiguration;

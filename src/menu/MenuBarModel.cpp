@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/Preferences.h"
 #include "guard/ActivationDuration.h"
+#include "windows/VolumeNames.h"
 
 namespace tallowmere {
 namespace {
@@ -40,7 +41,7 @@ const char* wording(const PreferenceStore& defaults) {
 
 std::vector<MenuEntry> volumeEntries(const Delegate& weak, AppDelegate& delegate) {
     ExternalDiskManager& disks = delegate.diskManager();
-    const std::vector<VolumeSelection>& selections = disks.cachedVolumeSelections();
+    const std::vector<VolumeSelection> selections = sortedByName(disks.cachedVolumeSelections());
     std::vector<MenuEntry> entries;
     if (selections.empty()) {
         MenuEntry none;
@@ -54,10 +55,14 @@ std::vector<MenuEntry> volumeEntries(const Delegate& weak, AppDelegate& delegate
         ids.push_back(selection.id);
     for (const VolumeSelection& selection : selections) {
         // The new state is taken when chosen, from the allowlist as it is then.
-        MenuEntry volume = item(weak, selection.name, [id = selection.id, ids](AppDelegate& self) {
-            ExternalDiskManager& manager = self.diskManager();
-            manager.setVolume(id, !manager.isIncluded(id), ids);
-        });
+        const std::string name = oneLineName(selection.name);
+        MenuEntry volume = item(weak, middleElided(name, MenuBarModel::longestVolumeTitle),
+                                [id = selection.id, ids](AppDelegate& self) {
+                                    ExternalDiskManager& manager = self.diskManager();
+                                    manager.setVolume(id, !manager.isIncluded(id), ids);
+                                });
+        if (volume.title != name)
+            volume.toolTip = name;
         volume.checked = disks.isIncluded(selection.id);
         entries.push_back(std::move(volume));
     }

@@ -1,5 +1,7 @@
 #include "windows/AutoEjectSettingsModel.h"
 
+#include "windows/VolumeNames.h"
+
 #include <QPointer>
 #include <QString>
 
@@ -52,7 +54,7 @@ AutoEjectSettingsModel::AutoEjectSettingsModel(Runtime& runtime, PreferenceStore
     , m_diskManager(std::move(diskManager))
     , m_subscription(runtime, preferences, [this] { preferencesDidChange(); }) {
     connect(m_diskManager.get(), &ExternalDiskManager::cachedVolumeSelectionsChanged, this, [this] {
-        m_volumeSelections = m_diskManager->cachedVolumeSelections();
+        m_volumeSelections = sortedByName(m_diskManager->cachedVolumeSelections());
         emit changed();
     });
 }
@@ -119,7 +121,7 @@ void AutoEjectSettingsModel::loadVolumes(bool showLoading) {
     m_runtime.mainAfter(volumeReadDelay, [self = QPointer(this)] {
         if (!self)
             return;
-        self->m_volumeSelections = self->m_diskManager->cachedVolumeSelections();
+        self->m_volumeSelections = sortedByName(self->m_diskManager->cachedVolumeSelections());
         self->m_isLoadingVolumes = false;
         emit self->changed();
     });

@@ -8,6 +8,7 @@
 #include "windows/GeneralSettingsModel.h"
 #include "windows/Style.h"
 #include "windows/UpdatesSettingsModel.h"
+#include "windows/VolumeNames.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -179,7 +180,7 @@ void AutoEjectSettingsPage::redrawVolumes() {
     }
     AutoEjectSettingsModel* model = m_model.get();
     for (const VolumeSelection& volume : m_model->volumeSelections()) {
-        auto* row = new ToggleRow(text(volume.name), text(volume.path));
+        auto* row = new ToggleRow(text(oneLineName(volume.name)), text(oneLineName(volume.path)));
         row->setChecked(model->isVolumeIncluded(volume));
         connect(row, &QAbstractButton::clicked, this,
                 [model, volume](bool on) { model->setVolumeIncluded(volume, on); });

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
@@ -20,6 +22,16 @@ void noteFront(QWidget* window) {
     window->setProperty(orderProperty, ++nextOrder);
 }
 
+// A menu long enough to reach the top of the screen scrolls below the menu bar instead of covering it.
+void keepBelowMenuBar(QMenu* menu) {
+    const QRect frame = WindowOrder::visibleFrame(menu->screen());
+    QRect geometry = menu->geometry();
+    if (geometry.top() >= frame.top())
+        return;
+    geometry.moveTop(frame.top());
+    menu->setGeometry(geometry.intersected(frame));
+}
+
 class ShowWatcher : public QObject {
 public:
     using QObject::QObject;
@@ -29,6 +41,10 @@ public:
             if (widget && widget->isWindow())
                 noteFront(widget);
         }
+        // A submenu is placed as it opens, and placed again when its row becomes the active one.
+        if (auto* menu = qobject_cast<QMenu*>(watched); menu && menu->isWindow())
+            if (event->type() == QEvent::Show || (event->type() == QEvent::Move && menu->isVisible()))
+                keepBelowMenuBar(menu);
         return false;
     }
 };
@@ -76,6 +92,17 @@ void WindowOrder::setName(QWidget* window, const QString& name) {
 
 void WindowOrder::setMenuBar(QWidget* window) {
     window->setProperty(menuBarProperty, true);
+}
+
+QRect WindowOrder::visibleFrame(const QScreen* screen) {
+    QRect frame = screen->availableGeometry();
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        const QRect bar = widget->geometry();
+        if (widget->isVisible() && widget->property(menuBarProperty).toBool() && bar.top() <= frame.top() &&
+            bar.intersects(frame))
+            frame.setTop(bar.bottom() + 1);
+    }
+    return frame;
 }
 
 } // namespace tallowmere
