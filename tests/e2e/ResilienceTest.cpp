@@ -3,8 +3,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 
 #include <gtest/gtest.h>
+
+#include <random>
+#include <thread>
 
 namespace tallowmere::test {
 namespace {
@@ -118,7 +123,75 @@ TEST_F(ResilienceEndToEnd, VolumesTakenOfflineByAKilledApplicationComeBackAfterI
 
     ASSERT_TRUE(app.start());
     EXPECT_TRUE(app.waitFor({"volume", "list"}, [&](const std::string&) { return countInState("mounted") == 8; }));
+    EXPECT_TRUE(app.waitForListing({"notifications"}, "\tDisks Remounted\tSuccessfully remounted after restart: "));
 }
+
+// A drive slow to flush holds the sleep up to the eject's limit; it goes offline during the sleep, and the wake
+// brings it back.
+TEST_F(ResilienceEndToEnd, ADriveSlowToFlushHoldsTheSleepAndTheWakeBringsItBack) {
+    plug({"Slow Drive"});
+    app.macsim({"volume", "slow", "Slow Drive", "10"});
+    ASSERT_TRUE(app.start());
+    const double allowed = app.sleepAllowedAfter();
+    EXPECT_TRUE(allowed > 9.5 && allowed < 11.0) << allowed;
+    EXPECT_TRUE(waitUntil([&] { return app.volumeState("Slow Drive") == "unmounted"; }));
+    app.macsim({"wake"});
+    EXPECT_TRUE(app.waitForListing({"notifications"}, "\tSuccessfully remounted after wake: Slow Drive\n"));
+    EXPECT_EQ(app.volumeState("Slow Drive"), "mounted");
+}
+
+// A seeded storm of overlapping events, as a restless user on a busy Mac makes them, with every trigger on. The
+// application lives through it, and once the Mac is awake and unlocked again every volume is back, nothing is left
+// to remount and no assertion is held.
+class EventStorm : public ResilienceEndToEnd, public ::testing::WithParamInterface<unsigned> {
+protected:
+    bool remountListIsEmpty() {
+        QFile file(QString::fromStdString(app.sim().machine().homeFolder() +
+                                          "/Library/Application Support/Tallowmere/EjectedDisks.json"));
+        return !file.open(QIODevice::ReadOnly) || QJsonDocument::fromJson(file.readAll()).array().isEmpty();
+    }
+};
+
+TEST_P(EventStorm, LeavesEveryVolumeMountedAndNothingToRemount) {
+    const unsigned seed = GetParam();
+    app.macsim({"defaults", "write", "autoEjectTriggers", "-array", "systemSleep", "displaySleep", "screenLocked",
+                "screensaver"});
+    plug({"Alpha", "Beta", "Gamma"});
+    ASSERT_TRUE(app.start());
+    const std::vector<std::vector<std::string>> events{{"sleep"},
+                                                       {"wake"},
+                                                       {"display", "sleep"},
+                                                       {"display", "wake"},
+                                                       {"lock"},
+                                                       {"unlock"},
+                                                       {"screensaver", "start"},
+                                                       {"screensaver", "stop"},
+                                                       {"volume", "busy", "Beta", "on"},
+                                                       {"volume", "busy", "Beta", "off"},
+                                                       {"defaults", "write", "stayAwakeEnabled", "-bool", "true"},
+                                                       {"defaults", "write", "stayAwakeEnabled", "-bool", "false"},
+                                                       {"ui", "menu"},
+                                                       {"ui", "click", "Remount Ejected Disks"}};
+    std::mt19937 random(seed);
+    std::vector<std::unique_ptr<QProcess>> running;
+    for (unsigned i = 0, count = 120 + random() % 81; i < count; ++i) {
+        app.sim().start(*running.emplace_back(std::make_unique<QProcess>()), events[random() % events.size()]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 151));
+    }
+    // Beta free and the guard off, then the four wake events.
+    for (const std::vector<std::string>& closing : {events[9], events[11], events[1], events[5], events[3], events[7]})
+        app.macsim(closing);
+    EXPECT_TRUE(waitUntil(
+        [&] { return countInState("mounted") == 3 && remountListIsEmpty() && app.macsim({"assertions"}).out.empty(); },
+        std::chrono::seconds(60)))
+        << "seed " << seed << "\n"
+        << app.macsim({"volume", "list"}).out;
+    EXPECT_NE(app.ui({"menu"}).out.find("\nRemount Ejected Disks (disabled)\n"), std::string::npos) << "seed " << seed;
+    for (const auto& process : running)
+        process->kill();
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, EventStorm, ::testing::Values(7u, 20u, 2026u), ::testing::PrintToStringParamName());
 
 } // namespace
 } // namespace tallowmere::test

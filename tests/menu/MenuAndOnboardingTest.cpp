@@ -7,7 +7,7 @@
 namespace tallowmere::test {
 namespace {
 
-enum Position { guard = 6, durations = 7 };
+enum Position { remount = 3, guard = 6, durations = 7 };
 
 class MenuModel : public DelegateTest {
 protected:
@@ -36,6 +36,16 @@ TEST_F(MenuModel, OffIsMarkedWhenATimedGuardEndsAndFourHoursRestartsAGuardOnForO
     at(durations).children[8].action();
     EXPECT_EQ(marked(durations), std::set<std::string>{"4 hr"});
     EXPECT_EQ(delegate->stayAwakeController().activeUntil(), runtime.wallNow() + std::chrono::seconds(14400));
+}
+
+// A second remount while the first one's retries run would repeat them and report twice.
+TEST_F(MenuModel, RemountIsDisabledWhileARemountRuns) {
+    delegate->diskManager().setLastEjectedDisks({{"/Volumes/Gone", "disk9s1", "Gone"}});
+    at(remount).action();
+    runtime.advance(50s);
+    EXPECT_FALSE(at(remount).enabled);
+    runtime.advance(60s);
+    EXPECT_EQ(std::ranges::count(notifications.titles(), "No Disks Remounted"), 1);
 }
 
 class Onboarding : public DelegateTest {
