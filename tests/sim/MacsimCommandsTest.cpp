@@ -370,8 +370,8 @@ TEST_F(MacsimToolsTest, TimeMachineHoldsItsVolumeUntilStoppedAndPmsetSleeps) {
     EXPECT_TRUE(test::waitUntil([&] { return !sim.machine().state().awake; }));
 }
 
-// A drive slow to flush finishes the unmount of a tool run killed meanwhile, and takes its time over an eject too.
-TEST_F(MacsimToolsTest, ASlowDriveFinishesWhatItWasAskedEvenWhenTheAskerIsKilled) {
+// A drive slow to flush finishes the unmount of a tool run killed meanwhile.
+TEST_F(MacsimToolsTest, ASlowDriveFinishesAnUnmountEvenWhenTheAskerIsKilled) {
     ASSERT_EQ(sim.run({"volume", "add", "Slow"}).exitCode, 0);
     ASSERT_EQ(sim.run({"volume", "slow", "Slow", "1.5"}).exitCode, 0);
     QProcess unmount;
@@ -380,11 +380,6 @@ TEST_F(MacsimToolsTest, ASlowDriveFinishesWhatItWasAskedEvenWhenTheAskerIsKilled
     unmount.kill();
     EXPECT_EQ(sim.run({"volume", "list"}).out, "disk4s1\tSlow\tmounted\tusb\n");
     EXPECT_TRUE(test::waitUntil([&] { return sim.run({"volume", "list"}).out == "disk4s1\tSlow\tunmounted\tusb\n"; }));
-    EXPECT_EQ(tool("diskutil", {"mount", "Slow"}).exitCode, 0);
-    const auto asked = std::chrono::steady_clock::now();
-    EXPECT_TRUE(sim.machine().eject("/Volumes/Slow").ok);
-    EXPECT_GE(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(1400));
-    EXPECT_EQ(sim.run({"volume", "slow", "Slow", "-1"}).exitCode, 2);
 }
 
 TEST_F(MacsimToolsTest, TwoProcessesAddingFiftyVolumesEachLeaveExactlyOneHundred) {
