@@ -110,13 +110,16 @@ TEST_F(ProtectionLoop, ARemountGivesWayToALaterEjectAndEveryOutcomeIsAnnounced) 
     workspace.notificationCenter().post("NSWorkspaceScreensDidSleepNotification"); // within the remount delay
     runtime.advance(20s);
     EXPECT_FALSE(disks.isMounted("Backup"));
-
-    std::vector<EjectedDiskInfo> offline = delegate->diskManager().lastEjectedDisks();
-    offline.push_back({"/Volumes/Gone", "disk9s1", "Gone"}); // unplugged meanwhile
-    delegate->diskManager().setLastEjectedDisks(offline);
     workspace.notificationCenter().post("NSWorkspaceScreensDidWakeNotification");
+    runtime.advance(5s);
+    EXPECT_TRUE(disks.isMounted("Backup"));
+
+    delegate->diskManager().setLastEjectedDisks(
+        {{"/Volumes/Photos", disks.add("Photos"), "Photos"}, {"/Volumes/Gone", "disk9s1", "Gone"}}); // Gone: unplugged
+    disks.takeOffline("Photos");
+    delegate->handleDidWake();
     runtime.advance(16.5s); // the first pass ends after the four attempts for Gone
-    EXPECT_TRUE(wasPosted("Disks Remounted", "Successfully remounted after wake: Backup"));
+    EXPECT_TRUE(wasPosted("Disks Remounted", "Successfully remounted after wake: Photos"));
     runtime.advance(120s);
     EXPECT_TRUE(wasPosted("Disk Not Remounted", "Gone could not be remounted; it may have been unplugged."));
 
@@ -124,7 +127,7 @@ TEST_F(ProtectionLoop, ARemountGivesWayToALaterEjectAndEveryOutcomeIsAnnounced) 
                    [](const ProcessRequest&) { return FakeProcessRunner::timedOut(); });
     systemWillSleep();
     runtime.advance(1s);
-    EXPECT_TRUE(log.contains("ERROR: No external disks were taken offline: diskutil did not answer about 1 volume"));
+    EXPECT_TRUE(log.contains("ERROR: No external disks were taken offline: diskutil did not answer about 2 volumes"));
     EXPECT_TRUE(wasPosted("Disks Not Taken Offline", "The disk service did not answer, so your external disks are "
                                                      "still mounted. Eject them before you disconnect them."));
 }
