@@ -137,7 +137,7 @@ private:
     // Completions of sleep requests that came while an eject ran: they are answered when it ends.
     std::vector<Completion> m_sleepRequestsWaiting;
     bool m_isHandlingWakeEvent = false;
-    // Counts the ejects that remounts scheduled before them give way to; a remount carries the count it began with.
+    // Raised by every eject trigger: a wake remount keeps the value it began with and gives way once it changes.
     std::uint64_t m_wakeRemount = 0;
     std::unique_ptr<UpdaterController> m_updaterController;
 
