@@ -269,6 +269,12 @@ void AppDelegate::applyStayAwakePreference(bool enabled) {
 // MARK: - The protection loop
 
 void AppDelegate::performAutoEject(Completion completion) {
+    PreferenceStore& defaults = m_platform.preferences;
+    // A remount a wake scheduled gives way: what it brought back now would stay mounted through this event.
+    if (defaults.boolValue(PreferenceKey::autoEjectBeforeSleep)) {
+        ++m_wakeRemount;
+        m_isHandlingWakeEvent = false;
+    }
     // A sleep that follows a lock or a display sleep (a lid being closed) must not go ahead while the eject they
     // started still takes the volumes offline.
     if (m_isHandlingSleepEvent) {
@@ -277,7 +283,6 @@ void AppDelegate::performAutoEject(Completion completion) {
         return;
     }
     m_isHandlingSleepEvent = true;
-    PreferenceStore& defaults = m_platform.preferences;
     if (!defaults.boolValue(PreferenceKey::autoEjectBeforeSleep)) {
         m_isHandlingSleepEvent = false;
         if (completion)
@@ -306,10 +311,13 @@ void AppDelegate::performAutoEject(Completion completion) {
         // The batch may finish after the wait below gave up; what it reports then must not reach a
         // semaphore or list that is gone.
         std::shared_ptr<Semaphore> signal = std::move(semaphore);
-        self->m_diskManager->ejectExternalDisks(types, force, true, [result, signal](std::vector<std::string> urls) {
-            *result = std::move(urls);
-            signal->signal();
-        });
+        self->m_diskManager->ejectExternalDisks(
+            types, force, true,
+            [result, signal](std::vector<std::string> urls) {
+                *result = std::move(urls);
+                signal->signal();
+            },
+            self->reportDisksNotTakenOffline());
         bool finished = signal->wait(Seconds(10));
         if (assertionID != 0)
             assertions.release(assertionID);
@@ -341,34 +349,79 @@ void AppDelegate::remountAfterWake(int attempt) {
     double configured = doublePreference(m_platform.preferences, PreferenceKey::autoEjectRemountDelaySeconds);
     // A delay nobody could mean (1e308, infinity) would keep the volumes offline for good.
     double delay = attempt == 0 ? (configured > 0 ? std::min(configured, longestRemountDelay) : 3.0) : 2.0;
-    auto finish = finishWakeRemount();
-
-    m_runtime.mainAfter(Seconds(delay), weakly(shared_from_this(), [attempt, finish](AppDelegate& self) {
-                            if (self.m_diskManager->lastEjectedDisks().empty()) {
-                                if (attempt < 5)
-                                    self.remountAfterWake(attempt + 1);
-                                else
-                                    finish({});
-                                return;
-                            }
-                            self.m_diskManager->remountLastEjectedDisks(5, 0, finish);
+    m_runtime.mainAfter(Seconds(delay),
+                        weakly(shared_from_this(), [attempt, remount = m_wakeRemount](AppDelegate& self) {
+                            self.lookAtTheRemountList(attempt, remount);
                         }));
 }
 
-ExternalDiskManager::URLsCompletion AppDelegate::finishWakeRemount() {
-    return [weak = weak_from_this()](std::vector<std::string> urls) {
+void AppDelegate::lookAtTheRemountList(int attempt, std::uint64_t remount) {
+    if (remount != m_wakeRemount)
+        return; // it gave way to an eject
+    // What an eject that began before the wake is still taking offline comes back with the rest.
+    if (m_isHandlingSleepEvent || m_diskManager->isTakingVolumesOffline()) {
+        m_runtime.mainAfter(Seconds(2.0), weakly(shared_from_this(), [attempt, remount](AppDelegate& self) {
+                                self.lookAtTheRemountList(attempt, remount);
+                            }));
+        return;
+    }
+    if (!m_diskManager->lastEjectedDisks().empty())
+        remountAndAnnounce(5, "Successfully remounted after wake: ", remount);
+    else if (attempt < 5)
+        remountAfterWake(attempt + 1);
+    else
+        m_isHandlingWakeEvent = false;
+}
+
+void AppDelegate::remountAndAnnounce(int maxRetries, std::string remountedBody, std::uint64_t remount) {
+    std::weak_ptr<AppDelegate> weak = weak_from_this();
+    ExternalDiskManager::RemountObserver observer = announcingEachPass(std::move(remountedBody), true);
+    observer.isWanted = [weak, remount] {
+        auto self = weak.lock();
+        return self && self->m_wakeRemount == remount;
+    };
+    m_diskManager->remountLastEjectedDisks(
+        maxRetries, 0,
+        [weak, remount](std::vector<std::string>) {
+            auto self = weak.lock();
+            if (self && self->m_wakeRemount == remount)
+                self->m_isHandlingWakeEvent = false;
+        },
+        observer);
+}
+
+ExternalDiskManager::RemountObserver AppDelegate::announcingEachPass(std::string remountedBody, bool afterWake) {
+    ExternalDiskManager::RemountObserver observer;
+    // What came back is announced as its pass ends, not after the retries for a volume that stays away.
+    observer.passEnded = [weak = weak_from_this(), remountedBody,
+                          afterWake](const ExternalDiskManager::RemountPass& pass) {
         auto self = weak.lock();
         if (!self)
             return;
-        self->m_runtime.mainAsync([self, urls = std::move(urls)] {
-            self->m_isHandlingWakeEvent = false;
-            if (urls.empty())
-                return;
-            std::string names = joinedVolumeNames(urls);
-            self->m_notifier.presentNotificationsInForeground();
-            self->m_runtime.mainAfter(Seconds(0.5), [self, names] {
-                self->postUserNotification("Disks Remounted", "Successfully remounted after wake: " + names);
-            });
+        if (!pass.remounted.empty()) {
+            std::string body = remountedBody + joinedVolumeNames(pass.remounted);
+            if (afterWake) {
+                self->m_notifier.presentNotificationsInForeground();
+                self->m_runtime.mainAfter(Seconds(0.5),
+                                          [self, body] { self->postUserNotification("Disks Remounted", body); });
+            } else {
+                self->postUserNotification("Disks Remounted", body);
+            }
+        }
+        for (const EjectedDiskInfo& disk : pass.givenUp)
+            self->postUserNotification("Disk Not Remounted",
+                                       disk.volumeName + " could not be remounted; it may have been unplugged.");
+    };
+    return observer;
+}
+
+ExternalDiskManager::UnansweredHandler AppDelegate::reportDisksNotTakenOffline() {
+    return [weak = weak_from_this(), &runtime = m_runtime](int) {
+        runtime.mainAsync([weak] {
+            if (auto self = weak.lock())
+                self->postUserNotification("Disks Not Taken Offline",
+                                           "The disk service did not answer, so your external disks are still "
+                                           "mounted. Eject them before you disconnect them.");
         });
     };
 }
@@ -379,7 +432,7 @@ void AppDelegate::remountWhatAnEarlierRunLeftOffline() {
     if (m_diskManager->restoreEjectedDisks().empty())
         return;
     m_isHandlingWakeEvent = true;
-    m_diskManager->remountLastEjectedDisks(0, 0, finishWakeRemount());
+    remountAndAnnounce(0, "Successfully remounted after restart: ", m_wakeRemount);
 }
 
 // MARK: - Commands
@@ -387,17 +440,17 @@ void AppDelegate::remountWhatAnEarlierRunLeftOffline() {
 void AppDelegate::ejectDisks() {
     auto eject = [weak = weak_from_this()] {
         if (auto self = weak.lock())
-            self->runEject([weak](const std::vector<std::string>& urls, bool unmountWording) {
+            self->runEject([weak](const std::vector<std::string>& urls, bool unmountWording, bool answered) {
                 auto self = weak.lock();
                 if (!self)
                     return;
-                self->m_runtime.mainAsync([self, urls, unmountWording] {
+                self->m_runtime.mainAsync([self, urls, unmountWording, answered] {
                     if (!urls.empty())
                         self->postUserNotification(
                             unmountWording ? "Disks Unmounted" : "Disks Ejected",
                             (unmountWording ? "Successfully unmounted: " : "Successfully ejected: ") +
                                 joinedVolumeNames(urls));
-                    else
+                    else if (answered)
                         self->postUserNotification("No External Disks", unmountWording
                                                                             ? "No external disks were found to unmount."
                                                                             : "No external disks were found to eject.");
@@ -418,21 +471,28 @@ void AppDelegate::ejectDisks() {
     }));
 }
 
-void AppDelegate::runEject(std::function<void(const std::vector<std::string>&, bool)> finish) {
+void AppDelegate::runEject(std::function<void(const std::vector<std::string>&, bool, bool)> finish) {
     PreferenceStore& defaults = m_platform.preferences;
     std::vector<DiskType> types = enabledDiskTypes(defaults);
     bool force = defaults.boolValue(PreferenceKey::forceUnmountEnabled);
     bool unmountWording = boolPreference(defaults, PreferenceKey::unmountInsteadOfEject);
-    m_runtime.globalAsync(
-        QoS::UserInitiated, [manager = m_diskManager, types, force, unmountWording, finish = std::move(finish)] {
-            manager->ejectExternalDisks(types, force, false, [finish, unmountWording](std::vector<std::string> urls) {
-                finish(urls, unmountWording);
+    m_runtime.globalAsync(QoS::UserInitiated, [manager = m_diskManager, types, force, unmountWording,
+                                               report = reportDisksNotTakenOffline(), finish = std::move(finish)] {
+        auto answered = std::make_shared<bool>(true);
+        manager->ejectExternalDisks(
+            types, force, false,
+            [finish, unmountWording, answered](std::vector<std::string> urls) {
+                finish(urls, unmountWording, *answered);
+            },
+            [report, answered](int volumes) {
+                *answered = false;
+                report(volumes);
             });
-        });
+    });
 }
 
 void AppDelegate::ejectAndSleep() {
-    runEject([weak = weak_from_this()](const std::vector<std::string>& urls, bool unmountWording) {
+    runEject([weak = weak_from_this()](const std::vector<std::string>& urls, bool unmountWording, bool) {
         if (!urls.empty())
             logLine((unmountWording ? "Successfully unmounted disks before sleep: "
                                     : "Successfully ejected disks before sleep: ") +
@@ -465,22 +525,19 @@ void AppDelegate::sleepStep() {
 }
 
 void AppDelegate::remountDisks() {
-    auto post = [weak = weak_from_this()](std::vector<std::string> urls) {
+    auto nothingBack = [weak = weak_from_this()](std::vector<std::string> urls) {
         auto self = weak.lock();
-        if (!self)
+        if (!self || !urls.empty())
             return;
-        self->m_runtime.mainAsync([self, urls = std::move(urls)] {
-            if (!urls.empty())
-                self->postUserNotification("Disks Remounted", "Successfully remounted: " + joinedVolumeNames(urls));
-            else
-                self->postUserNotification("No Disks Remounted",
-                                           "No previously ejected disks were available to remount.");
+        self->m_runtime.mainAsync([self] {
+            self->postUserNotification("No Disks Remounted", "No previously ejected disks were available to remount.");
         });
     };
-    if (m_diskManager->lastEjectedDisks().empty())
-        post({});
-    else
-        m_diskManager->remountLastEjectedDisks(5, 0, post);
+    if (m_diskManager->lastEjectedDisks().empty()) {
+        nothingBack({});
+        return;
+    }
+    m_diskManager->remountLastEjectedDisks(5, 0, nothingBack, announcingEachPass("Successfully remounted: ", false));
 }
 
 void AppDelegate::stayAwakeForDuration(std::optional<long long> index) {

@@ -98,13 +98,22 @@ public:
 private:
     explicit AppDelegate(Dependencies dependencies);
 
-    // The eject run shared by `ejectDisks` and `ejectAndSleep`; `finish` gets the URLs taken offline.
-    void runEject(std::function<void(const std::vector<std::string>& urls, bool unmountWording)> finish);
+    // The eject run shared by `ejectDisks` and `ejectAndSleep`; `finish` gets the URLs taken offline, and whether
+    // diskutil answered (when it did not, the user has been told already).
+    void runEject(std::function<void(const std::vector<std::string>& urls, bool unmountWording, bool answered)> finish);
     void sleepStep();
     // At launch: brings back, once, what an earlier run took offline and did not remount.
     void remountWhatAnEarlierRunLeftOffline();
-    // The wake remount's finishing step: clears `isHandlingWakeEvent` and reports the URLs brought back.
-    ExternalDiskManager::URLsCompletion finishWakeRemount();
+    // The wake remount's look at the remount list, unless the remount numbered `remount` gave way to an eject.
+    void lookAtTheRemountList(int attempt, std::uint64_t remount);
+    // The remount of the wake (or the launch) numbered `remount`: each pass announces what it brought back with
+    // `remountedBody` and the names; the end clears `isHandlingWakeEvent` unless an eject took over meanwhile.
+    void remountAndAnnounce(int maxRetries, std::string remountedBody, std::uint64_t remount);
+    // Posts what each pass brought back, `remountedBody` before the names (after a wake, half a second later, as
+    // the notices of the protection loop), and names each volume given up.
+    ExternalDiskManager::RemountObserver announcingEachPass(std::string remountedBody, bool afterWake);
+    // Tells the user that diskutil did not answer and the volumes stayed mounted.
+    ExternalDiskManager::UnansweredHandler reportDisksNotTakenOffline();
     void systemDidWake();
     void subscribe(NotificationCenter& center, const char* name, void (AppDelegate::*handler)());
     void wirePowerMonitor();
@@ -129,6 +138,8 @@ private:
     // Completions of sleep requests that came while an eject ran: they are answered when it ends.
     std::vector<Completion> m_sleepRequestsWaiting;
     bool m_isHandlingWakeEvent = false;
+    // Raised by every eject trigger: a wake remount keeps the value it began with and gives way once it changes.
+    std::uint64_t m_wakeRemount = 0;
     std::unique_ptr<UpdaterController> m_updaterController;
 
     // The value of `stayAwakeEnabled` the defaults observer saw last: only a change of it is a request.

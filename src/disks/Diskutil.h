@@ -14,15 +14,16 @@ namespace tallowmere {
 
 // Time limits of one run of a system tool. A drive that stops answering makes every run about it hang; past its
 // limit the child is killed and the run counts as failed, never as evidence. The sleep path has 12 s in all (the
-// power monitor's limit), of which the eject waits at most 10 s, so no run may take much of it:
+// power monitor's limit), of which the eject waits at most 10 s:
 // - a query (diskutil info and list, tmutil status) answers within a fraction of a second: 3 s. A hung volume
 //   then drops out of the classification after 3 s while the others go on.
 // - taking a volume offline (diskutil unmount, the workspace eject, tmutil stopbackup) may flush a write cache
-//   first: 5 s, so the fixed wait, one unmount and its verification fit in the eject's 10 s.
+//   first, which a slow drive takes its time over: 30 s. The sleep waits for it at most the eject's 10 s; what goes
+//   offline after that is still recorded, so that the wake brings it back.
 // - bringing a volume back (diskutil mount and mountDisk) may check its file system first and is not on the
 //   sleep path: 15 s.
 inline constexpr std::chrono::seconds queryTimeLimit{3};
-inline constexpr std::chrono::seconds offlineTimeLimit{5};
+inline constexpr std::chrono::seconds offlineTimeLimit{30};
 inline constexpr std::chrono::seconds mountTimeLimit{15};
 
 // Whether a tool's output is text: valid UTF-8.

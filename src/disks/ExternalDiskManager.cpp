@@ -115,7 +115,7 @@ std::vector<std::string> ExternalDiskManager::externalVolumeURLs(const std::vect
 }
 
 std::vector<ExternalDiskManager::EligibleVolume>
-ExternalDiskManager::eligibleVolumes(const std::vector<DiskType>& types) {
+ExternalDiskManager::eligibleVolumes(const std::vector<DiskType>& types, int* unanswered) {
     auto mounted = m_services.fileSystem.mountedVolumePaths();
     if (!mounted || mounted->empty())
         return {};
@@ -123,6 +123,7 @@ ExternalDiskManager::eligibleVolumes(const std::vector<DiskType>& types) {
     struct Found {
         std::mutex lock;
         std::vector<EligibleVolume> volumes;
+        int unanswered = 0;
     };
     auto found = std::make_shared<Found>();
     auto wanted = std::make_shared<const std::vector<DiskType>>(types);
@@ -135,18 +136,21 @@ ExternalDiskManager::eligibleVolumes(const std::vector<DiskType>& types) {
         queue->async([weak = weak_from_this(), url, wanted, found, group] {
             if (auto self = weak.lock()) {
                 std::string identifier;
-                const VolumeClassification classification = self->classify(url, identifier);
+                bool answered = true;
+                const VolumeClassification classification = self->classify(url, identifier, &answered);
+                std::lock_guard lock(found->lock);
+                found->unanswered += answered ? 0 : 1;
                 if (classification.eligible && classification.kind &&
-                    std::find(wanted->begin(), wanted->end(), *classification.kind) != wanted->end()) {
-                    std::lock_guard lock(found->lock);
+                    std::find(wanted->begin(), wanted->end(), *classification.kind) != wanted->end())
                     found->volumes.push_back({url, identifier});
-                }
             }
             group->leave();
         });
     }
     group->wait();
     std::lock_guard lock(found->lock);
+    if (unanswered)
+        *unanswered = found->unanswered;
     return found->volumes;
 }
 
@@ -205,6 +209,11 @@ void ExternalDiskManager::refreshFinished() {
         startRefresh(std::move(*next));
 }
 
+bool ExternalDiskManager::isTakingVolumesOffline() const {
+    std::lock_guard lock(m_refreshLock);
+    return m_batchesRunning > 0;
+}
+
 void ExternalDiskManager::batchStarted() {
     std::lock_guard lock(m_refreshLock);
     ++m_batchesRunning;
@@ -229,10 +238,12 @@ VolumeClassification ExternalDiskManager::classifyVolume(const std::string& url)
     return classify(url, identifier);
 }
 
-VolumeClassification ExternalDiskManager::classify(const std::string& url, std::string& identifier) {
+VolumeClassification ExternalDiskManager::classify(const std::string& url, std::string& identifier, bool* answered) {
     if (VolumeClassifier::isExcludedByLocation(url))
         return {};
     Diskutil::Query info = diskutil().info(url);
+    if (answered)
+        *answered = info.process.started && !info.process.timedOut;
     if (!info.dictionary)
         return {};
     if (const auto* device = findAs<std::string>(*info.dictionary, "DeviceIdentifier"))
@@ -309,27 +320,31 @@ void ExternalDiskManager::takeOffline(const std::string& url, bool force, const 
 void ExternalDiskManager::runEjectPath(const std::string& url, const std::string& name, const std::string& identifier,
                                        EjectCompletion completion) {
     Runtime& runtime = m_services.runtime;
-    auto finish = [&runtime, &completion](std::optional<EjectedDiskInfo> record) {
-        runtime.mainAsync([completion = std::move(completion), record = std::move(record)] {
+    auto finish = [&runtime, &completion](bool offline, std::optional<EjectedDiskInfo> record) {
+        runtime.mainAsync([completion = std::move(completion), offline, record = std::move(record)] {
             if (completion)
-                completion(record.has_value(), record);
+                completion(offline, record);
         });
     };
 
-    if (unmountAndEjectWithinLimit(url)) {
-        finish(std::nullopt);
+    bool timedOut = false;
+    if (unmountAndEjectWithinLimit(url, timedOut) && !timedOut) {
+        finish(false, std::nullopt);
         return;
     }
     runtime.sleepFor(Seconds(1.5));
     const bool pathExists = m_services.fileSystem.exists(url);
-    const bool stillMounted = isVolumeMounted(name, identifier);
-    if (pathExists || stillMounted)
-        finish(std::nullopt);
+    const std::optional<bool> mounted = mountState(name, identifier);
+    const bool offline = !pathExists && mounted == false;
+    // An eject given up may still finish, and a look that ran out of time proves nothing: the volume keeps its
+    // record either way.
+    if (offline || timedOut || (!pathExists && !mounted.has_value()))
+        finish(offline, EjectedDiskInfo{url, identifier.empty() ? "unknown" : identifier, name});
     else
-        finish(EjectedDiskInfo{url, identifier.empty() ? "unknown" : identifier, name});
+        finish(false, std::nullopt);
 }
 
-std::optional<std::string> ExternalDiskManager::unmountAndEjectWithinLimit(const std::string& url) {
+std::optional<std::string> ExternalDiskManager::unmountAndEjectWithinLimit(const std::string& url, bool& timedOut) {
     // The workspace's eject cannot be interrupted: it runs on a thread of its own, which is left to finish by itself
     // when the limit passes first.
     struct Outcome {
@@ -341,7 +356,8 @@ std::optional<std::string> ExternalDiskManager::unmountAndEjectWithinLimit(const
         outcome->error = workspace.unmountAndEjectDevice(url);
         done->signal();
     });
-    if (!done->wait(offlineTimeLimit))
+    timedOut = !done->wait(offlineTimeLimit);
+    if (timedOut)
         return "The volume did not eject within its time limit.";
     return outcome->error;
 }
@@ -355,19 +371,25 @@ void ExternalDiskManager::runUnmountPath(const std::string& url, const std::stri
         unmount = runUnmount(identifier, "deviceIdentifier", force, name);
     const bool unmounted = unmount.succeeded() && !unmount.timedOut;
 
-    // An unmount that ran out of time may still have finished: when diskutil then says the volume is offline, it is
-    // recorded, so that it comes back.
+    // An unmount that ran out of time may still finish, and a look that ran out of time proves nothing: either way
+    // the volume keeps its record, so that it comes back, but only one seen offline counts as taken offline.
     std::optional<EjectedDiskInfo> record;
-    if ((unmounted || unmount.timedOut) && mountState(name, identifier) == false)
-        record = EjectedDiskInfo{url, identifier, name};
-    runtime.mainAsync([completion = std::move(completion), record = std::move(record)] {
+    bool offline = false;
+    if (unmounted || unmount.timedOut) {
+        const std::optional<bool> mounted = mountState(name, identifier);
+        offline = mounted == false;
+        if (offline || unmount.timedOut || !mounted.has_value())
+            record = EjectedDiskInfo{url, identifier, name};
+    }
+    runtime.mainAsync([completion = std::move(completion), offline, record = std::move(record)] {
         if (completion)
-            completion(record.has_value(), record);
+            completion(offline, record);
     });
 }
 
 void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types, bool force, bool applyAllowlist,
-                                             URLsCompletion completion) {
+                                             URLsCompletion completion, UnansweredHandler unanswered) {
+    batchStarted();
     // Whether a backup runs does not depend on the volume: asked once, while the volumes are classified.
     auto batch = std::make_shared<BatchContext>();
     std::shared_ptr<Semaphore> backupRead = m_services.runtime.makeSemaphore(0);
@@ -377,7 +399,8 @@ void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types,
         backupRead->signal();
     });
 
-    std::vector<EligibleVolume> volumes = eligibleVolumes(types);
+    int unansweredVolumes = 0;
+    std::vector<EligibleVolume> volumes = eligibleVolumes(types, &unansweredVolumes);
     if (applyAllowlist) {
         const std::set<std::string> allowlist = readIdList(allowlistKey);
         if (!allowlist.empty())
@@ -385,7 +408,17 @@ void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types,
     }
     backupRead->wait();
     if (volumes.empty()) {
-        logLine("DEBUG: No external disks to eject");
+        // The volumes diskutil did not answer about may be the very ones to protect: that is a failure, not nothing
+        // to do.
+        if (unansweredVolumes > 0) {
+            logLine("ERROR: No external disks were taken offline: diskutil did not answer about " +
+                    std::to_string(unansweredVolumes) + (unansweredVolumes == 1 ? " volume" : " volumes"));
+            if (unanswered)
+                unanswered(unansweredVolumes);
+        } else {
+            logLine("DEBUG: No external disks to eject");
+        }
+        batchFinished();
         if (completion)
             completion({});
         return;
@@ -397,38 +430,38 @@ void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types,
     for (const EligibleVolume& volume : volumes)
         inFlight.push_back({volume.url, {}, lastPathComponent(volume.url)});
     batch->listed = m_remountList.addInFlight(inFlight);
-    batchStarted();
 
     auto group = m_services.runtime.makeGroup();
     auto records = std::make_shared<std::vector<EjectedDiskInfo>>();
+    auto ejected = std::make_shared<std::vector<std::string>>();
     for (const EligibleVolume& volume : volumes) {
         group->enter();
         // Each volume on a thread of its own: one that does not answer holds up no other.
         m_services.runtime.globalAsync(
-            QoS::UserInitiated, [weak = weak_from_this(), volume, force, batch, group, records] {
+            QoS::UserInitiated, [weak = weak_from_this(), volume, force, batch, group, records, ejected] {
                 auto self = weak.lock();
                 if (!self) {
                     group->leave();
                     return;
                 }
                 self->takeOffline(volume.url, force, volume.identifier, batch,
-                                  [group, records](bool success, std::optional<EjectedDiskInfo> record) {
-                                      if (success && record)
+                                  [group, records, ejected](bool success, std::optional<EjectedDiskInfo> record) {
+                                      if (record) {
+                                          if (success)
+                                              ejected->push_back(record->url);
                                           records->push_back(std::move(*record));
+                                      }
                                       group->leave();
                                   });
             });
     }
-    group->notifyMain([weak = weak_from_this(), records, inFlight, completion = std::move(completion)] {
+    group->notifyMain([weak = weak_from_this(), records, ejected, inFlight, completion = std::move(completion)] {
         if (auto self = weak.lock()) {
             self->finishBatch(*records, inFlight);
             self->batchFinished();
         }
-        std::vector<std::string> ejected;
-        for (const EjectedDiskInfo& record : *records)
-            ejected.push_back(record.url);
         if (completion)
-            completion(std::move(ejected));
+            completion(*ejected);
     });
 }
 
@@ -446,6 +479,9 @@ void ExternalDiskManager::finishBatch(std::vector<EjectedDiskInfo> records,
             kept.push_back(earlier);
     }
     kept.insert(kept.end(), records.begin(), records.end());
+    ++m_batchesFinished;
+    for (const EjectedDiskInfo& record : records)
+        m_recordedInBatch[record.url] = m_batchesFinished;
     publishLastEjectedDisks(std::move(kept), inFlight);
 }
 
@@ -523,11 +559,25 @@ std::optional<bool> ExternalDiskManager::mountState(const std::string& volumeNam
 
 // Remount.
 
-void ExternalDiskManager::remountLastEjectedDisks(int maxRetries, int attempt, URLsCompletion completion) {
+void ExternalDiskManager::remountLastEjectedDisks(int maxRetries, int attempt, URLsCompletion completion,
+                                                  RemountObserver observer) {
+    ++m_remountsRunning;
+    remountPass(maxRetries, attempt, std::make_shared<const RemountObserver>(std::move(observer)),
+                [weak = weak_from_this(), completion = std::move(completion)](std::vector<std::string> urls) {
+                    if (auto self = weak.lock())
+                        --self->m_remountsRunning;
+                    if (completion)
+                        completion(std::move(urls));
+                });
+}
+
+void ExternalDiskManager::remountPass(int maxRetries, int attempt, std::shared_ptr<const RemountObserver> observer,
+                                      URLsCompletion completion) {
     Runtime& runtime = m_services.runtime;
     auto remounted = std::make_shared<std::vector<std::string>>();
     auto failed = std::make_shared<std::vector<EjectedDiskInfo>>();
     auto group = runtime.makeGroup();
+    const std::uint64_t batchesBefore = m_batchesFinished;
 
     for (const EjectedDiskInfo& disk : m_lastEjectedDisks) {
         group->enter();
@@ -545,40 +595,55 @@ void ExternalDiskManager::remountLastEjectedDisks(int maxRetries, int attempt, U
         });
     }
 
-    group->notifyMain([weak = weak_from_this(), &runtime, maxRetries, attempt, remounted, failed,
-                       completion = std::move(completion)] {
+    group->notifyMain([weak = weak_from_this(), &runtime, maxRetries, attempt, remounted, failed, observer,
+                       batchesBefore, completion = std::move(completion)] {
         auto self = weak.lock();
         if (!self) {
-            if (completion)
-                completion(*remounted);
+            completion(*remounted);
             return;
         }
-        if (failed->empty() || attempt >= maxRetries) {
-            // Volumes that still failed are given up; the user should be able to tell why one stayed offline.
-            for (const EjectedDiskInfo& disk : *failed)
-                logLine("ERROR: Could not remount " + disk.volumeName + "; giving up");
-            self->setLastEjectedDisks({});
-            if (completion)
-                completion(*remounted);
+        const bool last = failed->empty() || attempt >= maxRetries;
+        // Volumes that still failed are given up; the user should be able to tell why one stayed offline.
+        const std::vector<EjectedDiskInfo> givenUp = last ? *failed : std::vector<EjectedDiskInfo>{};
+        for (const EjectedDiskInfo& disk : givenUp)
+            logLine("ERROR: Could not remount " + disk.volumeName + "; giving up");
+        self->settleRemountPass(*remounted, givenUp, batchesBefore);
+        if (observer->passEnded)
+            observer->passEnded({*remounted, givenUp});
+        if (last) {
+            completion(*remounted);
             return;
         }
-        self->setLastEjectedDisks(*failed);
-        runtime.mainAfter(Seconds(2.0 * (attempt + 1)), [weak, maxRetries, attempt, remounted, completion] {
+        runtime.mainAfter(Seconds(2.0 * (attempt + 1)), [weak, maxRetries, attempt, remounted, observer, completion] {
             auto self = weak.lock();
-            if (!self) {
-                if (completion)
-                    completion(*remounted);
+            if (!self || (observer->isWanted && !observer->isWanted())) {
+                completion(*remounted);
                 return;
             }
-            self->remountLastEjectedDisks(maxRetries, attempt + 1,
-                                          [remounted, completion](std::vector<std::string> later) {
-                                              std::vector<std::string> all = *remounted;
-                                              all.insert(all.end(), later.begin(), later.end());
-                                              if (completion)
-                                                  completion(std::move(all));
-                                          });
+            self->remountPass(maxRetries, attempt + 1, observer,
+                              [remounted, completion](std::vector<std::string> later) {
+                                  std::vector<std::string> all = *remounted;
+                                  all.insert(all.end(), later.begin(), later.end());
+                                  completion(std::move(all));
+                              });
         });
     });
+}
+
+void ExternalDiskManager::settleRemountPass(const std::vector<std::string>& remounted,
+                                            const std::vector<EjectedDiskInfo>& givenUp, std::uint64_t batchesBefore) {
+    std::vector<EjectedDiskInfo> kept;
+    for (const EjectedDiskInfo& disk : m_lastEjectedDisks) {
+        const bool settled = std::find(remounted.begin(), remounted.end(), disk.url) != remounted.end() ||
+                             std::any_of(givenUp.begin(), givenUp.end(),
+                                         [&](const EjectedDiskInfo& gone) { return gone.url == disk.url; });
+        // A batch that finished during the pass took the volume offline again after the pass had seen it back.
+        const auto recorded = m_recordedInBatch.find(disk.url);
+        const bool offlineAgain = recorded != m_recordedInBatch.end() && recorded->second > batchesBefore;
+        if (!settled || offlineAgain)
+            kept.push_back(disk);
+    }
+    setLastEjectedDisks(std::move(kept));
 }
 
 bool ExternalDiskManager::remountDisk(const EjectedDiskInfo& disk) {

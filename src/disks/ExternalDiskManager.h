@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -40,8 +41,24 @@ public:
         Workspace& workspace;
         DiskArbitration& diskArbitration;
     };
+    // `success`: the volume was seen going offline; it comes with its record. A record without success: taking it
+    // offline began but was not seen to end (a tool run or a look ran out of time), so it belongs on the remount list.
     using EjectCompletion = std::function<void(bool success, std::optional<EjectedDiskInfo> record)>;
     using URLsCompletion = std::function<void(std::vector<std::string> urls)>;
+    // A batch found volumes but nothing to take offline, because diskutil did not answer about this many of them.
+    using UnansweredHandler = std::function<void(int volumes)>;
+
+    // What one remount pass did: the volumes it brought back, and those given up after the last pass.
+    struct RemountPass {
+        std::vector<std::string> remounted;
+        std::vector<EjectedDiskInfo> givenUp;
+    };
+    struct RemountObserver {
+        // Main queue, as each pass ends.
+        std::function<void(const RemountPass&)> passEnded;
+        // Main queue, before each further pass: false ends the remount and leaves what failed on the list.
+        std::function<bool()> isWanted;
+    };
 
     static constexpr const char* allowlistKey = "autoEjectAllowedVolumeIds";
     static constexpr const char* seenVolumesKey = "autoEjectSeenVolumeIds";
@@ -70,8 +87,11 @@ public:
 
     // Eject and unmount.
     void ejectVolume(const std::string& url, bool force, EjectCompletion completion);
+    // `unanswered` is told, before the completion, when the batch had nothing to take offline for that reason.
     void ejectExternalDisks(const std::vector<DiskType>& types, bool force, bool applyAllowlist,
-                            URLsCompletion completion);
+                            URLsCompletion completion, UnansweredHandler unanswered = nullptr);
+    // Whether a batch is finding volumes or taking them offline. Any thread.
+    bool isTakingVolumesOffline() const;
     bool stopTimeMachineBackupIfRunning(const std::string& volumePath);
     bool runDiskutilUnmount(const std::string& target, const std::string& label, bool force,
                             const std::string& volumeName);
@@ -79,7 +99,9 @@ public:
     bool isVolumeMounted(const std::string& volumeName, const std::string& deviceIdentifier);
 
     // Remount (call on the main queue).
-    void remountLastEjectedDisks(int maxRetries, int attempt, URLsCompletion completion);
+    void remountLastEjectedDisks(int maxRetries, int attempt, URLsCompletion completion, RemountObserver observer = {});
+    // Whether a remount runs, the pauses between its passes included.
+    bool isRemounting() const { return m_remountsRunning > 0; }
     bool remountDisk(const EjectedDiskInfo& disk);
     std::pair<std::optional<std::string>, bool> locateVolume(const std::string& name);
     bool runDiskutilMount(const std::string& verb, const std::string& target, const std::string& label,
@@ -116,8 +138,9 @@ private:
         std::shared_ptr<Group> listed;
     };
 
-    std::vector<EligibleVolume> eligibleVolumes(const std::vector<DiskType>& types);
-    VolumeClassification classify(const std::string& url, std::string& identifier);
+    // `unanswered`, when given, counts the volumes diskutil did not answer about in time.
+    std::vector<EligibleVolume> eligibleVolumes(const std::vector<DiskType>& types, int* unanswered = nullptr);
+    VolumeClassification classify(const std::string& url, std::string& identifier, bool* answered = nullptr);
     // `ejectVolume` with what a batch knows already (none for a single volume): the identifier, when not empty.
     void takeOffline(const std::string& url, bool force, const std::string& knownIdentifier,
                      std::shared_ptr<const BatchContext> batch, EjectCompletion completion);
@@ -132,13 +155,19 @@ private:
     void runUnmountPath(const std::string& url, const std::string& name, const std::string& identifier, bool force,
                         EjectCompletion completion);
     // The workspace's eject within the limit for taking a volume offline; the error, or why it was given up.
-    std::optional<std::string> unmountAndEjectWithinLimit(const std::string& url);
+    std::optional<std::string> unmountAndEjectWithinLimit(const std::string& url, bool& timedOut);
     ProcessResult runUnmount(const std::string& target, const std::string& label, bool force,
                              const std::string& volumeName);
     // Whether diskutil says the volume is mounted; nothing when a lookup ran out of time.
     std::optional<bool> mountState(const std::string& volumeName, const std::string& deviceIdentifier);
     // Main queue: a batch's records join those of earlier batches whose volumes are still offline.
     void finishBatch(std::vector<EjectedDiskInfo> records, const std::vector<EjectedDiskInfo>& inFlight);
+    void remountPass(int maxRetries, int attempt, std::shared_ptr<const RemountObserver> observer,
+                     URLsCompletion completion);
+    // Main queue, as a pass ends that began after `batchesBefore` batches had finished: the volumes it brought back
+    // and those given up leave the list, except those a batch has taken offline again since.
+    void settleRemountPass(const std::vector<std::string>& remounted, const std::vector<EjectedDiskInfo>& givenUp,
+                           std::uint64_t batchesBefore);
     // Also writes the remount list; `settled` are the in-flight volumes of a finished batch.
     void publishLastEjectedDisks(std::vector<EjectedDiskInfo> disks, const std::vector<EjectedDiskInfo>& settled);
     void startRefresh(std::vector<DiskType> types);
@@ -151,12 +180,16 @@ private:
     EjectedDisksFile m_remountList;
     // One refresh runs at a time, and none while a batch runs; requests made meanwhile become one more, with the
     // latest kinds.
-    std::mutex m_refreshLock;
+    mutable std::mutex m_refreshLock;
     bool m_isRefreshing = false;
     int m_batchesRunning = 0;
     std::optional<std::vector<DiskType>> m_pendingRefresh;
     bool m_hasSession = false;
     std::vector<EjectedDiskInfo> m_lastEjectedDisks;
+    int m_remountsRunning = 0;
+    // How many batches have finished, and which of them last recorded each volume offline (by mount URL).
+    std::uint64_t m_batchesFinished = 0;
+    std::map<std::string, std::uint64_t> m_recordedInBatch;
     std::vector<VolumeSelection> m_cachedVolumeSelections;
 };
 

@@ -109,7 +109,8 @@ std::vector<MenuEntry> MenuBarModel::entries() const {
     const Delegate& weak = m_delegate;
 
     MenuEntry remount = item(weak, "Remount Ejected Disks", [](AppDelegate& self) { self.remountDisks(); });
-    remount.enabled = !delegate->diskManager().lastEjectedDisks().empty();
+    // One remount at a time: a second would only run the same retries again and report twice.
+    remount.enabled = !delegate->diskManager().lastEjectedDisks().empty() && !delegate->diskManager().isRemounting();
     const char* guardTitle =
         delegate->stayAwakeController().isActive() ? "Turn Quenby Guard Off" : "Turn Quenby Guard On";
 

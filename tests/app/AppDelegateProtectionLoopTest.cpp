@@ -98,6 +98,40 @@ TEST_F(ProtectionLoop, PairedWakeEventsRemountOnlyForTheirTrigger) {
     EXPECT_FALSE(delegate->isHandlingWakeEvent());
 }
 
+// A remount a wake scheduled gives way to a later eject trigger; what a remount brings back is announced as its pass
+// ends, a volume it gives up is named, and a disk service that does not answer is a failure the user hears of.
+TEST_F(ProtectionLoop, ARemountGivesWayToALaterEjectAndEveryOutcomeIsAnnounced) {
+    enableAutoEject({"screenLocked", "displaySleep"});
+    disks.add("Backup");
+    for (const char* event : {"com.apple.screenIsLocked", "com.apple.screenIsUnlocked"}) {
+        application.distributedCenter().post(event);
+        runtime.advance(1s);
+    }
+    workspace.notificationCenter().post("NSWorkspaceScreensDidSleepNotification"); // within the remount delay
+    runtime.advance(20s);
+    EXPECT_FALSE(disks.isMounted("Backup"));
+    workspace.notificationCenter().post("NSWorkspaceScreensDidWakeNotification");
+    runtime.advance(5s);
+    EXPECT_TRUE(disks.isMounted("Backup"));
+
+    delegate->diskManager().setLastEjectedDisks(
+        {{"/Volumes/Photos", disks.add("Photos"), "Photos"}, {"/Volumes/Gone", "disk9s1", "Gone"}}); // Gone: unplugged
+    disks.takeOffline("Photos");
+    delegate->handleDidWake();
+    runtime.advance(16.5s); // the first pass ends after the four attempts for Gone
+    EXPECT_TRUE(wasPosted("Disks Remounted", "Successfully remounted after wake: Photos"));
+    runtime.advance(120s);
+    EXPECT_TRUE(wasPosted("Disk Not Remounted", "Gone could not be remounted; it may have been unplugged."));
+
+    processes.when([](const ProcessRequest& r) { return r.arguments.size() == 3 && r.arguments[0] == "info"; },
+                   [](const ProcessRequest&) { return FakeProcessRunner::timedOut(); });
+    systemWillSleep();
+    runtime.advance(1s);
+    EXPECT_TRUE(log.contains("ERROR: No external disks were taken offline: diskutil did not answer about 2 volumes"));
+    EXPECT_TRUE(wasPosted("Disks Not Taken Offline", "The disk service did not answer, so your external disks are "
+                                                     "still mounted. Eject them before you disconnect them."));
+}
+
 // The eject stops holding the sleep at 10 s and is not counted, but its late result is still recorded; a remount
 // delay beyond what the settings offer counts as fifteen seconds.
 TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndTheWakeWaitsAtMostFifteen) {

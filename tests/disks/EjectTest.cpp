@@ -136,8 +136,8 @@ TEST_F(EjectTest, AnUnmountThatCannotStartOrHangsFails) {
     EXPECT_TRUE(log.contains("ERROR: Failed to run diskutil unmount for Old Drive (mountPath): No such file"));
     EXPECT_TRUE(log.contains("ERROR: Failed to run diskutil unmount for Old Drive (deviceIdentifier): No such file"));
 
-    // A hanging diskutil is ended by its time limit and counts as failed, and the identifier is not tried in vain;
-    // only when diskutil then says the volume is offline after all is it recorded, so that it comes back.
+    // A hanging diskutil is ended by its time limit and the identifier is not tried in vain. The volume is not
+    // offline yet, but the unmount may still finish: it keeps its record, so that it comes back.
     processes.clearCalls();
     scriptInfo("Old Drive", usbInfo("Old Drive", "disk7s1"));
     processes.when([](const ProcessRequest& r) { return isDiskutil(r, "unmount"); },
@@ -145,23 +145,24 @@ TEST_F(EjectTest, AnUnmountThatCannotStartOrHangsFails) {
                        EXPECT_EQ(r.timeLimit, offlineTimeLimit);
                        return FakeProcessRunner::timedOut();
                    });
-    EXPECT_EQ(eject(path, true, 1s), (EjectOutcome{1, false, noRecord, 0.5s}));
+    const EjectedDiskInfo kept{path, "disk7s1", "Old Drive"};
+    EXPECT_EQ(eject(path, true, 1s), (EjectOutcome{1, false, kept, 0.5s}));
     EXPECT_EQ(diskutilCalls("unmount"), 1);
     scriptOffline("Old Drive", "disk7s1");
     EXPECT_TRUE(eject(path, true, 1s).success);
 
-    // The unmount reports success but its verification hangs: that is no evidence the volume went offline.
+    // The unmount reports success but its verification hangs: no evidence either way, so the record stays.
     processes.when([](const ProcessRequest& r) { return isDiskutil(r, "unmount"); },
                    [](const ProcessRequest&) { return FakeProcessRunner::exited(0); });
     processes.on({"info", "-plist", "Old Drive"}, FakeProcessRunner::timedOut());
-    EXPECT_EQ(eject(path, true, 1s), (EjectOutcome{1, false, noRecord, 0.5s}));
+    EXPECT_EQ(eject(path, true, 1s), (EjectOutcome{1, false, kept, 0.5s}));
 
-    // A workspace eject that does not return is given up after its limit.
+    // A workspace eject that does not return is given up after its limit, and looked at once more.
     workspace.setEjectHandler([this](const std::string&) {
         runtime.sleepFor(60s);
         return std::optional<std::string>();
     });
-    EXPECT_EQ(eject(path, false, 10s), (EjectOutcome{1, false, noRecord, 0.5s + offlineTimeLimit}));
+    EXPECT_EQ(eject(path, false, 40s), (EjectOutcome{1, false, kept, 2s + offlineTimeLimit}));
 }
 
 TEST_F(EjectTest, ARunningTimeMachineBackupToTheVolumeIsStoppedFirst) {

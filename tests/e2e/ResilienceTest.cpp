@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <thread>
+
 namespace tallowmere::test {
 namespace {
 
@@ -128,7 +131,63 @@ TEST_F(ResilienceEndToEnd, VolumesTakenOfflineByAKilledApplicationComeBackAfterI
 
     ASSERT_TRUE(app.start()); // the kernel released the lock of the killed copy
     EXPECT_TRUE(app.waitFor({"volume", "list"}, [&](const std::string&) { return countInState("mounted") == 8; }));
+    EXPECT_TRUE(app.waitForListing({"notifications"}, "\tDisks Remounted\tSuccessfully remounted after restart: "));
 }
+
+// A drive slow to flush holds the sleep up to the eject's limit; it goes offline during the sleep, and the wake
+// brings it back.
+TEST_F(ResilienceEndToEnd, ADriveSlowToFlushHoldsTheSleepAndTheWakeBringsItBack) {
+    plug({"Slow Drive"});
+    app.macsim({"volume", "slow", "Slow Drive", "10"});
+    ASSERT_TRUE(app.start());
+    const double allowed = app.sleepAllowedAfter();
+    EXPECT_TRUE(allowed > 9.5 && allowed < 11.0) << allowed;
+    EXPECT_TRUE(waitUntil([&] { return app.volumeState("Slow Drive") == "unmounted"; }));
+    app.macsim({"wake"});
+    EXPECT_TRUE(app.waitForListing({"notifications"}, "\tSuccessfully remounted after wake: Slow Drive\n"));
+}
+
+// A seeded storm of overlapping events, as a restless user on a busy Mac makes them, with every trigger on. The
+// application lives through it, and once the Mac is awake and unlocked again every volume is back, nothing is left
+// to remount and no assertion is held.
+class EventStorm : public ResilienceEndToEnd, public ::testing::WithParamInterface<unsigned> {};
+
+TEST_P(EventStorm, LeavesEveryVolumeMountedAndNothingToRemount) {
+    const unsigned seed = GetParam();
+    app.macsim({"defaults", "write", "autoEjectTriggers", "-array", "systemSleep", "displaySleep", "screenLocked",
+                "screensaver"});
+    plug({"Alpha", "Beta", "Gamma"});
+    ASSERT_TRUE(app.start());
+    // clang-format off
+    const std::vector<std::vector<std::string>> events{
+        {"ui", "click", "Remount Ejected Disks"}, {"sleep"}, {"display", "sleep"}, {"lock"}, {"screensaver", "start"},
+        {"volume", "busy", "Beta", "on"}, {"ui", "menu"}, {"defaults", "write", "stayAwakeEnabled", "-bool", "true"},
+        // The last six also close the storm: Beta free, the guard off, and the four wake events.
+        {"volume", "busy", "Beta", "off"}, {"defaults", "write", "stayAwakeEnabled", "-bool", "false"}, {"wake"},
+        {"unlock"}, {"display", "wake"}, {"screensaver", "stop"}};
+    // clang-format on
+    std::mt19937 random(seed);
+    std::vector<std::unique_ptr<QProcess>> running;
+    for (unsigned i = 0, count = 120 + random() % 81; i < count; ++i) {
+        app.sim().start(*running.emplace_back(std::make_unique<QProcess>()), events[random() % events.size()]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 151));
+    }
+    for (size_t closing = events.size() - 6; closing < events.size(); ++closing)
+        app.macsim(events[closing]);
+    auto settled = [&] {
+        QFile list(QString::fromStdString(app.sim().machine().homeFolder() +
+                                          "/Library/Application Support/Tallowmere/EjectedDisks.json"));
+        return countInState("mounted") == 3 && app.macsim({"assertions"}).out.empty() &&
+               (!list.open(QIODevice::ReadOnly) || list.readAll() == "[]");
+    };
+    EXPECT_TRUE(waitUntil(settled, std::chrono::seconds(60))) << "seed " << seed << "\n"
+                                                              << app.macsim({"volume", "list"}).out;
+    EXPECT_EQ(app.macsim({"app"}).exitCode, 0) << "seed " << seed;
+    for (const auto& process : running)
+        process->kill();
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, EventStorm, ::testing::Values(7u, 20u, 2026u), ::testing::PrintToStringParamName());
 
 } // namespace
 } // namespace tallowmere::test

@@ -7,7 +7,7 @@
 namespace tallowmere::test {
 namespace {
 
-enum Position { volumes = 4, guard = 6, durations = 7 };
+enum Position { remount = 3, volumes = 4, guard = 6, durations = 7 };
 
 class MenuModel : public DelegateTest {
 protected:
@@ -51,6 +51,14 @@ TEST_F(MenuModel, VolumesAreListedByNameOnOneLineWithALongNameCutInTheMiddle) {
     EXPECT_EQ(titles, (std::vector<std::string>{"beta", cut, "Tab here", "Tom & Co", "", "Force unmount when busy"}));
     EXPECT_EQ(at(volumes).children[1].toolTip, longName);
     EXPECT_EQ(at(volumes).children[0].toolTip, "");
+}
+
+// A second remount while the first one's retries run would repeat them and report twice.
+TEST_F(MenuModel, RemountIsDisabledWhileARemountRuns) {
+    delegate->diskManager().setLastEjectedDisks({{"/Volumes/Gone", "disk9s1", "Gone"}});
+    at(remount).action();
+    runtime.advance(50s);
+    EXPECT_FALSE(at(remount).enabled);
 }
 
 class Onboarding : public DelegateTest {

@@ -370,6 +370,18 @@ TEST_F(MacsimToolsTest, TimeMachineHoldsItsVolumeUntilStoppedAndPmsetSleeps) {
     EXPECT_TRUE(test::waitUntil([&] { return !sim.machine().state().awake; }));
 }
 
+// A drive slow to flush finishes the unmount of a tool run killed meanwhile.
+TEST_F(MacsimToolsTest, ASlowDriveFinishesAnUnmountEvenWhenTheAskerIsKilled) {
+    ASSERT_EQ(sim.run({"volume", "add", "Slow"}).exitCode, 0);
+    ASSERT_EQ(sim.run({"volume", "slow", "Slow", "1.5"}).exitCode, 0);
+    QProcess unmount;
+    sim.start(unmount, {"unmount", "Slow"}, {}, sim.folder() + "/bin/diskutil");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    unmount.kill();
+    EXPECT_EQ(sim.run({"volume", "list"}).out, "disk4s1\tSlow\tmounted\tusb\n");
+    EXPECT_TRUE(test::waitUntil([&] { return sim.run({"volume", "list"}).out == "disk4s1\tSlow\tunmounted\tusb\n"; }));
+}
+
 TEST_F(MacsimToolsTest, TwoProcessesAddingFiftyVolumesEachLeaveExactlyOneHundred) {
     auto writer = [&](const std::string& prefix) {
         for (int i = 0; i < 50; ++i)

@@ -12,11 +12,14 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <thread>
 
 namespace macsim {
 
@@ -42,6 +45,11 @@ Volumes
   volume busy NAME|DEVICE on|off          a busy volume refuses an eject or a non-forced unmount
   volume hang NAME|DEVICE on|off          a hung volume stops answering: every tool run about it (diskutil
                                           info/unmount/mount/mountDisk, the workspace eject) blocks until off
+  volume slow NAME|DEVICE SECONDS         a drive slow to flush: its next unmounts and ejects complete SECONDS
+                                          after they were asked for, even when the tool run that asked was
+                                          killed meanwhile; 0 ends it
+  volume settle                           carry out those slow unmounts and ejects as they come due (the tool
+                                          runs that ask for them start it)
   volume list                             DEVICE<TAB>NAME<TAB>STATE<TAB>KIND per volume
   tm start NAME | tm stop                 a Time Machine backup to that volume runs / stops
 Power, session and displays
@@ -162,9 +170,24 @@ int volumeAdd(Machine& machine, const Arguments& arguments) {
     return report(machine, machine.addVolume(*name, kind, busy, info), true);
 }
 
+// Runs while a slow unmount or eject is asked for, and carries each out (and announces it) when it is due.
+int settle(Machine& machine) {
+    auto pending = [&] {
+        const std::vector<Volume> volumes = machine.state().volumes;
+        return std::any_of(volumes.begin(), volumes.end(),
+                           [](const Volume& v) { return v.pendingOffline.has_value(); });
+    };
+    while (pending()) {
+        for (const MachineResult& result : machine.settleDueOffline())
+            Announcer(machine).workspace(result.announcements);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return exitDone;
+}
+
 int volume(Machine& machine, const Arguments& arguments) {
     if (arguments.empty())
-        return usageError("volume needs add, remove, busy, hang or list");
+        return usageError("volume needs add, remove, busy, hang, slow or list");
     const std::string& verb = arguments[0];
     Arguments rest(arguments.begin() + 1, arguments.end());
     if (verb == "add")
@@ -183,6 +206,17 @@ int volume(Machine& machine, const Arguments& arguments) {
         if (rest.size() != 2 || (rest[1] != "on" && rest[1] != "off"))
             return usageError("volume hang takes NAME or DEVICE and on|off");
         return report(machine, machine.setHung(rest[0], rest[1] == "on"), false);
+    }
+    if (verb == "slow") {
+        auto seconds = rest.size() == 2 ? parseNumber(rest[1]) : std::nullopt;
+        if (!seconds || *seconds < 0 || *seconds > 3600)
+            return usageError("volume slow takes NAME or DEVICE and SECONDS from 0 to 3600");
+        return report(machine, machine.setSlow(rest[0], *seconds), false);
+    }
+    if (verb == "settle") {
+        if (!rest.empty())
+            return usageError("volume settle takes no arguments");
+        return settle(machine);
     }
     if (verb == "list") {
         if (!rest.empty())

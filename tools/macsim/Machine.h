@@ -64,14 +64,19 @@ public:
     MachineResult removeVolume(const std::string& nameOrDevice);
     MachineResult setBusy(const std::string& nameOrDevice, bool busy);
     MachineResult setHung(const std::string& nameOrDevice, bool hung);
+    // From now on the volume's unmounts and ejects complete `seconds` after they are asked for (0: at once).
+    MachineResult setSlow(const std::string& nameOrDevice, double seconds);
     // Blocks while `target` (as `diskutil` takes it) names a volume that stopped answering: a tool run about it
     // waits until the volume answers again or its caller kills it.
     void waitWhileHung(const std::string& target) const;
+    // On a slow volume these wait for the change, which happens when it is due even if the caller is killed first.
     MachineResult unmount(const std::string& target, bool force);
     MachineResult mount(const std::string& target);
     MachineResult mountDisk(const std::string& target);
     // The workspace's unmount-and-eject of the volume mounted at `mountPath`; refused while it is busy.
     MachineResult eject(const std::string& mountPath);
+    // Carries out the slow unmounts and ejects that are due (only the volume `device`, when given); their results.
+    std::vector<MachineResult> settleDueOffline(const std::string& device = {});
     std::optional<tallowmere::PropertyDictionary> diskInfo(const std::string& target) const;
     tallowmere::PropertyDictionary diskList() const;
 
@@ -118,6 +123,12 @@ private:
     // The folders, the tool links and the state are all there (looked at without the lock).
     bool isPrepared() const;
     MachineResult volumeChange(const std::function<MachineResult(MachineState&)>& change);
+    MachineResult unmountIn(MachineState& state, const std::string& target, bool force);
+    MachineResult ejectIn(MachineState& state, const std::string& mountPath);
+    // Asks a slow volume to go offline and waits for it; nothing when the volume is not slow or refuses at once.
+    std::optional<MachineResult> offlineSlowly(const std::string& target, bool eject, bool force);
+    // A process of its own that carries out what is asked, so that it happens even when the asker is killed.
+    void startSettling() const;
     // Sets one of a volume's switches (busy, hung).
     MachineResult setFlag(const std::string& nameOrDevice, bool Volume::*flag, bool value);
     bool moveFolder(const std::string& from, const std::string& to);

@@ -144,14 +144,13 @@ QJsonObject MachineState::toJson() const {
         QJsonObject overrides;
         for (const auto& [key, value] : volume.infoOverrides)
             overrides[q(key)] = q(value);
-        disks.append(QJsonObject{{"device", q(volume.device)},
-                                 {"name", q(volume.name)},
-                                 {"kind", name(volume.kind)},
-                                 {"state", name(volume.state)},
-                                 {"busy", volume.busy},
-                                 {"hung", volume.hung},
-                                 {"uuid", q(volume.uuid)},
-                                 {"info", overrides}});
+        QJsonObject disk{{"device", q(volume.device)},  {"name", q(volume.name)}, {"kind", name(volume.kind)},
+                         {"state", name(volume.state)}, {"busy", volume.busy},    {"hung", volume.hung},
+                         {"slow", volume.slowSeconds},  {"uuid", q(volume.uuid)}, {"info", overrides}};
+        if (const auto& pending = volume.pendingOffline)
+            disk["pendingOffline"] = QJsonObject{
+                {"eject", pending->eject}, {"force", pending->force}, {"due", static_cast<double>(pending->dueMs)}};
+        disks.append(disk);
     }
     json["volumes"] = disks;
     json["nextDiskNumber"] = nextDiskNumber;
@@ -223,6 +222,12 @@ MachineState MachineState::fromJson(const QJsonObject& json) {
         volume.state = lookup(stateNames, s(entry.value("state"))).value_or(VolumeState::mounted);
         volume.busy = readBool(entry, "busy", false);
         volume.hung = readBool(entry, "hung", false);
+        volume.slowSeconds = std::max(0.0, readDouble(entry, "slow", 0));
+        if (entry.value("pendingOffline").isObject()) {
+            QJsonObject pending = entry.value("pendingOffline").toObject();
+            volume.pendingOffline = PendingOffline{readBool(pending, "eject", false), readBool(pending, "force", false),
+                                                   readInt64(pending, "due")};
+        }
         volume.uuid = s(entry.value("uuid"));
         QJsonObject overrides = entry.value("info").toObject();
         for (auto it = overrides.begin(); it != overrides.end(); ++it)

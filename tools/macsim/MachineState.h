@@ -23,6 +23,13 @@ const char* name(VolumeState state);
 std::optional<FullDiskAccess> fullDiskAccessFromName(const std::string& name);
 const char* name(FullDiskAccess access);
 
+// A slow volume's unmount or eject that was asked for and has not happened yet.
+struct PendingOffline {
+    bool eject = false;
+    bool force = false;
+    std::int64_t dueMs = 0; // milliseconds since the epoch: it is carried out by whichever process comes first
+};
+
 // One connected disk with its single volume.
 struct Volume {
     std::string device; // the volume's BSD identifier, disk4s1
@@ -32,6 +39,9 @@ struct Volume {
     bool busy = false;
     // A drive that stops answering: every tool run about it blocks while this is set.
     bool hung = false;
+    // A drive slow to flush: its unmounts and ejects complete this many seconds after they were asked for.
+    double slowSeconds = 0;
+    std::optional<PendingOffline> pendingOffline;
     std::string uuid;
     // `--info` values as typed on the command line; an empty text removes the key.
     std::map<std::string, std::string> infoOverrides;
