@@ -134,6 +134,7 @@ OnboardingWindow::OnboardingWindow(AppDelegate& delegate)
     bottom->addStretch();
     QPushButton* openSettings = makeButton("Open Settings…");
     m_getStartedButton = makeButton("Get Started", "prominent");
+    setDefaultButton(m_getStartedButton);
     bottom->addWidget(openSettings);
     bottom->addWidget(m_getStartedButton);
     column->addLayout(bottom);

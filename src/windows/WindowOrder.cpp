@@ -16,8 +16,20 @@ constexpr const char* menuBarProperty = "tallowmereMenuBar";
 
 qint64 nextOrder = 0;
 
+// The sheet up on a window, if any.
+QWidget* sheetOf(const QWidget* window) {
+    for (QObject* child : window->children())
+        if (auto* sheet = qobject_cast<QWidget*>(child);
+            sheet && sheet->isWindow() && sheet->isVisible() && sheet->isModal())
+            return sheet;
+    return nullptr;
+}
+
+// A window's sheet stays in front of it.
 void noteFront(QWidget* window) {
     window->setProperty(orderProperty, ++nextOrder);
+    if (QWidget* sheet = sheetOf(window))
+        noteFront(sheet);
 }
 
 class ShowWatcher : public QObject {
@@ -44,7 +56,12 @@ void WindowOrder::orderFront(QWidget* window) {
     // Off screen there is no window server to raise or focus anything.
     if (QGuiApplication::platformName() != "offscreen") {
         window->raise();
-        window->activateWindow();
+        QWidget* key = window;
+        for (QWidget* sheet = sheetOf(window); sheet; sheet = sheetOf(sheet)) {
+            sheet->raise();
+            key = sheet;
+        }
+        key->activateWindow();
     }
     noteFront(window);
 }
