@@ -219,10 +219,13 @@ TEST_F(UserInterfaceEndToEnd, SettingsKeepItsSectionWriteTheirKeysAndFollowWrite
     EXPECT_TRUE(settingsShow("toggle: Start at Login = off"));
 
     // The keyboard starts on the sidebar, a list; Tab goes on to the page, Space flips the switch in focus.
-    const std::string sidebar = app.ui({"key", "Down", "Settings"}).out;
-    EXPECT_TRUE(has(sidebar, "list: Preferences\n") && has(sidebar, "\n  row: ✓ Quenby Guard\n")) << sidebar;
+    app.ui({"select", "Quenby Guard"});
     EXPECT_EQ(app.ui({"key", "Tab", "Settings"}).out, "toggle: Quenby Guard Active = off\n");
     EXPECT_EQ(app.ui({"key", "Space", "Settings"}).out, "toggle: Quenby Guard Active = on\n");
+    const std::string sidebar = app.ui({"key", "Shift+Tab", "Settings"}).out;
+    EXPECT_TRUE(has(sidebar, "list: Preferences\n") && has(sidebar, "\n  row: ✓ Quenby Guard\n")) << sidebar;
+    EXPECT_TRUE(has(app.ui({"key", "Down", "Settings"}).out, "\n  row: ✓ Auto Eject\n"));
+    EXPECT_TRUE(has(app.ui({"key", "Up", "Settings"}).out, "\n  row: ✓ Quenby Guard\n"));
     EXPECT_TRUE(app.waitForListing({"assertions"}, "Tallowmere Quenby Guard Requested"));
     app.defaults("allowDisplaySleep", "-bool", "true");
     EXPECT_TRUE(settingsShow("toggle: Allow display to sleep = on"));
