@@ -16,13 +16,6 @@ Sheet::Sheet(QWidget* window, const QString& title)
     window->installEventFilter(this);
 }
 
-Sheet* Sheet::of(const QWidget* window) {
-    for (Sheet* sheet : window->findChildren<Sheet*>(Qt::FindDirectChildrenOnly))
-        if (sheet->isVisible())
-            return sheet;
-    return nullptr;
-}
-
 bool Sheet::eventFilter(QObject* watched, QEvent* event) {
     if (watched == parent()) {
         if (event->type() == QEvent::Move || event->type() == QEvent::Resize)

@@ -13,9 +13,6 @@ class Sheet : public QDialog {
 public:
     Sheet(QWidget* window, const QString& title);
 
-    // The sheet up on `window`, if there is one.
-    static Sheet* of(const QWidget* window);
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;

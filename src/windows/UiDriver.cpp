@@ -94,19 +94,17 @@ QAccessibleInterface* findControl(QWidget* window, QAccessible::Role role, const
     return found;
 }
 
-// The sheet or alert that keeps a window from taking input, if one is up.
-QWidget* blocker(QWidget* window) {
-    for (QWidget* other : WindowOrder::visibleWindows()) {
-        const bool sheetOfWindow = other->windowModality() == Qt::WindowModal && other->parentWidget() &&
-                                   other->parentWidget()->window() == window;
-        if (other != window && (sheetOfWindow || other->windowModality() == Qt::ApplicationModal))
-            return other;
-    }
-    return nullptr;
+bool isSheet(QWidget* window) {
+    return window->parentWidget() && WindowOrder::sheet(window->parentWidget()) == window;
 }
 
-bool isSheet(const QWidget* window) {
-    return window->windowModality() == Qt::WindowModal && window->parentWidget();
+// The sheet or alert that keeps a window from taking input, if one is up.
+QWidget* blocker(QWidget* window) {
+    for (QWidget* other : WindowOrder::visibleWindows())
+        if (other != window && (other->windowModality() == Qt::ApplicationModal ||
+                                (isSheet(other) && other->parentWidget()->window() == window)))
+            return other;
+    return nullptr;
 }
 
 void describeMenu(const QMenu* menu, int depth, std::string& out) {
@@ -158,10 +156,7 @@ QImage framed(QWidget* window) {
     painter.setClipPath(outline);
     painter.fillRect(QRect(0, 0, size.width(), titleBar), QColor(0xEC, 0xEC, 0xEC));
     painter.drawPixmap(0, titleBar, content);
-    for (QObject* child : window->children()) {
-        auto* sheet = qobject_cast<QWidget*>(child);
-        if (!sheet || !sheet->isWindow() || !sheet->isVisible() || !isSheet(sheet))
-            continue;
+    if (QWidget* sheet = WindowOrder::sheet(window)) {
         const QRect place(sheet->pos() - window->pos() + QPoint(0, titleBar), sheet->size());
         painter.setPen(Qt::NoPen);
         for (int spread = 1; spread <= 12; ++spread) {

@@ -16,19 +16,10 @@ constexpr const char* menuBarProperty = "tallowmereMenuBar";
 
 qint64 nextOrder = 0;
 
-// The sheet up on a window, if any.
-QWidget* sheetOf(const QWidget* window) {
-    for (QObject* child : window->children())
-        if (auto* sheet = qobject_cast<QWidget*>(child);
-            sheet && sheet->isWindow() && sheet->isVisible() && sheet->isModal())
-            return sheet;
-    return nullptr;
-}
-
 // A window's sheet stays in front of it.
 void noteFront(QWidget* window) {
     window->setProperty(orderProperty, ++nextOrder);
-    if (QWidget* sheet = sheetOf(window))
+    if (QWidget* sheet = WindowOrder::sheet(window))
         noteFront(sheet);
 }
 
@@ -57,7 +48,7 @@ void WindowOrder::orderFront(QWidget* window) {
     if (QGuiApplication::platformName() != "offscreen") {
         window->raise();
         QWidget* key = window;
-        for (QWidget* sheet = sheetOf(window); sheet; sheet = sheetOf(sheet)) {
+        for (QWidget* sheet = WindowOrder::sheet(window); sheet; sheet = WindowOrder::sheet(sheet)) {
             sheet->raise();
             key = sheet;
         }
@@ -80,6 +71,14 @@ std::vector<QWidget*> WindowOrder::visibleWindows() {
         return a->property(orderProperty).toLongLong() > b->property(orderProperty).toLongLong();
     });
     return windows;
+}
+
+QWidget* WindowOrder::sheet(const QWidget* window) {
+    for (QObject* child : window->children())
+        if (auto* sheet = qobject_cast<QWidget*>(child);
+            sheet && sheet->isWindow() && sheet->isVisible() && sheet->windowModality() == Qt::WindowModal)
+            return sheet;
+    return nullptr;
 }
 
 QString WindowOrder::name(const QWidget* window) {
