@@ -116,7 +116,7 @@ QAccessibleInterface* accessibleControl(const QString& className, QObject* objec
 
 // An item view tells its accessible description that its rows changed only while assistive technology listens
 // (`QAccessible::isActive()`); read without it, its rows are described afresh.
-QAccessibleInterface* current(QAccessibleInterface* node) {
+QAccessibleInterface* withCurrentRows(QAccessibleInterface* node) {
     if (!node || QAccessible::isActive() || node->role() != QAccessible::List)
         return node;
     QObject* view = node->object();
@@ -126,7 +126,7 @@ QAccessibleInterface* current(QAccessibleInterface* node) {
 
 void visitChildren(QAccessibleInterface& node, const std::function<bool(QAccessibleInterface&)>& visit) {
     for (int i = 0; i < node.childCount(); ++i) {
-        QAccessibleInterface* child = current(node.child(i));
+        QAccessibleInterface* child = withCurrentRows(node.child(i));
         if (child && !child->state().invisible && visit(*child))
             visitChildren(*child, visit);
     }
@@ -149,7 +149,7 @@ bool focusNextInReadingOrder(QWidget* window, bool forward) {
         auto* widget = qobject_cast<QWidget*>(node.object());
         if (widget && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus))
             controls.push_back(widget);
-        return true;
+        return node.role() != QAccessible::List;
     });
     if (controls.empty())
         return false;

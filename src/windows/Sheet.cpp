@@ -20,8 +20,8 @@ bool Sheet::eventFilter(QObject* watched, QEvent* event) {
     if (watched == parent()) {
         if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
             place();
-        // A closed window takes its sheet with it, as Cancel would.
-        else if (event->type() == QEvent::Hide && isVisible())
+        // A closed window takes its sheet with it, as Cancel would (a minimised one keeps it).
+        else if (event->type() == QEvent::Hide && !event->spontaneous() && isVisible())
             reject();
     }
     return QDialog::eventFilter(watched, event);

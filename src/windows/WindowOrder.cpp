@@ -47,12 +47,11 @@ void WindowOrder::orderFront(QWidget* window) {
     // Off screen there is no window server to raise or focus anything.
     if (QGuiApplication::platformName() != "offscreen") {
         window->raise();
-        QWidget* key = window;
-        for (QWidget* sheet = WindowOrder::sheet(window); sheet; sheet = WindowOrder::sheet(sheet)) {
+        // A sheet that is up stays over its window and keeps the keyboard.
+        QWidget* sheet = WindowOrder::sheet(window);
+        if (sheet)
             sheet->raise();
-            key = sheet;
-        }
-        key->activateWindow();
+        (sheet ? sheet : window)->activateWindow();
     }
     noteFront(window);
 }
