@@ -28,7 +28,14 @@ const std::vector<DiskType> everyDiskType(allDiskTypes.begin(), allDiskTypes.end
 } // namespace
 
 std::shared_ptr<AppDelegate> AppDelegate::create(Dependencies dependencies) {
-    return std::shared_ptr<AppDelegate>(new AppDelegate(dependencies));
+    std::shared_ptr<AppDelegate> delegate(new AppDelegate(dependencies));
+    StayAwakeController* guard = delegate->m_stayAwakeController.get();
+    QObject::connect(guard, &StayAwakeController::isActiveChanged, guard,
+                     [weak = std::weak_ptr(delegate)](bool active) {
+                         if (auto self = weak.lock())
+                             self->mirrorStayAwakeEnabled(active);
+                     });
+    return delegate;
 }
 
 AppDelegate::AppDelegate(Dependencies dependencies)
@@ -79,8 +86,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_notifier.presentNotificationsInForeground();
     m_notifier.requestAuthorization();
 
-    setStartAtLogin(defaults.boolValue(PreferenceKey::startAtLogin));
+    setStartAtLogin(boolPreference(defaults, PreferenceKey::startAtLogin));
 
+    // Nothing keeps the computer awake at launch, whatever the switch said when the last run ended.
+    if (defaults.boolValue(PreferenceKey::stayAwakeEnabled))
+        mirrorStayAwakeEnabled(false);
     if (defaults.boolValue(PreferenceKey::activateStayAwakeOnLaunch)) {
         if (auto duration = defaultStayAwakeDuration(defaults))
             m_stayAwakeController->activate(duration);
@@ -202,15 +212,12 @@ void AppDelegate::handleScreensaverDidStop() {
 }
 
 void AppDelegate::handleScreenConfigurationChanged() {
-    PreferenceStore& defaults = m_platform.preferences;
-    if (!defaults.boolValue(PreferenceKey::activateOnExternalDisplay))
+    if (!m_platform.preferences.boolValue(PreferenceKey::activateOnExternalDisplay))
         return;
-    bool external = m_platform.application.screenCount() >= 2;
-    if (external)
+    if (m_platform.application.screenCount() >= 2)
         m_stayAwakeController->activate(std::nullopt);
     else
         m_stayAwakeController->deactivate(false, true);
-    defaults.setBool(PreferenceKey::stayAwakeEnabled, external);
 }
 
 void AppDelegate::handleSessionResigned() {
@@ -331,7 +338,7 @@ void AppDelegate::beginWakeRemount() {
 }
 
 void AppDelegate::remountAfterWake(int attempt) {
-    double configured = m_platform.preferences.doubleValue(PreferenceKey::autoEjectRemountDelaySeconds);
+    double configured = doublePreference(m_platform.preferences, PreferenceKey::autoEjectRemountDelaySeconds);
     // A delay nobody could mean (1e308, infinity) would keep the volumes offline for good.
     double delay = attempt == 0 ? (configured > 0 ? std::min(configured, longestRemountDelay) : 3.0) : 2.0;
     auto finish = finishWakeRemount();
@@ -415,7 +422,7 @@ void AppDelegate::runEject(std::function<void(const std::vector<std::string>&, b
     PreferenceStore& defaults = m_platform.preferences;
     std::vector<DiskType> types = enabledDiskTypes(defaults);
     bool force = defaults.boolValue(PreferenceKey::forceUnmountEnabled);
-    bool unmountWording = defaults.boolValue(PreferenceKey::unmountInsteadOfEject);
+    bool unmountWording = boolPreference(defaults, PreferenceKey::unmountInsteadOfEject);
     m_runtime.globalAsync(
         QoS::UserInitiated, [manager = m_diskManager, types, force, unmountWording, finish = std::move(finish)] {
             manager->ejectExternalDisks(types, force, false, [finish, unmountWording](std::vector<std::string> urls) {
@@ -482,26 +489,30 @@ void AppDelegate::stayAwakeForDuration(std::optional<long long> index) {
     auto duration = activationDurationFromRawValue(*index);
     if (!duration)
         return;
-    PreferenceStore& defaults = m_platform.preferences;
-    defaults.setInteger(PreferenceKey::activationDurationIndex, *index);
+    m_platform.preferences.setInteger(PreferenceKey::activationDurationIndex, *index);
     if (*duration == ActivationDuration::off)
         m_stayAwakeController->deactivate(false, true);
     else
         m_stayAwakeController->activate(seconds(*duration));
-    defaults.setBool(PreferenceKey::stayAwakeEnabled, *duration != ActivationDuration::off);
 }
 
 void AppDelegate::toggleStayAwakeDefault() {
-    bool nowOn;
-    if (m_stayAwakeController->isActive()) {
+    if (m_stayAwakeController->isActive())
         m_stayAwakeController->deactivate(false, true);
-        nowOn = false;
-    } else {
+    else
         m_stayAwakeController->activate(defaultStayAwakeDuration(m_platform.preferences));
-        nowOn = true;
-    }
+}
+
+// `stayAwakeEnabled` is what the "Quenby Guard Active" switch shows: it follows the guard whoever started or
+// stopped it (its timer, a battery rule, a user switch, the launch), written as the delegate's own change so that
+// it is not taken for a request.
+void AppDelegate::mirrorStayAwakeEnabled(bool active) {
+    PreferenceStore& defaults = m_platform.preferences;
+    if (defaults.hasObject(PreferenceKey::stayAwakeEnabled) &&
+        defaults.boolValue(PreferenceKey::stayAwakeEnabled) == active)
+        return;
     m_suppressStayAwakeDefaults = true;
-    m_platform.preferences.setBool(PreferenceKey::stayAwakeEnabled, nowOn);
+    defaults.setBool(PreferenceKey::stayAwakeEnabled, active);
     m_suppressStayAwakeDefaults = false;
 }
 

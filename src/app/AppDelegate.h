@@ -109,6 +109,7 @@ private:
     void subscribe(NotificationCenter& center, const char* name, void (AppDelegate::*handler)());
     void wirePowerMonitor();
     void applyStayAwakePreference(bool enabled);
+    void mirrorStayAwakeEnabled(bool active);
 
     Platform& m_platform;
     Runtime& m_runtime;

@@ -2,7 +2,50 @@
 
 #include "platform/PreferenceStore.h"
 
+#include <cmath>
+#include <variant>
+
 namespace tallowmere {
+namespace {
+
+struct PreferenceDefault {
+    std::string_view key;
+    std::variant<bool, double> value;
+};
+
+// Seeded at launch or shown by a control while absent: the application acts on the same values.
+constexpr PreferenceDefault preferenceDefaults[] = {
+    {PreferenceKey::unmountInsteadOfEject, true},
+    {PreferenceKey::ejectHardDisksAndSSDs, true},
+    {PreferenceKey::ejectDVDsAndCDs, true},
+    {PreferenceKey::ejectDiskImages, true},
+    {PreferenceKey::ejectNetworkDrives, true},
+    {PreferenceKey::ejectSDCards, false},
+    {PreferenceKey::autoEjectRemountDelaySeconds, 3.0},
+    {PreferenceKey::batteryCap, 20.0},
+    {PreferenceKey::startAtLogin, true},
+    {PreferenceKey::analyticsEnabled, true},
+};
+
+template <class T> T defaultValue(std::string_view key) {
+    for (const PreferenceDefault& entry : preferenceDefaults)
+        if (entry.key == key)
+            if (const T* value = std::get_if<T>(&entry.value))
+                return *value;
+    return T{};
+}
+
+} // namespace
+
+bool boolPreference(const PreferenceStore& store, std::string_view key) {
+    return store.hasObject(key) ? store.boolValue(key) : defaultValue<bool>(key);
+}
+
+double doublePreference(const PreferenceStore& store, std::string_view key) {
+    // A stored NaN or infinity is no setting a control could show.
+    const double stored = store.doubleValue(key);
+    return store.hasObject(key) && std::isfinite(stored) ? stored : defaultValue<double>(key);
+}
 
 std::optional<DiskType> diskTypeFromRawValue(int rawValue) {
     if (rawValue < 0 || rawValue >= static_cast<int>(allDiskTypes.size()))
@@ -106,7 +149,7 @@ const char* title(EjectEvent event) {
 std::vector<DiskType> enabledDiskTypes(const PreferenceStore& store) {
     std::vector<DiskType> types;
     for (DiskType type : allDiskTypes)
-        if (store.boolValue(inclusionKey(type)))
+        if (boolPreference(store, inclusionKey(type)))
             types.push_back(type);
     if (types.empty())
         types.assign(allDiskTypes.begin(), allDiskTypes.end());

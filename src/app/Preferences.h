@@ -45,6 +45,12 @@ inline constexpr const char* hasCompletedOnboarding = "hasCompletedOnboarding";
 inline constexpr const char* hasCheckedFullDiskAccess = "hasCheckedFullDiskAccess";
 } // namespace PreferenceKey
 
+// What the application does, and its settings and menu show, while a key has never been written. One table for
+// every reader; a key it does not name reads as the store's zero value (false, 0).
+bool boolPreference(const PreferenceStore& store, std::string_view key);
+// A stored number that is not finite reads as the default too.
+double doublePreference(const PreferenceStore& store, std::string_view key);
+
 // The kinds of external volume the user can include.
 enum class DiskType { hardDisksAndSSDs = 0, dvdsAndCDs = 1, diskImages = 2, networkDrives = 3, sdCards = 4 };
 
@@ -74,7 +80,8 @@ inline constexpr std::array<EjectEvent, 3> allEjectEvents = {EjectEvent::beforeS
                                                              EjectEvent::beforeLogout};
 const char* title(EjectEvent event);
 
-// The kinds whose inclusion keys read true, in raw-value order; all five when none does.
+// The kinds whose inclusion keys read true (absent ones as their defaults), in raw-value order; all five when the
+// user switched every one off.
 std::vector<DiskType> enabledDiskTypes(const PreferenceStore& store);
 
 // The stored trigger set, migrating the older single-trigger key; {systemSleep} when nothing usable is stored.

@@ -1,6 +1,7 @@
 #include "analytics/SignalClient.h"
 #include "app/AppDelegate.h"
 #include "menu/StatusItem.h"
+#include "platform/InstanceLock.h"
 #include "platform/Log.h"
 #include "platform/QtRuntime.h"
 #include "power/SystemPowerManager.h"
@@ -50,18 +51,37 @@ void quitOnTerminationSignals(QApplication& application) {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
-// A 1440 × 900 screen for the offscreen platform (its own default is 800 × 600, where the welcome window, a
-// third of the screen wide, would be cramped). Returns the file, or nothing when it cannot be written.
-std::string writeOffscreenScreen() {
+struct ScreenSize {
+    int width = 1440;
+    int height = 900;
+};
+
+// The offscreen screen's size: a laptop's 1440 × 900 (the platform's own 800 × 600 would cramp the windows), or
+// WIDTHxHEIGHT from TALLOWMERE_SCREEN_SIZE to see them on another screen. Nothing for a malformed size.
+std::optional<ScreenSize> offscreenScreenSize() {
+    const char* chosen = std::getenv("TALLOWMERE_SCREEN_SIZE");
+    if (!chosen || !*chosen)
+        return ScreenSize{};
+    ScreenSize size;
+    char end = 0;
+    if (std::sscanf(chosen, "%dx%d%c", &size.width, &size.height, &end) != 2 || size.width < 320 || size.height < 240 ||
+        size.width > 16384 || size.height > 16384)
+        return std::nullopt;
+    return size;
+}
+
+// Returns the file, or nothing when it cannot be written.
+std::string writeOffscreenScreen(ScreenSize size) {
     const char* folder = std::getenv("TMPDIR");
     std::string path =
         std::string(folder && *folder ? folder : "/tmp") + "/tallowmere-screen-" + std::to_string(::getpid()) + ".json";
     std::FILE* file = std::fopen(path.c_str(), "w");
     if (!file)
         return {};
-    std::fputs(R"({"screens":[{"name":"Built-in Display","x":0,"y":0,"width":1440,"height":900,)"
-               R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})",
-               file);
+    std::fprintf(file,
+                 R"({"screens":[{"name":"Built-in Display","x":0,"y":0,"width":%d,"height":%d,)"
+                 R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})",
+                 size.width, size.height);
     return std::fclose(file) == 0 ? path : std::string();
 }
 
@@ -103,6 +123,18 @@ std::shared_ptr<tallowmere::ScreenMetricsProvider> currentScreenMetrics() {
     return provider;
 }
 
+// One copy per simulated machine or desktop session: a second one leaves the first in charge. A lock file that
+// cannot be made at all (a read-only folder) stops nobody.
+bool isFirstCopy(std::optional<tallowmere::InstanceLock>& lock, const std::string& path) {
+    lock.emplace(path);
+    if (!lock->isHeldByAnother())
+        return true;
+    const std::optional<long> holder = lock->holder();
+    std::fprintf(stderr, "Tallowmere is already running%s\n",
+                 holder ? (" (pid " + std::to_string(*holder) + ")").c_str() : "");
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -118,7 +150,12 @@ int main(int argc, char** argv) {
     // a laptop's.
     std::string offscreenConfiguration;
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
-        offscreenConfiguration = writeOffscreenScreen();
+        const std::optional<ScreenSize> screen = offscreenScreenSize();
+        if (!screen) {
+            std::fputs("TALLOWMERE_SCREEN_SIZE: expected WIDTHxHEIGHT in points, e.g. 1024x640\n", stderr);
+            return 2;
+        }
+        offscreenConfiguration = writeOffscreenScreen(*screen);
         std::string platform = "offscreen";
         if (!offscreenConfiguration.empty())
             platform += ":configfile=" + offscreenConfiguration;
@@ -144,9 +181,12 @@ int main(int argc, char** argv) {
     std::optional<Platform> chosenPlatform;
     std::shared_ptr<HttpTransport> analyticsTransport;
     std::unique_ptr<PlistPreferenceStore> analyticsStore;
+    std::optional<InstanceLock> instance;
 #ifdef __linux__
     std::optional<LinuxPlatform> linuxDesktop;
     if (*platformName == "linux") {
+        if (!isFirstCopy(instance, LinuxPlatform::instanceLockPath()))
+            return 1;
         linuxDesktop.emplace(runtime);
         std::string linuxError;
         if (!linuxDesktop->start(&linuxError)) {
@@ -161,6 +201,8 @@ int main(int argc, char** argv) {
 #endif
     if (*platformName == "sim") {
         simulatedMac.emplace(runtime);
+        if (!isFirstCopy(instance, simulatedMac->machine().folder() + "/app.lock"))
+            return 1;
         std::string simulatorError;
         if (!simulatedMac->start(&simulatorError)) {
             logLine("Simulated Mac: not attached: " + simulatorError);

@@ -281,7 +281,7 @@ void ExternalDiskManager::takeOffline(const std::string& url, bool force, const 
         resolved = resolveDeviceIdentifier(url);
     }
     const std::string identifier = resolved.value_or(std::string());
-    const bool unmount = force || m_services.preferences.boolValue(PreferenceKey::unmountInsteadOfEject);
+    const bool unmount = force || boolPreference(m_services.preferences, PreferenceKey::unmountInsteadOfEject);
 
     runtime.globalAsync(QoS::Utility, [weak = weak_from_this(), &runtime, url, name, identifier, force, unmount,
                                        batch = std::move(batch), completion = std::move(completion)]() mutable {

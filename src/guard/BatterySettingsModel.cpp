@@ -9,22 +9,13 @@
 #include <cmath>
 
 namespace tallowmere {
-namespace {
-
-constexpr double batteryCapShownWhenAbsent = 20;
-
-} // namespace
-
 BatterySettingsModel::BatterySettingsModel(Runtime& runtime, PreferenceStore& preferences, PowerSources& powerSources)
     : m_preferences(preferences)
     , m_powerSources(powerSources)
     , m_subscription(runtime, preferences, [this] { preferencesDidChange(); }) {}
 
 double BatterySettingsModel::batteryCap() const {
-    if (!m_preferences.hasObject(PreferenceKey::batteryCap))
-        return batteryCapShownWhenAbsent;
-    const double stored = m_preferences.doubleValue(PreferenceKey::batteryCap);
-    return std::isfinite(stored) ? stored : batteryCapShownWhenAbsent;
+    return doublePreference(m_preferences, PreferenceKey::batteryCap);
 }
 
 std::string BatterySettingsModel::thresholdText() const {

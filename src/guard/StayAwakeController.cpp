@@ -97,9 +97,10 @@ void StayAwakeController::deactivate(bool userInitiated, bool notify) {
     if (wasActive)
         m_services.analytics.track(AnalyticsEvent::toggleKeepAwake, {{"action", "deactivate"}});
 
-    if (notify) {
+    // Nothing is reported when nothing was running.
+    if (notify && wasActive) {
         std::string title = userInitiated ? "Quenby Guard Turned Off" : "Quenby Guard Stopped";
-        std::string body = userInitiated ? "QuenbyGuard is no longer keeping your Mac awake."
+        std::string body = userInitiated ? "Quenby Guard is no longer keeping your Mac awake."
                                          : "Tallowmere stopped Quenby Guard based on your settings.";
         onMainQueue([title, body](StayAwakeController& self) { self.postGuardNotification(title, body); });
     }
@@ -172,7 +173,7 @@ void StayAwakeController::startBatteryMonitoring() {
 void StayAwakeController::checkBatteryRules() {
     if (!m_assertionActive)
         return;
-    double batteryCap = m_services.preferences.doubleValue(PreferenceKey::batteryCap);
+    double batteryCap = doublePreference(m_services.preferences, PreferenceKey::batteryCap);
     bool disableOnLowPower = m_services.preferences.boolValue(PreferenceKey::disableOnLowPower);
     if (disableOnLowPower && m_services.powerSources.isLowPowerModeEnabled()) {
         deactivate(false, true);

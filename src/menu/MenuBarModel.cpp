@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/Preferences.h"
 #include "guard/ActivationDuration.h"
+#include "windows/VolumeNames.h"
 
 namespace tallowmere {
 namespace {
@@ -34,16 +35,13 @@ MenuEntry submenu(std::string title, std::vector<MenuEntry> children) {
     return entry;
 }
 
-// The menu's own default is the "Unmount" wording, unlike the plain lookup the commands make.
 const char* wording(const PreferenceStore& defaults) {
-    bool unmount = !defaults.hasObject(PreferenceKey::unmountInsteadOfEject) ||
-                   defaults.boolValue(PreferenceKey::unmountInsteadOfEject);
-    return unmount ? "Unmount" : "Eject";
+    return boolPreference(defaults, PreferenceKey::unmountInsteadOfEject) ? "Unmount" : "Eject";
 }
 
 std::vector<MenuEntry> volumeEntries(const Delegate& weak, AppDelegate& delegate) {
     ExternalDiskManager& disks = delegate.diskManager();
-    const std::vector<VolumeSelection>& selections = disks.cachedVolumeSelections();
+    const std::vector<VolumeSelection> selections = sortedByName(disks.cachedVolumeSelections());
     std::vector<MenuEntry> entries;
     if (selections.empty()) {
         MenuEntry none;
@@ -57,10 +55,14 @@ std::vector<MenuEntry> volumeEntries(const Delegate& weak, AppDelegate& delegate
         ids.push_back(selection.id);
     for (const VolumeSelection& selection : selections) {
         // The new state is taken when chosen, from the allowlist as it is then.
-        MenuEntry volume = item(weak, selection.name, [id = selection.id, ids](AppDelegate& self) {
-            ExternalDiskManager& manager = self.diskManager();
-            manager.setVolume(id, !manager.isIncluded(id), ids);
-        });
+        const std::string name = oneLineName(selection.name);
+        MenuEntry volume = item(weak, middleElided(name, MenuBarModel::longestVolumeTitle),
+                                [id = selection.id, ids](AppDelegate& self) {
+                                    ExternalDiskManager& manager = self.diskManager();
+                                    manager.setVolume(id, !manager.isIncluded(id), ids);
+                                });
+        if (volume.title != name)
+            volume.toolTip = name;
         volume.checked = disks.isIncluded(selection.id);
         entries.push_back(std::move(volume));
     }

@@ -14,6 +14,7 @@ struct MenuEntry {
     enum class Kind { action, separator, submenu, label };
     Kind kind = Kind::action;
     std::string title;
+    std::string toolTip; // the whole text where the title is cut short
     bool enabled = true;
     bool checked = false;
     std::function<void()> action;    // for Kind::action
@@ -33,6 +34,8 @@ public:
     void menuWillOpen();
 
     static const char* iconSymbol(bool isActive);
+    // A volume's title is cut to this many characters, so that a long name keeps the menu on the screen.
+    static constexpr int longestVolumeTitle = 50;
 
 private:
     std::weak_ptr<AppDelegate> m_delegate;

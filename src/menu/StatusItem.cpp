@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTextDocument>
 #include <QToolButton>
 
 namespace tallowmere {
@@ -128,6 +129,7 @@ void StatusItem::rebuild(QMenu* menu, const std::vector<MenuEntry>& entries) {
             break;
         case MenuEntry::Kind::submenu: {
             QMenu* submenu = menu->addMenu(menuTitle(entry.title));
+            submenu->setToolTipsVisible(true);
             submenu->setEnabled(entry.enabled);
             rebuild(submenu, entry.children);
             break;
@@ -135,6 +137,9 @@ void StatusItem::rebuild(QMenu* menu, const std::vector<MenuEntry>& entries) {
         case MenuEntry::Kind::label:
         case MenuEntry::Kind::action: {
             QAction* action = menu->addAction(menuTitle(entry.title));
+            if (!entry.toolTip.empty())
+                action->setToolTip(
+                    Qt::convertFromPlainText(QString::fromStdString(entry.toolTip), Qt::WhiteSpaceNormal));
             action->setEnabled(entry.enabled && entry.kind == MenuEntry::Kind::action);
             action->setCheckable(entry.checked);
             action->setChecked(entry.checked);

@@ -3,6 +3,7 @@
 #include "platform/PropertyValue.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tallowmere {
@@ -13,5 +14,8 @@ public:
     virtual ~Bundle() = default;
     virtual std::optional<PropertyValue> infoValue(std::string_view key) = 0;
 };
+
+// "1.0.0 (build 1)": the short version with the build number when there is one; "Unknown" without a version.
+std::string versionText(Bundle& bundle);
 
 } // namespace tallowmere

@@ -4,9 +4,14 @@
 
 namespace tallowmere {
 
-AboutSettingsModel::AboutSettingsModel(Workspace& workspace, std::function<void()> relaunchOnboarding)
-    : m_workspace(workspace)
+AboutSettingsModel::AboutSettingsModel(Bundle& bundle, Workspace& workspace, std::function<void()> relaunchOnboarding)
+    : m_bundle(bundle)
+    , m_workspace(workspace)
     , m_relaunchOnboarding(std::move(relaunchOnboarding)) {}
+
+std::string AboutSettingsModel::versionLine() const {
+    return "Version " + versionText(m_bundle);
+}
 
 void AboutSettingsModel::showWelcomeGuide() {
     if (m_relaunchOnboarding)

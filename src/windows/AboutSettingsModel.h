@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/Bundle.h"
 #include "platform/Workspace.h"
 
 #include <functional>
+#include <string>
 
 namespace tallowmere {
 
@@ -10,8 +12,6 @@ namespace tallowmere {
 class AboutSettingsModel {
 public:
     static constexpr const char* heading = "About Tallowmere";
-    // Fixed on purpose: the Updates page shows the bundle's version.
-    static constexpr const char* versionLine = "Version 0.0.3";
     static constexpr const char* caption =
         "Tallowmere safely ejects your external drives before your Mac sleeps and can keep your Mac awake when "
         "you need it.\n\n"
@@ -19,7 +19,10 @@ public:
         "details, and usage analytics can be turned off in General.\n\n"
         "Questions or problems? Choose Contact Support and we will get back to you.";
 
-    AboutSettingsModel(Workspace& workspace, std::function<void()> relaunchOnboarding);
+    AboutSettingsModel(Bundle& bundle, Workspace& workspace, std::function<void()> relaunchOnboarding);
+
+    // "Version 1.0.0 (build 1)", the bundle's version as the Updates page shows it.
+    std::string versionLine() const;
 
     // "Show Welcome Guide…"
     void showWelcomeGuide();
@@ -29,6 +32,7 @@ public:
     void openPrivacyPolicy();
 
 private:
+    Bundle& m_bundle;
     Workspace& m_workspace;
     std::function<void()> m_relaunchOnboarding;
 };

@@ -86,17 +86,25 @@ private:
     ValueSlider* slider() const { return static_cast<ValueSlider*>(widget()); }
 };
 
-// Qt's own description of a label takes a single "&" for a mnemonic marker, which a plain-text label never has.
+// Qt's own description of a label takes a single "&" for a mnemonic marker, which our labels, all plain text,
+// never have ("Startup & privacy", a volume named "Tom & Jerry").
 class AccessibleLabel : public QAccessibleWidget {
 public:
     explicit AccessibleLabel(QLabel* label)
         : QAccessibleWidget(label, QAccessible::StaticText) {}
 
+    QAccessible::Role role() const override {
+        return label()->text().isEmpty() && !label()->pixmap().isNull() ? QAccessible::Graphic
+                                                                        : QAccessible::StaticText;
+    }
     QString text(QAccessible::Text kind) const override {
         if (kind == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return static_cast<QLabel*>(widget())->text();
+            return label()->text();
         return QAccessibleWidget::text(kind);
     }
+
+private:
+    QLabel* label() const { return static_cast<QLabel*>(widget()); }
 };
 
 QAccessibleInterface* accessibleControl(const QString& className, QObject* object) {
@@ -109,7 +117,7 @@ QAccessibleInterface* accessibleControl(const QString& className, QObject* objec
         return new AccessibleBusyIndicator(widget);
     if (className == QLatin1String(ValueSlider::staticMetaObject.className()))
         return new AccessibleValueSlider(static_cast<ValueSlider*>(widget));
-    if (className == QLatin1String("QLabel") && static_cast<QLabel*>(widget)->textFormat() == Qt::PlainText)
+    if (className == QLatin1String("QLabel"))
         return new AccessibleLabel(static_cast<QLabel*>(widget));
     return nullptr;
 }

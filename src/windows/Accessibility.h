@@ -9,8 +9,8 @@ namespace tallowmere {
 
 // Teaches the accessibility tree the controls we draw ourselves, so a screen reader announces them as the
 // system's own: a switch row is a check box with its state and its full title, the spinning indicator a busy
-// progress indicator, a slider over fractional values reads and takes the number itself, and a plain-text label
-// its text as it stands ("&" included). Call once, after the application object exists.
+// progress indicator, a slider over fractional values reads and takes the number itself, and a label its text as
+// it stands ("&" included). Call once, after the application object exists.
 void installAccessibility();
 
 // Goes through a window's accessibility tree in reading order (depth first), leaving out what is not shown.

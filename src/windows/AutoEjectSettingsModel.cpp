@@ -1,5 +1,7 @@
 #include "windows/AutoEjectSettingsModel.h"
 
+#include "windows/VolumeNames.h"
+
 #include <QPointer>
 #include <QString>
 
@@ -12,40 +14,36 @@ namespace {
 struct ToggleBinding {
     const char* title;
     const char* key;
-    bool shownWhenAbsent;
 };
 
-ToggleBinding kind(DiskType type, bool shownWhenAbsent) {
-    return {tallowmere::title(type), inclusionKey(type), shownWhenAbsent};
+ToggleBinding kind(DiskType type) {
+    return {tallowmere::title(type), inclusionKey(type)};
 }
 
-// What the page shows while a key is absent differs from the plain lookups of the rest of the application.
 ToggleBinding binding(AutoEjectSettingsModel::Toggle toggle) {
     using Toggle = AutoEjectSettingsModel::Toggle;
     switch (toggle) {
     case Toggle::autoEjectBeforeSleep:
-        return {"Auto Eject Before Sleep", PreferenceKey::autoEjectBeforeSleep, false};
+        return {"Auto Eject Before Sleep", PreferenceKey::autoEjectBeforeSleep};
     case Toggle::activateAutoEjectOnLaunch:
-        return {"Activate Auto Eject on Launch", PreferenceKey::activateAutoEjectOnLaunch, false};
+        return {"Activate Auto Eject on Launch", PreferenceKey::activateAutoEjectOnLaunch};
     case Toggle::ejectHardDisksAndSSDs:
-        return kind(DiskType::hardDisksAndSSDs, true);
+        return kind(DiskType::hardDisksAndSSDs);
     case Toggle::ejectDiskImages:
-        return kind(DiskType::diskImages, true);
+        return kind(DiskType::diskImages);
     case Toggle::ejectSDCards:
-        return kind(DiskType::sdCards, false);
+        return kind(DiskType::sdCards);
     case Toggle::ejectDVDsAndCDs:
-        return kind(DiskType::dvdsAndCDs, true);
+        return kind(DiskType::dvdsAndCDs);
     case Toggle::ejectNetworkDrives:
-        return kind(DiskType::networkDrives, true);
+        return kind(DiskType::networkDrives);
     case Toggle::unmountInsteadOfEject:
-        return {"Unmount instead of ejecting", PreferenceKey::unmountInsteadOfEject, true};
+        return {"Unmount instead of ejecting", PreferenceKey::unmountInsteadOfEject};
     case Toggle::forceUnmountEnabled:
-        return {"Force unmount when busy", PreferenceKey::forceUnmountEnabled, false};
+        return {"Force unmount when busy", PreferenceKey::forceUnmountEnabled};
     }
-    return {"", "", false};
+    return {"", ""};
 }
-
-constexpr double remountDelayShownWhenAbsent = 3.0;
 
 } // namespace
 
@@ -56,7 +54,7 @@ AutoEjectSettingsModel::AutoEjectSettingsModel(Runtime& runtime, PreferenceStore
     , m_diskManager(std::move(diskManager))
     , m_subscription(runtime, preferences, [this] { preferencesDidChange(); }) {
     connect(m_diskManager.get(), &ExternalDiskManager::cachedVolumeSelectionsChanged, this, [this] {
-        m_volumeSelections = m_diskManager->cachedVolumeSelections();
+        m_volumeSelections = sortedByName(m_diskManager->cachedVolumeSelections());
         emit changed();
     });
 }
@@ -66,8 +64,7 @@ const char* AutoEjectSettingsModel::title(Toggle toggle) {
 }
 
 bool AutoEjectSettingsModel::isOn(Toggle toggle) const {
-    const ToggleBinding bound = binding(toggle);
-    return shownBool(m_preferences, bound.key, bound.shownWhenAbsent);
+    return boolPreference(m_preferences, binding(toggle).key);
 }
 
 void AutoEjectSettingsModel::setOn(Toggle toggle, bool on) {
@@ -95,12 +92,8 @@ void AutoEjectSettingsModel::loadTriggers() {
 }
 
 double AutoEjectSettingsModel::remountDelaySeconds() const {
-    if (!m_preferences.hasObject(PreferenceKey::autoEjectRemountDelaySeconds))
-        return remountDelayShownWhenAbsent;
-    const double stored = m_preferences.doubleValue(PreferenceKey::autoEjectRemountDelaySeconds);
-    if (std::isnan(stored))
-        return remountDelayShownWhenAbsent;
-    return std::clamp(stored, remountDelayMinimum, remountDelayMaximum);
+    return std::clamp(doublePreference(m_preferences, PreferenceKey::autoEjectRemountDelaySeconds), remountDelayMinimum,
+                      remountDelayMaximum);
 }
 
 std::string AutoEjectSettingsModel::remountDelayText() const {
@@ -128,7 +121,7 @@ void AutoEjectSettingsModel::loadVolumes(bool showLoading) {
     m_runtime.mainAfter(volumeReadDelay, [self = QPointer(this)] {
         if (!self)
             return;
-        self->m_volumeSelections = self->m_diskManager->cachedVolumeSelections();
+        self->m_volumeSelections = sortedByName(self->m_diskManager->cachedVolumeSelections());
         self->m_isLoadingVolumes = false;
         emit self->changed();
     });

@@ -56,7 +56,7 @@ public:
     // Kept within the slider's range, on its 0.5-second steps.
     void setRemountDelaySeconds(double seconds);
 
-    // Volumes.
+    // Volumes, by name.
     const std::vector<VolumeSelection>& volumeSelections() const { return m_volumeSelections; }
     bool isLoadingVolumes() const { return m_isLoadingVolumes; }
     // Refreshes the manager's list with every kind of volume and reads it 0.3 seconds later.

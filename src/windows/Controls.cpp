@@ -7,8 +7,11 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include <algorithm>
 #include <cmath>
@@ -31,9 +34,11 @@ QFont subtitleFont(const QFont& base) {
 
 ToggleRow::ToggleRow(const QString& title, const QString& subtitle, QWidget* parent)
     : QAbstractButton(parent)
+    , m_title(title)
     , m_subtitle(subtitle)
     , m_inset(horizontalPadding) {
-    setText(title);
+    // A button's "&" marks a keyboard mnemonic; a title's is a letter.
+    setText(QString(title).replace('&', "&&"));
     setCheckable(true);
     setCursor(Qt::PointingHandCursor);
     setAccessibleName(title);
@@ -48,7 +53,7 @@ void ToggleRow::setInset(int inset) {
 
 QSize ToggleRow::sizeHint() const {
     QFontMetrics metrics(font());
-    int width = m_inset * 2 + metrics.horizontalAdvance(text()) + 16 + switchWidth;
+    int width = m_inset * 2 + metrics.horizontalAdvance(m_title) + 16 + switchWidth;
     int height = rowHeight;
     if (!m_subtitle.isEmpty()) {
         QFontMetrics small(subtitleFont(font()));
@@ -66,6 +71,16 @@ QRect ToggleRow::switchRect() const {
     return {width() - m_inset - switchWidth, (height() - switchHeight) / 2, switchWidth, switchHeight};
 }
 
+QRect ToggleRow::textArea() const {
+    return rect().adjusted(m_inset, 0, -(switchWidth + m_inset + 12), 0);
+}
+
+void ToggleRow::resizeEvent(QResizeEvent* event) {
+    QAbstractButton::resizeEvent(event);
+    const bool cut = fontMetrics().horizontalAdvance(m_title) > textArea().width();
+    setToolTip(cut ? Qt::convertFromPlainText(m_title, Qt::WhiteSpaceNormal) : QString());
+}
+
 bool ToggleRow::hitButton(const QPoint& position) const {
     return rect().contains(position);
 }
@@ -77,19 +92,19 @@ void ToggleRow::paintEvent(QPaintEvent*) {
         painter.setOpacity(0.4);
 
     const QRect knobTrack = switchRect();
-    QRect textArea = rect().adjusted(m_inset, 0, -(switchWidth + m_inset + 12), 0);
+    const QRect textArea = this->textArea();
     QColor textColor = palette().color(QPalette::WindowText);
     painter.setPen(textColor);
     if (m_subtitle.isEmpty()) {
         painter.drawText(textArea, Qt::AlignVCenter | Qt::AlignLeft,
-                         fontMetrics().elidedText(text(), Qt::ElideRight, textArea.width()));
+                         fontMetrics().elidedText(m_title, Qt::ElideMiddle, textArea.width()));
     } else {
         QFontMetrics metrics(font());
         QFont small = subtitleFont(font());
         QFontMetrics smallMetrics(small);
         int top = (height() - metrics.height() - smallMetrics.height() - 2) / 2;
         painter.drawText(QRect(textArea.left(), top, textArea.width(), metrics.height()), Qt::AlignLeft,
-                         metrics.elidedText(text(), Qt::ElideRight, textArea.width()));
+                         metrics.elidedText(m_title, Qt::ElideMiddle, textArea.width()));
         painter.setFont(small);
         painter.setPen(QColor(0x6E, 0x6E, 0x73));
         painter.drawText(QRect(textArea.left(), top + metrics.height() + 2, textArea.width(), smallMetrics.height()),
@@ -112,6 +127,46 @@ void ToggleRow::paintEvent(QPaintEvent*) {
         painter.drawRoundedRect(QRectF(knobTrack).adjusted(-1.5, -1.5, 1.5, 1.5), switchHeight / 2.0 + 1.5,
                                 switchHeight / 2.0 + 1.5);
     }
+}
+
+int WrappingLabel::layOut(int width, QPainter* painter) const {
+    QTextLayout layout(text(), font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    qreal height = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+    }
+    layout.endLayout();
+    if (painter) {
+        painter->setPen(palette().color(foregroundRole()));
+        layout.draw(painter, QPointF(0, 0));
+    }
+    return qCeil(height);
+}
+
+int WrappingLabel::heightForWidth(int width) const {
+    return layOut(width, nullptr);
+}
+
+// It takes the width the rest of its window gives it, and never asks for more: a window does not widen as the text
+// comes and goes.
+QSize WrappingLabel::sizeHint() const {
+    const int width = fontMetrics().averageCharWidth() * 10;
+    return {width, heightForWidth(width)};
+}
+
+QSize WrappingLabel::minimumSizeHint() const {
+    return {sizeHint().width(), fontMetrics().height()};
+}
+
+void WrappingLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    layOut(width(), &painter);
 }
 
 BusyIndicator::BusyIndicator(int diameter, QWidget* parent)

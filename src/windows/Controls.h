@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QFrame>
+#include <QLabel>
 #include <QSlider>
 #include <QString>
 
@@ -13,7 +14,9 @@ class QVBoxLayout;
 namespace tallowmere {
 
 // A row of a grouped form that is a switch: its title (and an optional second line under it) on the left,
-// the switch at the right. The whole row is the control, so it is found and toggled by its title.
+// the switch at the right. The whole row is the control, so it is found and toggled by its title, which is
+// also its accessible name. Titles are plain text ("Tom & Jerry"); one too long for the row is cut in the
+// middle and shown whole as its tooltip.
 class ToggleRow : public QAbstractButton {
     Q_OBJECT
 
@@ -28,12 +31,35 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool hitButton(const QPoint& position) const override;
 
 private:
     QRect switchRect() const;
+    QRect textArea() const;
+    QString m_title;
     QString m_subtitle;
     int m_inset;
+};
+
+// A label of plain text that wraps between words, and inside a word too long for a line (a long volume name)
+// rather than widening its window or running out of it.
+class WrappingLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    using QLabel::QLabel;
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // Lays the text out in lines of `width`, draws it with `painter` when given, and returns its height.
+    int layOut(int width, QPainter* painter) const;
 };
 
 // A small spinning circle: work is under way.

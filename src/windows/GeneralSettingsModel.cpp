@@ -18,7 +18,7 @@ GeneralSettingsModel::GeneralSettingsModel(Runtime& runtime, PreferenceStore& pr
     }) {}
 
 bool GeneralSettingsModel::startAtLogin() const {
-    return shownBool(m_preferences, PreferenceKey::startAtLogin, true);
+    return boolPreference(m_preferences, PreferenceKey::startAtLogin);
 }
 
 void GeneralSettingsModel::setStartAtLogin(bool enabled) {
@@ -37,7 +37,7 @@ void GeneralSettingsModel::applyStartAtLoginIfChanged() {
 }
 
 bool GeneralSettingsModel::analyticsEnabled() const {
-    return shownBool(m_preferences, PreferenceKey::analyticsEnabled, true);
+    return boolPreference(m_preferences, PreferenceKey::analyticsEnabled);
 }
 
 void GeneralSettingsModel::setAnalyticsEnabled(bool enabled) {

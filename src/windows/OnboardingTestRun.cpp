@@ -107,10 +107,12 @@ void OnboardingTestRun::postTestNotification(const std::string& title, const std
     m_services.application.requestUserAttention();
 }
 
-WindowSize onboardingContentSize(WindowSize fitting, std::optional<WindowSize> visibleScreen,
+WindowSize onboardingContentSize(WindowSize fitting, double neededWidth, std::optional<WindowSize> visibleScreen,
                                  std::optional<WindowSize> fullScreen) {
+    constexpr double minimum = 420, titleBar = 28;
     const WindowSize screen = visibleScreen.value_or(fullScreen.value_or(WindowSize{1440, 900}));
-    return {std::min(screen.width / 3, std::max(420.0, fitting.width)), std::max(420.0, fitting.height + 40)};
+    return {std::max({minimum, neededWidth, std::min(screen.width / 3, fitting.width)}),
+            std::min(std::max(minimum, fitting.height + 40), screen.height - titleBar)};
 }
 
 } // namespace tallowmere

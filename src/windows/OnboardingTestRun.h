@@ -73,9 +73,12 @@ struct WindowSize {
     bool operator==(const WindowSize&) const = default;
 };
 
-// The welcome window's content size from the view's fitting size and the main screen's visible frame (or, when
-// that is missing, its full frame; with no screen at all, 1440 × 900): never wider than a third of the screen.
-WindowSize onboardingContentSize(WindowSize fitting, std::optional<WindowSize> visibleScreen,
+// The welcome window's content size from the view's fitting size, the width its content cannot do without and
+// the main screen's visible frame (or, when that is missing, its full frame; with no screen at all, 1440 × 900).
+// As wide as the view asks, at least 420 points and at most a third of the screen, yet never narrower than the
+// content needs; as tall as the view plus a margin, yet never taller than the visible frame under the window's
+// title bar: a taller body scrolls.
+WindowSize onboardingContentSize(WindowSize fitting, double neededWidth, std::optional<WindowSize> visibleScreen,
                                  std::optional<WindowSize> fullScreen);
 
 } // namespace tallowmere

@@ -4,13 +4,18 @@
 #include "windows/Controls.h"
 #include "windows/OnboardingTestRun.h"
 #include "windows/Style.h"
+#include "windows/WindowOrder.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tallowmere {
 namespace {
@@ -73,9 +78,12 @@ OnboardingWindow::OnboardingWindow(AppDelegate& delegate)
                                    },
                                    platform.application});
 
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(24, 24, 24, 24);
+    // The body scrolls when the screen is too short for it; the buttons at the bottom stay in view.
+    auto* body = new QWidget;
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(24, 24, 24, 8);
     column->setSpacing(20);
+    m_column = column;
 
     auto* header = new QHBoxLayout;
     header->setSpacing(12);
@@ -124,20 +132,36 @@ OnboardingWindow::OnboardingWindow(AppDelegate& delegate)
                               "sleep. Remount will then bring those same disks back online. You can cancel this "
                               "window at any time.",
                               "caption2", true));
-    m_statusMessage = makeLabel({}, "caption", true);
-    m_statusMessage->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_statusMessage = new WrappingLabel; // it may hold a long volume name
+    setRole(m_statusMessage, "caption");
     test->addWidget(m_statusMessage);
     column->addLayout(test);
     column->addStretch();
 
+    m_body = new QScrollArea;
+    m_body->setWidgetResizable(true);
+    m_body->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_body->setWidget(body);
+    m_body->setProperty("scrollsOnShortScreens", true);
+    // The keyboard goes to the controls; the body scrolls to the one in focus.
+    m_body->setFocusPolicy(Qt::NoFocus);
     auto* bottom = new QHBoxLayout;
+    bottom->setContentsMargins(24, 12, 24, 24);
+    bottom->setSpacing(12);
     bottom->addStretch();
     QPushButton* openSettings = makeButton("Open Settings…");
     m_getStartedButton = makeButton("Get Started", "prominent");
     setDefaultButton(m_getStartedButton);
     bottom->addWidget(openSettings);
     bottom->addWidget(m_getStartedButton);
-    column->addLayout(bottom);
+    m_bottom = bottom;
+    auto* window = new QVBoxLayout(this);
+    window->setContentsMargins(0, 0, 0, 0);
+    window->setSpacing(0);
+    window->addWidget(m_body, 1);
+    m_scrollEdge = makeSeparator("divider");
+    window->addWidget(m_scrollEdge);
+    window->addLayout(bottom);
 
     connect(m_unmountButton, &QPushButton::clicked, this, [this] { m_testRun->runTestUnmount(); });
     connect(m_remountButton, &QPushButton::clicked, this, [this] { m_testRun->runTestRemount(); });
@@ -165,24 +189,33 @@ void OnboardingWindow::redraw() {
     m_statusMessage->setVisible(message.has_value());
     if (isVisible())
         fitToScreen();
+    // A new result shows where the test buttons are, also in a scrolled body.
+    if (message && *message != m_shownMessage)
+        QTimer::singleShot(0, this, [this] { m_body->ensureWidgetVisible(m_statusMessage); }); // once laid out
+    m_shownMessage = message.value_or("");
 }
 
-// The content is as wide as it asks for, at least 420 points and at most a third of the screen, and as tall as
-// it needs at that width plus a margin.
 void OnboardingWindow::fitToScreen() {
     QScreen* screen = QGuiApplication::primaryScreen();
     std::optional<WindowSize> visible, full;
     if (screen) {
-        visible = WindowSize{double(screen->availableGeometry().width()), double(screen->availableGeometry().height())};
+        const QRect frame = WindowOrder::visibleFrame(screen);
+        visible = WindowSize{double(frame.width()), double(frame.height())};
         full = WindowSize{double(screen->geometry().width()), double(screen->geometry().height())};
     }
-    QSize hint = layout()->sizeHint().expandedTo(QSize(420, 500));
-    WindowSize width = onboardingContentSize({double(hint.width()), 0}, visible, full);
-    int fittingHeight = layout()->hasHeightForWidth() ? layout()->heightForWidth(int(width.width)) : hint.height();
-    WindowSize size = onboardingContentSize({double(hint.width()), double(qMax(fittingHeight, 500))}, visible, full);
+    // The body and the bottom row are stacked; the view is at least 500 points tall.
+    const QSize hint = m_column->sizeHint().expandedTo(m_bottom->sizeHint());
+    const double needed = std::max(m_column->minimumSize().width(), m_bottom->minimumSize().width());
+    const WindowSize width = onboardingContentSize({double(hint.width()), 0}, needed, visible, full);
+    const int bodyHeight =
+        m_column->hasHeightForWidth() ? m_column->totalHeightForWidth(int(width.width)) : m_column->sizeHint().height();
+    const int fittingHeight = std::max(bodyHeight + m_bottom->sizeHint().height(), 500);
+    const WindowSize size = onboardingContentSize({double(hint.width()), double(fittingHeight)}, needed, visible, full);
     setFixedSize(int(size.width), int(size.height));
+    // A hairline above the buttons where the body runs on under them.
+    m_scrollEdge->setVisible(size.height < fittingHeight);
     if (screen && !isVisible())
-        move(screen->availableGeometry().center() - rect().center());
+        move(WindowOrder::visibleFrame(screen).center() - rect().center());
 }
 
 } // namespace tallowmere

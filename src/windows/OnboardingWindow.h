@@ -3,9 +3,12 @@
 #include "windows/KeptWindow.h"
 
 #include <memory>
+#include <string>
 
+class QBoxLayout;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace tallowmere {
 
@@ -27,12 +30,17 @@ private:
     void fitToScreen();
 
     std::shared_ptr<OnboardingTestRun> m_testRun;
+    QScrollArea* m_body;
+    QBoxLayout* m_column;
+    QBoxLayout* m_bottom;
+    QWidget* m_scrollEdge;
     QPushButton* m_unmountButton;
     QPushButton* m_remountButton;
     QPushButton* m_getStartedButton;
     BusyIndicator* m_unmountProgress;
     BusyIndicator* m_remountProgress;
     QLabel* m_statusMessage;
+    std::string m_shownMessage;
 };
 
 } // namespace tallowmere

@@ -2,10 +2,6 @@
 
 namespace tallowmere {
 
-bool shownBool(const PreferenceStore& preferences, std::string_view key, bool shownWhenAbsent) {
-    return preferences.hasObject(key) ? preferences.boolValue(key) : shownWhenAbsent;
-}
-
 PreferenceSubscription::PreferenceSubscription(Runtime& runtime, PreferenceStore& preferences,
                                                std::function<void()> onChange)
     : m_preferences(preferences)

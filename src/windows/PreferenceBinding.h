@@ -9,9 +9,6 @@
 
 namespace tallowmere {
 
-// A Boolean preference as a settings page shows it: `shownWhenAbsent` until the key is first written.
-bool shownBool(const PreferenceStore& preferences, std::string_view key, bool shownWhenAbsent);
-
 // Runs `onChange` on the main queue after every change of the store, for as long as the subscription lives.
 // The store notifies on the writer's thread, and a notification may still be on its way when the page that
 // subscribed is gone; the hop to the main queue holds the handler weakly for that reason.

@@ -8,6 +8,7 @@
 #include "windows/GeneralSettingsModel.h"
 #include "windows/Style.h"
 #include "windows/UpdatesSettingsModel.h"
+#include "windows/VolumeNames.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -179,7 +180,7 @@ void AutoEjectSettingsPage::redrawVolumes() {
     }
     AutoEjectSettingsModel* model = m_model.get();
     for (const VolumeSelection& volume : m_model->volumeSelections()) {
-        auto* row = new ToggleRow(text(volume.name), text(volume.path));
+        auto* row = new ToggleRow(text(oneLineName(volume.name)), text(oneLineName(volume.path)));
         row->setChecked(model->isVolumeIncluded(volume));
         connect(row, &QAbstractButton::clicked, this,
                 [model, volume](bool on) { model->setVolumeIncluded(volume, on); });
@@ -243,15 +244,16 @@ UpdatesSettingsPage::~UpdatesSettingsPage() = default;
 
 AboutSettingsPage::AboutSettingsPage(AppDelegate& delegate) {
     std::weak_ptr<AppDelegate> weak = delegate.shared_from_this();
-    auto model = std::make_shared<AboutSettingsModel>(delegate.platform().workspace, [weak] {
-        if (auto owner = weak.lock())
-            owner->relaunchOnboarding();
-    });
+    auto model =
+        std::make_shared<AboutSettingsModel>(delegate.platform().bundle, delegate.platform().workspace, [weak] {
+            if (auto owner = weak.lock())
+                owner->relaunchOnboarding();
+        });
     Card* card = addSection({}, {}, false);
     auto* content = new QVBoxLayout;
     content->setSpacing(6);
     content->addWidget(makeLabel(AboutSettingsModel::heading, "headline"));
-    content->addWidget(makeLabel(AboutSettingsModel::versionLine, "secondary"));
+    content->addWidget(makeLabel(QString::fromStdString(model->versionLine()), "secondary"));
     content->addWidget(makeLabel(AboutSettingsModel::caption, "caption", true));
     const std::pair<const char*, void (AboutSettingsModel::*)()> links[] = {
         {"Show Welcome Guide…", &AboutSettingsModel::showWelcomeGuide},

@@ -191,12 +191,13 @@ QImage framed(QWidget* window) {
     return image;
 }
 
-// A window with its scrolling page drawn whole: the window is made as tall as the page for the picture.
+// A window with its scrolling page drawn whole: the window is made as tall as the page for the picture. A body
+// that scrolls only on a short screen is pictured as it is there.
 QImage wholePage(QWidget* window) {
     int extra = 0;
     for (QScrollArea* area : window->findChildren<QScrollArea*>()) {
         QWidget* page = area->widget();
-        if (!area->isVisible() || !page)
+        if (!area->isVisible() || !page || area->property("scrollsOnShortScreens").toBool())
             continue;
         int width = area->viewport()->width();
         int height = page->hasHeightForWidth() ? page->heightForWidth(width) : page->sizeHint().height();

@@ -10,15 +10,7 @@ UpdatesSettingsModel::UpdatesSettingsModel(Bundle& bundle, Workspace& workspace,
     , m_delegate(std::move(delegate)) {}
 
 std::string UpdatesSettingsModel::versionText() const {
-    auto text = [this](std::string_view key) -> std::optional<std::string> {
-        auto value = m_bundle.infoValue(key);
-        const auto* string = value ? value->as<std::string>() : nullptr;
-        return string ? std::optional(*string) : std::nullopt;
-    };
-    std::string version = text("CFBundleShortVersionString").value_or("Unknown");
-    if (auto build = text("CFBundleVersion"); build && !build->empty())
-        version += " (build " + *build + ")";
-    return version;
+    return tallowmere::versionText(m_bundle);
 }
 
 std::string UpdatesSettingsModel::appcastSentence() {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
@@ -23,6 +25,16 @@ void noteFront(QWidget* window) {
         noteFront(sheet);
 }
 
+// A menu long enough to reach the top of the screen scrolls below the menu bar instead of covering it.
+void keepBelowMenuBar(QMenu* menu) {
+    const QRect frame = WindowOrder::visibleFrame(menu->screen());
+    QRect geometry = menu->geometry();
+    if (geometry.top() >= frame.top())
+        return;
+    geometry.moveTop(frame.top());
+    menu->setGeometry(geometry.intersected(frame));
+}
+
 class ShowWatcher : public QObject {
 public:
     using QObject::QObject;
@@ -32,6 +44,10 @@ public:
             if (widget && widget->isWindow())
                 noteFront(widget);
         }
+        // A submenu is placed as it opens, and placed again when its row becomes the active one.
+        if (auto* menu = qobject_cast<QMenu*>(watched); menu && menu->isWindow())
+            if (event->type() == QEvent::Show || (event->type() == QEvent::Move && menu->isVisible()))
+                keepBelowMenuBar(menu);
         return false;
     }
 };
@@ -91,6 +107,17 @@ void WindowOrder::setName(QWidget* window, const QString& name) {
 
 void WindowOrder::setMenuBar(QWidget* window) {
     window->setProperty(menuBarProperty, true);
+}
+
+QRect WindowOrder::visibleFrame(const QScreen* screen) {
+    QRect frame = screen->availableGeometry();
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        const QRect bar = widget->geometry();
+        if (widget->isVisible() && widget->property(menuBarProperty).toBool() && bar.top() <= frame.top() &&
+            bar.intersects(frame))
+            frame.setTop(bar.bottom() + 1);
+    }
+    return frame;
 }
 
 } // namespace tallowmere

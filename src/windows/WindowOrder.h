@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 
 #include <vector>
 
 class QApplication;
+class QScreen;
 class QWidget;
 
 namespace tallowmere {
@@ -26,6 +28,9 @@ public:
     static void setName(QWidget* window, const QString& name);
     // Marks a window that is part of the menu bar rather than a window of the application.
     static void setMenuBar(QWidget* window);
+    // The part of the screen that windows and menus may cover, as a Mac's visible frame: its available area,
+    // less a menu bar of the application's own at its top edge. Menus are kept within it as they open.
+    static QRect visibleFrame(const QScreen* screen);
 };
 
 } // namespace tallowmere

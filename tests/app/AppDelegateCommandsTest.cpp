@@ -40,7 +40,7 @@ TEST_F(Commands, WithoutFullDiskAccessEjectAsksFirstAndEjectsOnlyOnContinueAnywa
     prompts[1]->prompt.secondaryAction(); // "Continue Anyway"
     runtime.advance(5s);
     EXPECT_FALSE(disks.isMounted("Backup"));
-    EXPECT_TRUE(wasPosted("Disks Ejected", "Successfully ejected: Backup"));
+    EXPECT_TRUE(wasPosted("Disks Unmounted", "Successfully unmounted: Backup"));
 }
 
 TEST_F(Commands, RemountWithNothingEjectedSaysSoEjectAndSleepLogsWhatWentOfflineAndAFailedSleepIsReported) {
@@ -82,6 +82,9 @@ TEST_F(Commands, ToggleAndDurationChoiceDriveTheGuardAndQuitReleasesItSilently) 
     runtime.runUntilIdle();
     EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
     EXPECT_TRUE(wasPosted("Quenby Guard Stopped", "Tallowmere stopped Quenby Guard based on your settings."));
+    const size_t notices = posted().size();
+    delegate->stayAwakeForDuration(0); // nothing runs, so nothing stops
+    EXPECT_EQ(posted().size(), notices);
 
     int writes = preferences.writeCount();
     delegate->stayAwakeForDuration(10);
@@ -153,10 +156,12 @@ TEST_F(Commands, ExternalDisplayAndUserSwitchRulesActOnlyWhileSwitchedOn) {
     workspace.notificationCenter().post("NSWorkspaceSessionDidResignActiveNotification");
     runtime.runUntilIdle();
     EXPECT_TRUE(delegate->stayAwakeController().isActive());
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::stayAwakeEnabled)) << "the switch follows the guard";
     preferences.setBool(PreferenceKey::deactivateOnUserSwitch, true);
     workspace.notificationCenter().post("NSWorkspaceSessionDidResignActiveNotification");
     runtime.runUntilIdle();
     EXPECT_FALSE(delegate->stayAwakeController().isActive());
+    EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
 }
 
 // A session the preference started ends by the wall clock across a sleep; unrelated writes never restart it.
@@ -171,6 +176,7 @@ TEST_F(Commands, ATimedGuardEndsAcrossASleepAndUnrelatedWritesNeverRestartIt) {
     runtime.runUntilIdle();
     EXPECT_FALSE(delegate->stayAwakeController().isActive());
     EXPECT_EQ(notifications.titles().back(), "Quenby Guard Session Finished");
+    EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled)) << "the switch follows the guard";
 
     // A mount refresh records the seen volumes from a background thread.
     disks.add("Backup");

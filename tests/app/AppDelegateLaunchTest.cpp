@@ -48,7 +48,9 @@ TEST_F(DelegateLaunch, LaterLaunchSendsOnlyItsEventShowsNothingAndAppliesTheLaun
     preferences.setBool(PreferenceKey::autoEjectBeforeSleep, false);
     preferences.setBool(PreferenceKey::activateStayAwakeOnLaunch, true);
     preferences.setInteger(PreferenceKey::activationDurationIndex, 1); // indefinitely: not started at launch
+    preferences.setBool(PreferenceKey::stayAwakeEnabled, true);        // as the previous run left it
     launchAgain();
+    EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled)) << "the switch shows the guard off";
 
     EXPECT_EQ(signalNames(), std::vector<std::string>{"appLaunched"});
     EXPECT_TRUE(posted().empty());
@@ -101,6 +103,8 @@ TEST_F(DelegateLaunch, AnExplicitLoginChoiceIsKeptAndTheGuardStartsForTheCustomD
     launch();
     EXPECT_EQ(loginItem.calls, std::vector<bool>{false});
     EXPECT_EQ(delegate->stayAwakeController().activeUntil(), VirtualRuntime::wallEpoch() + std::chrono::seconds(5400));
+    EXPECT_TRUE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
+    EXPECT_TRUE(delegate->stayAwakeController().isActive()) << "the switch's write is not a second request";
 }
 
 } // namespace

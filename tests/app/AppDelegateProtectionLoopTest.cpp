@@ -118,7 +118,7 @@ TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndTheWakeWa
     EXPECT_EQ(delegate->diskManager().lastEjectedDisks().at(0).volumeName, "Backup");
     EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
 
-    preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, std::numeric_limits<double>::infinity());
+    preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, 1e308);
     delegate->handleDidWake();
     runtime.advance(14.9s);
     EXPECT_FALSE(disks.isMounted("Backup"));

@@ -3,21 +3,37 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace tallowmere;
 using tallowmere::test::MemoryPreferenceStore;
 
 namespace {
 
-TEST(EnabledDiskTypes, ExactlyTheKindsSwitchedOnInRawValueOrderOrEveryKindWhenNoneIs) {
+TEST(PreferenceDefaults, AbsentKeysReadAsTheirSwitchesShowAndStoredValuesWin) {
     MemoryPreferenceStore store;
-    // None switched on: every kind, sdCards too although its switch shows off.
-    EXPECT_EQ(enabledDiskTypes(store), std::vector<DiskType>(allDiskTypes.begin(), allDiskTypes.end()));
+    // Nothing stored: every kind but SD cards, the unmount path, a 20 % battery threshold.
+    EXPECT_EQ(enabledDiskTypes(store), (std::vector<DiskType>{DiskType::hardDisksAndSSDs, DiskType::dvdsAndCDs,
+                                                              DiskType::diskImages, DiskType::networkDrives}));
+    EXPECT_TRUE(boolPreference(store, PreferenceKey::unmountInsteadOfEject));
+    EXPECT_FALSE(boolPreference(store, PreferenceKey::forceUnmountEnabled));
+    EXPECT_EQ(doublePreference(store, PreferenceKey::batteryCap), 20.0);
+
+    store.setBool(PreferenceKey::unmountInsteadOfEject, false);
+    store.setDouble(PreferenceKey::batteryCap, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_FALSE(boolPreference(store, PreferenceKey::unmountInsteadOfEject));
+    EXPECT_EQ(doublePreference(store, PreferenceKey::batteryCap), 20.0); // no value a control could show
 
     store.setBool(PreferenceKey::ejectSDCards, true);
-    store.setBool(PreferenceKey::ejectHardDisksAndSSDs, true);
-    store.setBool(PreferenceKey::ejectDiskImages, true);
+    store.setBool(PreferenceKey::ejectDVDsAndCDs, false);
+    store.setBool(PreferenceKey::ejectNetworkDrives, false);
     EXPECT_EQ(enabledDiskTypes(store),
               (std::vector<DiskType>{DiskType::hardDisksAndSSDs, DiskType::diskImages, DiskType::sdCards}));
+
+    // Every kind switched off means every kind.
+    for (DiskType type : allDiskTypes)
+        store.setBool(inclusionKey(type), false);
+    EXPECT_EQ(enabledDiskTypes(store), std::vector<DiskType>(allDiskTypes.begin(), allDiskTypes.end()));
 }
 
 TEST(LoadAutoEjectTriggers, KeepsKnownTextsMigratesTheOlderKeyOnceAndFallsBackToSystemSleep) {

@@ -34,7 +34,10 @@ const std::optional<EjectedDiskInfo> noRecord;
 
 class EjectTest : public DiskManagerTest {
 protected:
-    EjectTest() { workspace.setEjectHandler(takeAway); }
+    EjectTest() {
+        workspace.setEjectHandler(takeAway);
+        preferences.setBool(PreferenceKey::unmountInsteadOfEject, false); // the workspace eject, unless a case says
+    }
     // Ejects one volume and lets `wait` pass; the outcome fills in when the completion runs.
     const EjectOutcome& eject(const std::string& path, bool force, Seconds wait = 5s) {
         EjectOutcome& outcome = outcomes.emplace_back();

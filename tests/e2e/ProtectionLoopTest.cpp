@@ -28,6 +28,7 @@ QJsonArray jsonArray(const QByteArray& text) {
 TEST_F(ProtectionLoopEndToEnd, SleepTakesTheVolumesOfflineWakeBringsThemBackAndNoSignalNamesThem) {
     const std::string first = lines(app.macsim({"volume", "add", "Quokka Ledger Ω7"}).out).at(0);
     const std::string second = lines(app.macsim({"volume", "add", "Photos 2026", "--kind", "ssd"}).out).at(0);
+    app.macsim({"volume", "add", "Card", "--kind", "sd-internal"}); // SD cards are left alone unless chosen
     ASSERT_TRUE(app.start());
     // A first launch: a login item, automatic update checks, no Dock icon and a greeting.
     const std::string status = app.macsim({"status"}).out;
@@ -42,6 +43,7 @@ TEST_F(ProtectionLoopEndToEnd, SleepTakesTheVolumesOfflineWakeBringsThemBackAndN
     EXPECT_TRUE(allowed >= 0.5 && allowed < 5.0) << allowed; // from the fixed wait before an unmount
     EXPECT_EQ(app.volumeState("Quokka Ledger Ω7"), "unmounted");
     EXPECT_EQ(app.volumeState("Photos 2026"), "unmounted");
+    EXPECT_EQ(app.volumeState("Card"), "mounted");
     EXPECT_EQ(app.macsim({"assertions"}).out, ""); // the eject's assertion is released
 
     app.macsim({"wake"});
@@ -119,7 +121,7 @@ TEST_F(ProtectionLoopEndToEnd, WithTheMasterSwitchOffSleepIsAnsweredAtOnceAndOnl
     // Eject and Sleep ends the guard and puts the Mac to sleep even with nothing to eject.
     app.defaults("stayAwakeEnabled", "-bool", "true");
     EXPECT_TRUE(app.waitForListing({"assertions"}, "\tTallowmere Quenby Guard Requested\n"));
-    command("Eject and Sleep", "\tQuenby Guard Turned Off\tQuenbyGuard is no longer keeping your Mac awake.\n");
+    command("Eject and Sleep", "\tQuenby Guard Turned Off\tQuenby Guard is no longer keeping your Mac awake.\n");
     EXPECT_TRUE(app.waitForOutput("No external disks were ejected before sleep.\n"));
     EXPECT_TRUE(app.waitForListing({"status"}, "power: asleep\n"));
 
@@ -136,7 +138,7 @@ TEST(GuardEndToEnd, WritingTheGuardPreferenceHoldsAndReleasesItsAssertion) {
     app.defaults("stayAwakeEnabled", "-bool", "false");
     EXPECT_TRUE(app.waitFor({"assertions"}, [](const std::string& listing) { return listing.empty(); }));
     EXPECT_TRUE(app.waitForListing({"notifications"},
-                                   "\tQuenby Guard Turned Off\tQuenbyGuard is no longer keeping your Mac awake.\n"));
+                                   "\tQuenby Guard Turned Off\tQuenby Guard is no longer keeping your Mac awake.\n"));
 
     app.defaults("allowDisplaySleep", "-bool", "true");
     app.defaults("stayAwakeEnabled", "-bool", "true");

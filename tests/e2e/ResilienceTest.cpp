@@ -108,6 +108,16 @@ TEST_F(ResilienceEndToEnd, VolumesTakenOfflineByAKilledApplicationComeBackAfterI
         names.push_back("Drive " + std::to_string(i));
     plug(names);
     ASSERT_TRUE(app.start());
+    // A second copy leaves the first in charge.
+    QProcess second;
+    app.sim().start(second, {}, {}, TALLOWMERE_EXECUTABLE);
+    ASSERT_TRUE(second.waitForFinished(10000));
+    const std::string running = "running " + std::to_string(app.pid()) + "\n";
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_NE(second.readAllStandardError().toStdString().find("Tallowmere is already running (pid " +
+                                                               std::to_string(app.pid()) + ")\n"),
+              std::string::npos);
+    EXPECT_EQ(app.macsim({"app"}).out, running);
 
     QProcess sleeper;
     app.sim().start(sleeper, {"sleep"});
@@ -116,7 +126,7 @@ TEST_F(ResilienceEndToEnd, VolumesTakenOfflineByAKilledApplicationComeBackAfterI
     sleeper.waitForFinished(20000);
     ASSERT_GT(countInState("unmounted"), 0);
 
-    ASSERT_TRUE(app.start());
+    ASSERT_TRUE(app.start()); // the kernel released the lock of the killed copy
     EXPECT_TRUE(app.waitFor({"volume", "list"}, [&](const std::string&) { return countInState("mounted") == 8; }));
 }
 

@@ -23,17 +23,17 @@ public:
     void defaults(const std::string& key, const std::string& type, const std::string& value) {
         m_sim.run({"defaults", "write", key, type, value});
     }
-    // A user who takes drives offline on the unmount path before sleep, and gets them back soon after a wake.
+    // A user who takes drives offline before sleep (on the unmount path, the default) and gets them back soon after
+    // a wake.
     void protectOnTheUnmountPath() {
         defaults("autoEjectBeforeSleep", "-bool", "true");
-        defaults("unmountInsteadOfEject", "-bool", "true");
         defaults("autoEjectRemountDelaySeconds", "-float", "0.2");
     }
 
     // Starts the application and waits until its launch sequence is over (its first timer has fired).
-    bool start() {
+    bool start(const std::map<std::string, std::string>& environment = {}) {
         m_output.clear();
-        m_sim.start(m_app, {}, {}, TALLOWMERE_EXECUTABLE);
+        m_sim.start(m_app, {}, environment, TALLOWMERE_EXECUTABLE);
         return m_app.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
     }
     qint64 pid() const { return m_app.processId(); }

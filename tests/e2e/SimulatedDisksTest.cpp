@@ -61,6 +61,7 @@ TEST_F(SimulatedDisksTest, EjectPathTakesTheChosenKindsOfflineAndABusyVolumeOnly
     const std::vector<DiskType> chosen{DiskType::hardDisksAndSSDs, DiskType::diskImages};
 
     // The workspace ejects them; the busy volume refuses and the share is of a kind not asked for.
+    setUnmountInsteadOfEject(false);
     EXPECT_EQ(asSet(ejectBatch(chosen, false)), pathsOf({"Stick", "Installer", "No Id"}));
     EXPECT_EQ(stateOf(stick), "ejected");
     EXPECT_EQ(stateOf(installer), "ejected");

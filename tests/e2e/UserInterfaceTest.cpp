@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 
 namespace tallowmere::test {
 namespace {
@@ -43,6 +44,15 @@ bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+// The size of a `macsim ui screenshot` picture in points: the PNG header's width and height.
+std::pair<int, int> pictureSize(const std::string& file) {
+    std::ifstream png(file, std::ios::binary);
+    unsigned char header[24] = {};
+    png.read(reinterpret_cast<char*>(header), sizeof header);
+    auto at = [&](int i) { return header[i] << 24 | header[i + 1] << 16 | header[i + 2] << 8 | header[i + 3]; };
+    return {at(16), at(20)};
+}
+
 // A refused `macsim ui` command: status 1, nothing on standard output, one line on standard error naming `why`.
 void expectRefused(const MacsimRun& run, const std::string& why = "") {
     EXPECT_EQ(run.exitCode, 1);
@@ -63,9 +73,14 @@ protected:
     bool settingsShow(const std::string& part) { return app.waitForListing({"ui", "dump", "Settings"}, part); }
 };
 
-TEST_F(UserInterfaceEndToEnd, TheWelcomeWindowOpensOnTheFirstLaunchOnlyAndMissingControlsAreRefused) {
-    ASSERT_TRUE(app.start());
+TEST_F(UserInterfaceEndToEnd, TheWelcomeWindowOpensOnTheFirstLaunchOnlyFitsASmallScreenAndRefusesMissingControls) {
+    ASSERT_TRUE(app.start({{"TALLOWMERE_SCREEN_SIZE", "1024x640"}}));
     EXPECT_EQ(app.ui({"windows"}).out, welcome + "\n");
+    // As wide as its content needs, within the screen under the 24-point menu bar, its title bar included.
+    const std::string picture = app.sim().folder() + "/welcome.png";
+    ASSERT_EQ(app.ui({"screenshot", picture, welcome}).exitCode, 0);
+    EXPECT_GE(pictureSize(picture).first, 420);
+    EXPECT_LE(pictureSize(picture).second, 640 - 24);
 
     const std::string before = app.ui({"dump", welcome}).out;
     expectRefused(app.ui({"press", "Test Remount", welcome})); // disabled until a test unmount ran
@@ -186,6 +201,31 @@ TEST_F(UserInterfaceEndToEnd, UntickingAVolumeStoresAnAllowlistOfTheOthers) {
 
     ASSERT_EQ(app.ui({"click", "Unmount External Disks"}).exitCode, 0);
     EXPECT_TRUE(menuShows("\nRemount Ejected Disks\n")) << app.ui({"menu"}).out;
+
+    // Names as they come: an ampersand, a tab, 240 characters; listed by name, however many there are.
+    const std::string longName = "L" + std::string(238, 'o') + "g", cut = "L" + std::string(24, 'o') + "…";
+    for (const std::string& name : {std::string("Tom & Jerry"), std::string("tab\there"), longName})
+        app.macsim({"volume", "add", name});
+    EXPECT_TRUE(menuShows("Auto Unmount Volumes\n  ✓ " + cut + std::string(23, 'o') +
+                          "g\n  ✓ tab here\n  ✓ Tom & Jerry\n  ---\n"))
+        << app.ui({"menu"}).out;
+    app.ui({"click", "Settings…"});
+    app.ui({"select", "Auto Eject", "Settings"});
+    EXPECT_TRUE(settingsShow("toggle: " + longName + " = on (/Volumes/" + longName + ")\n")) << dump();
+    EXPECT_TRUE(has(dump(), "toggle: tab here = on (/Volumes/tab here)\ntoggle: Tom & Jerry = on")) << dump();
+    EXPECT_EQ(app.ui({"toggle", "Tom & Jerry", "off", "Settings"}).exitCode, 0);
+    EXPECT_TRUE(menuShows("  ✓ tab here\n  Tom & Jerry\n")) << app.ui({"menu"}).out;
+
+    app.macsim({"volume", "remove", longName});
+    const std::string few = app.sim().folder() + "/few.png", many = app.sim().folder() + "/many.png";
+    EXPECT_TRUE(menuShows("Auto Unmount Volumes\n  ✓ tab here\n"));
+    app.ui({"screenshot", few, "--menu", "Auto Unmount Volumes"});
+    for (int i = 1; i <= 38; ++i)
+        app.macsim({"volume", "add", (i < 10 ? "Disk 0" : "Disk ") + std::to_string(i)});
+    EXPECT_TRUE(menuShows("Auto Unmount Volumes\n  ✓ Disk 01\n  ✓ Disk 02\n")) << app.ui({"menu"}).out;
+    EXPECT_TRUE(menuShows("  ✓ Disk 38\n  ✓ tab here\n")) << app.ui({"menu"}).out;
+    app.ui({"screenshot", many, "--menu", "Auto Unmount Volumes"});
+    EXPECT_EQ(pictureSize(many).first, pictureSize(few).first) << "forty volumes scroll in one column";
 }
 
 // The settings window remembers its section, its controls write their keys and follow writes from outside, and the
@@ -205,9 +245,11 @@ TEST_F(UserInterfaceEndToEnd, SettingsKeepItsSectionWriteTheirKeysAndFollowWrite
 
     app.ui({"press", "Done", "Settings"});
     ASSERT_EQ(app.ui({"click", "About Tallowmere…"}).exitCode, 0);
-    EXPECT_TRUE(has(dump(), "row: ✓ About") && has(dump(), "text: Version 0.0.3")) << dump();
+    EXPECT_TRUE(has(dump(), "row: ✓ About") && has(dump(), "text: Version 1.0.0 (build 1)")) << dump();
     ASSERT_EQ(app.ui({"click", "Settings…"}).exitCode, 0);
     EXPECT_TRUE(has(dump(), "row: ✓ About")) << "a window on screen keeps its section";
+    app.ui({"select", "Updates"});
+    EXPECT_TRUE(has(dump(), "text: 1.0.0 (build 1)")) << dump();
     app.ui({"select", "General"});
 
     ASSERT_EQ(app.ui({"toggle", "Start at Login", "off"}).exitCode, 0);
@@ -227,6 +269,10 @@ TEST_F(UserInterfaceEndToEnd, SettingsKeepItsSectionWriteTheirKeysAndFollowWrite
     EXPECT_TRUE(has(app.ui({"key", "Down", "Settings"}).out, "\n  row: ✓ Auto Eject\n"));
     EXPECT_TRUE(has(app.ui({"key", "Up", "Settings"}).out, "\n  row: ✓ Quenby Guard\n"));
     EXPECT_TRUE(app.waitForListing({"assertions"}, "Tallowmere Quenby Guard Requested"));
+    // The switch follows the guard whatever stops it.
+    app.defaults("deactivateOnUserSwitch", "-bool", "true");
+    app.macsim({"switch-user"});
+    EXPECT_TRUE(settingsShow("toggle: Quenby Guard Active = off"));
     app.defaults("allowDisplaySleep", "-bool", "true");
     EXPECT_TRUE(settingsShow("toggle: Allow display to sleep = on"));
 

@@ -71,12 +71,12 @@ TEST_F(StayAwakeControllerTest, StateIsPublishedInTheNextTurnAndNoticesFollowThe
     EXPECT_EQ(titles().back(), "Quenby Guard Turned Off");
     EXPECT_TRUE(assertions.held().empty());
 
-    // With nothing active, only `notify` decides the notice; there is nothing to report.
+    // With nothing active there is nothing to report.
     controller->deactivate(false, true);
     controller->deactivate(true, false);
     runtime.runUntilIdle();
-    EXPECT_EQ(titles().size(), 3u);
-    EXPECT_EQ(lastBody(), "Tallowmere stopped Quenby Guard based on your settings.");
+    EXPECT_EQ(titles().size(), 2u);
+    EXPECT_EQ(lastBody(), "Quenby Guard is no longer keeping your Mac awake.");
     EXPECT_EQ(toggleSignals(), (Strings{"activate/timed", "deactivate"}));
 
     // Every notice is a new one, with sound.
@@ -158,10 +158,9 @@ TEST_F(StayAwakeControllerTest, AFailedAssertionPublishesInactiveButATimedReques
 TEST_F(StayAwakeControllerTest, EachBatteryRuleActsOnlyWhileSwitchedOnAndLowPowerModeWinsOverTheChargeAtTheCap) {
     powerSources.setBatteryPercent(1);
     powerSources.lowPowerMode = true;
-    controller->activate(std::nullopt);
-    runtime.advance(3min); // no cap, Low Power Mode rule off
     preferences.setDouble(PreferenceKey::batteryCap, 0);
-    runtime.advance(3min);
+    controller->activate(std::nullopt);
+    runtime.advance(3min);                      // no cap, Low Power Mode rule off
     powerSources.setDescriptions(std::nullopt); // a cap, but no battery information
     preferences.setDouble(PreferenceKey::batteryCap, 50);
     runtime.advance(3min);
@@ -195,6 +194,13 @@ TEST_F(StayAwakeControllerTest, EachBatteryRuleActsOnlyWhileSwitchedOnAndLowPowe
     EXPECT_FALSE(controller->isActive());
     runtime.advance(10min); // the timer went with the activation
     EXPECT_EQ(powerSources.queries, queries + 6);
+
+    // Without a stored threshold the rule stops at the 20 % the Battery page shows.
+    preferences.removeObject(PreferenceKey::batteryCap);
+    powerSources.setBatteryPercent(20);
+    controller->activate(std::nullopt);
+    runtime.advance(1min);
+    EXPECT_FALSE(controller->isActive());
 }
 
 TEST_F(StayAwakeControllerTest, ADestroyedControllerIsNeverCalledByItsTimersOrQueuedWork) {

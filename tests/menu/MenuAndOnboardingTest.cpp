@@ -7,7 +7,7 @@
 namespace tallowmere::test {
 namespace {
 
-enum Position { guard = 6, durations = 7 };
+enum Position { volumes = 4, guard = 6, durations = 7 };
 
 class MenuModel : public DelegateTest {
 protected:
@@ -38,6 +38,21 @@ TEST_F(MenuModel, OffIsMarkedWhenATimedGuardEndsAndFourHoursRestartsAGuardOnForO
     EXPECT_EQ(delegate->stayAwakeController().activeUntil(), runtime.wallNow() + std::chrono::seconds(14400));
 }
 
+TEST_F(MenuModel, VolumesAreListedByNameOnOneLineWithALongNameCutInTheMiddle) {
+    const std::string longName = "Photos " + std::string(230, 'x') + " 2026";
+    for (const std::string& name : {std::string("beta"), std::string("Tab\there"), longName, std::string("Tom & Co")})
+        disks.add(name);
+    model.menuWillOpen();
+    runtime.advance(5s);
+    std::vector<std::string> titles;
+    for (const MenuEntry& entry : at(volumes).children)
+        titles.push_back(entry.title);
+    const std::string cut = longName.substr(0, 25) + "…" + longName.substr(longName.size() - 24);
+    EXPECT_EQ(titles, (std::vector<std::string>{"beta", cut, "Tab here", "Tom & Co", "", "Force unmount when busy"}));
+    EXPECT_EQ(at(volumes).children[1].toolTip, longName);
+    EXPECT_EQ(at(volumes).children[0].toolTip, "");
+}
+
 class Onboarding : public DelegateTest {
 protected:
     std::shared_ptr<OnboardingTestRun> run =
@@ -64,11 +79,14 @@ TEST_F(Onboarding, WithoutDisksItSaysSoAndARemountWithNothingToRemountOffersTheS
                                     "reconnected them, you can skip this step.");
 }
 
-TEST(OnboardingWindowSize, IsAtMostAThirdOfTheVisibleFrameThenOfTheFullFrameThenOf1440By900) {
-    EXPECT_EQ(onboardingContentSize({500, 600}, WindowSize{1200, 800}, WindowSize{3000, 2000}), (WindowSize{400, 640}));
-    EXPECT_EQ(onboardingContentSize({300, 300}, WindowSize{2400, 1400}, {}), (WindowSize{420, 420}));
-    EXPECT_EQ(onboardingContentSize({600, 500}, {}, WindowSize{2400, 1400}), (WindowSize{600, 540}));
-    EXPECT_EQ(onboardingContentSize({600, 500}, {}, {}), (WindowSize{480, 540}));
+TEST(OnboardingWindowSize, AThirdOfTheScreenButNeverNarrowerThanItsContentNorTallerThanTheVisibleFrame) {
+    EXPECT_EQ(onboardingContentSize({500, 600}, 0, WindowSize{1200, 800}, WindowSize{3000, 2000}),
+              (WindowSize{420, 640}));
+    EXPECT_EQ(onboardingContentSize({300, 300}, 0, WindowSize{2400, 1400}, {}), (WindowSize{420, 420}));
+    EXPECT_EQ(onboardingContentSize({600, 500}, 0, {}, WindowSize{2400, 1400}), (WindowSize{600, 540}));
+    EXPECT_EQ(onboardingContentSize({600, 500}, 0, {}, {}), (WindowSize{480, 540}));
+    // 1024 × 640 under a menu bar: the content needs 450 points, the title bar takes 28.
+    EXPECT_EQ(onboardingContentSize({500, 900}, 450, WindowSize{1024, 616}, {}), (WindowSize{450, 588}));
 }
 
 } // namespace

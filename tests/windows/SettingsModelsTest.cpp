@@ -5,8 +5,8 @@
 #include "windows/AutoEjectSettingsModel.h"
 #include "windows/GeneralSettingsModel.h"
 #include "windows/UpdatesSettingsModel.h"
+#include "windows/VolumeNames.h"
 
-#include <set>
 #include <thread>
 
 using namespace tallowmere;
@@ -71,7 +71,7 @@ TEST(SettingsPages, UpdatesMirrorTheAutomaticCheckToTheUpdaterAndLinksOpenThroug
     int welcomeGuides = 0;
     GeneralSettingsModel(runtime, preferences, workspace, {}).openNotificationSettings();
     orphan.openReleaseNotes();
-    AboutSettingsModel about(workspace, [&] { ++welcomeGuides; });
+    AboutSettingsModel about(bundle, workspace, [&] { ++welcomeGuides; });
     about.contactSupport();
     about.openPrivacyPolicy();
     about.showWelcomeGuide();
@@ -117,20 +117,20 @@ TEST_F(AutoEjectPage, PageDefaultsAndTheRemountDelayWithinTheSlider) {
     }
 }
 
-TEST_F(AutoEjectPage, VolumesOfEveryKindAppearAfterTheLoadingWindowAndLeavingOneOutReloadsThem) {
+TEST_F(AutoEjectPage, VolumesOfEveryKindAppearByNameAfterTheLoadingWindowAndLeavingOneOutReloadsThem) {
+    disks.add("beta");
     disks.add("Alpha");
-    disks.add("Beta");
-    preferences.setBool(PreferenceKey::ejectDiskImages, true); // hard disks are not among the kinds ejected
+    preferences.setBool(PreferenceKey::ejectHardDisksAndSSDs, false); // not among the kinds ejected
     page.pageDidAppear();
     EXPECT_TRUE(page.isLoadingVolumes());
     runtime.advance(0.29s);
     EXPECT_TRUE(page.isLoadingVolumes());
     runtime.advance(0.01s);
     EXPECT_FALSE(page.isLoadingVolumes());
-    std::set<std::string> names; // classification runs in parallel, so the list comes in no fixed order
+    std::vector<std::string> names; // classified in parallel, in no fixed order, and shown by name
     for (const VolumeSelection& volume : page.volumeSelections())
-        names.insert(volume.name);
-    EXPECT_EQ(names, (std::set<std::string>{"Alpha", "Beta"}));
+        names.push_back(volume.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "beta"}));
 
     // Leaving one out reloads the list; counted first, as the reload may start on a worker at once.
     auto isInfo = [](const ProcessRequest& r) { return isDiskutil(r, "info"); };
@@ -138,6 +138,22 @@ TEST_F(AutoEjectPage, VolumesOfEveryKindAppearAfterTheLoadingWindowAndLeavingOne
     page.setVolumeIncluded(page.volumeSelections()[0], false);
     runtime.advance(1s);
     EXPECT_GT(processes.count(isInfo), infoCalls);
+}
+
+TEST(VolumeNames, SortedInTheUsersLanguageIgnoringCaseWithNumbersByValueAndEqualNamesByPath) {
+    std::vector<VolumeSelection> volumes;
+    for (std::string name : {"Zebra", "Öl", "disk 10", "Disk 2", "Oak", "Oak"})
+        volumes.push_back({name, name, "/Volumes/" + name + (volumes.size() == 4 ? " 1" : "")});
+    auto paths = [](const std::vector<VolumeSelection>& sorted) {
+        std::vector<std::string> paths;
+        for (const VolumeSelection& volume : sorted)
+            paths.push_back(volume.path);
+        return paths;
+    };
+    EXPECT_EQ(paths(sortedByName(volumes, QLocale("en_US"))),
+              (std::vector<std::string>{"/Volumes/Disk 2", "/Volumes/disk 10", "/Volumes/Oak", "/Volumes/Oak 1",
+                                        "/Volumes/Öl", "/Volumes/Zebra"}));
+    EXPECT_EQ(paths(sortedByName(volumes, QLocale("sv_SE")))[5], "/Volumes/Öl"); // after Z in Swedish
 }
 
 } // namespace

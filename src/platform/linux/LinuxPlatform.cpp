@@ -16,6 +16,10 @@ std::string LinuxPlatform::domainPath(const std::string& domain) {
            domain + ".plist";
 }
 
+std::string LinuxPlatform::instanceLockPath() {
+    return (QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + "/tallowmere.lock").toStdString();
+}
+
 std::string LinuxPlatform::companionExecutable() {
     if (const char* path = std::getenv("TALLOWMERE_COMPANION"); path && *path)
         return path;

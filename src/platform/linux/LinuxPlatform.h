@@ -36,6 +36,8 @@ public:
 
     // Where the defaults live: <configuration folder>/tallowmere/<domain>.plist.
     static std::string domainPath(const std::string& domain);
+    // In the user's runtime folder ($XDG_RUNTIME_DIR): one copy of the application per session.
+    static std::string instanceLockPath();
     // $TALLOWMERE_COMPANION, else the companion installed beside the application, else the one of this build.
     static std::string companionExecutable();
 
