@@ -5,6 +5,7 @@
 #include "platform/Log.h"
 #include "platform/QtRuntime.h"
 #include "power/SystemPowerManager.h"
+#include "windows/Accessibility.h"
 #include "windows/QtAlertPresenter.h"
 #include "windows/QtWindowFactory.h"
 #include "windows/Style.h"
@@ -168,6 +169,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(symbolIcon("tallowmere"));
     applyStyle(application);
+    installAccessibility();
     WindowOrder::track(application);
     quitOnTerminationSignals(application);
 

@@ -4,10 +4,9 @@
 #include "guard/BatterySettingsModel.h"
 #include "guard/QuenbyGuardSettingsModel.h"
 #include "windows/Controls.h"
+#include "windows/Sheet.h"
 #include "windows/Style.h"
-#include "windows/UiDriver.h"
 
-#include <QDialog>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QIntValidator>
@@ -33,7 +32,8 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QStyledItemDelegate::paint(painter, option, index);
-        QString caption = index.data(rowCaptionRole).toString();
+        // The caption is the row's accessible description too, so a screen reader says "2 hr, Default".
+        QString caption = index.data(Qt::AccessibleDescriptionRole).toString();
         if (caption.isEmpty())
             return;
         painter->save();
@@ -138,7 +138,10 @@ QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(AppDelegate& delegate) {
     model->pageDidAppear();
 }
 
-QuenbyGuardSettingsPage::~QuenbyGuardSettingsPage() = default;
+// The sheet hangs on the window but reads and writes this page's model: it goes with the page.
+QuenbyGuardSettingsPage::~QuenbyGuardSettingsPage() {
+    delete m_sheet;
+}
 
 void QuenbyGuardSettingsPage::redrawDurations() {
     setProperty("redrawing", true);
@@ -147,7 +150,7 @@ void QuenbyGuardSettingsPage::redrawDurations() {
     for (const auto& row : rows) {
         auto* item = new QListWidgetItem(text(row.title), m_durations);
         item->setData(Qt::UserRole, row.tag);
-        item->setData(rowCaptionRole, row.isDefault ? QStringLiteral("Default") : QString());
+        item->setData(Qt::AccessibleDescriptionRole, row.isDefault ? QStringLiteral("Default") : QString());
         if (row.tag == m_model->selectedDurationIndex())
             m_durations->setCurrentItem(item);
     }
@@ -171,11 +174,7 @@ void QuenbyGuardSettingsPage::showOrHideSheet() {
     }
     if (m_sheet)
         return;
-    m_sheet = new QDialog(window(), Qt::Sheet | Qt::Dialog | Qt::WindowTitleHint);
-    m_sheet->setWindowTitle("Custom Quenby Guard Duration");
-    m_sheet->setObjectName("windowBackground");
-    m_sheet->setAttribute(Qt::WA_StyledBackground);
-    m_sheet->setWindowModality(Qt::WindowModal);
+    m_sheet = new Sheet(window(), "Custom Quenby Guard Duration");
     auto* column = new QVBoxLayout(m_sheet);
     column->setContentsMargins(24, 24, 24, 24);
     column->setSpacing(16);
@@ -219,7 +218,6 @@ void QuenbyGuardSettingsPage::showOrHideSheet() {
         model->addDuration();
     });
     m_sheet->adjustSize();
-    m_sheet->move(window()->geometry().center().x() - m_sheet->width() / 2, window()->geometry().top() + 40);
     m_sheet->open();
 }
 

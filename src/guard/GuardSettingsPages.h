@@ -2,9 +2,10 @@
 
 #include "windows/SettingsPage.h"
 
+#include <QPointer>
+
 #include <memory>
 
-class QDialog;
 class QListWidget;
 
 namespace tallowmere {
@@ -12,6 +13,7 @@ namespace tallowmere {
 class AppDelegate;
 class BatterySettingsModel;
 class QuenbyGuardSettingsModel;
+class Sheet;
 
 // The Quenby Guard page: the guard's switches, the default duration with the custom one, and the sheet that
 // adds a custom duration.
@@ -27,7 +29,7 @@ private:
 
     std::unique_ptr<QuenbyGuardSettingsModel> m_model;
     QListWidget* m_durations;
-    QDialog* m_sheet = nullptr;
+    QPointer<Sheet> m_sheet;
 };
 
 // The Battery page: the charge threshold and the Low Power Mode rule; read-only without a battery.

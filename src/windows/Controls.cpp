@@ -13,6 +13,9 @@
 #include <QVBoxLayout>
 #include <QtMath>
 
+#include <algorithm>
+#include <cmath>
+
 namespace tallowmere {
 namespace {
 
@@ -117,6 +120,13 @@ void ToggleRow::paintEvent(QPaintEvent*) {
     painter.drawEllipse(knobRect.translated(0, 1));
     painter.setBrush(Qt::white);
     painter.drawEllipse(knobRect);
+    // Reached with the keyboard: the focus ring of the text fields around the switch.
+    if (hasFocus()) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(focusRingColor, 3));
+        painter.drawRoundedRect(QRectF(knobTrack).adjusted(-1.5, -1.5, 1.5, 1.5), switchHeight / 2.0 + 1.5,
+                                switchHeight / 2.0 + 1.5);
+    }
 }
 
 int WrappingLabel::layOut(int width, QPainter* painter) const {
@@ -197,6 +207,21 @@ void BusyIndicator::paintEvent(QPaintEvent*) {
         painter.drawLine(QPointF(0, -radius * 0.45), QPointF(0, -radius * 0.9));
         painter.rotate(30);
     }
+}
+
+ValueSlider::ValueSlider(double minimum, double maximum, double step, QWidget* parent)
+    : QSlider(Qt::Horizontal, parent)
+    , m_scale(1.0 / step) {
+    setRange(static_cast<int>(std::lround(minimum * m_scale)), static_cast<int>(std::lround(maximum * m_scale)));
+    setPageStep(static_cast<int>(std::lround(m_scale)));
+}
+
+double ValueSlider::number() const {
+    return value() / m_scale;
+}
+
+void ValueSlider::setNumber(double value) {
+    setValue(static_cast<int>(std::lround(std::clamp(value * m_scale, double(minimum()), double(maximum())))));
 }
 
 Card::Card(bool separators, QWidget* parent)

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QFrame>
 #include <QLabel>
+#include <QSlider>
 #include <QString>
 
 #include <initializer_list>
@@ -78,6 +79,25 @@ private:
     int m_diameter;
     int m_angle = 0;
     QTimer* m_timer;
+};
+
+// A horizontal slider over a range of numbers in steps that need not be whole ([0, 15] in steps of 0.5). A screen
+// reader reads and sets the number itself (7.5), not the count of steps behind it.
+class ValueSlider : public QSlider {
+    Q_OBJECT
+
+public:
+    ValueSlider(double minimum, double maximum, double step, QWidget* parent = nullptr);
+
+    double number() const;
+    // The nearest step to `value` within the range.
+    void setNumber(double value);
+    double minimumNumber() const { return minimum() / m_scale; }
+    double maximumNumber() const { return maximum() / m_scale; }
+    double step() const { return 1.0 / m_scale; }
+
+private:
+    double m_scale;
 };
 
 // The rounded white card of a grouped form, with its faint shadow. Rows added with `addRow` are separated by

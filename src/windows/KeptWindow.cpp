@@ -1,6 +1,10 @@
 #include "windows/KeptWindow.h"
 
+#include "windows/Accessibility.h"
 #include "windows/WindowOrder.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
 
 namespace tallowmere {
 
@@ -17,6 +21,30 @@ void KeptWindow::makeKeyAndOrderFront() {
 
 void KeptWindow::close() {
     hide();
+}
+
+void KeptWindow::setDefaultButton(QPushButton* button) {
+    m_defaultButton = button;
+}
+
+// Keys the focused control left alone.
+void KeptWindow::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (m_defaultButton && m_defaultButton->isVisible() && m_defaultButton->isEnabled())
+            m_defaultButton->click();
+        return;
+    case Qt::Key_Escape:
+        close();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+bool KeptWindow::focusNextPrevChild(bool next) {
+    return focusNextInReadingOrder(this, next);
 }
 
 } // namespace tallowmere

@@ -2,11 +2,16 @@
 
 #include "app/WindowFactory.h"
 
+#include <QPointer>
 #include <QWidget>
+
+class QPushButton;
 
 namespace tallowmere {
 
-// A window the application delegate keeps: ordering it front shows it in front, closing it only hides it.
+// A window the application delegate keeps: ordering it front shows it in front, closing it only hides it. From
+// the keyboard, Tab goes through its controls in reading order, Return presses its default button and Escape
+// closes it.
 class KeptWindow : public QWidget, public AppWindow {
     Q_OBJECT
 
@@ -15,6 +20,14 @@ public:
 
     void makeKeyAndOrderFront() override;
     void close() override;
+
+protected:
+    void setDefaultButton(QPushButton* button);
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    QPointer<QPushButton> m_defaultButton;
 };
 
 } // namespace tallowmere

@@ -143,12 +143,15 @@ OnboardingWindow::OnboardingWindow(AppDelegate& delegate)
     m_body->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_body->setWidget(body);
     m_body->setProperty("scrollsOnShortScreens", true);
+    // The keyboard goes to the controls; the body scrolls to the one in focus.
+    m_body->setFocusPolicy(Qt::NoFocus);
     auto* bottom = new QHBoxLayout;
     bottom->setContentsMargins(24, 12, 24, 24);
     bottom->setSpacing(12);
     bottom->addStretch();
     QPushButton* openSettings = makeButton("Open Settings…");
     m_getStartedButton = makeButton("Get Started", "prominent");
+    setDefaultButton(m_getStartedButton);
     bottom->addWidget(openSettings);
     bottom->addWidget(m_getStartedButton);
     m_bottom = bottom;

@@ -21,6 +21,7 @@ PermissionPromptWindow::PermissionPromptWindow(const PermissionPrompt& prompt)
     QLabel* message = makeLabel(QString::fromStdString(prompt.message), "secondary", true);
     QPushButton* secondary = makeButton(QString::fromStdString(prompt.secondaryTitle));
     QPushButton* primary = makeButton(QString::fromStdString(prompt.primaryTitle), "prominent");
+    setDefaultButton(primary);
     connect(secondary, &QPushButton::clicked, this, [action = prompt.secondaryAction] {
         if (action)
             action();

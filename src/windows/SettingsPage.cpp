@@ -2,10 +2,7 @@
 
 #include "windows/Controls.h"
 
-#include <QSlider>
 #include <QVBoxLayout>
-
-#include <cmath>
 
 namespace tallowmere {
 
@@ -29,22 +26,18 @@ ToggleRow* SettingsPage::bindToggle(const QString& title, std::function<bool()> 
     return row;
 }
 
-QSlider* SettingsPage::bindSlider(const QString& name, double minimum, double maximum, double step,
-                                  std::function<double()> read, std::function<void(double)> write) {
-    auto* slider = new QSlider(Qt::Horizontal);
-    const double scale = 1.0 / step;
+ValueSlider* SettingsPage::bindSlider(const QString& name, double minimum, double maximum, double step,
+                                      std::function<double()> read, std::function<void(double)> write) {
+    auto* slider = new ValueSlider(minimum, maximum, step);
     slider->setAccessibleName(name);
-    slider->setProperty("valueScale", scale);
-    slider->setRange(static_cast<int>(std::lround(minimum * scale)), static_cast<int>(std::lround(maximum * scale)));
-    slider->setPageStep(static_cast<int>(std::lround(scale)));
     // Dragging writes as it goes, like a bound slider; a redraw from the model must not write back.
-    connect(slider, &QSlider::valueChanged, this, [slider, scale, write = std::move(write)](int value) {
+    connect(slider, &QSlider::valueChanged, this, [slider, write = std::move(write)] {
         if (!slider->property("redrawing").toBool())
-            write(value / scale);
+            write(slider->number());
     });
-    onRefresh([slider, scale, read = std::move(read)] {
+    onRefresh([slider, read = std::move(read)] {
         slider->setProperty("redrawing", true);
-        slider->setValue(static_cast<int>(std::lround(read() * scale)));
+        slider->setNumber(read());
         slider->setProperty("redrawing", false);
     });
     return slider;

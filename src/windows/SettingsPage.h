@@ -9,7 +9,6 @@
 #include <vector>
 
 class QAbstractButton;
-class QSlider;
 class QVBoxLayout;
 
 namespace tallowmere {
@@ -35,8 +34,8 @@ protected:
     // One switch per key of a model that names its switches (`title`, `isOn`, `setOn`), in the given order.
     template <class Model, class Key> void addToggles(Card* card, Model* model, std::initializer_list<Key> keys);
     // A slider over [minimum, maximum] in `step`s; `write` gets the value a person chose.
-    QSlider* bindSlider(const QString& name, double minimum, double maximum, double step, std::function<double()> read,
-                        std::function<void(double)> write);
+    ValueSlider* bindSlider(const QString& name, double minimum, double maximum, double step,
+                            std::function<double()> read, std::function<void(double)> write);
     // Runs after every change of the model (and once now).
     void onRefresh(std::function<void()> refresh);
 

@@ -43,7 +43,6 @@ SettingsWindow::SettingsWindow(AppDelegate& delegate)
     m_sidebar->setProperty("role", "sidebar");
     m_sidebar->setAccessibleName("Preferences");
     m_sidebar->setIconSize(QSize(16, 16));
-    m_sidebar->setFocusPolicy(Qt::NoFocus);
     for (SettingsSection section : allSettingsSections) {
         auto* item = new QListWidgetItem(symbolIcon(symbolName(section), accentColor), title(section), m_sidebar);
         item->setData(Qt::UserRole, static_cast<int>(section));
@@ -54,12 +53,15 @@ SettingsWindow::SettingsWindow(AppDelegate& delegate)
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setProperty("role", "pageBackground");
+    // The keyboard goes to the page's controls, not to the area around them.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
 
     auto* footer = new QHBoxLayout;
     footer->setContentsMargins(16, 12, 16, 12);
     footer->addStretch();
     QPushButton* done = makeButton("Done", "prominent");
     footer->addWidget(done);
+    setDefaultButton(done);
     connect(done, &QPushButton::clicked, this, [this] { close(); });
 
     auto* detail = new QVBoxLayout;

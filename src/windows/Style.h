@@ -15,6 +15,8 @@ namespace tallowmere {
 
 // The accent colour of every window and of the active status icon.
 inline const QColor accentColor(0x00, 0x7A, 0xFF);
+// Around the control that has the keyboard focus (the style sheet's text fields use the same).
+inline const QColor focusRingColor(0x7A, 0xB8, 0xFF);
 
 // Loads the one style sheet and the 13-pixel system font for the whole application.
 void applyStyle(QApplication& application);

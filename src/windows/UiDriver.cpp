@@ -1,21 +1,23 @@
 #include "windows/UiDriver.h"
 
 #include "platform/ListingText.h"
-#include "windows/Controls.h"
+#include "windows/Accessibility.h"
 #include "windows/WindowOrder.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAccessibleValueInterface>
 #include <QApplication>
-#include <QLabel>
+#include <QKeyEvent>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
+#include <QPointer>
 #include <QScrollArea>
-#include <QSlider>
 #include <QValidator>
+
+#include <map>
 
 namespace tallowmere {
 namespace {
@@ -38,83 +40,71 @@ QString plainTitle(QString text) {
     return text;
 }
 
-QString buttonTitle(const QAbstractButton* button) {
-    QString title = plainTitle(button->text());
-    return title.isEmpty() ? button->accessibleName() : title;
+QString name(QAccessibleInterface& node) {
+    return node.text(QAccessible::Name);
 }
 
-// Sliders may stand for fractional values: "valueScale" steps make one unit.
-double sliderValue(const QSlider* slider) {
-    double scale = slider->property("valueScale").isValid() ? slider->property("valueScale").toDouble() : 1.0;
-    return slider->value() / scale;
-}
-
-QString number(double value) {
-    return QString::number(value, 'g', 10);
-}
-
-// The widgets of a window in the order a person reads them: depth first, in layout order, visible ones only.
-void collect(QWidget* widget, QWidget* window, std::vector<QWidget*>& widgets) {
-    for (QObject* child : widget->children()) {
-        auto* childWidget = qobject_cast<QWidget*>(child);
-        if (!childWidget || childWidget->isWindow() || !childWidget->isVisibleTo(window))
-            continue;
-        widgets.push_back(childWidget);
-        // A list's rows are items, a slider or a button has no readable inside.
-        if (!qobject_cast<QListWidget*>(childWidget) && !qobject_cast<QAbstractButton*>(childWidget) &&
-            !qobject_cast<QSlider*>(childWidget) && !qobject_cast<QLineEdit*>(childWidget))
-            collect(childWidget, window, widgets);
-    }
-}
-
-std::vector<QWidget*> walk(QWidget* window) {
-    std::vector<QWidget*> widgets;
-    collect(window, window, widgets);
-    return widgets;
-}
-
-template <class T, class Match> T* find(QWidget* window, Match matches) {
-    for (QWidget* widget : walk(window))
-        if (auto* control = qobject_cast<T*>(widget); control && matches(control))
-            return control;
-    return nullptr;
-}
-
-std::string describe(QWidget* widget) {
-    std::string disabled = widget->isEnabled() ? "" : " (disabled)";
-    if (auto* row = qobject_cast<ToggleRow*>(widget)) {
-        std::string line = "toggle: " + field(buttonTitle(row)) + " = " + (row->isChecked() ? "on" : "off");
-        if (!row->subtitle().isEmpty())
-            line += " (" + field(row->subtitle()) + ")";
+// What a screen reader announces of one object of the accessibility tree, as a line of the dump; nothing for
+// what it passes over (groups, pictures, scroll bars).
+std::string describe(QAccessibleInterface& node) {
+    const QAccessible::State state = node.state();
+    const std::string disabled = state.disabled ? " (disabled)" : "";
+    switch (node.role()) {
+    case QAccessible::CheckBox: {
+        std::string line = "toggle: " + field(name(node)) + " = " + (state.checked ? "on" : "off");
+        if (QString detail = node.text(QAccessible::Description); !detail.isEmpty())
+            line += " (" + field(detail) + ")";
         return line + disabled;
     }
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        if (button->isCheckable())
-            return "toggle: " + field(buttonTitle(button)) + " = " + (button->isChecked() ? "on" : "off") + disabled;
-        return "button: " + field(buttonTitle(button)) + disabled;
-    }
-    if (auto* label = qobject_cast<QLabel*>(widget))
-        return label->text().isEmpty() ? "" : "text: " + field(label->text()) + disabled;
-    if (auto* slider = qobject_cast<QSlider*>(widget))
-        return "slider: " + field(slider->accessibleName()) + " = " + number(sliderValue(slider)).toStdString() +
-               disabled;
-    if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        return "field: " + field(edit->accessibleName()) + " = " + field(edit->text()) + disabled;
-    if (qobject_cast<BusyIndicator*>(widget))
-        return "progress: " + field(widget->accessibleName());
-    if (auto* list = qobject_cast<QListWidget*>(widget)) {
-        std::string lines = "list: " + field(list->accessibleName()) + disabled;
-        for (int i = 0; i < list->count(); ++i) {
-            QListWidgetItem* item = list->item(i);
-            if (item->isHidden())
+    case QAccessible::Button:
+        return "button: " + field(name(node)) + disabled;
+    case QAccessible::StaticText:
+        return name(node).isEmpty() ? "" : "text: " + field(name(node)) + disabled;
+    case QAccessible::Slider:
+        return "slider: " + field(name(node)) + " = " + field(node.text(QAccessible::Value)) + disabled;
+    case QAccessible::EditableText:
+        return "field: " + field(name(node)) + " = " + field(node.text(QAccessible::Value)) + disabled;
+    case QAccessible::ProgressBar:
+        return "progress: " + field(name(node));
+    case QAccessible::List: {
+        std::string lines = "list: " + field(name(node)) + disabled;
+        for (int i = 0; i < node.childCount(); ++i) {
+            QAccessibleInterface* row = node.child(i);
+            if (!row || row->state().invisible)
                 continue;
-            lines += "\n  row: " + std::string(item->isSelected() ? "✓ " : "") + field(item->text());
-            if (QString caption = item->data(rowCaptionRole).toString(); !caption.isEmpty())
+            lines += "\n  row: " + std::string(row->state().selected ? "✓ " : "") + field(name(*row));
+            if (QString caption = row->text(QAccessible::Description); !caption.isEmpty())
                 lines += " [" + field(caption) + "]";
         }
         return lines;
     }
-    return "";
+    default:
+        return "";
+    }
+}
+
+// The first control of a window with this role and name, in reading order.
+QAccessibleInterface* findControl(QWidget* window, QAccessible::Role role, const QString& wanted) {
+    QAccessibleInterface* found = nullptr;
+    visitAccessibilityTree(window, [&](QAccessibleInterface& node) {
+        if (!found && node.role() == role && name(node) == wanted)
+            found = &node;
+        return !found;
+    });
+    return found;
+}
+
+bool isSheet(QWidget* window) {
+    return window->parentWidget() && WindowOrder::sheet(window->parentWidget()) == window;
+}
+
+// The sheet or alert that keeps a window from taking input, if one is up.
+QWidget* blocker(QWidget* window) {
+    for (QWidget* other : WindowOrder::visibleWindows())
+        if (other != window && (other->windowModality() == Qt::ApplicationModal ||
+                                (isSheet(other) && other->parentWidget()->window() == window)))
+            return other;
+    return nullptr;
 }
 
 void describeMenu(const QMenu* menu, int depth, std::string& out) {
@@ -148,9 +138,11 @@ QAction* findAction(const QMenu* menu, const QString& path) {
     return nullptr;
 }
 
-// A window as the Mac draws it: rounded corners, a title bar with its three buttons and the title.
+// A window as the Mac draws it: rounded corners, a title bar with its three buttons and the title (an alert has
+// none), and a sheet that is up hanging from under the title bar.
 QImage framed(QWidget* window) {
-    constexpr int titleBar = 28;
+    const Qt::WindowFlags flags = window->windowFlags();
+    const int titleBar = flags.testFlag(Qt::WindowTitleHint) ? 28 : 0;
     const qreal ratio = window->devicePixelRatioF();
     const QPixmap content = window->grab();
     const QSize size(window->width(), window->height() + titleBar);
@@ -164,12 +156,23 @@ QImage framed(QWidget* window) {
     painter.setClipPath(outline);
     painter.fillRect(QRect(0, 0, size.width(), titleBar), QColor(0xEC, 0xEC, 0xEC));
     painter.drawPixmap(0, titleBar, content);
+    if (QWidget* sheet = WindowOrder::sheet(window)) {
+        const QRect place(sheet->pos() - window->pos() + QPoint(0, titleBar), sheet->size());
+        painter.setPen(Qt::NoPen);
+        for (int spread = 1; spread <= 12; ++spread) {
+            painter.setBrush(QColor(0, 0, 0, 5));
+            painter.drawRoundedRect(place.adjusted(-spread, 0, spread, spread + 2), spread, spread);
+        }
+        painter.drawPixmap(place.topLeft(), sheet->grab());
+    }
     painter.setClipping(false);
     painter.setPen(QColor(0, 0, 0, 40));
+    painter.setBrush(Qt::NoBrush);
     painter.drawPath(outline);
+    if (titleBar == 0)
+        return image;
     painter.setPen(QColor(0xD6, 0xD6, 0xD6));
     painter.drawLine(0, titleBar - 1, size.width(), titleBar - 1);
-    const Qt::WindowFlags flags = window->windowFlags();
     const QColor lights[] = {QColor(0xFF, 0x5F, 0x57), QColor(0xFE, 0xBC, 0x2E), QColor(0x28, 0xC8, 0x40)};
     const bool present[] = {flags.testFlag(Qt::WindowCloseButtonHint), flags.testFlag(Qt::WindowMinimizeButtonHint),
                             flags.testFlag(Qt::WindowMaximizeButtonHint)};
@@ -182,7 +185,9 @@ QImage framed(QWidget* window) {
     QFont font = window->font();
     font.setWeight(QFont::DemiBold);
     painter.setFont(font);
-    painter.drawText(QRect(80, 0, size.width() - 160, titleBar), Qt::AlignCenter, window->windowTitle());
+    const QRect titleArea(80, 0, size.width() - 160, titleBar);
+    painter.drawText(titleArea, Qt::AlignCenter,
+                     QFontMetrics(font).elidedText(window->windowTitle(), Qt::ElideRight, titleArea.width()));
     return image;
 }
 
@@ -238,6 +243,8 @@ UiDriver::Result UiDriver::run(const QString& command, const std::vector<QString
         return select(arguments);
     if (command == "set" && arguments.size() >= 2)
         return set(arguments);
+    if (command == "key" && !arguments.empty())
+        return key(arguments);
     if (command == "close")
         return close(arguments);
     if (command == "screenshot" && !arguments.empty())
@@ -250,6 +257,17 @@ QWidget* UiDriver::window(const QString& name, Result& error) const {
         if (name.isEmpty() || WindowOrder::name(candidate) == name)
             return candidate;
     error = failed(name.isEmpty() ? "no window is open" : "no window \"" + name + "\" is open");
+    return nullptr;
+}
+
+QWidget* UiDriver::windowTakingInput(const QString& name, Result& error, bool closing) const {
+    QWidget* target = window(name, error);
+    QWidget* over = target ? blocker(target) : nullptr;
+    // Closing a window cancels its own sheet; an alert holds every window.
+    if (!over || (closing && isSheet(over)))
+        return target;
+    error = failed("\"" + WindowOrder::name(target) + "\" is blocked by the " + (isSheet(over) ? "sheet" : "alert") +
+                   " \"" + WindowOrder::name(over) + "\"");
     return nullptr;
 }
 
@@ -281,19 +299,21 @@ Result UiDriver::dump(const std::vector<QString>& arguments) {
     QWidget* target = window(arguments.empty() ? QString() : arguments[0], result);
     if (!target)
         return result;
-    for (QWidget* widget : walk(target))
-        if (std::string line = describe(widget); !line.empty())
+    visitAccessibilityTree(target, [&](QAccessibleInterface& node) {
+        if (std::string line = describe(node); !line.empty())
             result.output += line + "\n";
+        return node.role() != QAccessible::List;
+    });
     return result;
 }
 
 Result UiDriver::press(const std::vector<QString>& arguments) {
     Result result;
-    QWidget* target = window(arguments.size() > 1 ? arguments[1] : QString(), result);
+    QWidget* target = windowTakingInput(arguments.size() > 1 ? arguments[1] : QString(), result);
     if (!target)
         return result;
-    auto* button = find<QAbstractButton>(
-        target, [&](QAbstractButton* b) { return !b->isCheckable() && buttonTitle(b) == arguments[0]; });
+    QAccessibleInterface* node = findControl(target, QAccessible::Button, arguments[0]);
+    auto* button = node ? qobject_cast<QAbstractButton*>(node->object()) : nullptr;
     if (!button)
         return failed("no button \"" + arguments[0] + "\" in \"" + WindowOrder::name(target) + "\"");
     if (!button->isEnabled())
@@ -304,63 +324,63 @@ Result UiDriver::press(const std::vector<QString>& arguments) {
 
 Result UiDriver::toggle(const std::vector<QString>& arguments) {
     Result result;
-    QWidget* target = window(arguments.size() > 2 ? arguments[2] : QString(), result);
+    QWidget* target = windowTakingInput(arguments.size() > 2 ? arguments[2] : QString(), result);
     if (!target)
         return result;
-    auto* button = find<QAbstractButton>(
-        target, [&](QAbstractButton* b) { return b->isCheckable() && buttonTitle(b) == arguments[0]; });
-    if (!button)
+    QAccessibleInterface* node = findControl(target, QAccessible::CheckBox, arguments[0]);
+    if (!node)
         return failed("no switch \"" + arguments[0] + "\" in \"" + WindowOrder::name(target) + "\"");
-    if (!button->isEnabled())
+    if (node->state().disabled)
         return failed("the switch \"" + arguments[0] + "\" is disabled");
-    if (button->isChecked() != (arguments[1] == "on"))
-        button->click();
+    if (node->state().checked != (arguments[1] == "on"))
+        node->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     return {};
 }
 
 Result UiDriver::select(const std::vector<QString>& arguments) {
     Result result;
-    QWidget* target = window(arguments.size() > 1 ? arguments[1] : QString(), result);
+    QWidget* target = windowTakingInput(arguments.size() > 1 ? arguments[1] : QString(), result);
     if (!target)
         return result;
-    for (QWidget* widget : walk(target)) {
-        auto* list = qobject_cast<QListWidget*>(widget);
-        if (!list)
-            continue;
-        for (int i = 0; i < list->count(); ++i) {
-            QListWidgetItem* item = list->item(i);
-            if (item->isHidden() || item->text() != arguments[0])
-                continue;
-            if (!list->isEnabled() || !(item->flags() & Qt::ItemIsEnabled))
-                return failed("the row \"" + arguments[0] + "\" is disabled");
-            list->setCurrentItem(item);
-            return {};
-        }
-    }
-    return failed("no row \"" + arguments[0] + "\" in \"" + WindowOrder::name(target) + "\"");
+    QAccessibleInterface* list = nullptr;
+    QAccessibleInterface* row = nullptr;
+    visitAccessibilityTree(target, [&](QAccessibleInterface& node) {
+        if (row)
+            return false;
+        if (node.role() == QAccessible::List)
+            list = &node;
+        else if (node.role() == QAccessible::ListItem && name(node) == arguments[0])
+            row = &node;
+        return true;
+    });
+    if (!row || !row->tableCellInterface())
+        return failed("no row \"" + arguments[0] + "\" in \"" + WindowOrder::name(target) + "\"");
+    if (list->state().disabled || row->state().disabled)
+        return failed("the row \"" + arguments[0] + "\" is disabled");
+    auto* view = qobject_cast<QAbstractItemView*>(list->object());
+    view->setCurrentIndex(view->model()->index(row->tableCellInterface()->rowIndex(), 0, view->rootIndex()));
+    return {};
 }
 
 Result UiDriver::set(const std::vector<QString>& arguments) {
     Result result;
-    QWidget* target = window(arguments.size() > 2 ? arguments[2] : QString(), result);
+    QWidget* target = windowTakingInput(arguments.size() > 2 ? arguments[2] : QString(), result);
     if (!target)
         return result;
     const QString& name = arguments[0];
     const QString& value = arguments[1];
-    if (auto* slider = find<QSlider>(target, [&](QSlider* s) { return s->accessibleName() == name; })) {
-        if (!slider->isEnabled())
+    if (QAccessibleInterface* slider = findControl(target, QAccessible::Slider, name)) {
+        if (slider->state().disabled)
             return failed("the slider \"" + name + "\" is disabled");
         bool ok = false;
         double number = value.toDouble(&ok);
         if (!ok || !std::isfinite(number))
             return {2, "", "a slider takes a number"};
-        double scale = slider->property("valueScale").isValid() ? slider->property("valueScale").toDouble() : 1.0;
-        slider->setSliderDown(true);
-        slider->setValue(static_cast<int>(std::lround(std::clamp(number * scale, -1e9, 1e9))));
-        slider->setSliderDown(false);
+        slider->valueInterface()->setCurrentValue(number);
         return {};
     }
-    if (auto* edit = find<QLineEdit>(target, [&](QLineEdit* e) { return e->accessibleName() == name; })) {
+    QAccessibleInterface* node = findControl(target, QAccessible::EditableText, name);
+    if (auto* edit = node ? qobject_cast<QLineEdit*>(node->object()) : nullptr) {
         if (!edit->isEnabled() || edit->isReadOnly())
             return failed("the field \"" + name + "\" is disabled");
         // As a person typing: the field's validator has the last word, and leaving it ends the edit.
@@ -375,9 +395,41 @@ Result UiDriver::set(const std::vector<QString>& arguments) {
     return failed("no slider or field \"" + name + "\" in \"" + WindowOrder::name(target) + "\"");
 }
 
+// A key pressed and let go as on the keyboard: it goes to the control with the keyboard focus, and what has the
+// focus then is the answer.
+Result UiDriver::key(const std::vector<QString>& arguments) {
+    static const std::map<QString, std::pair<Qt::Key, Qt::KeyboardModifiers>> keys = {
+        {"Tab", {Qt::Key_Tab, Qt::NoModifier}},       {"Shift+Tab", {Qt::Key_Backtab, Qt::ShiftModifier}},
+        {"Space", {Qt::Key_Space, Qt::NoModifier}},   {"Return", {Qt::Key_Return, Qt::NoModifier}},
+        {"Escape", {Qt::Key_Escape, Qt::NoModifier}}, {"Up", {Qt::Key_Up, Qt::NoModifier}},
+        {"Down", {Qt::Key_Down, Qt::NoModifier}}};
+    const auto key = keys.find(arguments[0]);
+    if (key == keys.end())
+        return {2, "", "a key is Tab, Shift+Tab, Space, Return, Escape, Up or Down"};
+    Result result;
+    QPointer<QWidget> target = windowTakingInput(arguments.size() > 1 ? arguments[1] : QString(), result);
+    if (!target)
+        return result;
+    const auto [code, modifiers] = key->second;
+    const QString text = code == Qt::Key_Space ? QStringLiteral(" ") : QString();
+    QPointer<QWidget> receiver = target->focusWidget() ? target->focusWidget() : target.data();
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, code, modifiers, text);
+        if (receiver)
+            QApplication::sendEvent(receiver, &event);
+    }
+    if (target && target->isVisible() && target->focusWidget())
+        visitAccessibilityTree(target, [&](QAccessibleInterface& node) {
+            if (node.object() == target->focusWidget())
+                result.output = describe(node) + "\n";
+            return result.output.empty();
+        });
+    return result;
+}
+
 Result UiDriver::close(const std::vector<QString>& arguments) {
     Result result;
-    QWidget* target = window(arguments.empty() ? QString() : arguments[0], result);
+    QWidget* target = windowTakingInput(arguments.empty() ? QString() : arguments[0], result, true);
     if (!target)
         return result;
     target->close();
@@ -389,6 +441,9 @@ Result UiDriver::screenshot(const std::vector<QString>& arguments) {
     const QString& file = arguments[0];
     if (arguments.size() < 2 || arguments[1] != "--menu") {
         QWidget* target = window(arguments.size() > 1 ? arguments[1] : QString(), result);
+        // A sheet is part of its window: its picture is the window's, with the sheet on it.
+        if (target && isSheet(target))
+            target = target->parentWidget()->window();
         if (target)
             save(wholePage(target), file, result);
         return result;
@@ -406,15 +461,12 @@ Result UiDriver::screenshot(const std::vector<QString>& arguments) {
             menu->hide();
             return failed("no submenu \"" + arguments[2] + "\"");
         }
+        // Opened from the keyboard, it opens where QMenu puts it for a pointer too; no row of it is chosen yet.
         menu->setActiveAction(opener);
+        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(menu, &right);
         submenu = opener->menu();
-        // Beside its row, on the side where the screen has room, as a person would see it open.
-        const QRect row = menu->actionGeometry(opener);
-        const QRect screen = menu->screen()->availableGeometry();
-        QPoint position = menu->mapToGlobal(QPoint(menu->width() - 4, row.top() - 6));
-        if (position.x() + submenu->sizeHint().width() > screen.right())
-            position.setX(menu->mapToGlobal(QPoint(0, 0)).x() - submenu->sizeHint().width() + 4);
-        submenu->popup(position);
+        submenu->setActiveAction(nullptr);
     }
     QApplication::processEvents();
 

@@ -13,13 +13,10 @@ class QWidget;
 
 namespace tallowmere {
 
-// The role of a list row's trailing caption ("Default"), read by the driver.
-inline constexpr int rowCaptionRole = Qt::UserRole + 1;
-
-// Answers `macsim ui …` by walking the application's real widgets: the status menu's actions, and for windows
-// one walk over labels, buttons, switches, sliders, text fields, lists and progress indicators. Controls are
-// found by their visible text (sliders and fields by their accessible name); acting on one does what a click
-// or a typed value would. Main thread only.
+// Answers `macsim ui …` as a person sees and uses the application: the status menu's actions, and for windows
+// their accessibility tree, which is what a screen reader announces (texts, buttons, switches, sliders, text
+// fields, lists and progress indicators). Controls are found by their accessible name; acting on one does what a
+// click, a typed value or a key would. A window under a sheet or an alert takes no input. Main thread only.
 class UiDriver {
 public:
     struct StatusMenu {
@@ -48,11 +45,14 @@ private:
     Result toggle(const std::vector<QString>& arguments);
     Result select(const std::vector<QString>& arguments);
     Result set(const std::vector<QString>& arguments);
+    Result key(const std::vector<QString>& arguments);
     Result close(const std::vector<QString>& arguments);
     Result screenshot(const std::vector<QString>& arguments);
 
     // The named window, or the frontmost one when `name` is empty; null with `error` set when there is none.
     QWidget* window(const QString& name, Result& error) const;
+    // The same, when no sheet or alert is up over it (a sheet of its own allowed for `closing` it).
+    QWidget* windowTakingInput(const QString& name, Result& error, bool closing = false) const;
 
     StatusMenu m_menu;
 };

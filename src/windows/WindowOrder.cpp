@@ -18,8 +18,11 @@ constexpr const char* menuBarProperty = "tallowmereMenuBar";
 
 qint64 nextOrder = 0;
 
+// A window's sheet stays in front of it.
 void noteFront(QWidget* window) {
     window->setProperty(orderProperty, ++nextOrder);
+    if (QWidget* sheet = WindowOrder::sheet(window))
+        noteFront(sheet);
 }
 
 // A menu long enough to reach the top of the screen scrolls below the menu bar instead of covering it.
@@ -60,7 +63,11 @@ void WindowOrder::orderFront(QWidget* window) {
     // Off screen there is no window server to raise or focus anything.
     if (QGuiApplication::platformName() != "offscreen") {
         window->raise();
-        window->activateWindow();
+        // A sheet that is up stays over its window and keeps the keyboard.
+        QWidget* sheet = WindowOrder::sheet(window);
+        if (sheet)
+            sheet->raise();
+        (sheet ? sheet : window)->activateWindow();
     }
     noteFront(window);
 }
@@ -79,6 +86,14 @@ std::vector<QWidget*> WindowOrder::visibleWindows() {
         return a->property(orderProperty).toLongLong() > b->property(orderProperty).toLongLong();
     });
     return windows;
+}
+
+QWidget* WindowOrder::sheet(const QWidget* window) {
+    for (QObject* child : window->children())
+        if (auto* sheet = qobject_cast<QWidget*>(child);
+            sheet && sheet->isWindow() && sheet->isVisible() && sheet->windowModality() == Qt::WindowModal)
+            return sheet;
+    return nullptr;
 }
 
 QString WindowOrder::name(const QWidget* window) {

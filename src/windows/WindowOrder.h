@@ -21,6 +21,8 @@ public:
     static void orderFront(QWidget* window);
     // The windows a user sees, frontmost first: not the menu bar, the menu or tooltips.
     static std::vector<QWidget*> visibleWindows();
+    // The sheet up on a window (a window-modal child window), if any; it stays in front of its window.
+    static QWidget* sheet(const QWidget* window);
     // The name a window goes by: its title, or the name it was given when its title is empty.
     static QString name(const QWidget* window);
     static void setName(QWidget* window, const QString& name);

@@ -53,11 +53,12 @@ std::pair<int, int> pictureSize(const std::string& file) {
     return {at(16), at(20)};
 }
 
-// A refused `macsim ui` command: status 1, nothing on standard output, one line on standard error.
-void expectRefused(const MacsimRun& run) {
+// A refused `macsim ui` command: status 1, nothing on standard output, one line on standard error naming `why`.
+void expectRefused(const MacsimRun& run, const std::string& why = "") {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_TRUE(has(run.err, why)) << run.err;
 }
 
 // The real application's windows and menu as a user drives them, through `macsim ui`.
@@ -90,6 +91,33 @@ TEST_F(UserInterfaceEndToEnd, TheWelcomeWindowOpensOnTheFirstLaunchOnlyFitsASmal
     EXPECT_EQ(app.ui({"dump", welcome}).out, before);
     EXPECT_FALSE(has(app.macsim({"notifications"}).out, "Remounted"));
 
+    // The prompt and the alert from the keyboard: Escape cancels, Return presses the default button.
+    app.macsim({"fda", "denied"});
+    const std::string prompt = "Full Disk Access Recommended", alert = "Allow Notifications for Tallowmere";
+    ASSERT_EQ(app.ui({"click", "Unmount External Disks"}).exitCode, 0);
+    ASSERT_TRUE(app.waitForListing({"ui", "windows"}, prompt + "\n"));
+    app.ui({"key", "Escape", prompt});
+    ASSERT_EQ(app.ui({"click", "Unmount External Disks"}).exitCode, 0);
+    ASSERT_TRUE(app.waitForListing({"ui", "windows"}, prompt + "\n"));
+    app.ui({"key", "Return", prompt});
+    EXPECT_EQ(app.macsim({"urls"}).out, "x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles\n");
+    EXPECT_EQ(app.ui({"windows"}).out, welcome + "\n");
+    app.macsim({"fda", "granted"});
+    app.macsim({"notifications", "auth", "denied"});
+    for (const std::string key : {"Escape", "Return"}) {
+        ASSERT_EQ(app.ui({"click", "Unmount External Disks"}).exitCode, 0);
+        ASSERT_TRUE(app.waitForListing({"ui", "windows"}, alert + "\n"));
+        EXPECT_EQ(
+            app.ui({"dump", alert}).out,
+            "text: " + alert +
+                "\ntext: Notifications are currently disabled. Enable them in System Settings to "
+                "see eject/remount and onboarding test alerts.\nbutton: Cancel\nbutton: Open Notifications Settings\n");
+        expectRefused(app.ui({"press", "Open Settings…", welcome}), "blocked by the alert");
+        app.ui({"key", key, alert});
+    }
+    EXPECT_TRUE(has(app.macsim({"urls"}).out, "\nx-apple.systempreferences:com.apple.preference.notifications\n"));
+    EXPECT_EQ(app.ui({"windows"}).out, welcome + "\n");
+
     EXPECT_EQ(app.ui({"click", "Quit Tallowmere"}).exitCode, 0);
     EXPECT_TRUE(app.waitForExit());
     EXPECT_EQ(app.ui({"windows"}).exitCode, 3);
@@ -112,7 +140,10 @@ TEST_F(UserInterfaceEndToEnd, TheTestRunUnmountsBothVolumesAndRemountsThem) {
                has(listing, prefix + second + ", " + first + suffix);
     };
 
-    ASSERT_EQ(app.ui({"press", "Test Unmount External Drives", welcome}).exitCode, 0);
+    // From the keyboard, the first control first and the disabled one passed over.
+    EXPECT_EQ(app.ui({"key", "Tab", welcome}).out, "button: Open Settings…\n");
+    EXPECT_EQ(app.ui({"key", "Shift+Tab", welcome}).out, "button: Test Unmount External Drives\n");
+    ASSERT_EQ(app.ui({"key", "Space", welcome}).exitCode, 0);
     EXPECT_TRUE(app.waitFor({"volume", "list"}, [](const std::string& list) { return !has(list, "\tmounted\t"); }));
     EXPECT_EQ(app.volumeState(first), "unmounted");
     EXPECT_EQ(app.volumeState(second), "unmounted");
@@ -131,6 +162,8 @@ TEST_F(UserInterfaceEndToEnd, TheTestRunUnmountsBothVolumesAndRemountsThem) {
     EXPECT_TRUE(app.waitForListing({"ui", "dump", welcome}, "button: Get Started\n"));
     ASSERT_EQ(app.ui({"press", "Test Unmount External Drives", welcome}).exitCode, 0); // it can start over
     EXPECT_TRUE(app.waitFor({"volume", "list"}, [](const std::string& list) { return !has(list, "\tmounted\t"); }));
+    app.ui({"key", "Escape", welcome});
+    EXPECT_EQ(app.ui({"windows"}).out, "");
 }
 
 TEST_F(UserInterfaceEndToEnd, TheMenuReadsItsDefaultsFollowsTheWordingAndDrivesTheGuard) {
@@ -227,8 +260,14 @@ TEST_F(UserInterfaceEndToEnd, SettingsKeepItsSectionWriteTheirKeysAndFollowWrite
     EXPECT_TRUE(app.waitForListing({"login-item"}, "unregistered\n"));
     EXPECT_TRUE(settingsShow("toggle: Start at Login = off"));
 
+    // The keyboard starts on the sidebar, a list; Tab goes on to the page, Space flips the switch in focus.
     app.ui({"select", "Quenby Guard"});
-    ASSERT_EQ(app.ui({"toggle", "Quenby Guard Active", "on"}).exitCode, 0);
+    EXPECT_EQ(app.ui({"key", "Tab", "Settings"}).out, "toggle: Quenby Guard Active = off\n");
+    EXPECT_EQ(app.ui({"key", "Space", "Settings"}).out, "toggle: Quenby Guard Active = on\n");
+    const std::string sidebar = app.ui({"key", "Shift+Tab", "Settings"}).out;
+    EXPECT_TRUE(has(sidebar, "list: Preferences\n") && has(sidebar, "\n  row: ✓ Quenby Guard\n")) << sidebar;
+    EXPECT_TRUE(has(app.ui({"key", "Down", "Settings"}).out, "\n  row: ✓ Auto Eject\n"));
+    EXPECT_TRUE(has(app.ui({"key", "Up", "Settings"}).out, "\n  row: ✓ Quenby Guard\n"));
     EXPECT_TRUE(app.waitForListing({"assertions"}, "Tallowmere Quenby Guard Requested"));
     // The switch follows the guard whatever stops it.
     app.defaults("deactivateOnUserSwitch", "-bool", "true");
@@ -236,6 +275,38 @@ TEST_F(UserInterfaceEndToEnd, SettingsKeepItsSectionWriteTheirKeysAndFollowWrite
     EXPECT_TRUE(settingsShow("toggle: Quenby Guard Active = off"));
     app.defaults("allowDisplaySleep", "-bool", "true");
     EXPECT_TRUE(settingsShow("toggle: Allow display to sleep = on"));
+
+    // The custom-duration sheet holds its window: nothing under it takes input, the menu brings the window
+    // forward with the sheet still on it, Tab goes through the sheet, Return adds and closing the window cancels.
+    const std::string sheet = "Custom Quenby Guard Duration";
+    for (const std::string menuItem : {"About Tallowmere…", "Settings…"}) {
+        ASSERT_EQ(app.ui({"press", "Add", "Settings"}).exitCode, 0);
+        for (std::vector<std::string> command : {std::vector<std::string>{"select", "General", "Settings"},
+                                                 {"press", "Done", "Settings"},
+                                                 {"toggle", "Allow display to sleep", "off", "Settings"}})
+            expectRefused(app.ui(command), "blocked by the sheet \"" + sheet + "\"");
+        ASSERT_EQ(app.ui({"click", menuItem}).exitCode, 0);
+        EXPECT_EQ(app.ui({"windows"}).out.rfind(sheet + "\nSettings\n", 0), 0u) << app.ui({"windows"}).out;
+        EXPECT_TRUE(has(dump(), "row: ✓ Quenby Guard"));
+        EXPECT_EQ(app.ui({"key", "Tab"}).out, "field: Minutes = 0\n");
+        ASSERT_EQ(app.ui({"set", "Minutes", "45", sheet}).exitCode, 0);
+        if (menuItem == "Settings…")
+            ASSERT_EQ(app.ui({"close", "Settings"}).exitCode, 0);
+        else
+            app.ui({"key", "Escape", sheet});
+        EXPECT_EQ(app.ui({"windows"}).out, menuItem == "Settings…" ? welcome + "\n" : "Settings\n" + welcome + "\n");
+    }
+    EXPECT_EQ(app.macsim({"defaults", "read", "customStayAwakeSeconds"}).exitCode, 1);
+    ASSERT_EQ(app.ui({"click", "Settings…"}).exitCode, 0);
+    EXPECT_EQ(app.ui({"windows"}).out, "Settings\n" + welcome + "\n");
+    app.ui({"select", "Quenby Guard"});
+    app.ui({"press", "Add", "Settings"});
+    EXPECT_EQ(app.ui({"key", "Shift+Tab"}).out, "button: Add Duration\n");
+    app.ui({"key", "Tab"});
+    EXPECT_EQ(app.ui({"key", "Tab"}).out, "field: Minutes = 0\n");
+    app.ui({"key", "Return"});
+    EXPECT_EQ(app.macsim({"defaults", "read", "customStayAwakeSeconds"}).out, "3600\n");
+    EXPECT_TRUE(has(dump(), "\n  row: Custom – 1 hour [Default]\n"));
 
     app.ui({"select", "Auto Eject"});
     EXPECT_TRUE(settingsShow("toggle: Beta = on (/Volumes/Beta)"));

@@ -67,6 +67,8 @@ The user interface, as a user sees it (answered by the running application)
   ui menu | ui click "TITLE"|"SUBMENU/TITLE" | ui windows | ui dump ["WINDOW"]
   ui press "BUTTON" ["WINDOW"] | ui toggle "LABEL" on|off ["WINDOW"] | ui select "ROW" ["WINDOW"]
   ui set "LABEL" VALUE ["WINDOW"] | ui close ["WINDOW"] | ui screenshot FILE.png ["WINDOW" | --menu ["SUBMENU"]]
+  ui key Tab|Shift+Tab|Space|Return|Escape|Up|Down ["WINDOW"]
+                                          a key to the control in focus; prints the control in focus then
 Stand-in tools
   diskutil ...   tmutil ...   pmset ...       also run when macsim is invoked under those names
 

@@ -26,6 +26,7 @@ const std::map<std::string, Shape> shapes = {
     {"toggle", {2, 3, "ui toggle \"LABEL\" on|off [\"WINDOW TITLE\"]"}},
     {"select", {1, 2, "ui select \"ROW\" [\"WINDOW TITLE\"]"}},
     {"set", {2, 3, "ui set \"LABEL\" VALUE [\"WINDOW TITLE\"]"}},
+    {"key", {1, 2, "ui key Tab|Shift+Tab|Space|Return|Escape|Up|Down [\"WINDOW TITLE\"]"}},
     {"close", {0, 1, "ui close [\"WINDOW TITLE\"]"}},
     {"screenshot", {1, 3, "ui screenshot FILE.png [\"WINDOW TITLE\" | --menu [\"SUBMENU\"]]"}},
 };
@@ -34,7 +35,7 @@ const std::map<std::string, Shape> shapes = {
 
 int runUi(Machine& machine, const std::vector<std::string>& arguments) {
     if (arguments.empty())
-        return usageError("ui needs menu, click, windows, dump, press, toggle, select, set, close or screenshot");
+        return usageError("ui needs menu, click, windows, dump, press, toggle, select, set, key, close or screenshot");
     auto shape = shapes.find(arguments[0]);
     if (shape == shapes.end())
         return usageError("unknown ui command \"" + arguments[0] + "\"");
