@@ -40,4 +40,11 @@ std::optional<std::pair<double, std::size_t>> leadingNumber(std::string_view tex
     return std::pair{value, end};
 }
 
+std::optional<double> wholeNumber(std::string_view text) {
+    auto number = leadingNumber(text);
+    if (!number || number->second != text.size())
+        return std::nullopt;
+    return number->first;
+}
+
 } // namespace tallowmere::DecimalText

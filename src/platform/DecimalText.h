@@ -15,6 +15,8 @@ namespace DecimalText {
 // minus, digits with an optional decimal point, an optional exponent. Nothing when the text does not start with
 // one or it is out of the range of a double. No plus sign, hexadecimal, infinity or NaN.
 std::optional<std::pair<double, std::size_t>> leadingNumber(std::string_view text);
+// The number when the whole text is one.
+std::optional<double> wholeNumber(std::string_view text);
 
 } // namespace DecimalText
 } // namespace tallowmere

@@ -21,7 +21,10 @@ TEST(DecimalText, ReadsTheLeadingDecimalNumberAndNothingElse) {
     EXPECT_EQ(DecimalText::leadingNumber("2e"), (Read{{2.0, 1}}));
     EXPECT_EQ(DecimalText::leadingNumber("2e-x"), (Read{{2.0, 1}}));
     EXPECT_EQ(DecimalText::leadingNumber("1,5"), (Read{{1.0, 1}}));
-    for (const char* none : {"", "-", ".", "-.e5", "+1", "abc", "inf", "0x1p3", "1e999"})
+    EXPECT_EQ(DecimalText::leadingNumber("0x1p3"), (Read{{0.0, 1}}));
+    EXPECT_EQ(DecimalText::wholeNumber("-0.25"), -0.25);
+    EXPECT_EQ(DecimalText::wholeNumber("2e"), std::nullopt);
+    for (const char* none : {"", "-", ".", "-.e5", "+1", "abc", "inf", "1e999"})
         EXPECT_EQ(DecimalText::leadingNumber(none), std::nullopt) << none;
 }
 

@@ -7,13 +7,13 @@
 #include "SleepHandshake.h"
 #include "StandInTools.h"
 #include "UiCommand.h"
+#include "platform/DecimalText.h"
 #include "platform/ListingText.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
 
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -67,11 +67,7 @@ a carriage return "\r", a tab "\t" and any other control character "\xHH".
 )";
 
 std::optional<double> parseNumber(const std::string& text) {
-    double value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return tallowmere::DecimalText::wholeNumber(text);
 }
 
 std::optional<int> parseInteger(const std::string& text) {

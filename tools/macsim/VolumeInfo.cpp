@@ -210,8 +210,8 @@ PropertyValue typedInfoValue(const std::string& text) {
     std::int64_t integer = 0;
     if (auto [ptr, error] = std::from_chars(begin, end, integer); error == std::errc() && ptr == end)
         return integer;
-    if (auto real = tallowmere::DecimalText::leadingNumber(text); real && real->second == text.size())
-        return real->first;
+    if (auto real = tallowmere::DecimalText::wholeNumber(text))
+        return *real;
     return text;
 }
 

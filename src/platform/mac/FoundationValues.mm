@@ -16,10 +16,12 @@ std::string toStdString(NSString* text) {
 std::optional<PropertyValue> toPropertyValue(id object) {
     if (!object)
         return std::nullopt;
-    NSData* xml = [NSPropertyListSerialization dataWithPropertyList:object
-                                                             format:NSPropertyListXMLFormat_v1_0
-                                                            options:0
-                                                              error:nil];
+    // Alive until the bytes are read: ARC may otherwise release it right after its last use.
+    __attribute__((objc_precise_lifetime)) NSData* xml =
+        [NSPropertyListSerialization dataWithPropertyList:object
+                                                   format:NSPropertyListXMLFormat_v1_0
+                                                  options:0
+                                                    error:nil];
     if (!xml)
         return std::nullopt;
     return PropertyList::parse(std::string_view(static_cast<const char*>(xml.bytes), xml.length));

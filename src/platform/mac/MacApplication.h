@@ -8,7 +8,8 @@
 namespace tallowmere {
 
 // The shared application (NSApp), its screens and the default and distributed notification centers. Main
-// thread, once the QApplication exists (it creates NSApp).
+// thread, once the QApplication exists: Qt's Cocoa plugin creates NSApp then (unconfirmed from Qt's
+// documentation).
 class MacApplication : public Application {
 public:
     // `terminate` ends the event loop the way the toolkit quits, so that the delegate's will-terminate step runs.

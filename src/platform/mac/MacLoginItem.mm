@@ -4,7 +4,8 @@
 
 namespace tallowmere {
 
-// The errors are dropped: registration fails silently and is tried again at the next launch.
+// The errors (whose codes are unconfirmed) are dropped: registration fails silently and is tried again at the
+// next launch.
 bool MacLoginItem::registerApp() {
     return [SMAppService.mainAppService registerAndReturnError:nil];
 }

@@ -11,14 +11,15 @@ std::optional<std::vector<std::optional<PropertyValue>>> MacPowerSources::powerS
         CFTypeRef info = IOPSCopyPowerSourcesInfo();
         if (!info)
             return std::nullopt;
-        id snapshot = CFBridgingRelease(info);
+        // Precise lifetimes: ARC may otherwise let go of an object after its last use, and the descriptions are
+        // borrowed from the snapshot.
+        __attribute__((objc_precise_lifetime)) id snapshot = CFBridgingRelease(info);
         CFArrayRef sources = IOPSCopyPowerSourcesList((__bridge CFTypeRef)snapshot);
         if (!sources)
             return std::nullopt;
-        NSArray* list = CFBridgingRelease(sources);
+        __attribute__((objc_precise_lifetime)) NSArray* list = CFBridgingRelease(sources);
         std::vector<std::optional<PropertyValue>> descriptions;
         for (NSUInteger index = 0; index < list.count; ++index) {
-            // Borrowed from the snapshot, which outlives this loop.
             CFDictionaryRef description = IOPSGetPowerSourceDescription((__bridge CFTypeRef)snapshot,
                                                                         (__bridge CFTypeRef)[list objectAtIndex:index]);
             descriptions.push_back(toPropertyValue((__bridge id)description));

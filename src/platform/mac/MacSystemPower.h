@@ -5,7 +5,7 @@
 namespace tallowmere {
 
 // The root power domain's messages (IORegisterForSystemPower), delivered by a notification port on the main
-// run loop.
+// run loop, which Qt's event loop runs on a Mac (unconfirmed from Qt's documentation).
 class MacSystemPower : public SystemPower {
 public:
     PowerRegistration registerForSystemPower(MessageHandler handler) override;

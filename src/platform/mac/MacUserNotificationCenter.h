@@ -10,6 +10,7 @@ namespace tallowmere {
 
 // UNUserNotificationCenter. The service serves application bundles only: run as a bare executable, every
 // request fails with UserNotificationService::unavailableError (on a global queue) and the status reads denied.
+// A bundle signed ad hoc is reportedly refused notifications too (unconfirmed; a Developer ID signature helps).
 class MacUserNotificationCenter : public UserNotificationCenter {
 public:
     MacUserNotificationCenter(Runtime& runtime, const std::string& executablePath);
