@@ -3,7 +3,6 @@
 #include <stdint.h>
 
 #define CF_BRIDGED_TYPE(T) __attribute__((objc_bridge(T)))
-typedef unsigned char Boolean;
 typedef const void* CFTypeRef;
 typedef const struct CF_BRIDGED_TYPE(NSString) __CFString* CFStringRef;
 typedef const struct CF_BRIDGED_TYPE(NSArray) __CFArray* CFArrayRef;

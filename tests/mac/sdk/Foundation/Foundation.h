@@ -23,9 +23,9 @@ __attribute__((objc_root_class))
 + (instancetype)alloc;
 - (instancetype)init;
 @end
-@class NSArray, NSDictionary, NSError, NSOperationQueue, NSURL;
+@class NSArray, NSDictionary, NSError, NSNotification, NSOperationQueue, NSURL;
 
-// Not on the sheet: NSString, NSData, NSArray, NSError, NSURL, NSNotification, NSPropertyListSerialization.
+// Not on the sheet: NSString, NSData, NSArray, NSError, NSURL, NSPropertyListSerialization.
 typedef NSUInteger NSStringEncoding;
 enum { NSUTF8StringEncoding = 4 };
 @interface NSString : NSObject
@@ -41,8 +41,6 @@ enum { NSUTF8StringEncoding = 4 };
 @property(readonly) NSUInteger count;
 - (ObjectType)objectAtIndex:(NSUInteger)index;
 @end
-@interface NSDictionary<KeyType, ObjectType> : NSObject
-@end
 @interface NSError : NSObject
 @property(readonly, copy) NSString* localizedDescription;
 @end
@@ -51,8 +49,6 @@ enum { NSUTF8StringEncoding = 4 };
 + (nullable instancetype)URLWithString:(NSString*)URLString;
 @end
 typedef NSString* NSNotificationName;
-@interface NSNotification : NSObject
-@end
 typedef NS_ENUM(NSUInteger, NSPropertyListFormat) { NSPropertyListXMLFormat_v1_0 = 100 };
 typedef NS_OPTIONS(NSUInteger, NSPropertyListMutabilityOptions) { NSPropertyListImmutable = 0 };
 @interface NSPropertyListSerialization : NSObject
