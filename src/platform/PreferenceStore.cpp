@@ -1,9 +1,7 @@
 #include "platform/PreferenceStore.h"
 
 #include "platform/ClampedInteger.h"
-
-#include <charconv>
-#include <cmath>
+#include "platform/DecimalText.h"
 
 namespace tallowmere {
 namespace {
@@ -16,11 +14,8 @@ std::optional<double> parseNumber(const std::string& text) {
         ++begin;
     if (begin != end && *begin == '+')
         ++begin;
-    double value = 0;
-    auto [ptr, error] = std::from_chars(begin, end, value);
-    if (error != std::errc() || ptr == begin)
-        return std::nullopt;
-    return value;
+    auto number = DecimalText::leadingNumber(std::string_view(begin, static_cast<std::size_t>(end - begin)));
+    return number ? std::optional(number->first) : std::nullopt;
 }
 
 } // namespace

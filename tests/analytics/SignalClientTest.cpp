@@ -138,7 +138,10 @@ TEST_F(SignalCacheTest, WithoutACachesFolderConcurrentWritersLoseNothingInMemory
                 i % 20 ? cache.pushBack(batch) : cache.markDelivered(batch);
             }
         };
-        std::jthread a(work, 0), b(work, 1), c(work, 2), d(work, 3);
+        std::thread threads[] = {std::thread(work, 0), std::thread(work, 1), std::thread(work, 2),
+                                 std::thread(work, 3)};
+        for (std::thread& thread : threads)
+            thread.join();
     }
     EXPECT_EQ(cache.count() + delivered, 1000u);
     EXPECT_TRUE(fileSystem.paths().empty());

@@ -33,9 +33,17 @@ protected:
     int standInRuns() {
         const QByteArray tool = QByteArray::fromStdString(app.sim().machine().binFolder() + "/diskutil");
         int count = 0;
+#ifdef __linux__
         for (const QString& pid : QDir("/proc").entryList(QDir::Dirs))
             if (QFile file("/proc/" + pid + "/cmdline"); file.open(QIODevice::ReadOnly))
                 count += file.readAll().startsWith(tool);
+#else
+        QProcess processes;
+        processes.start("ps", {"-A", "-o", "command="});
+        processes.waitForFinished();
+        for (const QByteArray& line : processes.readAllStandardOutput().split('\n'))
+            count += line.trimmed().startsWith(tool);
+#endif
         return count;
     }
 };

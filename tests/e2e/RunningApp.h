@@ -33,7 +33,7 @@ public:
     // Starts the application and waits until its launch sequence is over (its first timer has fired).
     bool start(const std::map<std::string, std::string>& environment = {}) {
         m_output.clear();
-        m_sim.start(m_app, {}, environment, TALLOWMERE_EXECUTABLE);
+        m_sim.start(m_app, {"--platform", "sim"}, environment, TALLOWMERE_EXECUTABLE);
         return m_app.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
     }
     qint64 pid() const { return m_app.processId(); }

@@ -26,6 +26,10 @@ std::string readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
+#ifdef __linux__
+pid_t currentThread() {
+    return ::gettid();
+}
 // Whether a thread of this process sleeps in the kernel (as one waiting for a lock does).
 bool isAsleep(pid_t thread) {
     std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
@@ -34,6 +38,16 @@ bool isAsleep(pid_t thread) {
     auto name = line.rfind(')');
     return name != std::string::npos && name + 2 < line.size() && line[name + 2] == 'S';
 }
+#else
+pid_t currentThread() {
+    return 1;
+}
+// Without a way to see a thread wait, it is given the time to get to the lock.
+bool isAsleep(pid_t) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    return true;
+}
+#endif
 
 class PlistPreferenceStoreTest : public ::testing::Test {
 protected:
@@ -111,7 +125,7 @@ TEST_F(PlistPreferenceStoreTest, WhatCannotBeKeptWholeIsRefusedAndReadsNeverWait
     auto holder = std::make_unique<FileLock>(path() + ".lock");
     std::atomic<pid_t> writerThread{0};
     std::thread writer([&] {
-        writerThread = ::gettid();
+        writerThread = currentThread();
         store.setBool("written", true);
     });
     for (int tries = 0; tries < 10000 && !(writerThread && isAsleep(writerThread)); ++tries)

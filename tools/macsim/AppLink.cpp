@@ -10,12 +10,23 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace macsim {
+namespace {
+
+// A peer that went away makes a send fail rather than raise SIGPIPE: Linux is told so per send, macOS per socket.
+#ifdef MSG_NOSIGNAL
+constexpr int noSignalFlag = MSG_NOSIGNAL;
+#else
+constexpr int noSignalFlag = 0;
+#endif
+
+} // namespace
 
 namespace AppEvent {
 
@@ -135,9 +146,16 @@ bool AppLink::connect(int timeoutMilliseconds) {
     if (m_socketPath.empty() || m_socketPath.size() >= sizeof address.sun_path)
         return false;
     std::memcpy(address.sun_path, m_socketPath.c_str(), m_socketPath.size() + 1);
-    m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    m_fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     if (m_fd < 0)
         return false;
+    // Never blocking, and not inherited by the processes this one starts.
+    ::fcntl(m_fd, F_SETFD, FD_CLOEXEC);
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
+#ifdef SO_NOSIGPIPE
+    const int on = 1;
+    ::setsockopt(m_fd, SOL_SOCKET, SO_NOSIGPIPE, &on, sizeof on);
+#endif
 
     QDeadlineTimer deadline(timeoutMilliseconds);
     for (;;) {
@@ -177,9 +195,8 @@ bool AppLink::send(const QJsonObject& event) {
     const QByteArray bytes = AppEvent::encode(event);
     QDeadlineTimer deadline(5000);
     for (qsizetype sent = 0; sent < bytes.size();) {
-        // MSG_NOSIGNAL: an application that went away is a failed send, not a SIGPIPE.
         const ssize_t written =
-            ::send(m_fd, bytes.constData() + sent, static_cast<size_t>(bytes.size() - sent), MSG_NOSIGNAL);
+            ::send(m_fd, bytes.constData() + sent, static_cast<size_t>(bytes.size() - sent), noSignalFlag);
         if (written > 0) {
             sent += written;
             continue;

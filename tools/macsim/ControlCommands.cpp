@@ -7,6 +7,7 @@
 #include "SleepHandshake.h"
 #include "StandInTools.h"
 #include "UiCommand.h"
+#include "platform/DecimalText.h"
 #include "platform/ListingText.h"
 
 #include <QFileInfo>
@@ -77,11 +78,7 @@ a carriage return "\r", a tab "\t" and any other control character "\xHH".
 )";
 
 std::optional<double> parseNumber(const std::string& text) {
-    double value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return tallowmere::DecimalText::wholeNumber(text);
 }
 
 std::optional<int> parseInteger(const std::string& text) {

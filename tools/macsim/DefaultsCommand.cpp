@@ -3,13 +3,13 @@
 #include "Announcer.h"
 #include "CommandOutput.h"
 
+#include "platform/DecimalText.h"
 #include "platform/PlistPreferenceStore.h"
 
 #include <QDateTime>
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 
 namespace macsim {
@@ -94,11 +94,8 @@ std::optional<PropertyValue> typed(const std::string& type, const std::string& t
         return PropertyValue(value);
     }
     if (type == "-float") {
-        double value = 0;
-        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (error != std::errc() || end != text.data() + text.size() || text.empty() || !std::isfinite(value))
-            return std::nullopt;
-        return PropertyValue(value);
+        auto value = tallowmere::DecimalText::wholeNumber(text);
+        return value ? std::optional(PropertyValue(*value)) : std::nullopt;
     }
     if (type == "-string")
         return PropertyValue(text);

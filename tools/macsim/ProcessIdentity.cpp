@@ -7,10 +7,25 @@
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#ifdef __APPLE__
+#include <sys/sysctl.h>
+#endif
 
 namespace macsim {
 namespace {
 
+#ifdef __APPLE__
+// The kernel's start time of the process, in microseconds.
+std::uint64_t startTicksOf(std::int64_t pid) {
+    int query[] = {CTL_KERN, KERN_PROC, KERN_PROC_PID, static_cast<int>(pid)};
+    struct kinfo_proc info {};
+    size_t size = sizeof info;
+    if (::sysctl(query, 4, &info, &size, nullptr, 0) != 0 || size == 0)
+        return 0;
+    const timeval& started = info.kp_proc.p_starttime;
+    return static_cast<std::uint64_t>(started.tv_sec) * 1000000 + static_cast<std::uint64_t>(started.tv_usec);
+}
+#elif defined(__linux__)
 // Field 22 of /proc/PID/stat; the command name (field 2) may hold spaces and parentheses, so fields are
 // counted from the last ')'.
 std::uint64_t startTicksOf(std::int64_t pid) {
@@ -27,6 +42,12 @@ std::uint64_t startTicksOf(std::int64_t pid) {
     }
     return 0;
 }
+
+#else
+std::uint64_t startTicksOf(std::int64_t) {
+    return 0;
+}
+#endif
 
 } // namespace
 

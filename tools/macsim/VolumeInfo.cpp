@@ -1,7 +1,8 @@
 #include "VolumeInfo.h"
 
+#include "platform/DecimalText.h"
+
 #include <charconv>
-#include <cmath>
 #include <cstdint>
 
 namespace macsim {
@@ -209,10 +210,8 @@ PropertyValue typedInfoValue(const std::string& text) {
     std::int64_t integer = 0;
     if (auto [ptr, error] = std::from_chars(begin, end, integer); error == std::errc() && ptr == end)
         return integer;
-    double real = 0;
-    if (auto [ptr, error] = std::from_chars(begin, end, real);
-        error == std::errc() && ptr == end && std::isfinite(real))
-        return real;
+    if (auto real = tallowmere::DecimalText::wholeNumber(text))
+        return *real;
     return text;
 }
 
