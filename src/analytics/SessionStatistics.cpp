@@ -34,7 +34,7 @@ std::vector<QDate> recentDays(const PreferenceStore& store) {
     return days;
 }
 
-std::string wholeSeconds(double seconds) {
+std::string wholeSecondsText(double seconds) {
     return std::to_string(clampedInteger<std::int64_t>(std::round(std::max(0.0, seconds))));
 }
 
@@ -96,7 +96,7 @@ SignalParameters SessionStatistics::parameters(WallTime now) const {
     }
     std::int64_t ended = m_store.integerValue(endedSessionsKey);
     p["Analytics.Retention.averageSessionSeconds"] =
-        wholeSeconds(ended > 0 ? m_store.doubleValue(totalSecondsKey) / static_cast<double>(ended) : 0.0);
+        wholeSecondsText(ended > 0 ? m_store.doubleValue(totalSecondsKey) / static_cast<double>(ended) : 0.0);
     p["Analytics.Retention.distinctDaysUsed"] = std::to_string(m_store.integerValue(distinctDaysKey));
     QDate today = dayOf(now);
     std::vector<QDate> days = recentDays(m_store);
@@ -105,7 +105,7 @@ SignalParameters SessionStatistics::parameters(WallTime now) const {
     });
     p["Analytics.Retention.distinctDaysUsedLastMonth"] = std::to_string(lastMonth);
     p["Analytics.Retention.totalSessionsCount"] = std::to_string(m_store.integerValue(totalSessionsKey));
-    p["Analytics.Retention.previousSessionSeconds"] = wholeSeconds(m_store.doubleValue(previousSecondsKey));
+    p["Analytics.Retention.previousSessionSeconds"] = wholeSecondsText(m_store.doubleValue(previousSecondsKey));
     return p;
 }
 
