@@ -15,6 +15,7 @@
 #include <QPainterPath>
 #include <QPointer>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QValidator>
 
 #include <map>
@@ -194,24 +195,28 @@ QImage framed(QWidget* window) {
 // A window with its scrolling page drawn whole: the window is made as tall as the page for the picture. A body
 // that scrolls only on a short screen is pictured as it is there.
 QImage wholePage(QWidget* window) {
-    int extra = 0;
-    for (QScrollArea* area : window->findChildren<QScrollArea*>()) {
-        QWidget* page = area->widget();
-        if (!area->isVisible() || !page || area->property("scrollsOnShortScreens").toBool())
-            continue;
-        int width = area->viewport()->width();
-        int height = page->hasHeightForWidth() ? page->heightForWidth(width) : page->sizeHint().height();
-        extra = std::max(extra, height - area->viewport()->height());
-    }
-    if (extra <= 0)
-        return framed(window);
+    // Grown until no page scrolls: a page that has just changed lays itself out again once it has room, and text
+    // wraps differently without a scroll bar.
     const QSize minimum = window->minimumSize(), maximum = window->maximumSize(), size = window->size();
-    window->setFixedSize(size.width(), size.height() + extra);
+    bool grown = false;
+    for (int round = 0; round < 4; ++round) {
+        QApplication::processEvents();
+        int extra = 0;
+        for (QScrollArea* area : window->findChildren<QScrollArea*>())
+            if (area->isVisible() && area->widget() && !area->property("scrollsOnShortScreens").toBool())
+                extra = std::max(extra, area->verticalScrollBar()->maximum());
+        if (extra <= 0)
+            break;
+        window->setFixedSize(window->width(), window->height() + extra);
+        grown = true;
+    }
     QApplication::processEvents();
     QImage image = framed(window);
-    window->setMinimumSize(minimum);
-    window->setMaximumSize(maximum);
-    window->resize(size);
+    if (grown) {
+        window->setMinimumSize(minimum);
+        window->setMaximumSize(maximum);
+        window->resize(size);
+    }
     return image;
 }
 
