@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Machine.h"
+#include "simulator/Machine.h"
 
-#include "app/Preferences.h"
+#include "base/Preferences.h"
 #include "platform/PlistPreferenceStore.h"
 #include "platform/QtRuntime.h"
 

@@ -1,6 +1,6 @@
 #include "BenchSupport.h"
 
-#include "AppLink.h"
+#include "simulator/AppLink.h"
 
 #include "platform/sim/SimEventListener.h"
 

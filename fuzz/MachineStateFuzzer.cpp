@@ -1,8 +1,8 @@
 // macsim's machine state loaded from whatever machine.json holds, and the tool output made from it.
 #include "FuzzSupport.h"
 
-#include "MachineState.h"
-#include "VolumeInfo.h"
+#include "simulator/MachineState.h"
+#include "simulator/VolumeInfo.h"
 
 #include "platform/PropertyList.h"
 

@@ -2,7 +2,7 @@
 // The first byte chooses where the stream is cut into reads, as a connection delivers it.
 #include "FuzzSupport.h"
 
-#include "AppLink.h"
+#include "simulator/AppLink.h"
 
 #include "platform/ClampedInteger.h"
 #include "platform/sim/LineFramer.h"

@@ -1,6 +1,6 @@
 #include "analytics/Analytics.h"
 
-#include "app/Preferences.h"
+#include "base/Preferences.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #include "app/AppDelegate.h"
 
-#include "app/Preferences.h"
+#include "base/Preferences.h"
 #include "disks/FullDiskAccess.h"
 #include "guard/ActivationDuration.h"
 #include "platform/Log.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Preferences.h"
+#include "base/Preferences.h"
 
 #include <optional>
 #include <string>

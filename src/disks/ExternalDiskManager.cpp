@@ -1,6 +1,6 @@
 #include "disks/ExternalDiskManager.h"
 
-#include "app/Preferences.h"
+#include "base/Preferences.h"
 #include "disks/VolumeClassifier.h"
 #include "platform/Log.h"
 

@@ -1,6 +1,6 @@
 #include "guard/ActivationDuration.h"
 
-#include "app/Preferences.h"
+#include "base/Preferences.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "guard/StayAwakeController.h"
 
-#include "app/Preferences.h"
+#include "base/Preferences.h"
 #include "guard/ActivationDuration.h"
 #include "guard/BatteryRules.h"
 

@@ -1,5 +1,5 @@
 #include "analytics/Analytics.h"
-#include "app/Preferences.h"
+#include "base/Preferences.h"
 #include "support/FakeSignalSender.h"
 #include "support/MemoryPreferenceStore.h"
 #include "support/VirtualRuntime.h"

@@ -1,4 +1,4 @@
-#include "platform/QtHttpTransport.h"
+#include "platform/network/QtHttpTransport.h"
 
 #include <gtest/gtest.h>
 

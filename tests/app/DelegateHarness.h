@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/AppDelegate.h"
-#include "app/Preferences.h"
+#include "base/Preferences.h"
 #include "support/FakeAlertPresenter.h"
 #include "support/FakeApplication.h"
 #include "support/FakeDiskArbitration.h"

@@ -1,4 +1,4 @@
-#include "app/Preferences.h"
+#include "base/Preferences.h"
 #include "support/MemoryPreferenceStore.h"
 
 #include <gtest/gtest.h>

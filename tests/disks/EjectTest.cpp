@@ -1,6 +1,6 @@
 #include "DiskManagerFixture.h"
 
-#include "app/Preferences.h"
+#include "base/Preferences.h"
 
 #include <QObject>
 

@@ -1,4 +1,4 @@
-#include "app/Preferences.h"
+#include "base/Preferences.h"
 #include "guard/ActivationDuration.h"
 #include "guard/BatteryRules.h"
 #include "guard/StayAwakeController.h"

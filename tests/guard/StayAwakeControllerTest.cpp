@@ -1,5 +1,5 @@
 #include "guard/StayAwakeController.h"
-#include "app/Preferences.h"
+#include "base/Preferences.h"
 #include "support/FakePowerAssertions.h"
 #include "support/FakePowerSources.h"
 #include "support/FakeSignalSender.h"

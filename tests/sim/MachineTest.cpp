@@ -1,5 +1,5 @@
-#include "Machine.h"
-#include "AppLink.h"
+#include "simulator/Machine.h"
+#include "simulator/AppLink.h"
 
 #include "platform/LocalNotificationCenter.h"
 #include "platform/PropertyList.h"

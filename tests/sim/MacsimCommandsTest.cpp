@@ -1,6 +1,6 @@
 #include "SimTestSupport.h"
 
-#include "AppLink.h"
+#include "simulator/AppLink.h"
 
 #include "platform/FileLock.h"
 #include "platform/PlistPreferenceStore.h"

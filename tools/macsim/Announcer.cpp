@@ -1,6 +1,6 @@
 #include "Announcer.h"
 
-#include "AppLink.h"
+#include "simulator/AppLink.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 #include "ControlCommands.h"
 
 #include "Announcer.h"
-#include "AppLink.h"
+#include "simulator/AppLink.h"
 #include "CommandOutput.h"
 #include "DefaultsCommand.h"
 #include "SleepHandshake.h"

@@ -1,6 +1,6 @@
 #include "SleepHandshake.h"
 
-#include "AppLink.h"
+#include "simulator/AppLink.h"
 #include "CommandOutput.h"
 
 #include "platform/SystemPower.h"

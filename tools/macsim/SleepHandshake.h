@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Machine.h"
+#include "simulator/Machine.h"
 
 namespace macsim {
 

@@ -1,7 +1,7 @@
 #include "StandInTools.h"
 
 #include "Announcer.h"
-#include "VolumeInfo.h"
+#include "simulator/VolumeInfo.h"
 #include "platform/ListingText.h"
 
 #include "platform/PropertyList.h"

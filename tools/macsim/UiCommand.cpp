@@ -1,6 +1,6 @@
 #include "UiCommand.h"
 
-#include "AppLink.h"
+#include "simulator/AppLink.h"
 #include "CommandOutput.h"
 
 #include <QFileInfo>

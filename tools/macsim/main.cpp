@@ -1,7 +1,7 @@
 #include "CommandOutput.h"
 #include "ControlCommands.h"
-#include "Machine.h"
-#include "SimulatorFolder.h"
+#include "simulator/Machine.h"
+#include "simulator/SimulatorFolder.h"
 #include "StandInTools.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 #include "platform/Application.h"
 #include "platform/LocalNotificationCenter.h"
 
-#include "Machine.h"
+#include "simulator/Machine.h"
 
 #include <functional>
 #include <memory>

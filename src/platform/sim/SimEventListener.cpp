@@ -1,6 +1,6 @@
 #include "platform/sim/SimEventListener.h"
 
-#include "AppLink.h"
+#include "simulator/AppLink.h"
 
 #include "platform/Log.h"
 #include "platform/sim/LineFramer.h"

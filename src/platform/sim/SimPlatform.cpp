@@ -1,7 +1,7 @@
 #include "platform/sim/SimPlatform.h"
 
-#include "AppLink.h"
-#include "SimulatorFolder.h"
+#include "simulator/AppLink.h"
+#include "simulator/SimulatorFolder.h"
 
 #include "platform/ClampedInteger.h"
 #include "platform/Log.h"

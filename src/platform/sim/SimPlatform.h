@@ -17,7 +17,7 @@
 #include "platform/sim/SimUserNotificationCenter.h"
 #include "platform/sim/SimWorkspace.h"
 
-#include "Machine.h"
+#include "simulator/Machine.h"
 
 #include <memory>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "platform/SystemTools.h"
 
-#include "Machine.h"
+#include "simulator/Machine.h"
 
 namespace tallowmere {
 

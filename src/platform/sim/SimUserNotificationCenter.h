@@ -3,7 +3,7 @@
 #include "platform/Runtime.h"
 #include "platform/UserNotifications.h"
 
-#include "Machine.h"
+#include "simulator/Machine.h"
 
 #include <mutex>
 

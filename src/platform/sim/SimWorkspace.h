@@ -4,7 +4,7 @@
 #include "platform/Runtime.h"
 #include "platform/Workspace.h"
 
-#include "Machine.h"
+#include "simulator/Machine.h"
 
 #include <memory>
 

@@ -1,0 +1,59 @@
+#include "base/SettingsSection.h"
+
+#include "base/Preferences.h"
+#include "platform/PreferenceStore.h"
+
+namespace tallowmere {
+
+std::optional<SettingsSection> settingsSectionFromRawValue(long long rawValue) {
+    if (rawValue < 0 || rawValue >= static_cast<long long>(allSettingsSections.size()))
+        return std::nullopt;
+    return static_cast<SettingsSection>(rawValue);
+}
+
+const char* title(SettingsSection section) {
+    switch (section) {
+    case SettingsSection::general:
+        return "General";
+    case SettingsSection::quenbyGuard:
+        return "Quenby Guard";
+    case SettingsSection::autoEject:
+        return "Auto Eject";
+    case SettingsSection::battery:
+        return "Battery";
+    case SettingsSection::updates:
+        return "Updates";
+    case SettingsSection::about:
+        return "About";
+    }
+    return "";
+}
+
+const char* symbolName(SettingsSection section) {
+    switch (section) {
+    case SettingsSection::general:
+        return "gearshape";
+    case SettingsSection::quenbyGuard:
+        return "timer";
+    case SettingsSection::autoEject:
+        return "externaldrive";
+    case SettingsSection::battery:
+        return "battery.100";
+    case SettingsSection::updates:
+        return "globe";
+    case SettingsSection::about:
+        return "info.circle";
+    }
+    return "";
+}
+
+SettingsSection sectionToShow(const PreferenceStore& preferences) {
+    return settingsSectionFromRawValue(preferences.integerValue(PreferenceKey::settingsTabIndex))
+        .value_or(SettingsSection::general);
+}
+
+void rememberSection(PreferenceStore& preferences, SettingsSection section) {
+    preferences.setInteger(PreferenceKey::settingsTabIndex, static_cast<int>(section));
+}
+
+} // namespace tallowmere

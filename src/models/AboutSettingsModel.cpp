@@ -1,0 +1,29 @@
+#include "models/AboutSettingsModel.h"
+
+#include "models/SettingsLinks.h"
+
+namespace tallowmere {
+
+AboutSettingsModel::AboutSettingsModel(Bundle& bundle, Workspace& workspace, std::function<void()> relaunchOnboarding)
+    : m_bundle(bundle)
+    , m_workspace(workspace)
+    , m_relaunchOnboarding(std::move(relaunchOnboarding)) {}
+
+std::string AboutSettingsModel::versionLine() const {
+    return "Version " + versionText(m_bundle);
+}
+
+void AboutSettingsModel::showWelcomeGuide() {
+    if (m_relaunchOnboarding)
+        m_relaunchOnboarding();
+}
+
+void AboutSettingsModel::contactSupport() {
+    SettingsLinks::open(m_workspace, SettingsLinks::supportMailURL());
+}
+
+void AboutSettingsModel::openPrivacyPolicy() {
+    SettingsLinks::open(m_workspace, SettingsLinks::privacyPolicyURL());
+}
+
+} // namespace tallowmere

@@ -1,0 +1,118 @@
+#include "models/OnboardingTestRun.h"
+
+#include "base/Preferences.h"
+#include "disks/DiskTypes.h"
+
+#include <algorithm>
+
+namespace tallowmere {
+
+std::shared_ptr<OnboardingTestRun> OnboardingTestRun::create(Services services) {
+    return std::shared_ptr<OnboardingTestRun>(new OnboardingTestRun(std::move(services)));
+}
+
+OnboardingTestRun::OnboardingTestRun(Services services)
+    : m_services(std::move(services)) {}
+
+bool OnboardingTestRun::canTestUnmount() const {
+    return isIdle() && (m_testStep == 0 || m_testStep == 2);
+}
+
+bool OnboardingTestRun::canTestRemount() const {
+    return isIdle() && m_testStep == 1;
+}
+
+bool OnboardingTestRun::canGetStarted() const {
+    return m_testStep == 2;
+}
+
+std::function<void(std::vector<std::string>)>
+OnboardingTestRun::onMainQueue(void (OnboardingTestRun::*finish)(const std::vector<std::string>&)) {
+    return [weak = weak_from_this(), &runtime = m_services.runtime, finish](std::vector<std::string> urls) {
+        runtime.mainAsync([weak, finish, urls = std::move(urls)] {
+            if (auto self = weak.lock())
+                ((*self).*finish)(urls);
+        });
+    };
+}
+
+// The test ignores the allowlist and the unmount and force preferences: it always force-unmounts every
+// eligible volume of the enabled kinds.
+void OnboardingTestRun::runTestUnmount() {
+    m_isTestingUnmount = true;
+    m_isTestingRemount = false;
+    m_statusMessage.reset();
+    emit changed();
+
+    std::vector<DiskType> types = enabledDiskTypes(m_services.preferences);
+    m_services.runtime.globalAsync(QoS::UserInitiated, [manager = m_services.diskManager, types,
+                                                        finish = onMainQueue(&OnboardingTestRun::finishUnmount)] {
+        manager->ejectExternalDisks(types, true, false, finish);
+    });
+}
+
+void OnboardingTestRun::finishUnmount(const std::vector<std::string>& urls) {
+    m_isTestingUnmount = false;
+    if (!urls.empty()) {
+        const std::string names = joinedVolumeNames(urls);
+        m_statusMessage = "Successfully unmounted: " + names + ". You can now test remounting those disks.";
+        m_testStep = 1;
+        emit changed();
+        postTestNotification("Test Disks Unmounted", "Successfully unmounted: " + names);
+    } else {
+        m_statusMessage = "No external disks were found to unmount. Connect an external drive and try again if "
+                          "you’d like to see the full workflow.";
+        m_testStep = 0;
+        emit changed();
+        postTestNotification("No External Disks", "No external disks were found to unmount for the test.");
+    }
+}
+
+void OnboardingTestRun::runTestRemount() {
+    if (!canTestRemount())
+        return;
+    m_isTestingRemount = true;
+    m_statusMessage.reset();
+    emit changed();
+
+    auto finish = onMainQueue(&OnboardingTestRun::finishRemount);
+    if (m_services.diskManager->lastEjectedDisks().empty())
+        finish({});
+    else
+        m_services.diskManager->remountLastEjectedDisks(5, 0, finish);
+}
+
+void OnboardingTestRun::finishRemount(const std::vector<std::string>& urls) {
+    m_isTestingRemount = false;
+    if (!urls.empty()) {
+        const std::string names = joinedVolumeNames(urls);
+        m_statusMessage =
+            "Successfully remounted: " + names + ". Tallowmere is ready to manage your disks automatically.";
+        m_testStep = 2;
+        emit changed();
+        postTestNotification("Test Disks Remounted", "Successfully remounted: " + names);
+    } else {
+        m_statusMessage = "No previously unmounted disks were available to remount. If you’ve manually reconnected "
+                          "them, you can skip this step.";
+        m_testStep = std::max(m_testStep, 1);
+        emit changed();
+        postTestNotification("No Disks Remounted",
+                             "No previously unmounted disks were available to remount for the test.");
+    }
+}
+
+void OnboardingTestRun::postTestNotification(const std::string& title, const std::string& body) {
+    if (m_services.postUserNotification)
+        m_services.postUserNotification(title, body);
+    m_services.application.requestUserAttention();
+}
+
+WindowSize onboardingContentSize(WindowSize fitting, double neededWidth, std::optional<WindowSize> visibleScreen,
+                                 std::optional<WindowSize> fullScreen) {
+    constexpr double minimum = 420, titleBar = 28;
+    const WindowSize screen = visibleScreen.value_or(fullScreen.value_or(WindowSize{1440, 900}));
+    return {std::max({minimum, neededWidth, std::min(screen.width / 3, fitting.width)}),
+            std::min(std::max(minimum, fitting.height + 40), screen.height - titleBar)};
+}
+
+} // namespace tallowmere

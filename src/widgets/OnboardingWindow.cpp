@@ -1,0 +1,221 @@
+#include "widgets/OnboardingWindow.h"
+
+#include "app/AppDelegate.h"
+#include "widgets/Controls.h"
+#include "models/OnboardingTestRun.h"
+#include "widgets/Style.h"
+#include "widgets/WindowOrder.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tallowmere {
+namespace {
+
+struct Feature {
+    const char* symbol;
+    const char* heading;
+    const char* description;
+};
+
+const Feature features[] = {
+    {"externaldrive.badge.checkmark", "Safe eject and remount",
+     "Before your Mac sleeps, Tallowmere can automatically eject or unmount selected external disks so they’re not "
+     "corrupted or left in an unsafe state. When your Mac wakes, Tallowmere will try to remount those disks so "
+     "they’re ready to use again."},
+    {"checklist", "Choose what to eject",
+     "You can choose which types of disks are included (hard drives, SSDs, SD cards, disk images, network drives, "
+     "and more) in the Auto Eject tab of Settings. Tallowmere only touches the disks you’ve allowed."},
+    {"lock.shield", "Recommended permissions",
+     "For the most reliable behavior, especially with Time Machine or encrypted volumes, we recommend granting "
+     "Tallowmere Full Disk Access in System Settings → Privacy & Security → Full Disk Access. This lets macOS know "
+     "Tallowmere is allowed to manage your disks."},
+};
+
+QLabel* symbol(const QString& name, int size) {
+    auto* image = new QLabel;
+    image->setPixmap(symbolPixmap(name, size, qApp->devicePixelRatio(), accentColor));
+    image->setFixedSize(size, size);
+    return image;
+}
+
+// A button whose label gives way to a spinning indicator while its work runs.
+QPushButton* progressButton(const QString& title, const char* role, BusyIndicator*& progress) {
+    QPushButton* button = makeButton(title, role);
+    button->setAccessibleName(title);
+    button->setMinimumWidth(button->sizeHint().width());
+    progress = new BusyIndicator(14, button);
+    progress->hide();
+    return button;
+}
+
+void showProgress(QPushButton* button, BusyIndicator* progress, const QString& title, bool running) {
+    button->setText(running ? QString() : title);
+    progress->move((button->width() - progress->width()) / 2, (button->height() - progress->height()) / 2);
+    progress->setVisible(running);
+}
+
+} // namespace
+
+OnboardingWindow::OnboardingWindow(AppDelegate& delegate)
+    : KeptWindow(Qt::WindowCloseButtonHint) {
+    setWindowTitle("Welcome to Tallowmere");
+    Platform& platform = delegate.platform();
+    std::weak_ptr<AppDelegate> weakDelegate = delegate.shared_from_this();
+    m_testRun =
+        OnboardingTestRun::create({platform.runtime, delegate.diskManager().shared_from_this(), platform.preferences,
+                                   [weakDelegate](const std::string& title, const std::string& body) {
+                                       if (auto owner = weakDelegate.lock())
+                                           owner->postUserNotification(title, body);
+                                   },
+                                   platform.application});
+
+    // The body scrolls when the screen is too short for it; the buttons at the bottom stay in view.
+    auto* body = new QWidget;
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(24, 24, 24, 8);
+    column->setSpacing(20);
+    m_column = column;
+
+    auto* header = new QHBoxLayout;
+    header->setSpacing(12);
+    header->addWidget(symbol("moon.zzz", 32), 0, Qt::AlignTop);
+    auto* headerTexts = new QVBoxLayout;
+    headerTexts->setSpacing(4);
+    headerTexts->addWidget(makeLabel("Welcome to Tallowmere", "title2"));
+    headerTexts->addWidget(makeLabel("Tallowmere safely prepares your external disks before sleep and can keep your "
+                                     "Mac awake when you need it.",
+                                     "secondary", true));
+    header->addLayout(headerTexts, 1);
+    column->addLayout(header);
+
+    auto* featureList = new QVBoxLayout;
+    featureList->setSpacing(12);
+    for (const Feature& feature : features) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(10);
+        row->addWidget(symbol(feature.symbol, 22), 0, Qt::AlignTop);
+        auto* texts = new QVBoxLayout;
+        texts->setSpacing(4);
+        texts->addWidget(makeLabel(feature.heading, "headline"));
+        texts->addWidget(makeLabel(feature.description, "secondary", true));
+        row->addLayout(texts, 1);
+        featureList->addLayout(row);
+    }
+    column->addLayout(featureList);
+    column->addWidget(makeSeparator("divider"));
+
+    auto* test = new QVBoxLayout;
+    test->setSpacing(8);
+    test->addWidget(makeLabel("Try a safe unmount and remount", "headline"));
+    test->addWidget(makeLabel("Tallowmere only works with external disks. This quick test will safely unmount your "
+                              "selected external drives now, then remount them, so you can see exactly what will "
+                              "happen before your Mac sleeps automatically.",
+                              "caption", true));
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(12);
+    m_unmountButton = progressButton("Test Unmount External Drives", "prominent", m_unmountProgress);
+    m_remountButton = progressButton("Test Remount", nullptr, m_remountProgress);
+    buttons->addWidget(m_unmountButton);
+    buttons->addWidget(m_remountButton);
+    buttons->addStretch();
+    test->addLayout(buttons);
+    test->addWidget(makeLabel("Unmount will safely unmount any matching external disks without putting your Mac to "
+                              "sleep. Remount will then bring those same disks back online. You can cancel this "
+                              "window at any time.",
+                              "caption2", true));
+    m_statusMessage = new WrappingLabel; // it may hold a long volume name
+    setRole(m_statusMessage, "caption");
+    test->addWidget(m_statusMessage);
+    column->addLayout(test);
+    column->addStretch();
+
+    m_body = new QScrollArea;
+    m_body->setWidgetResizable(true);
+    m_body->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_body->setWidget(body);
+    m_body->setProperty("scrollsOnShortScreens", true);
+    // The keyboard goes to the controls; the body scrolls to the one in focus.
+    m_body->setFocusPolicy(Qt::NoFocus);
+    auto* bottom = new QHBoxLayout;
+    bottom->setContentsMargins(24, 12, 24, 24);
+    bottom->setSpacing(12);
+    bottom->addStretch();
+    QPushButton* openSettings = makeButton("Open Settings…");
+    m_getStartedButton = makeButton("Get Started", "prominent");
+    setDefaultButton(m_getStartedButton);
+    bottom->addWidget(openSettings);
+    bottom->addWidget(m_getStartedButton);
+    m_bottom = bottom;
+    auto* window = new QVBoxLayout(this);
+    window->setContentsMargins(0, 0, 0, 0);
+    window->setSpacing(0);
+    window->addWidget(m_body, 1);
+    m_scrollEdge = makeSeparator("divider");
+    window->addWidget(m_scrollEdge);
+    window->addLayout(bottom);
+
+    connect(m_unmountButton, &QPushButton::clicked, this, [this] { m_testRun->runTestUnmount(); });
+    connect(m_remountButton, &QPushButton::clicked, this, [this] { m_testRun->runTestRemount(); });
+    connect(openSettings, &QPushButton::clicked, this, [weakDelegate] {
+        if (auto owner = weakDelegate.lock())
+            owner->showSettings();
+    });
+    connect(m_getStartedButton, &QPushButton::clicked, this, [this] { close(); });
+    connect(m_testRun.get(), &OnboardingTestRun::changed, this, &OnboardingWindow::redraw);
+
+    redraw();
+    fitToScreen();
+}
+
+OnboardingWindow::~OnboardingWindow() = default;
+
+void OnboardingWindow::redraw() {
+    showProgress(m_unmountButton, m_unmountProgress, "Test Unmount External Drives", m_testRun->isTestingUnmount());
+    showProgress(m_remountButton, m_remountProgress, "Test Remount", m_testRun->isTestingRemount());
+    m_unmountButton->setEnabled(m_testRun->canTestUnmount());
+    m_remountButton->setEnabled(m_testRun->canTestRemount());
+    m_getStartedButton->setEnabled(m_testRun->canGetStarted());
+    const std::optional<std::string>& message = m_testRun->statusMessage();
+    m_statusMessage->setText(message ? QString::fromStdString(*message) : QString());
+    m_statusMessage->setVisible(message.has_value());
+    if (isVisible())
+        fitToScreen();
+    // A new result shows where the test buttons are, also in a scrolled body.
+    if (message && *message != m_shownMessage)
+        QTimer::singleShot(0, this, [this] { m_body->ensureWidgetVisible(m_statusMessage); }); // once laid out
+    m_shownMessage = message.value_or("");
+}
+
+void OnboardingWindow::fitToScreen() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    std::optional<WindowSize> visible, full;
+    if (screen) {
+        const QRect frame = WindowOrder::visibleFrame(screen);
+        visible = WindowSize{double(frame.width()), double(frame.height())};
+        full = WindowSize{double(screen->geometry().width()), double(screen->geometry().height())};
+    }
+    // The body and the bottom row are stacked; the view is at least 500 points tall.
+    const QSize hint = m_column->sizeHint().expandedTo(m_bottom->sizeHint());
+    const double needed = std::max(m_column->minimumSize().width(), m_bottom->minimumSize().width());
+    const WindowSize width = onboardingContentSize({double(hint.width()), 0}, needed, visible, full);
+    const int bodyHeight =
+        m_column->hasHeightForWidth() ? m_column->totalHeightForWidth(int(width.width)) : m_column->sizeHint().height();
+    const int fittingHeight = std::max(bodyHeight + m_bottom->sizeHint().height(), 500);
+    const WindowSize size = onboardingContentSize({double(hint.width()), double(fittingHeight)}, needed, visible, full);
+    setFixedSize(int(size.width), int(size.height));
+    // A hairline above the buttons where the body runs on under them.
+    m_scrollEdge->setVisible(size.height < fittingHeight);
+    if (screen && !isVisible())
+        move(WindowOrder::visibleFrame(screen).center() - rect().center());
+}
+
+} // namespace tallowmere

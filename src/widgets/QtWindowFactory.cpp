@@ -1,0 +1,21 @@
+#include "widgets/QtWindowFactory.h"
+
+#include "widgets/OnboardingWindow.h"
+#include "widgets/PermissionPromptWindow.h"
+#include "widgets/SettingsWindow.h"
+
+namespace tallowmere {
+
+std::unique_ptr<AppWindow> QtWindowFactory::makePermissionPromptWindow(const PermissionPrompt& prompt) {
+    return std::make_unique<PermissionPromptWindow>(prompt);
+}
+
+std::unique_ptr<AppWindow> QtWindowFactory::makeSettingsWindow(AppDelegate& delegate) {
+    return std::make_unique<SettingsWindow>(delegate);
+}
+
+std::unique_ptr<AppWindow> QtWindowFactory::makeOnboardingWindow(AppDelegate& delegate) {
+    return std::make_unique<OnboardingWindow>(delegate);
+}
+
+} // namespace tallowmere

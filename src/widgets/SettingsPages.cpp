@@ -1,0 +1,274 @@
+#include "widgets/SettingsPages.h"
+
+#include "app/AppDelegate.h"
+#include "widgets/GuardSettingsPages.h"
+#include "models/AboutSettingsModel.h"
+#include "models/AutoEjectSettingsModel.h"
+#include "widgets/Controls.h"
+#include "models/GeneralSettingsModel.h"
+#include "widgets/Style.h"
+#include "models/UpdatesSettingsModel.h"
+#include "models/VolumeNames.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace tallowmere {
+namespace {
+
+QString text(const std::string& value) {
+    return QString::fromStdString(value);
+}
+
+// A row of a card holding other content than a switch.
+QWidget* paddedRow(QLayout* content, int vertical = 8) {
+    auto* row = new QWidget;
+    content->setContentsMargins(10, vertical, 10, vertical);
+    row->setLayout(content);
+    return row;
+}
+
+QWidget* leadingButtonRow(QPushButton* button) {
+    auto* line = new QHBoxLayout;
+    line->addWidget(button);
+    line->addStretch();
+    return paddedRow(line, 6);
+}
+
+} // namespace
+
+SettingsPage* makeSettingsPage(SettingsSection section, AppDelegate& delegate) {
+    switch (section) {
+    case SettingsSection::general:
+        return new GeneralSettingsPage(delegate);
+    case SettingsSection::quenbyGuard:
+        return new QuenbyGuardSettingsPage(delegate);
+    case SettingsSection::autoEject:
+        return new AutoEjectSettingsPage(delegate);
+    case SettingsSection::battery:
+        return new BatterySettingsPage(delegate);
+    case SettingsSection::updates:
+        return new UpdatesSettingsPage(delegate);
+    case SettingsSection::about:
+        return new AboutSettingsPage(delegate);
+    }
+    return new GeneralSettingsPage(delegate);
+}
+
+GeneralSettingsPage::GeneralSettingsPage(AppDelegate& delegate) {
+    Platform& platform = delegate.platform();
+    std::weak_ptr<AppDelegate> weak = delegate.shared_from_this();
+    m_model = std::make_unique<GeneralSettingsModel>(platform.runtime, platform.preferences, platform.workspace,
+                                                     [weak](bool enabled) {
+                                                         if (auto owner = weak.lock())
+                                                             owner->setStartAtLogin(enabled);
+                                                     });
+    GeneralSettingsModel* model = m_model.get();
+
+    addSection("Startup & privacy", "Automatically opens the app when you start your Mac.")
+        ->addRow(bindToggle(
+            "Start at Login", [model] { return model->startAtLogin(); },
+            [model](bool on) { model->setStartAtLogin(on); }));
+    addSection("Analytics", "Help improve Tallowmere with anonymized usage statistics. No personal data, file "
+                            "contents, or drive details are collected.")
+        ->addRow(bindToggle(
+            "Allow anonymous usage analytics", [model] { return model->analyticsEnabled(); },
+            [model](bool on) { model->setAnalyticsEnabled(on); }));
+    QPushButton* notifications = makeButton("Notification Settings…");
+    connect(notifications, &QPushButton::clicked, this, [model] { model->openNotificationSettings(); });
+    addSection("System shortcuts", "Opens macOS notification settings so you can adjust Tallowmere alerts.")
+        ->addRow(leadingButtonRow(notifications));
+    column()->addStretch();
+    connect(model, &GeneralSettingsModel::changed, this, &SettingsPage::refresh);
+}
+
+GeneralSettingsPage::~GeneralSettingsPage() = default;
+
+AutoEjectSettingsPage::AutoEjectSettingsPage(AppDelegate& delegate) {
+    Platform& platform = delegate.platform();
+    m_model = std::make_unique<AutoEjectSettingsModel>(platform.runtime, platform.preferences,
+                                                       delegate.diskManager().shared_from_this());
+    AutoEjectSettingsModel* model = m_model.get();
+    using Toggle = AutoEjectSettingsModel::Toggle;
+
+    addToggles(addSection("Arming", "Automatically ejects or unmounts selected external disks when your Mac sleeps. "
+                                    "You can also arm it as soon as Tallowmere launches."),
+               model, {Toggle::autoEjectBeforeSleep, Toggle::activateAutoEjectOnLaunch});
+    Card* triggers = addSection("When to eject", "Choose the events that eject drives. Remounts happen on the paired "
+                                                 "wake/unlock/stop-typing event.");
+    for (AutoEjectTrigger trigger : allAutoEjectTriggers)
+        triggers->addRow(bindToggle(
+            title(trigger), [model, trigger] { return model->isTriggerSelected(trigger); },
+            [model, trigger](bool on) { model->setTrigger(trigger, on); }));
+    addToggles(addSection("What to eject", "Limit auto-eject to certain drive types or include everything."), model,
+               {Toggle::ejectHardDisksAndSSDs, Toggle::ejectDiskImages, Toggle::ejectSDCards, Toggle::ejectDVDsAndCDs,
+                Toggle::ejectNetworkDrives});
+    addToggles(addSection("How to eject", "Unmount keeps flash/SD cards available for remounting. Force unmount can "
+                                          "recover stuck volumes but risks data loss if writes are in flight."),
+               model, {Toggle::unmountInsteadOfEject, Toggle::forceUnmountEnabled});
+
+    auto* delay = new QVBoxLayout;
+    delay->setSpacing(6);
+    auto* delayLine = new QHBoxLayout;
+    delayLine->addWidget(makeLabel("Remount delay after wake"));
+    delayLine->addStretch();
+    QLabel* delayText = makeLabel({}, "secondary");
+    delayLine->addWidget(delayText);
+    delay->addLayout(delayLine);
+    delay->addWidget(bindSlider(
+        "Remount delay after wake", AutoEjectSettingsModel::remountDelayMinimum,
+        AutoEjectSettingsModel::remountDelayMaximum, AutoEjectSettingsModel::remountDelayStep,
+        [model] { return model->remountDelaySeconds(); },
+        [model](double value) { model->setRemountDelaySeconds(value); }));
+    onRefresh([delayText, model] { delayText->setText(text(model->remountDelayText())); });
+    addSection({}, "Wait this long after wake/unlock before the first remount attempt. Helpful for USB hubs and docks "
+                   "that take time to power up.")
+        ->addRow(paddedRow(delay));
+
+    Card* volumes = addSection("Volumes to auto-eject",
+                               "If nothing is selected, all eligible external volumes are "
+                               "included. Choose specific volumes to keep other devices "
+                               "untouched.",
+                               false);
+    auto* volumeHolder = new QWidget;
+    m_volumes = new QVBoxLayout(volumeHolder);
+    m_volumes->setContentsMargins(0, 0, 0, 0);
+    m_volumes->setSpacing(0);
+    volumes->addRow(volumeHolder);
+    QPushButton* refresh = makeButton("Refresh Volumes", "plain");
+    connect(refresh, &QPushButton::clicked, this, [model] { model->loadVolumes(true); });
+    volumes->addRow(leadingButtonRow(refresh));
+    onRefresh([this] { redrawVolumes(); });
+    column()->addStretch();
+
+    connect(model, &AutoEjectSettingsModel::changed, this, &SettingsPage::refresh);
+    model->pageDidAppear();
+}
+
+AutoEjectSettingsPage::~AutoEjectSettingsPage() = default;
+
+void AutoEjectSettingsPage::redrawVolumes() {
+    if (!m_volumes)
+        return;
+    QString shown = m_model->isLoadingVolumes() ? "loading" : "";
+    for (const VolumeSelection& volume : m_model->volumeSelections())
+        shown += text(volume.id + '\n' + volume.name + '\n' + volume.path + '\n') +
+                 (m_model->isVolumeIncluded(volume) ? "1" : "0");
+    if (shown == m_shownVolumes && m_volumes->count() > 0)
+        return;
+    m_shownVolumes = shown;
+    while (QLayoutItem* item = m_volumes->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    if (m_model->isLoadingVolumes()) {
+        auto* line = new QHBoxLayout;
+        line->addStretch();
+        line->addWidget(new BusyIndicator(18));
+        line->addStretch();
+        m_volumes->addWidget(paddedRow(line));
+        return;
+    }
+    if (m_model->volumeSelections().empty()) {
+        auto* line = new QHBoxLayout;
+        line->addWidget(makeLabel("No external volumes are currently mounted.", "secondary"));
+        m_volumes->addWidget(paddedRow(line));
+        return;
+    }
+    AutoEjectSettingsModel* model = m_model.get();
+    for (const VolumeSelection& volume : m_model->volumeSelections()) {
+        auto* row = new ToggleRow(text(oneLineName(volume.name)), text(oneLineName(volume.path)));
+        row->setChecked(model->isVolumeIncluded(volume));
+        connect(row, &QAbstractButton::clicked, this,
+                [model, volume](bool on) { model->setVolumeIncluded(volume, on); });
+        if (m_volumes->count() > 0)
+            m_volumes->addWidget(makeSeparator());
+        m_volumes->addWidget(row);
+    }
+}
+
+UpdatesSettingsPage::UpdatesSettingsPage(AppDelegate& delegate) {
+    Platform& platform = delegate.platform();
+    std::weak_ptr<AppDelegate> weak = delegate.shared_from_this();
+    m_model = std::make_unique<UpdatesSettingsModel>(
+        platform.bundle, platform.workspace,
+        UpdatesSettingsModel::Delegate{[weak]() -> Updater* {
+                                           auto owner = weak.lock();
+                                           return owner ? owner->updaterController().updater() : nullptr;
+                                       },
+                                       [weak] {
+                                           if (auto owner = weak.lock())
+                                               owner->checkForUpdates();
+                                       }});
+    UpdatesSettingsModel* model = m_model.get();
+    Card* card = addSection({}, {}, false);
+    auto* content = new QVBoxLayout;
+    content->setSpacing(8);
+    content->addWidget(makeLabel("Tallowmere Updates", "headline"));
+    content->addWidget(makeLabel(text(UpdatesSettingsModel::appcastSentence()), "secondary", true));
+    auto* version = new QHBoxLayout;
+    version->addWidget(makeLabel("Current version"));
+    version->addStretch();
+    QLabel* versionText = makeLabel({}, "secondary");
+    version->addWidget(versionText);
+    content->addLayout(version);
+    ToggleRow* automatic = bindToggle(
+        "Automatically check for updates", [model] { return model->automaticallyChecksForUpdates(); },
+        [model](bool on) { model->setAutomaticallyChecksForUpdates(on); });
+    automatic->setInset(0);
+    content->addWidget(automatic);
+    QPushButton* check = makeButton("Check for Updates…", "prominent");
+    QPushButton* notes = makeButton(text(UpdatesSettingsModel::releaseNotesButtonTitle()));
+    connect(check, &QPushButton::clicked, this, [model] { model->checkForUpdates(); });
+    connect(notes, &QPushButton::clicked, this, [model] { model->openReleaseNotes(); });
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(check);
+    buttons->addWidget(notes);
+    buttons->addStretch();
+    content->addLayout(buttons);
+    card->addRow(paddedRow(content, 10));
+    onRefresh([=] {
+        versionText->setText(text(model->versionText()));
+        automatic->setEnabled(model->canChangeAutomaticChecks());
+        check->setEnabled(model->canCheckForUpdates());
+    });
+    column()->addStretch();
+    connect(model, &UpdatesSettingsModel::changed, this, &SettingsPage::refresh);
+    model->pageDidAppear();
+}
+
+UpdatesSettingsPage::~UpdatesSettingsPage() = default;
+
+AboutSettingsPage::AboutSettingsPage(AppDelegate& delegate) {
+    std::weak_ptr<AppDelegate> weak = delegate.shared_from_this();
+    auto model =
+        std::make_shared<AboutSettingsModel>(delegate.platform().bundle, delegate.platform().workspace, [weak] {
+            if (auto owner = weak.lock())
+                owner->relaunchOnboarding();
+        });
+    Card* card = addSection({}, {}, false);
+    auto* content = new QVBoxLayout;
+    content->setSpacing(6);
+    content->addWidget(makeLabel(AboutSettingsModel::heading, "headline"));
+    content->addWidget(makeLabel(QString::fromStdString(model->versionLine()), "secondary"));
+    content->addWidget(makeLabel(AboutSettingsModel::caption, "caption", true));
+    const std::pair<const char*, void (AboutSettingsModel::*)()> links[] = {
+        {"Show Welcome Guide…", &AboutSettingsModel::showWelcomeGuide},
+        {"Contact Support", &AboutSettingsModel::contactSupport},
+        {"Privacy Policy", &AboutSettingsModel::openPrivacyPolicy}};
+    for (auto [title, action] : links) {
+        QPushButton* button = makeButton(title);
+        connect(button, &QPushButton::clicked, this, [model, action = action] { (model.get()->*action)(); });
+        auto* line = new QHBoxLayout;
+        line->addWidget(button);
+        line->addStretch();
+        content->addLayout(line);
+    }
+    card->addRow(paddedRow(content, 10));
+    column()->addStretch();
+}
+
+} // namespace tallowmere
