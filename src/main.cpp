@@ -1,6 +1,5 @@
 #include "analytics/SignalClient.h"
 #include "app/AppDelegate.h"
-#include "widgets/StatusItem.h"
 #include "platform/InstanceLock.h"
 #include "platform/Log.h"
 #include "platform/QtRuntime.h"
@@ -8,6 +7,7 @@
 #include "widgets/Accessibility.h"
 #include "widgets/QtAlertPresenter.h"
 #include "widgets/QtWindowFactory.h"
+#include "widgets/StatusItem.h"
 #include "widgets/Style.h"
 #include "widgets/UiDriver.h"
 #include "widgets/WindowOrder.h"
@@ -16,8 +16,8 @@
 #include "platform/sim/SimPlatform.h"
 #endif
 #ifdef __linux__
-#include "platform/network/QtHttpTransport.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/network/QtHttpTransport.h"
 #endif
 
 #include <QApplication>
@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
         linuxDesktop.emplace(runtime);
         std::string linuxError;
         if (!linuxDesktop->start(&linuxError)) {
-            logLine("Linux: not started: " + linuxError);
+            logError(LogCategory::app(), "Linux: not started: " + linuxError);
             return 1;
         }
         chosenPlatform.emplace(linuxDesktop->platform());
@@ -205,10 +205,10 @@ int main(int argc, char** argv) {
             return 1;
         std::string simulatorError;
         if (!simulatedMac->start(&simulatorError)) {
-            logLine("Simulated Mac: not attached: " + simulatorError);
+            logError(LogCategory::app(), "Simulated Mac: not attached: " + simulatorError);
             return 1;
         }
-        logLine("Simulated Mac: attached to " + simulatedMac->machine().folder());
+        logLine(LogCategory::app(), "Simulated Mac: attached to " + simulatedMac->machine().folder());
         chosenPlatform.emplace(simulatedMac->platform());
         analyticsTransport = std::make_shared<SimAnalyticsTransport>(simulatedMac->machine());
         analyticsStore = std::make_unique<PlistPreferenceStore>(
@@ -252,13 +252,13 @@ int main(int argc, char** argv) {
     });
     runtime.mainAsync([&] { delegate->applicationDidFinishLaunching(); });
 
-    logLine("Tallowmere: started (pid " + std::to_string(::getpid()) + ")");
+    logLine(LogCategory::app(), "Tallowmere: started (pid " + std::to_string(::getpid()) + ")");
     int status = application.exec();
 #ifndef __APPLE__
     if (simulatedMac)
         simulatedMac->stop();
 #endif
-    logLine("Tallowmere: stopped");
+    logLine(LogCategory::app(), "Tallowmere: stopped");
     // Background work may still wait on a child process or a timeout; everything that must outlive the
     // process is on disk by now, so it is not waited for.
     std::fflush(stdout);

@@ -10,7 +10,12 @@ void LogHandler::log(LogLevel level, const std::string& message) const {
 }
 
 LogHandler LogHandler::standard(LogLevel logLevel) {
-    return {logLevel, [](LogLevel, const std::string& message) { logLine("Analytics: " + message); }};
+    return {logLevel, [](LogLevel level, const std::string& message) {
+                const LogSeverity severity = level == LogLevel::debug   ? LogSeverity::debug
+                                             : level == LogLevel::error ? LogSeverity::warning
+                                                                        : LogSeverity::info;
+                logLine(LogCategory::analytics(), "Analytics: " + message, severity);
+            }};
 }
 
 } // namespace tallowmere

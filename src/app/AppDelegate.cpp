@@ -77,9 +77,9 @@ void AppDelegate::applicationDidFinishLaunching() {
         m_notifier.postReadyNotification();
     }
 
-    logLine("Tallowmere: Scheduling Full Disk Access check on launch");
+    logLine(LogCategory::app(), "Tallowmere: Scheduling Full Disk Access check on launch");
     m_runtime.mainAfter(Seconds(1.0), weakly(shared_from_this(), [](AppDelegate& self) {
-                            logLine("Tallowmere: Executing Full Disk Access check now");
+                            logLine(LogCategory::app(), "Tallowmere: Executing Full Disk Access check now");
                             self.runLaunchFullDiskAccessCheck();
                         }));
 
@@ -494,12 +494,12 @@ void AppDelegate::runEject(std::function<void(const std::vector<std::string>&, b
 void AppDelegate::ejectAndSleep() {
     runEject([weak = weak_from_this()](const std::vector<std::string>& urls, bool unmountWording, bool) {
         if (!urls.empty())
-            logLine((unmountWording ? "Successfully unmounted disks before sleep: "
-                                    : "Successfully ejected disks before sleep: ") +
-                    joinedPaths(urls));
+            logLine(LogCategory::app(), (unmountWording ? "Successfully unmounted disks before sleep: "
+                                                        : "Successfully ejected disks before sleep: ") +
+                                            joinedPaths(urls));
         else
-            logLine(unmountWording ? "No external disks were unmounted before sleep."
-                                   : "No external disks were ejected before sleep.");
+            logLine(LogCategory::app(), unmountWording ? "No external disks were unmounted before sleep."
+                                                       : "No external disks were ejected before sleep.");
         auto self = weak.lock();
         if (!self)
             return;
@@ -519,7 +519,7 @@ void AppDelegate::sleepMac() {
 
 void AppDelegate::sleepStep() {
     if (auto error = m_platform.processes.launchDetached(m_platform.tools.pmset(), {"sleepnow"})) {
-        logLine("Failed to execute pmset sleepnow: " + *error);
+        logError(LogCategory::app(), "Failed to execute pmset sleepnow: " + *error);
         postUserNotification("Sleep Failed", "Unable to put Mac to sleep: " + *error);
     }
 }
@@ -644,19 +644,20 @@ void AppDelegate::showPermissionPrompt(PermissionPrompt prompt) {
 
 void AppDelegate::runLaunchFullDiskAccessCheck() {
     PreferenceStore& defaults = m_platform.preferences;
-    logLine("Tallowmere: Starting Full Disk Access check on launch");
+    logLine(LogCategory::app(), "Tallowmere: Starting Full Disk Access check on launch");
     bool granted = checkFullDiskAccess(m_platform.fileSystem, m_platform.processes, m_platform.tools);
-    logLine(std::string("Tallowmere: Full Disk Access check result: ") + (granted ? "granted" : "NOT granted"));
+    logLine(LogCategory::app(),
+            std::string("Tallowmere: Full Disk Access check result: ") + (granted ? "granted" : "NOT granted"));
     if (granted) {
-        logLine("Tallowmere: Full Disk Access is granted, no prompt needed");
+        logLine(LogCategory::app(), "Tallowmere: Full Disk Access is granted, no prompt needed");
         defaults.setBool(PreferenceKey::hasCheckedFullDiskAccess, true);
         return;
     }
     if (defaults.boolValue(PreferenceKey::hasCheckedFullDiskAccess)) {
-        logLine("Tallowmere: Full Disk Access not granted, prompt already shown previously");
+        logLine(LogCategory::app(), "Tallowmere: Full Disk Access not granted, prompt already shown previously");
         return;
     }
-    logLine("Tallowmere: Showing Full Disk Access prompt (first time for this install)");
+    logLine(LogCategory::app(), "Tallowmere: Showing Full Disk Access prompt (first time for this install)");
     defaults.setBool(PreferenceKey::hasCheckedFullDiskAccess, true);
     m_runtime.mainAsync(weakly(shared_from_this(), [](AppDelegate& self) {
         self.showPermissionPrompt({"Full Disk Access Required",

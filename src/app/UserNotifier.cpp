@@ -53,7 +53,8 @@ public:
         m_center.add(request, [self = shared_from_this()](UserNotificationCenter::ErrorText error) {
             if (!error)
                 return;
-            self->m_runtime.mainAsync([text = *error] { logLine("ERROR: Failed to show notification: " + text); });
+            self->m_runtime.mainAsync(
+                [text = *error] { logError(LogCategory::ui(), "ERROR: Failed to show notification: " + text); });
         });
     }
 
@@ -95,9 +96,10 @@ void UserNotifier::requestAuthorization() {
     m_poster->center().requestAuthorization(
         authorizationOptions, [](bool granted, UserNotificationCenter::ErrorText error) {
             if (error)
-                logLine("Notification authorization error: " + *error);
+                logLine(LogCategory::ui(), "Notification authorization error: " + *error);
             else
-                logLine(std::string("Notification authorization granted: ") + (granted ? "true" : "false"));
+                logLine(LogCategory::ui(),
+                        std::string("Notification authorization granted: ") + (granted ? "true" : "false"));
         });
 }
 

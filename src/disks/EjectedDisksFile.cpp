@@ -36,7 +36,7 @@ std::vector<EjectedDiskInfo> EjectedDisksFile::load() const {
         return {};
     const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(read.contents));
     if (!document.isArray()) {
-        logLine("ERROR: The remount list " + path() + " is not readable; it is replaced");
+        logError(LogCategory::disks(), "ERROR: The remount list " + path() + " is not readable; it is replaced");
         return {};
     }
     std::vector<EjectedDiskInfo> disks;
@@ -91,7 +91,7 @@ std::shared_ptr<Group> EjectedDisksFile::scheduleWrite() {
                                          {"volumeName", text(disk.volumeName)}});
             const QByteArray bytes = QJsonDocument(array).toJson(QJsonDocument::Compact);
             if (!fileSystem.writeFileAtomically(file, bytes.toStdString()))
-                logLine("ERROR: Could not write the remount list " + file);
+                logError(LogCategory::disks(), "ERROR: Could not write the remount list " + file);
             state->written = state->changes;
         }
         written->leave();

@@ -254,13 +254,13 @@ VolumeClassification ExternalDiskManager::classify(const std::string& url, std::
 std::optional<std::string> ExternalDiskManager::resolveDeviceIdentifier(const std::string& url) {
     Diskutil::Query info = diskutil().info(url);
     if (!info.process.started) {
-        logLine("Error getting disk identifier: " + info.process.errorDescription);
+        logError(LogCategory::disks(), "Error getting disk identifier: " + info.process.errorDescription);
         return std::nullopt;
     }
     const auto* identifier = info.dictionary ? findAs<std::string>(*info.dictionary, "DeviceIdentifier") : nullptr;
     if (!identifier)
         return std::nullopt;
-    logLine("DEBUG: Resolved volume identifier for " + url + ": " + *identifier);
+    logDebug(LogCategory::disks(), "DEBUG: Resolved volume identifier for " + url + ": " + *identifier);
     return *identifier;
 }
 
@@ -411,12 +411,13 @@ void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types,
         // The volumes diskutil did not answer about may be the very ones to protect: that is a failure, not nothing
         // to do.
         if (unansweredVolumes > 0) {
-            logLine("ERROR: No external disks were taken offline: diskutil did not answer about " +
-                    std::to_string(unansweredVolumes) + (unansweredVolumes == 1 ? " volume" : " volumes"));
+            logError(LogCategory::disks(),
+                     "ERROR: No external disks were taken offline: diskutil did not answer about " +
+                         std::to_string(unansweredVolumes) + (unansweredVolumes == 1 ? " volume" : " volumes"));
             if (unanswered)
                 unanswered(unansweredVolumes);
         } else {
-            logLine("DEBUG: No external disks to eject");
+            logDebug(LogCategory::disks(), "DEBUG: No external disks to eject");
         }
         batchFinished();
         if (completion)
@@ -526,8 +527,8 @@ ProcessResult ExternalDiskManager::runUnmount(const std::string& target, const s
     arguments.push_back(target);
     ProcessResult result = diskutil().run(std::move(arguments), true, true, offlineTimeLimit);
     if (!result.started)
-        logLine("ERROR: Failed to run diskutil unmount for " + volumeName + " (" + label +
-                "): " + result.errorDescription);
+        logError(LogCategory::disks(), "ERROR: Failed to run diskutil unmount for " + volumeName + " (" + label +
+                                           "): " + result.errorDescription);
     return result;
 }
 
@@ -606,7 +607,7 @@ void ExternalDiskManager::remountPass(int maxRetries, int attempt, std::shared_p
         // Volumes that still failed are given up; the user should be able to tell why one stayed offline.
         const std::vector<EjectedDiskInfo> givenUp = last ? *failed : std::vector<EjectedDiskInfo>{};
         for (const EjectedDiskInfo& disk : givenUp)
-            logLine("ERROR: Could not remount " + disk.volumeName + "; giving up");
+            logError(LogCategory::disks(), "ERROR: Could not remount " + disk.volumeName + "; giving up");
         self->settleRemountPass(*remounted, givenUp, batchesBefore);
         if (observer->passEnded)
             observer->passEnded({*remounted, givenUp});
@@ -704,8 +705,8 @@ bool ExternalDiskManager::runDiskutilMount(const std::string& verb, const std::s
                                            const EjectedDiskInfo& disk) {
     const ProcessResult result = diskutil().run({verb, target}, false, true, mountTimeLimit);
     if (!result.started) {
-        logLine("ERROR: Failed to run diskutil " + verb + " for " + disk.volumeName + " (" + label +
-                "): " + result.errorDescription);
+        logError(LogCategory::disks(), "ERROR: Failed to run diskutil " + verb + " for " + disk.volumeName + " (" +
+                                           label + "): " + result.errorDescription);
         return false;
     }
     if (result.exitStatus != 0 || result.timedOut)

@@ -25,58 +25,59 @@ std::string appendingPath(std::string folder, const std::string& component) {
 } // namespace
 
 bool checkFullDiskAccess(FileSystem& fileSystem, ProcessRunner& processes, const SystemTools& tools) {
-    logLine("Tallowmere: Checking Full Disk Access permissions...");
+    logLine(LogCategory::disks(), "Tallowmere: Checking Full Disk Access permissions...");
     int accessed = 0;
     int denied = 0;
     for (const char* relative : protectedTestPaths) {
         const std::string path = appendingPath(fileSystem.homeDirectory(), relative);
         if (!fileSystem.exists(path)) {
-            logLine("Tallowmere: Path does not exist: " + path);
+            logLine(LogCategory::disks(), "Tallowmere: Path does not exist: " + path);
             continue;
         }
         const FileReadResult read =
             fileSystem.isDirectory(path) ? fileSystem.listDirectory(path) : fileSystem.readFile(path);
         if (read.ok) {
             ++accessed;
-            logLine("Tallowmere: Successfully accessed " + path + " - Full Disk Access appears to be granted");
+            logLine(LogCategory::disks(),
+                    "Tallowmere: Successfully accessed " + path + " - Full Disk Access appears to be granted");
             continue;
         }
-        logLine("Tallowmere: Error accessing " + path + ": code=" + std::to_string(read.errorCode) +
-                ", domain=" + read.errorDomain);
+        logLine(LogCategory::disks(), "Tallowmere: Error accessing " + path +
+                                          ": code=" + std::to_string(read.errorCode) + ", domain=" + read.errorDomain);
         if (isPermissionDenied(read.errorCode)) {
             ++denied;
-            logLine("Tallowmere: Permission denied (code " + std::to_string(read.errorCode) + ") for " + path +
-                    " - Full Disk Access likely NOT granted");
+            logLine(LogCategory::disks(), "Tallowmere: Permission denied (code " + std::to_string(read.errorCode) +
+                                              ") for " + path + " - Full Disk Access likely NOT granted");
         }
     }
 
     if (denied > 0) {
-        logLine("Tallowmere: Full Disk Access is NOT granted (got " + std::to_string(denied) +
-                " permission denied error(s))");
+        logLine(LogCategory::disks(), "Tallowmere: Full Disk Access is NOT granted (got " + std::to_string(denied) +
+                                          " permission denied error(s))");
         return false;
     }
     if (accessed > 0) {
-        logLine("Tallowmere: Full Disk Access is GRANTED (accessed " + std::to_string(accessed) +
-                " protected path(s) with no permission errors)");
+        logLine(LogCategory::disks(), "Tallowmere: Full Disk Access is GRANTED (accessed " + std::to_string(accessed) +
+                                          " protected path(s) with no permission errors)");
         return true;
     }
     // Nothing could decide: the location is missing or failed for another reason.
-    logLine("Tallowmere: All protected test paths missing; falling back to diskutil heuristic");
+    logLine(LogCategory::disks(), "Tallowmere: All protected test paths missing; falling back to diskutil heuristic");
     return diskutilFallbackCheck(processes, tools);
 }
 
 bool diskutilFallbackCheck(ProcessRunner& processes, const SystemTools& tools) {
-    logLine("Tallowmere: Running diskutil list as fallback check");
+    logLine(LogCategory::disks(), "Tallowmere: Running diskutil list as fallback check");
     const ProcessResult result = Diskutil(processes, tools).run({"list"}, true, true, queryTimeLimit);
     if (!result.started) {
-        logLine("Tallowmere: Exception running diskutil: " + result.errorDescription);
+        logLine(LogCategory::disks(), "Tallowmere: Exception running diskutil: " + result.errorDescription);
         return false;
     }
-    logLine("Tallowmere: diskutil exit status: " + std::to_string(result.exitStatus));
+    logLine(LogCategory::disks(), "Tallowmere: diskutil exit status: " + std::to_string(result.exitStatus));
     if (result.exitStatus == 0 && !result.timedOut)
         return true;
     if (isValidUtf8(result.standardError))
-        logLine("Tallowmere: diskutil error: " + result.standardError);
+        logLine(LogCategory::disks(), "Tallowmere: diskutil error: " + result.standardError);
     return false;
 }
 

@@ -30,9 +30,10 @@ void moveAside(const std::string& path, const std::string& reason) {
     for (int n = 2; QFile::exists(aside); ++n)
         aside = qPath(path) + ".corrupt-" + stamp + "-" + QString::number(n);
     bool moved = QFile::rename(qPath(path), aside);
-    logLine("Preferences: " + path + " " + reason +
-            (moved ? "; moved it to " + aside.toStdString() : "; could not move it aside") +
-            " and started from empty preferences");
+    logError(LogCategory::platform(),
+             "Preferences: " + path + " " + reason +
+                 (moved ? "; moved it to " + aside.toStdString() : "; could not move it aside") +
+                 " and started from empty preferences");
 }
 
 // A key as a log line can show it, whatever bytes it holds.
@@ -66,8 +67,8 @@ std::optional<PropertyValue> PlistPreferenceStore::object(std::string_view key) 
 
 void PlistPreferenceStore::setObject(std::string_view key, PropertyValue value) {
     if (!PropertyList::isWritableText(key) || !PropertyList::isWritable(value)) {
-        logLine("Preferences: refused to store " + printable(key) +
-                ": a text in it is not UTF-8 or holds a NUL character");
+        logError(LogCategory::platform(), "Preferences: refused to store " + printable(key) +
+                                              ": a text in it is not UTF-8 or holds a NUL character");
         return;
     }
     modify(key, [&](PropertyDictionary& values) { values.insert_or_assign(std::string(key), std::move(value)); });
@@ -102,8 +103,9 @@ void PlistPreferenceStore::modify(std::string_view key, const std::function<void
         change(changed);
         std::string xml = PropertyList::toXml(PropertyValue(changed));
         if (static_cast<std::int64_t>(xml.size()) > maximumFileSize) {
-            logLine("Preferences: refused to store " + printable(key) + ": " + m_path + " would grow to " +
-                    std::to_string(xml.size()) + " bytes, past the limit of " + std::to_string(maximumFileSize));
+            logError(LogCategory::platform(), "Preferences: refused to store " + printable(key) + ": " + m_path +
+                                                  " would grow to " + std::to_string(xml.size()) +
+                                                  " bytes, past the limit of " + std::to_string(maximumFileSize));
             // What other writers stored meanwhile is still taken in.
             if (!adopt(std::move(values)))
                 return;
@@ -113,7 +115,8 @@ void PlistPreferenceStore::modify(std::string_view key, const std::function<void
                            file.write(xml.data(), static_cast<qint64>(xml.size())) == static_cast<qint64>(xml.size()) &&
                            file.commit();
             if (!written)
-                logLine("Preferences: could not write " + m_path + ": " + file.errorString().toStdString());
+                logError(LogCategory::platform(),
+                         "Preferences: could not write " + m_path + ": " + file.errorString().toStdString());
             adopt(std::move(changed));
         }
     }

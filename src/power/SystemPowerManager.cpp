@@ -37,7 +37,7 @@ void SystemPowerManager::start() {
         m_isMonitoring = true;
         return;
     }
-    logLine("SystemPowerManager: Failed to register for system power notifications.");
+    logError(LogCategory::power(), "SystemPowerManager: Failed to register for system power notifications.");
     m_rootPowerPort = 0;
     m_notifierObject = 0;
     m_notificationPort.reset();

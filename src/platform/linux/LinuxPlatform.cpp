@@ -55,13 +55,14 @@ bool LinuxPlatform::start(std::string* error) {
         return false;
     }
     if (!m_session.isConnected())
-        logLine("Linux: no session bus; notifications, the screensaver and display sleep are not available");
+        logLine(LogCategory::platformLinux(),
+                "Linux: no session bus; notifications, the screensaver and display sleep are not available");
     m_preferences->startWatching();
     m_application.start();
     m_workspace.start();
     std::string powerError;
     if (!m_systemPower.start(&powerError))
-        logLine("Linux: " + powerError);
+        logLine(LogCategory::platformLinux(), "Linux: " + powerError);
     m_sessionMonitor.start();
     return true;
 }

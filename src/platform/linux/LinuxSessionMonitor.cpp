@@ -71,7 +71,8 @@ void LinuxSessionMonitor::start() {
 
     m_sessionPath = findSession();
     if (m_sessionPath.isEmpty()) {
-        logLine("Session: no logind session found; screen lock and user switches will not be seen");
+        logLine(LogCategory::platformLinux(),
+                "Session: no logind session found; screen lock and user switches will not be seen");
         return;
     }
     m_system.connect(logind, m_sessionPath, sessionInterface, "Lock", this, SLOT(sessionLocked()));

@@ -24,7 +24,7 @@ bool LinuxSystemPower::holdSleep() {
     auto inhibitor =
         LogindInhibitor::take(m_bus, "sleep", "Taking external drives offline before sleep", "delay", &error);
     if (!inhibitor) {
-        logLine("SystemPower: logind refused the sleep delay: " + error);
+        logLine(LogCategory::platformLinux(), "SystemPower: logind refused the sleep delay: " + error);
         return false;
     }
     std::lock_guard lock(m_mutex);

@@ -21,7 +21,8 @@ void LinuxWorkspace::start() {
     if (!m_bus.connect("org.freedesktop.UDisks2", {}, "org.freedesktop.DBus.Properties", "PropertiesChanged",
                        {"org.freedesktop.UDisks2.Filesystem"}, {}, this,
                        SLOT(filesystemChanged(QString, QVariantMap, QStringList))))
-        logLine("Workspace: cannot listen to udisks2; mounts and unmounts will not be seen");
+        logLine(LogCategory::platformLinux(),
+                "Workspace: cannot listen to udisks2; mounts and unmounts will not be seen");
     if (auto disks = UDisks::fetch(m_bus))
         for (const UDisksBlock& block : disks->blocks())
             if (block.hasFilesystem)

@@ -42,8 +42,9 @@ MacPlatform::MacPlatform(Runtime& runtime)
 
 void MacPlatform::start() {
     if (!UserNotificationService::servesExecutable(m_executablePath))
-        logLine("Mac: " + m_executablePath +
-                " is not inside Tallowmere.app: notifications and the login item do not work for it");
+        logLine(LogCategory::platformMac(),
+                "Mac: " + m_executablePath +
+                    " is not inside Tallowmere.app: notifications and the login item do not work for it");
 }
 
 Platform MacPlatform::platform() {

@@ -82,7 +82,8 @@ void MacPreferenceStore::setObject(std::string_view key, PropertyValue value) {
     @autoreleasepool {
         id object = toFoundationObject(value);
         if (!PropertyList::isWritableText(key) || !object) {
-            logLine("Preferences: refused to store a value: a text in it is not UTF-8 or holds a NUL character");
+            logError(LogCategory::platformMac(),
+                     "Preferences: refused to store a value: a text in it is not UTF-8 or holds a NUL character");
             return;
         }
         NSString* name = toNSString(key);

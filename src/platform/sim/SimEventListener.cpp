@@ -20,7 +20,7 @@ namespace tallowmere {
 namespace {
 
 void logDropped(const std::string& why) {
-    logLine("Simulated Mac: dropped " + why + " on the application's socket");
+    logLine(LogCategory::platformSim(), "Simulated Mac: dropped " + why + " on the application's socket");
 }
 
 } // namespace
@@ -57,7 +57,7 @@ void write(QLocalSocket* socket, const QJsonObject& message) {
     // A client that sends but never reads would make the answers pile up here without end.
     if (socket->bytesToWrite() > static_cast<qint64>(SimEventListener::maximumPendingReplies)) {
         socket->setProperty("isClosing", true);
-        logLine("Simulated Mac: closed a connection that does not read its answers");
+        logLine(LogCategory::platformSim(), "Simulated Mac: closed a connection that does not read its answers");
         // Later: the connection may be in the middle of reading its lines.
         QMetaObject::invokeMethod(socket, &QLocalSocket::abort, Qt::QueuedConnection);
         return;
@@ -130,8 +130,9 @@ bool SimEventListener::start(std::string* error) {
             QObject::connect(server, &QLocalServer::newConnection, server, [context, server, receive] {
                 while (QLocalSocket* socket = server->nextPendingConnection()) {
                     if (context->connections.size() >= maximumConnections) {
-                        logLine("Simulated Mac: closed the oldest of " + std::to_string(maximumConnections) +
-                                " open connections to take a new one");
+                        logLine(LogCategory::platformSim(), "Simulated Mac: closed the oldest of " +
+                                                                std::to_string(maximumConnections) +
+                                                                " open connections to take a new one");
                         QPointer<QLocalSocket> oldest = context->connections.front().socket;
                         context->forget(oldest);
                         if (oldest)

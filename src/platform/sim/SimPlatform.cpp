@@ -40,7 +40,7 @@ SimPlatform::SimPlatform(Runtime& runtime, std::string folder, std::string macsi
     }) {
     std::string error;
     if (!m_machine.prepare(&error))
-        logLine("Simulated Mac: " + error);
+        logLine(LogCategory::platformSim(), "Simulated Mac: " + error);
     m_preferences = std::make_unique<PlistPreferenceStore>(m_machine.domainPath());
 }
 
@@ -55,7 +55,8 @@ bool SimPlatform::start(std::string* error) {
         return false;
     macsim::ProcessIdentity self = macsim::ProcessIdentity::current();
     if (auto other = m_machine.attachedApp(); other && other->pid != self.pid)
-        logLine("Simulated Mac: taking the machine over from the application with pid " + std::to_string(other->pid));
+        logLine(LogCategory::platformSim(),
+                "Simulated Mac: taking the machine over from the application with pid " + std::to_string(other->pid));
     m_preferences->startWatching();
     if (!m_listener.start(error))
         return false;
