@@ -103,7 +103,7 @@ void BM_BatchUnmount(benchmark::State& state) {
         auto unmounted = std::make_shared<std::optional<size_t>>();
         const auto start = std::chrono::steady_clock::now();
         bench::runtime().globalAsync(QoS::UserInitiated, [manager = engine.manager, unmounted] {
-            manager->ejectExternalDisks(everyKind, false, false,
+            manager->ejectExternalDisks(everyKind, {},
                                         [unmounted](std::vector<std::string> urls) { *unmounted = urls.size(); });
         });
         if (!bench::processEventsUntil([&] { return unmounted->has_value(); })) {

@@ -217,12 +217,12 @@ void AppDelegate::handleScreenConfigurationChanged() {
     if (m_platform.application.screenCount() >= 2)
         m_stayAwakeController->activate(std::nullopt);
     else
-        m_stayAwakeController->deactivate(false, true);
+        m_stayAwakeController->deactivate(Initiator::rule, Notice::post);
 }
 
 void AppDelegate::handleSessionResigned() {
     if (m_platform.preferences.boolValue(PreferenceKey::deactivateOnUserSwitch))
-        m_stayAwakeController->deactivate(false, true);
+        m_stayAwakeController->deactivate(Initiator::rule, Notice::post);
 }
 
 void AppDelegate::handleVolumeDidMount() {
@@ -263,7 +263,7 @@ void AppDelegate::applyStayAwakePreference(bool enabled) {
     if (enabled && !m_stayAwakeController->isActive())
         m_stayAwakeController->activate(defaultStayAwakeDuration(m_platform.preferences));
     else if (!enabled && m_stayAwakeController->isActive())
-        m_stayAwakeController->deactivate(true, true);
+        m_stayAwakeController->deactivate(Initiator::user, Notice::post);
 }
 
 // MARK: - The protection loop
@@ -312,7 +312,7 @@ void AppDelegate::performAutoEject(Completion completion) {
         // semaphore or list that is gone.
         std::shared_ptr<Semaphore> signal = std::move(semaphore);
         self->m_diskManager->ejectExternalDisks(
-            types, force, true,
+            types, {.force = force, .onlyAllowed = true},
             [result, signal](std::vector<std::string> urls) {
                 *result = std::move(urls);
                 signal->signal();
@@ -366,14 +366,14 @@ void AppDelegate::lookAtTheRemountList(int attempt, std::uint64_t remount) {
         return;
     }
     if (!m_diskManager->lastEjectedDisks().empty())
-        remountAndAnnounce(5, "Successfully remounted after wake: ", remount);
+        remountAndAnnounce(RemountPolicy::persistent(), "Successfully remounted after wake: ", remount);
     else if (attempt < 5)
         remountAfterWake(attempt + 1);
     else
         m_isHandlingWakeEvent = false;
 }
 
-void AppDelegate::remountAndAnnounce(int maxRetries, std::string remountedBody, std::uint64_t remount) {
+void AppDelegate::remountAndAnnounce(RemountPolicy policy, std::string remountedBody, std::uint64_t remount) {
     std::weak_ptr<AppDelegate> weak = weak_from_this();
     ExternalDiskManager::RemountObserver observer = announcingEachPass(std::move(remountedBody), true);
     observer.isWanted = [weak, remount] {
@@ -381,7 +381,7 @@ void AppDelegate::remountAndAnnounce(int maxRetries, std::string remountedBody, 
         return self && self->m_wakeRemount == remount;
     };
     m_diskManager->remountLastEjectedDisks(
-        maxRetries, 0,
+        policy,
         [weak, remount](std::vector<std::string>) {
             auto self = weak.lock();
             if (self && self->m_wakeRemount == remount)
@@ -432,7 +432,7 @@ void AppDelegate::remountWhatAnEarlierRunLeftOffline() {
     if (m_diskManager->restoreEjectedDisks().empty())
         return;
     m_isHandlingWakeEvent = true;
-    remountAndAnnounce(0, "Successfully remounted after restart: ", m_wakeRemount);
+    remountAndAnnounce(RemountPolicy::onePass(), "Successfully remounted after restart: ", m_wakeRemount);
 }
 
 // MARK: - Commands
@@ -480,7 +480,7 @@ void AppDelegate::runEject(std::function<void(const std::vector<std::string>&, b
                                                report = reportDisksNotTakenOffline(), finish = std::move(finish)] {
         auto answered = std::make_shared<bool>(true);
         manager->ejectExternalDisks(
-            types, force, false,
+            types, {.force = force},
             [finish, unmountWording, answered](std::vector<std::string> urls) {
                 finish(urls, unmountWording, *answered);
             },
@@ -505,7 +505,7 @@ void AppDelegate::ejectAndSleep() {
             return;
         self->m_runtime.mainAsync([weak] {
             if (auto self = weak.lock()) {
-                self->m_stayAwakeController->deactivate(true, true);
+                self->m_stayAwakeController->deactivate(Initiator::user, Notice::post);
                 self->sleepStep();
             }
         });
@@ -513,7 +513,7 @@ void AppDelegate::ejectAndSleep() {
 }
 
 void AppDelegate::sleepMac() {
-    m_stayAwakeController->deactivate(true, true);
+    m_stayAwakeController->deactivate(Initiator::user, Notice::post);
     sleepStep();
 }
 
@@ -537,7 +537,8 @@ void AppDelegate::remountDisks() {
         nothingBack({});
         return;
     }
-    m_diskManager->remountLastEjectedDisks(5, 0, nothingBack, announcingEachPass("Successfully remounted: ", false));
+    m_diskManager->remountLastEjectedDisks(RemountPolicy::persistent(), nothingBack,
+                                           announcingEachPass("Successfully remounted: ", false));
 }
 
 void AppDelegate::stayAwakeForDuration(std::optional<long long> index) {
@@ -548,14 +549,14 @@ void AppDelegate::stayAwakeForDuration(std::optional<long long> index) {
         return;
     m_platform.preferences.setInteger(PreferenceKey::activationDurationIndex, *index);
     if (*duration == ActivationDuration::off)
-        m_stayAwakeController->deactivate(false, true);
+        m_stayAwakeController->deactivate(Initiator::rule, Notice::post);
     else
         m_stayAwakeController->activate(seconds(*duration));
 }
 
 void AppDelegate::toggleStayAwakeDefault() {
     if (m_stayAwakeController->isActive())
-        m_stayAwakeController->deactivate(false, true);
+        m_stayAwakeController->deactivate(Initiator::rule, Notice::post);
     else
         m_stayAwakeController->activate(defaultStayAwakeDuration(m_platform.preferences));
 }
@@ -594,7 +595,7 @@ void AppDelegate::checkForUpdates() {
 }
 
 void AppDelegate::quit() {
-    m_stayAwakeController->deactivate(true, false);
+    m_stayAwakeController->deactivate(Initiator::user, Notice::none);
     m_powerManager->stop();
     m_platform.application.terminate();
 }

@@ -108,7 +108,7 @@ private:
     void lookAtTheRemountList(int attempt, std::uint64_t remount);
     // The remount of the wake (or the launch) numbered `remount`: each pass announces what it brought back with
     // `remountedBody` and the names; the end clears `isHandlingWakeEvent` unless an eject took over meanwhile.
-    void remountAndAnnounce(int maxRetries, std::string remountedBody, std::uint64_t remount);
+    void remountAndAnnounce(RemountPolicy policy, std::string remountedBody, std::uint64_t remount);
     // Posts what each pass brought back, `remountedBody` before the names (after a wake, half a second later, as
     // the notices of the protection loop), and names each volume given up.
     ExternalDiskManager::RemountObserver announcingEachPass(std::string remountedBody, bool afterWake);

@@ -273,8 +273,8 @@ std::string ExternalDiskManager::volumeIdentifier(const std::string& url) {
 
 // Eject and unmount.
 
-void ExternalDiskManager::ejectVolume(const std::string& url, bool force, EjectCompletion completion) {
-    takeOffline(url, force, {}, nullptr, std::move(completion));
+void ExternalDiskManager::ejectVolume(const std::string& url, EjectOptions options, EjectCompletion completion) {
+    takeOffline(url, options.force, {}, nullptr, std::move(completion));
 }
 
 void ExternalDiskManager::takeOffline(const std::string& url, bool force, const std::string& knownIdentifier,
@@ -387,8 +387,9 @@ void ExternalDiskManager::runUnmountPath(const std::string& url, const std::stri
     });
 }
 
-void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types, bool force, bool applyAllowlist,
+void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types, EjectOptions options,
                                              URLsCompletion completion, UnansweredHandler unanswered) {
+    const bool force = options.force;
     batchStarted();
     // Whether a backup runs does not depend on the volume: asked once, while the volumes are classified.
     auto batch = std::make_shared<BatchContext>();
@@ -401,7 +402,7 @@ void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types,
 
     int unansweredVolumes = 0;
     std::vector<EligibleVolume> volumes = eligibleVolumes(types, &unansweredVolumes);
-    if (applyAllowlist) {
+    if (options.onlyAllowed) {
         const std::set<std::string> allowlist = readIdList(allowlistKey);
         if (!allowlist.empty())
             std::erase_if(volumes, [&](const EligibleVolume& volume) { return !allowlist.contains(volume.id()); });
@@ -560,10 +561,10 @@ std::optional<bool> ExternalDiskManager::mountState(const std::string& volumeNam
 
 // Remount.
 
-void ExternalDiskManager::remountLastEjectedDisks(int maxRetries, int attempt, URLsCompletion completion,
+void ExternalDiskManager::remountLastEjectedDisks(RemountPolicy policy, URLsCompletion completion,
                                                   RemountObserver observer) {
     ++m_remountsRunning;
-    remountPass(maxRetries, attempt, std::make_shared<const RemountObserver>(std::move(observer)),
+    remountPass(policy.retries, 0, std::make_shared<const RemountObserver>(std::move(observer)),
                 [weak = weak_from_this(), completion = std::move(completion)](std::vector<std::string> urls) {
                     if (auto self = weak.lock())
                         --self->m_remountsRunning;

@@ -26,6 +26,23 @@
 
 namespace tallowmere {
 
+// How volumes are taken offline.
+struct EjectOptions {
+    // "diskutil unmount force": busy volumes too, and never the workspace's eject.
+    bool force = false;
+    // Only the volumes the allowlist includes (the automatic eject; the user's commands take every volume).
+    bool onlyAllowed = false;
+};
+
+// How long a remount keeps trying the volumes that do not come back: one pass, then `retries` more.
+struct RemountPolicy {
+    int retries = 0;
+    // The wake's and the commands': a volume that comes back late still comes back.
+    static constexpr RemountPolicy persistent() { return {5}; }
+    // One look, for what an earlier run left offline.
+    static constexpr RemountPolicy onePass() { return {0}; }
+};
+
 // The one object through which the application finds, ejects, unmounts and remounts external volumes.
 // Its published lists change on the main queue only.
 class ExternalDiskManager : public QObject, public std::enable_shared_from_this<ExternalDiskManager> {
@@ -86,10 +103,10 @@ public:
     std::string volumeIdentifier(const std::string& url);
 
     // Eject and unmount.
-    void ejectVolume(const std::string& url, bool force, EjectCompletion completion);
+    void ejectVolume(const std::string& url, EjectOptions options, EjectCompletion completion);
     // `unanswered` is told, before the completion, when the batch had nothing to take offline for that reason.
-    void ejectExternalDisks(const std::vector<DiskType>& types, bool force, bool applyAllowlist,
-                            URLsCompletion completion, UnansweredHandler unanswered = nullptr);
+    void ejectExternalDisks(const std::vector<DiskType>& types, EjectOptions options, URLsCompletion completion,
+                            UnansweredHandler unanswered = nullptr);
     // Whether a batch is finding volumes or taking them offline. Any thread.
     bool isTakingVolumesOffline() const;
     bool stopTimeMachineBackupIfRunning(const std::string& volumePath);
@@ -99,7 +116,7 @@ public:
     bool isVolumeMounted(const std::string& volumeName, const std::string& deviceIdentifier);
 
     // Remount (call on the main queue).
-    void remountLastEjectedDisks(int maxRetries, int attempt, URLsCompletion completion, RemountObserver observer = {});
+    void remountLastEjectedDisks(RemountPolicy policy, URLsCompletion completion, RemountObserver observer = {});
     // Whether a remount runs, the pauses between its passes included.
     bool isRemounting() const { return m_remountsRunning > 0; }
     bool remountDisk(const EjectedDiskInfo& disk);

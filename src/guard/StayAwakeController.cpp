@@ -28,7 +28,7 @@ template <class F> void StayAwakeController::onMainQueue(F body) {
 
 void StayAwakeController::activate(std::optional<double> duration) {
     m_lastRequestedDuration = duration;
-    deactivate(false, false);
+    deactivate(Initiator::rule, Notice::none);
 
     m_services.analytics.track(AnalyticsEvent::toggleKeepAwake,
                                {{"mode", duration ? "timed" : "indefinite"}, {"action", "activate"}});
@@ -65,7 +65,7 @@ void StayAwakeController::activate(std::optional<double> duration) {
         startBatteryMonitoring();
 }
 
-void StayAwakeController::deactivate(bool userInitiated, bool notify) {
+void StayAwakeController::deactivate(Initiator initiator, Notice notice) {
     if (m_isDeactivating)
         return;
     m_isDeactivating = true;
@@ -98,10 +98,11 @@ void StayAwakeController::deactivate(bool userInitiated, bool notify) {
         m_services.analytics.track(AnalyticsEvent::toggleKeepAwake, {{"action", "deactivate"}});
 
     // Nothing is reported when nothing was running.
-    if (notify && wasActive) {
-        std::string title = userInitiated ? "Quenby Guard Turned Off" : "Quenby Guard Stopped";
-        std::string body = userInitiated ? "Quenby Guard is no longer keeping your Mac awake."
-                                         : "Tallowmere stopped Quenby Guard based on your settings.";
+    if (notice == Notice::post && wasActive) {
+        const bool byUser = initiator == Initiator::user;
+        std::string title = byUser ? "Quenby Guard Turned Off" : "Quenby Guard Stopped";
+        std::string body = byUser ? "Quenby Guard is no longer keeping your Mac awake."
+                                  : "Tallowmere stopped Quenby Guard based on your settings.";
         onMainQueue([title, body](StayAwakeController& self) { self.postGuardNotification(title, body); });
     }
 
@@ -146,7 +147,7 @@ void StayAwakeController::timerDidFire(std::uint64_t session) {
     if (session != m_session)
         return;
     std::optional<double> duration = m_lastRequestedDuration;
-    deactivate(false, false);
+    deactivate(Initiator::rule, Notice::none);
     // The menu's duration choice goes back to "Off".
     m_services.preferences.setInteger(PreferenceKey::activationDurationIndex, 0);
     std::string forHowLong = formatDuration(duration);
@@ -176,13 +177,13 @@ void StayAwakeController::checkBatteryRules() {
     double batteryCap = doublePreference(m_services.preferences, PreferenceKey::batteryCap);
     bool disableOnLowPower = m_services.preferences.boolValue(PreferenceKey::disableOnLowPower);
     if (disableOnLowPower && m_services.powerSources.isLowPowerModeEnabled()) {
-        deactivate(false, true);
+        deactivate(Initiator::rule, Notice::post);
         return;
     }
     if (batteryCap > 0) {
         // At or below the threshold, not only below it.
         if (auto percentage = batteryPercentage(m_services.powerSources); percentage && *percentage <= batteryCap)
-            deactivate(false, true);
+            deactivate(Initiator::rule, Notice::post);
     }
 }
 

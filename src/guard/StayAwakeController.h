@@ -16,6 +16,12 @@
 
 namespace tallowmere {
 
+// Who ends the guard: the user (a command, the switch), or a rule or timer acting on the user's settings. It decides
+// the words of the notice.
+enum class Initiator { user, rule };
+// Whether ending it posts a notice (only when it was running).
+enum class Notice { post, none };
+
 // "Quenby Guard": holds a power assertion indefinitely or for a time, ends it by its timer or the battery
 // rules, and publishes whether it is active. Main thread only.
 class StayAwakeController : public QObject, public std::enable_shared_from_this<StayAwakeController> {
@@ -40,7 +46,7 @@ public:
 
     // Seconds; nothing means indefinitely.
     void activate(std::optional<double> duration);
-    void deactivate(bool userInitiated, bool notify);
+    void deactivate(Initiator initiator, Notice notice);
 
     bool isActive() const;
     std::optional<WallTime> activeUntil() const;

@@ -47,7 +47,7 @@ void OnboardingTestRun::runTestUnmount() {
     std::vector<DiskType> types = enabledDiskTypes(m_services.preferences);
     m_services.runtime.globalAsync(QoS::UserInitiated, [manager = m_services.diskManager, types,
                                                         finish = onMainQueue(&OnboardingTestRun::finishUnmount)] {
-        manager->ejectExternalDisks(types, true, false, finish);
+        manager->ejectExternalDisks(types, {.force = true}, finish);
     });
 }
 
@@ -79,7 +79,7 @@ void OnboardingTestRun::runTestRemount() {
     if (m_services.diskManager->lastEjectedDisks().empty())
         finish({});
     else
-        m_services.diskManager->remountLastEjectedDisks(5, 0, finish);
+        m_services.diskManager->remountLastEjectedDisks(RemountPolicy::persistent(), finish);
 }
 
 void OnboardingTestRun::finishRemount(const std::vector<std::string>& urls) {

@@ -42,7 +42,7 @@ protected:
     const EjectOutcome& eject(const std::string& path, bool force, Seconds wait = 5s) {
         EjectOutcome& outcome = outcomes.emplace_back();
         const Seconds started = runtime.elapsed();
-        manager->ejectVolume(path, force,
+        manager->ejectVolume(path, {.force = force},
                              [this, &outcome, started](bool success, std::optional<EjectedDiskInfo> record) {
                                  EXPECT_TRUE(runtime.isMainThread());
                                  ++outcome.calls;
@@ -198,7 +198,7 @@ TEST_F(EjectTest, ABatchKeepsTheRecordsOfEarlierVolumesStillOfflineOnly) {
     const EjectedDiskInfo old{"/Volumes/Old", "disk9s1", "Old"};
     manager->setLastEjectedDisks({old});
     std::optional<std::vector<std::string>> result;
-    manager->ejectExternalDisks(allKinds, false, false, [&](std::vector<std::string> urls) { result = urls; });
+    manager->ejectExternalDisks(allKinds, {}, [&](std::vector<std::string> urls) { result = urls; });
     ASSERT_TRUE(result); // nothing to eject: at once, on the calling thread
     EXPECT_TRUE(result->empty());
     runtime.advance(10s);
@@ -220,7 +220,7 @@ TEST_F(EjectTest, ABatchKeepsTheRecordsOfEarlierVolumesStillOfflineOnly) {
         manager->refreshVolumeSelections(allKinds); // as the unmount's announcement asks: it waits for the batch
         return std::nullopt;
     });
-    manager->ejectExternalDisks(allKinds, false, false, [&](std::vector<std::string> urls) {
+    manager->ejectExternalDisks(allKinds, {}, [&](std::vector<std::string> urls) {
         for (const std::string& url : urls) // recorded before the caller hears of it
             EXPECT_EQ(std::ranges::count(manager->lastEjectedDisks(), url, &EjectedDiskInfo::url), 1);
         EXPECT_EQ(published, 0);

@@ -33,7 +33,7 @@ struct Completion {
 class RemountTest : public DiskManagerTest {
 protected:
     void remount(Completion& completion, int maxRetries = 5) {
-        manager->remountLastEjectedDisks(maxRetries, 0, [this, &completion](std::vector<std::string> urls) {
+        manager->remountLastEjectedDisks({maxRetries}, [this, &completion](std::vector<std::string> urls) {
             EXPECT_TRUE(runtime.isMainThread());
             ++completion.calls;
             completion.urls = std::move(urls);

@@ -68,7 +68,7 @@ protected:
         auto result = std::make_shared<std::vector<std::string>>();
         auto done = std::make_shared<std::atomic<bool>>(false);
         runtime.globalAsync(QoS::UserInitiated, [this, types, force, result, done] {
-            manager->ejectExternalDisks(types, force, false, [result, done](std::vector<std::string> urls) {
+            manager->ejectExternalDisks(types, {.force = force}, [result, done](std::vector<std::string> urls) {
                 *result = std::move(urls);
                 *done = true;
             });
@@ -79,7 +79,7 @@ protected:
     std::vector<std::string> remount() {
         std::optional<std::vector<std::string>> result;
         int calls = 0;
-        manager->remountLastEjectedDisks(5, 0, [&](std::vector<std::string> urls) {
+        manager->remountLastEjectedDisks(RemountPolicy::persistent(), [&](std::vector<std::string> urls) {
             ++calls;
             result = std::move(urls);
         });

@@ -62,7 +62,7 @@ TEST_F(StayAwakeControllerTest, StateIsPublishedInTheNextTurnAndNoticesFollowThe
     EXPECT_EQ(assertions.created().at(0).level, 255u);
     EXPECT_EQ(lastBody(), "Tallowmere will keep your Mac awake for 10 minutes using Quenby Guard.");
 
-    controller->deactivate(true, true);
+    controller->deactivate(Initiator::user, Notice::post);
     EXPECT_TRUE(controller->isActive());
     EXPECT_EQ(titles(), Strings{"Quenby Guard Enabled"}); // the off notice comes from the main queue
     runtime.runUntilIdle();
@@ -72,8 +72,8 @@ TEST_F(StayAwakeControllerTest, StateIsPublishedInTheNextTurnAndNoticesFollowThe
     EXPECT_TRUE(assertions.held().empty());
 
     // With nothing active there is nothing to report.
-    controller->deactivate(false, true);
-    controller->deactivate(true, false);
+    controller->deactivate(Initiator::rule, Notice::post);
+    controller->deactivate(Initiator::user, Notice::none);
     runtime.runUntilIdle();
     EXPECT_EQ(titles().size(), 2u);
     EXPECT_EQ(lastBody(), "Quenby Guard is no longer keeping your Mac awake.");
@@ -208,7 +208,7 @@ TEST_F(StayAwakeControllerTest, ADestroyedControllerIsNeverCalledByItsTimersOrQu
     powerSources.lowPowerMode = true;
     preferences.setInteger(PreferenceKey::activationDurationIndex, 2);
     controller->activate(300);
-    controller->deactivate(false, true); // its notice is still queued
+    controller->deactivate(Initiator::rule, Notice::post); // its notice is still queued
     controller->activate(300);
     controller.reset();
     runtime.advance(10min);
