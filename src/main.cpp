@@ -233,7 +233,7 @@ int main(int argc, char** argv) {
     QtAlertPresenter alerts;
     auto delegate = AppDelegate::create({platform, powerManager, analytics, windows, alerts});
 
-    StatusItem statusItem(delegate);
+    StatusItem statusItem(delegate->context());
 #ifndef __APPLE__
     UiDriver userInterface({[&] { return statusItem.prepareMenu(); }, [&] { return statusItem.menuPosition(); },
                             [&] { return statusItem.menuBar(); }});

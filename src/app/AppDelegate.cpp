@@ -29,6 +29,13 @@ const std::vector<DiskType> everyDiskType(allDiskTypes.begin(), allDiskTypes.end
 
 std::shared_ptr<AppDelegate> AppDelegate::create(Dependencies dependencies) {
     std::shared_ptr<AppDelegate> delegate(new AppDelegate(dependencies));
+    delegate->m_context.emplace(AppContext{delegate->m_platform, delegate->m_diskManager,
+                                           delegate->m_stayAwakeController, delegate->m_notifier,
+                                           [weak = std::weak_ptr(delegate)]() -> Updater* {
+                                               auto self = weak.lock();
+                                               return self ? self->updaterController().updater() : nullptr;
+                                           },
+                                           delegate});
     StayAwakeController* guard = delegate->m_stayAwakeController.get();
     QObject::connect(guard, &StayAwakeController::isActiveChanged, guard,
                      [weak = std::weak_ptr(delegate)](bool active) {
@@ -44,7 +51,7 @@ AppDelegate::AppDelegate(Dependencies dependencies)
     , m_alerts(dependencies.alerts)
     , m_windows(dependencies.windows)
     , m_analytics(dependencies.analytics)
-    , m_notifier(m_runtime, m_platform.notifications, m_platform.workspace, m_alerts)
+    , m_notifier(std::make_shared<UserNotifier>(m_runtime, m_platform.notifications, m_platform.workspace, m_alerts))
     , m_stayAwakeController(
           StayAwakeController::create({m_runtime, m_platform.preferences, m_platform.assertions,
                                        m_platform.powerSources, m_platform.notifications, m_analytics}))
@@ -74,7 +81,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         m_analytics.track(AnalyticsEvent::firstLaunch);
         if (!defaults.hasObject(PreferenceKey::startAtLogin))
             defaults.setBool(PreferenceKey::startAtLogin, true);
-        m_notifier.postReadyNotification();
+        m_notifier->postReadyNotification();
     }
 
     logLine(LogCategory::app(), "Tallowmere: Scheduling Full Disk Access check on launch");
@@ -83,8 +90,8 @@ void AppDelegate::applicationDidFinishLaunching() {
                             self.runLaunchFullDiskAccessCheck();
                         }));
 
-    m_notifier.presentNotificationsInForeground();
-    m_notifier.requestAuthorization();
+    m_notifier->presentNotificationsInForeground();
+    m_notifier->requestAuthorization();
 
     setStartAtLogin(boolPreference(defaults, PreferenceKey::startAtLogin));
 
@@ -401,7 +408,7 @@ ExternalDiskManager::RemountObserver AppDelegate::announcingEachPass(std::string
         if (!pass.remounted.empty()) {
             std::string body = remountedBody + joinedVolumeNames(pass.remounted);
             if (afterWake) {
-                self->m_notifier.presentNotificationsInForeground();
+                self->m_notifier->presentNotificationsInForeground();
                 self->m_runtime.mainAfter(Seconds(0.5),
                                           [self, body] { self->postUserNotification("Disks Remounted", body); });
             } else {
@@ -541,17 +548,12 @@ void AppDelegate::remountDisks() {
                                            announcingEachPass("Successfully remounted: ", false));
 }
 
-void AppDelegate::stayAwakeForDuration(std::optional<long long> index) {
-    if (!index)
-        return;
-    auto duration = activationDurationFromRawValue(*index);
-    if (!duration)
-        return;
-    m_platform.preferences.setInteger(PreferenceKey::activationDurationIndex, *index);
-    if (*duration == ActivationDuration::off)
+void AppDelegate::stayAwakeForDuration(ActivationDuration duration) {
+    m_platform.preferences.setInteger(PreferenceKey::activationDurationIndex, static_cast<std::int64_t>(duration));
+    if (duration == ActivationDuration::off)
         m_stayAwakeController->deactivate(Initiator::rule, Notice::post);
     else
-        m_stayAwakeController->activate(seconds(*duration));
+        m_stayAwakeController->activate(seconds(duration));
 }
 
 void AppDelegate::toggleStayAwakeDefault() {
@@ -576,13 +578,13 @@ void AppDelegate::mirrorStayAwakeEnabled(bool active) {
 
 void AppDelegate::showSettings() {
     if (!m_settingsFallbackWindow)
-        m_settingsFallbackWindow = m_windows.makeSettingsWindow(*this);
+        m_settingsFallbackWindow = m_windows.makeSettingsWindow(context());
     m_settingsFallbackWindow->makeKeyAndOrderFront();
     m_platform.application.activateIgnoringOtherApps();
 }
 
-void AppDelegate::showAbout() {
-    m_platform.preferences.setInteger(PreferenceKey::settingsTabIndex, 5);
+void AppDelegate::showSettingsSection(SettingsSection section) {
+    rememberSection(m_platform.preferences, section);
     showSettings();
 }
 
@@ -612,7 +614,7 @@ void AppDelegate::showOnboardingWindow(bool force) {
     // The window being replaced may be the one whose button asked for this: it goes on the next turn.
     if (m_onboardingWindow)
         m_runtime.mainAsync([window = std::shared_ptr<AppWindow>(std::move(m_onboardingWindow))] {});
-    m_onboardingWindow = m_windows.makeOnboardingWindow(*this);
+    m_onboardingWindow = m_windows.makeOnboardingWindow(context());
     m_onboardingWindow->makeKeyAndOrderFront();
     m_platform.application.activateIgnoringOtherApps();
 }
@@ -671,7 +673,7 @@ void AppDelegate::runLaunchFullDiskAccessCheck() {
 }
 
 void AppDelegate::postUserNotification(const std::string& title, const std::string& body) {
-    m_notifier.postUserNotification(title, body);
+    m_notifier->postUserNotification(title, body);
 }
 
 void AppDelegate::setStartAtLogin(bool enabled) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analytics/Analytics.h"
+#include "app/AppCommands.h"
 #include "app/UserNotifier.h"
 #include "app/WindowFactory.h"
 #include "disks/ExternalDiskManager.h"
@@ -21,7 +22,7 @@ namespace tallowmere {
 // The application delegate: owner of everything that lives as long as the process, the launch sequence,
 // the protection loop (eject before sleep, remount on wake), the event handlers and the user's commands.
 // Main thread only, except where a step says otherwise.
-class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
+class AppDelegate : public AppCommands, public std::enable_shared_from_this<AppDelegate> {
 public:
     struct Dependencies {
         Platform& platform;
@@ -33,7 +34,7 @@ public:
     using Completion = std::function<void()>;
 
     static std::shared_ptr<AppDelegate> create(Dependencies dependencies);
-    ~AppDelegate();
+    ~AppDelegate() override;
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
@@ -64,36 +65,30 @@ public:
     static constexpr double longestRemountDelay = 15.0;
 
     // Commands.
-    void ejectDisks();
-    void ejectAndSleep();
+    void ejectDisks() override;
+    void ejectAndSleep() override;
     void sleepMac();
-    void remountDisks();
-    void stayAwakeForDuration(std::optional<long long> index);
-    void toggleStayAwakeDefault();
-    void showSettings();
-    void showAbout();
-    void relaunchOnboarding();
-    void checkForUpdates();
-    void quit();
+    void remountDisks() override;
+    void stayAwakeForDuration(ActivationDuration duration) override;
+    void toggleStayAwakeDefault() override;
+    void showSettings() override;
+    void showSettingsSection(SettingsSection section) override;
+    void relaunchOnboarding() override;
+    void setStartAtLogin(bool enabled) override;
+    void checkForUpdates() override;
+    void quit() override;
 
     // Windows, notifications, login item, updates.
     void showOnboardingWindow(bool force);
     void showPermissionPrompt(PermissionPrompt prompt);
     void runLaunchFullDiskAccessCheck();
     void postUserNotification(const std::string& title, const std::string& body);
-    void setStartAtLogin(bool enabled);
     UpdaterController& updaterController();
 
-    // What the menu and the windows read.
-    StayAwakeController& stayAwakeController() { return *m_stayAwakeController; }
-    ExternalDiskManager& diskManager() { return *m_diskManager; }
-    PreferenceStore& defaults() { return m_platform.preferences; }
-    Platform& platform() { return m_platform; }
+    // What the menu and the windows are handed.
+    const AppContext& context() const { return *m_context; }
     bool isHandlingSleepEvent() const { return m_isHandlingSleepEvent; }
     bool isHandlingWakeEvent() const { return m_isHandlingWakeEvent; }
-    bool hasPermissionPromptWindow() const { return m_permissionPromptWindow != nullptr; }
-    bool hasSettingsWindow() const { return m_settingsFallbackWindow != nullptr; }
-    bool hasOnboardingWindow() const { return m_onboardingWindow != nullptr; }
 
 private:
     explicit AppDelegate(Dependencies dependencies);
@@ -125,7 +120,7 @@ private:
     AlertPresenter& m_alerts;
     WindowFactory& m_windows;
     Analytics& m_analytics;
-    UserNotifier m_notifier;
+    std::shared_ptr<UserNotifier> m_notifier;
 
     std::unique_ptr<AppWindow> m_onboardingWindow;
     std::unique_ptr<AppWindow> m_settingsFallbackWindow;
@@ -141,6 +136,7 @@ private:
     // Raised by every eject trigger: a wake remount keeps the value it began with and gives way once it changes.
     std::uint64_t m_wakeRemount = 0;
     std::unique_ptr<UpdaterController> m_updaterController;
+    std::optional<AppContext> m_context;
 
     // The value of `stayAwakeEnabled` the defaults observer saw last: only a change of it is a request.
     bool m_lastSeenStayAwakeEnabled = false;

@@ -6,7 +6,7 @@
 
 namespace tallowmere {
 
-class AppDelegate;
+struct AppContext;
 
 // A window the application delegate keeps: closing hides it, the object stays until it is dropped.
 class AppWindow {
@@ -32,9 +32,9 @@ public:
     // Titled with the prompt's title, closable, not resizable, centred.
     virtual std::unique_ptr<AppWindow> makePermissionPromptWindow(const PermissionPrompt& prompt) = 0;
     // The settings window (it takes its section from `settingsTabIndex` when it comes on screen).
-    virtual std::unique_ptr<AppWindow> makeSettingsWindow(AppDelegate& delegate) = 0;
+    virtual std::unique_ptr<AppWindow> makeSettingsWindow(const AppContext& context) = 0;
     // A fresh welcome window, sized and centred.
-    virtual std::unique_ptr<AppWindow> makeOnboardingWindow(AppDelegate& delegate) = 0;
+    virtual std::unique_ptr<AppWindow> makeOnboardingWindow(const AppContext& context) = 0;
 };
 
 } // namespace tallowmere

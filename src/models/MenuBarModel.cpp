@@ -1,6 +1,5 @@
 #include "models/MenuBarModel.h"
 
-#include "app/AppDelegate.h"
 #include "base/Preferences.h"
 #include "guard/ActivationDuration.h"
 #include "models/VolumeNames.h"
@@ -8,14 +7,14 @@
 namespace tallowmere {
 namespace {
 
-using Delegate = std::weak_ptr<AppDelegate>;
+using Commands = std::weak_ptr<AppCommands>;
 
-// An item whose action reaches the delegate only while it exists: the menu may outlive it at quit.
-MenuEntry item(const Delegate& delegate, std::string title, std::function<void(AppDelegate&)> body) {
+// An item whose action reaches the commands only while they exist: the menu may outlive them at quit.
+MenuEntry item(const Commands& commands, std::string title, std::function<void(AppCommands&)> body) {
     MenuEntry entry;
     entry.title = std::move(title);
-    entry.action = [delegate, body = std::move(body)] {
-        if (auto strong = delegate.lock())
+    entry.action = [commands, body = std::move(body)] {
+        if (auto strong = commands.lock())
             body(*strong);
     };
     return entry;
@@ -39,9 +38,9 @@ const char* wording(const PreferenceStore& defaults) {
     return boolPreference(defaults, PreferenceKey::unmountInsteadOfEject) ? "Unmount" : "Eject";
 }
 
-std::vector<MenuEntry> volumeEntries(const Delegate& weak, AppDelegate& delegate) {
-    ExternalDiskManager& disks = delegate.diskManager();
-    const std::vector<VolumeSelection> selections = sortedByName(disks.cachedVolumeSelections());
+std::vector<MenuEntry> volumeEntries(const Commands& commands, const MenuBarModel::Services& services) {
+    const std::shared_ptr<ExternalDiskManager>& disks = services.diskManager;
+    const std::vector<VolumeSelection> selections = sortedByName(disks->cachedVolumeSelections());
     std::vector<MenuEntry> entries;
     if (selections.empty()) {
         MenuEntry none;
@@ -56,85 +55,82 @@ std::vector<MenuEntry> volumeEntries(const Delegate& weak, AppDelegate& delegate
     for (const VolumeSelection& selection : selections) {
         // The new state is taken when chosen, from the allowlist as it is then.
         const std::string name = oneLineName(selection.name);
-        MenuEntry volume = item(weak, middleElided(name, MenuBarModel::longestVolumeTitle),
-                                [id = selection.id, ids](AppDelegate& self) {
-                                    ExternalDiskManager& manager = self.diskManager();
-                                    manager.setVolume(id, !manager.isIncluded(id), ids);
+        MenuEntry volume = item(commands, middleElided(name, MenuBarModel::longestVolumeTitle),
+                                [manager = disks, id = selection.id, ids](AppCommands&) {
+                                    manager->setVolume(id, !manager->isIncluded(id), ids);
                                 });
         if (volume.title != name)
             volume.toolTip = name;
-        volume.checked = disks.isIncluded(selection.id);
+        volume.checked = disks->isIncluded(selection.id);
         entries.push_back(std::move(volume));
     }
     entries.push_back(separator());
-    MenuEntry force = item(weak, "Force unmount when busy", [](AppDelegate& self) {
-        PreferenceStore& defaults = self.defaults();
+    PreferenceStore& defaults = services.preferences;
+    MenuEntry force = item(commands, "Force unmount when busy", [&defaults](AppCommands&) {
         defaults.setBool(PreferenceKey::forceUnmountEnabled, !defaults.boolValue(PreferenceKey::forceUnmountEnabled));
     });
-    force.checked = delegate.defaults().boolValue(PreferenceKey::forceUnmountEnabled);
+    force.checked = defaults.boolValue(PreferenceKey::forceUnmountEnabled);
     entries.push_back(std::move(force));
     return entries;
 }
 
 // The mark shows the chosen default duration, not whether the guard runs.
-std::vector<MenuEntry> durationEntries(const Delegate& weak, AppDelegate& delegate) {
-    const std::int64_t marked = delegate.defaults().integerValue(PreferenceKey::activationDurationIndex);
+std::vector<MenuEntry> durationEntries(const Commands& commands, const PreferenceStore& defaults) {
+    const std::int64_t marked = defaults.integerValue(PreferenceKey::activationDurationIndex);
     std::vector<MenuEntry> entries;
     for (ActivationDuration duration : allActivationDurations) {
-        const long long raw = static_cast<long long>(duration);
-        MenuEntry entry = item(weak, title(duration), [raw](AppDelegate& self) { self.stayAwakeForDuration(raw); });
-        entry.checked = raw == marked;
+        MenuEntry entry =
+            item(commands, title(duration), [duration](AppCommands& app) { app.stayAwakeForDuration(duration); });
+        entry.checked = static_cast<std::int64_t>(duration) == marked;
         entries.push_back(std::move(entry));
     }
     return entries;
 }
 
-MenuEntry settingsItem(const Delegate& weak, std::string title, std::int64_t section) {
-    return item(weak, std::move(title), [section](AppDelegate& self) {
-        self.defaults().setInteger(PreferenceKey::settingsTabIndex, section);
-        self.showSettings();
-    });
+MenuEntry settingsItem(const Commands& commands, std::string title, SettingsSection section) {
+    return item(commands, std::move(title), [section](AppCommands& app) { app.showSettingsSection(section); });
 }
 
 } // namespace
 
-MenuBarModel::MenuBarModel(std::shared_ptr<AppDelegate> delegate)
-    : m_delegate(std::move(delegate)) {}
+MenuBarModel::MenuBarModel(std::weak_ptr<AppCommands> commands, Services services)
+    : m_commands(std::move(commands))
+    , m_services(std::move(services)) {}
 
 std::vector<MenuEntry> MenuBarModel::entries() const {
-    auto delegate = m_delegate.lock();
-    if (!delegate)
+    if (m_commands.expired())
         return {};
-    const std::string w = wording(delegate->defaults());
-    const Delegate& weak = m_delegate;
+    const std::string w = wording(m_services.preferences);
+    const Commands& commands = m_commands;
+    const ExternalDiskManager& disks = *m_services.diskManager;
 
-    MenuEntry remount = item(weak, "Remount Ejected Disks", [](AppDelegate& self) { self.remountDisks(); });
+    MenuEntry remount = item(commands, "Remount Ejected Disks", [](AppCommands& app) { app.remountDisks(); });
     // One remount at a time: a second would only run the same retries again and report twice.
-    remount.enabled = !delegate->diskManager().lastEjectedDisks().empty() && !delegate->diskManager().isRemounting();
+    remount.enabled = !disks.lastEjectedDisks().empty() && !disks.isRemounting();
     const char* guardTitle =
-        delegate->stayAwakeController().isActive() ? "Turn Quenby Guard Off" : "Turn Quenby Guard On";
+        m_services.stayAwakeController->isActive() ? "Turn Quenby Guard Off" : "Turn Quenby Guard On";
 
     std::vector<MenuEntry> entries;
-    entries.push_back(item(weak, w + " External Disks", [](AppDelegate& self) { self.ejectDisks(); }));
-    entries.push_back(item(weak, w + " and Sleep", [](AppDelegate& self) { self.ejectAndSleep(); }));
+    entries.push_back(item(commands, w + " External Disks", [](AppCommands& app) { app.ejectDisks(); }));
+    entries.push_back(item(commands, w + " and Sleep", [](AppCommands& app) { app.ejectAndSleep(); }));
     entries.push_back(separator());
     entries.push_back(std::move(remount));
-    entries.push_back(submenu("Auto " + w + " Volumes", volumeEntries(weak, *delegate)));
+    entries.push_back(submenu("Auto " + w + " Volumes", volumeEntries(commands, m_services)));
     entries.push_back(separator());
-    entries.push_back(item(weak, guardTitle, [](AppDelegate& self) { self.toggleStayAwakeDefault(); }));
-    entries.push_back(submenu("Quenby Guard for Duration", durationEntries(weak, *delegate)));
+    entries.push_back(item(commands, guardTitle, [](AppCommands& app) { app.toggleStayAwakeDefault(); }));
+    entries.push_back(submenu("Quenby Guard for Duration", durationEntries(commands, m_services.preferences)));
     entries.push_back(separator());
-    entries.push_back(settingsItem(weak, "Settings…", 0));
-    entries.push_back(settingsItem(weak, "About Tallowmere…", 5));
-    entries.push_back(item(weak, "Check for Updates…", [](AppDelegate& self) { self.checkForUpdates(); }));
+    entries.push_back(settingsItem(commands, "Settings…", SettingsSection::general));
+    entries.push_back(settingsItem(commands, "About Tallowmere…", SettingsSection::about));
+    entries.push_back(item(commands, "Check for Updates…", [](AppCommands& app) { app.checkForUpdates(); }));
     entries.push_back(separator());
-    entries.push_back(item(weak, "Quit Tallowmere", [](AppDelegate& self) { self.quit(); }));
+    entries.push_back(item(commands, "Quit Tallowmere", [](AppCommands& app) { app.quit(); }));
     return entries;
 }
 
 void MenuBarModel::menuWillOpen() {
-    if (auto delegate = m_delegate.lock())
-        delegate->diskManager().refreshVolumeSelections(
+    if (!m_commands.expired())
+        m_services.diskManager->refreshVolumeSelections(
             std::vector<DiskType>(allDiskTypes.begin(), allDiskTypes.end()));
 }
 

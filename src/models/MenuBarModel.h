@@ -1,13 +1,13 @@
 #pragma once
 
+#include "app/AppCommands.h"
+
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace tallowmere {
-
-class AppDelegate;
 
 // One position of the status item's menu, as the widget draws it.
 struct MenuEntry {
@@ -26,9 +26,15 @@ struct MenuEntry {
 // redraws on the controller's `isActiveChanged` and the disk manager's list signals.
 class MenuBarModel {
 public:
-    explicit MenuBarModel(std::shared_ptr<AppDelegate> delegate);
+    struct Services {
+        PreferenceStore& preferences;
+        std::shared_ptr<ExternalDiskManager> diskManager;
+        std::shared_ptr<const StayAwakeController> stayAwakeController;
+    };
 
-    // The fourteen positions, top to bottom; nothing once the delegate is gone.
+    MenuBarModel(std::weak_ptr<AppCommands> commands, Services services);
+
+    // The fourteen positions, top to bottom; nothing once the commands are gone.
     std::vector<MenuEntry> entries() const;
     // The menu came on screen: the volumes submenu follows what is mounted now.
     void menuWillOpen();
@@ -38,7 +44,8 @@ public:
     static constexpr int longestVolumeTitle = 50;
 
 private:
-    std::weak_ptr<AppDelegate> m_delegate;
+    std::weak_ptr<AppCommands> m_commands;
+    Services m_services;
 };
 
 } // namespace tallowmere

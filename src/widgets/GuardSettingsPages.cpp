@@ -1,6 +1,6 @@
 #include "widgets/GuardSettingsPages.h"
 
-#include "app/AppDelegate.h"
+#include "app/AppCommands.h"
 #include "models/BatterySettingsModel.h"
 #include "models/QuenbyGuardSettingsModel.h"
 #include "widgets/Controls.h"
@@ -71,8 +71,8 @@ QLineEdit* sheetField(const QString& name, int value, QHBoxLayout* fields) {
 
 } // namespace
 
-QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(AppDelegate& delegate) {
-    Platform& platform = delegate.platform();
+QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(const AppContext& context) {
+    Platform& platform = context.platform;
     m_model = std::make_unique<QuenbyGuardSettingsModel>(platform.runtime, platform.preferences);
     QuenbyGuardSettingsModel* model = m_model.get();
     using Switch = QuenbyGuardSettingsModel::Switch;
@@ -221,8 +221,8 @@ void QuenbyGuardSettingsPage::showOrHideSheet() {
     m_sheet->open();
 }
 
-BatterySettingsPage::BatterySettingsPage(AppDelegate& delegate) {
-    Platform& platform = delegate.platform();
+BatterySettingsPage::BatterySettingsPage(const AppContext& context) {
+    Platform& platform = context.platform;
     m_model = std::make_unique<BatterySettingsModel>(platform.runtime, platform.preferences, platform.powerSources);
     BatterySettingsModel* model = m_model.get();
     model->pageDidAppear();

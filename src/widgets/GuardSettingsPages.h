@@ -10,7 +10,7 @@ class QListWidget;
 
 namespace tallowmere {
 
-class AppDelegate;
+struct AppContext;
 class BatterySettingsModel;
 class QuenbyGuardSettingsModel;
 class Sheet;
@@ -20,7 +20,7 @@ class Sheet;
 class QuenbyGuardSettingsPage : public SettingsPage {
     Q_OBJECT
 public:
-    explicit QuenbyGuardSettingsPage(AppDelegate& delegate);
+    explicit QuenbyGuardSettingsPage(const AppContext& context);
     ~QuenbyGuardSettingsPage() override;
 
 private:
@@ -36,7 +36,7 @@ private:
 class BatterySettingsPage : public SettingsPage {
     Q_OBJECT
 public:
-    explicit BatterySettingsPage(AppDelegate& delegate);
+    explicit BatterySettingsPage(const AppContext& context);
     ~BatterySettingsPage() override;
 
 private:

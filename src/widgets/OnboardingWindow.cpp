@@ -1,8 +1,8 @@
 #include "widgets/OnboardingWindow.h"
 
-#include "app/AppDelegate.h"
-#include "widgets/Controls.h"
+#include "app/AppCommands.h"
 #include "models/OnboardingTestRun.h"
+#include "widgets/Controls.h"
 #include "widgets/Style.h"
 #include "widgets/WindowOrder.h"
 
@@ -65,18 +65,13 @@ void showProgress(QPushButton* button, BusyIndicator* progress, const QString& t
 
 } // namespace
 
-OnboardingWindow::OnboardingWindow(AppDelegate& delegate)
+OnboardingWindow::OnboardingWindow(const AppContext& context)
     : KeptWindow(Qt::WindowCloseButtonHint) {
     setWindowTitle("Welcome to Tallowmere");
-    Platform& platform = delegate.platform();
-    std::weak_ptr<AppDelegate> weakDelegate = delegate.shared_from_this();
-    m_testRun =
-        OnboardingTestRun::create({platform.runtime, delegate.diskManager().shared_from_this(), platform.preferences,
-                                   [weakDelegate](const std::string& title, const std::string& body) {
-                                       if (auto owner = weakDelegate.lock())
-                                           owner->postUserNotification(title, body);
-                                   },
-                                   platform.application});
+    Platform& platform = context.platform;
+    m_testRun = OnboardingTestRun::create({platform.runtime, context.diskManager, platform.preferences,
+                                           std::bind_front(&UserNotifier::postUserNotification, context.notifier),
+                                           platform.application});
 
     // The body scrolls when the screen is too short for it; the buttons at the bottom stay in view.
     auto* body = new QWidget;
@@ -165,8 +160,8 @@ OnboardingWindow::OnboardingWindow(AppDelegate& delegate)
 
     connect(m_unmountButton, &QPushButton::clicked, this, [this] { m_testRun->runTestUnmount(); });
     connect(m_remountButton, &QPushButton::clicked, this, [this] { m_testRun->runTestRemount(); });
-    connect(openSettings, &QPushButton::clicked, this, [weakDelegate] {
-        if (auto owner = weakDelegate.lock())
+    connect(openSettings, &QPushButton::clicked, this, [commands = context.commands] {
+        if (auto owner = commands.lock())
             owner->showSettings();
     });
     connect(m_getStartedButton, &QPushButton::clicked, this, [this] { close(); });

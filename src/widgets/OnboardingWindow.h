@@ -12,7 +12,7 @@ class QScrollArea;
 
 namespace tallowmere {
 
-class AppDelegate;
+struct AppContext;
 class BusyIndicator;
 class OnboardingTestRun;
 
@@ -22,7 +22,7 @@ class OnboardingWindow : public KeptWindow {
     Q_OBJECT
 
 public:
-    explicit OnboardingWindow(AppDelegate& delegate);
+    explicit OnboardingWindow(const AppContext& context);
     ~OnboardingWindow() override;
 
 private:

@@ -10,12 +10,12 @@ std::unique_ptr<AppWindow> QtWindowFactory::makePermissionPromptWindow(const Per
     return std::make_unique<PermissionPromptWindow>(prompt);
 }
 
-std::unique_ptr<AppWindow> QtWindowFactory::makeSettingsWindow(AppDelegate& delegate) {
-    return std::make_unique<SettingsWindow>(delegate);
+std::unique_ptr<AppWindow> QtWindowFactory::makeSettingsWindow(const AppContext& context) {
+    return std::make_unique<SettingsWindow>(context);
 }
 
-std::unique_ptr<AppWindow> QtWindowFactory::makeOnboardingWindow(AppDelegate& delegate) {
-    return std::make_unique<OnboardingWindow>(delegate);
+std::unique_ptr<AppWindow> QtWindowFactory::makeOnboardingWindow(const AppContext& context) {
+    return std::make_unique<OnboardingWindow>(context);
 }
 
 } // namespace tallowmere

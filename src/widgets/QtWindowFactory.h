@@ -8,8 +8,8 @@ namespace tallowmere {
 class QtWindowFactory : public WindowFactory {
 public:
     std::unique_ptr<AppWindow> makePermissionPromptWindow(const PermissionPrompt& prompt) override;
-    std::unique_ptr<AppWindow> makeSettingsWindow(AppDelegate& delegate) override;
-    std::unique_ptr<AppWindow> makeOnboardingWindow(AppDelegate& delegate) override;
+    std::unique_ptr<AppWindow> makeSettingsWindow(const AppContext& context) override;
+    std::unique_ptr<AppWindow> makeOnboardingWindow(const AppContext& context) override;
 };
 
 } // namespace tallowmere

@@ -1,14 +1,13 @@
 #include "widgets/SettingsPages.h"
 
-#include "app/AppDelegate.h"
-#include "widgets/GuardSettingsPages.h"
 #include "models/AboutSettingsModel.h"
 #include "models/AutoEjectSettingsModel.h"
-#include "widgets/Controls.h"
 #include "models/GeneralSettingsModel.h"
-#include "widgets/Style.h"
 #include "models/UpdatesSettingsModel.h"
 #include "models/VolumeNames.h"
+#include "widgets/Controls.h"
+#include "widgets/GuardSettingsPages.h"
+#include "widgets/Style.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,30 +39,29 @@ QWidget* leadingButtonRow(QPushButton* button) {
 
 } // namespace
 
-SettingsPage* makeSettingsPage(SettingsSection section, AppDelegate& delegate) {
+SettingsPage* makeSettingsPage(SettingsSection section, const AppContext& context) {
     switch (section) {
     case SettingsSection::general:
-        return new GeneralSettingsPage(delegate);
+        return new GeneralSettingsPage(context);
     case SettingsSection::quenbyGuard:
-        return new QuenbyGuardSettingsPage(delegate);
+        return new QuenbyGuardSettingsPage(context);
     case SettingsSection::autoEject:
-        return new AutoEjectSettingsPage(delegate);
+        return new AutoEjectSettingsPage(context);
     case SettingsSection::battery:
-        return new BatterySettingsPage(delegate);
+        return new BatterySettingsPage(context);
     case SettingsSection::updates:
-        return new UpdatesSettingsPage(delegate);
+        return new UpdatesSettingsPage(context);
     case SettingsSection::about:
-        return new AboutSettingsPage(delegate);
+        return new AboutSettingsPage(context);
     }
-    return new GeneralSettingsPage(delegate);
+    return new GeneralSettingsPage(context);
 }
 
-GeneralSettingsPage::GeneralSettingsPage(AppDelegate& delegate) {
-    Platform& platform = delegate.platform();
-    std::weak_ptr<AppDelegate> weak = delegate.shared_from_this();
+GeneralSettingsPage::GeneralSettingsPage(const AppContext& context) {
+    Platform& platform = context.platform;
     m_model = std::make_unique<GeneralSettingsModel>(platform.runtime, platform.preferences, platform.workspace,
-                                                     [weak](bool enabled) {
-                                                         if (auto owner = weak.lock())
+                                                     [commands = context.commands](bool enabled) {
+                                                         if (auto owner = commands.lock())
                                                              owner->setStartAtLogin(enabled);
                                                      });
     GeneralSettingsModel* model = m_model.get();
@@ -87,10 +85,9 @@ GeneralSettingsPage::GeneralSettingsPage(AppDelegate& delegate) {
 
 GeneralSettingsPage::~GeneralSettingsPage() = default;
 
-AutoEjectSettingsPage::AutoEjectSettingsPage(AppDelegate& delegate) {
-    Platform& platform = delegate.platform();
-    m_model = std::make_unique<AutoEjectSettingsModel>(platform.runtime, platform.preferences,
-                                                       delegate.diskManager().shared_from_this());
+AutoEjectSettingsPage::AutoEjectSettingsPage(const AppContext& context) {
+    Platform& platform = context.platform;
+    m_model = std::make_unique<AutoEjectSettingsModel>(platform.runtime, platform.preferences, context.diskManager);
     AutoEjectSettingsModel* model = m_model.get();
     using Toggle = AutoEjectSettingsModel::Toggle;
 
@@ -190,17 +187,12 @@ void AutoEjectSettingsPage::redrawVolumes() {
     }
 }
 
-UpdatesSettingsPage::UpdatesSettingsPage(AppDelegate& delegate) {
-    Platform& platform = delegate.platform();
-    std::weak_ptr<AppDelegate> weak = delegate.shared_from_this();
+UpdatesSettingsPage::UpdatesSettingsPage(const AppContext& context) {
+    Platform& platform = context.platform;
     m_model = std::make_unique<UpdatesSettingsModel>(
         platform.bundle, platform.workspace,
-        UpdatesSettingsModel::Delegate{[weak]() -> Updater* {
-                                           auto owner = weak.lock();
-                                           return owner ? owner->updaterController().updater() : nullptr;
-                                       },
-                                       [weak] {
-                                           if (auto owner = weak.lock())
+        UpdatesSettingsModel::Delegate{context.updater, [commands = context.commands] {
+                                           if (auto owner = commands.lock())
                                                owner->checkForUpdates();
                                        }});
     UpdatesSettingsModel* model = m_model.get();
@@ -242,13 +234,12 @@ UpdatesSettingsPage::UpdatesSettingsPage(AppDelegate& delegate) {
 
 UpdatesSettingsPage::~UpdatesSettingsPage() = default;
 
-AboutSettingsPage::AboutSettingsPage(AppDelegate& delegate) {
-    std::weak_ptr<AppDelegate> weak = delegate.shared_from_this();
-    auto model =
-        std::make_shared<AboutSettingsModel>(delegate.platform().bundle, delegate.platform().workspace, [weak] {
-            if (auto owner = weak.lock())
-                owner->relaunchOnboarding();
-        });
+AboutSettingsPage::AboutSettingsPage(const AppContext& context) {
+    auto model = std::make_shared<AboutSettingsModel>(context.platform.bundle, context.platform.workspace,
+                                                      [commands = context.commands] {
+                                                          if (auto owner = commands.lock())
+                                                              owner->relaunchOnboarding();
+                                                      });
     Card* card = addSection({}, {}, false);
     auto* content = new QVBoxLayout;
     content->setSpacing(6);

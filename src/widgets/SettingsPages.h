@@ -1,7 +1,8 @@
 #pragma once
 
-#include "widgets/SettingsPage.h"
+#include "app/AppCommands.h"
 #include "base/SettingsSection.h"
+#include "widgets/SettingsPage.h"
 
 #include <memory>
 
@@ -10,7 +11,6 @@ class QVBoxLayout;
 
 namespace tallowmere {
 
-class AppDelegate;
 class AutoEjectSettingsModel;
 class BusyIndicator;
 class Card;
@@ -18,12 +18,12 @@ class GeneralSettingsModel;
 class UpdatesSettingsModel;
 
 // The page of a section of the settings window, built fresh each time the section is chosen.
-SettingsPage* makeSettingsPage(SettingsSection section, AppDelegate& delegate);
+SettingsPage* makeSettingsPage(SettingsSection section, const AppContext& context);
 
 class GeneralSettingsPage : public SettingsPage {
     Q_OBJECT
 public:
-    explicit GeneralSettingsPage(AppDelegate& delegate);
+    explicit GeneralSettingsPage(const AppContext& context);
     ~GeneralSettingsPage() override;
 
 private:
@@ -33,7 +33,7 @@ private:
 class AutoEjectSettingsPage : public SettingsPage {
     Q_OBJECT
 public:
-    explicit AutoEjectSettingsPage(AppDelegate& delegate);
+    explicit AutoEjectSettingsPage(const AppContext& context);
     ~AutoEjectSettingsPage() override;
 
 private:
@@ -48,7 +48,7 @@ private:
 class UpdatesSettingsPage : public SettingsPage {
     Q_OBJECT
 public:
-    explicit UpdatesSettingsPage(AppDelegate& delegate);
+    explicit UpdatesSettingsPage(const AppContext& context);
     ~UpdatesSettingsPage() override;
 
 private:
@@ -58,7 +58,7 @@ private:
 class AboutSettingsPage : public SettingsPage {
     Q_OBJECT
 public:
-    explicit AboutSettingsPage(AppDelegate& delegate);
+    explicit AboutSettingsPage(const AppContext& context);
 };
 
 } // namespace tallowmere

@@ -1,6 +1,5 @@
 #include "widgets/SettingsWindow.h"
 
-#include "app/AppDelegate.h"
 #include "widgets/SettingsPages.h"
 #include "widgets/Style.h"
 #include "widgets/WindowOrder.h"
@@ -22,9 +21,9 @@ constexpr int formMaximumWidth = 760;
 
 } // namespace
 
-SettingsWindow::SettingsWindow(AppDelegate& delegate)
+SettingsWindow::SettingsWindow(const AppContext& context)
     : KeptWindow(Qt::WindowCloseButtonHint)
-    , m_delegate(delegate) {
+    , m_context(context) {
     setWindowTitle(QString());
     WindowOrder::setName(this, "Settings");
     setFixedSize(720, 560);
@@ -80,7 +79,7 @@ SettingsWindow::SettingsWindow(AppDelegate& delegate)
 
     connect(m_sidebar, &QListWidget::currentRowChanged, this, [this](int row) {
         if (auto section = settingsSectionFromRawValue(row)) {
-            rememberSection(m_delegate.defaults(), *section);
+            rememberSection(m_context.platform.preferences, *section);
             showPage(*section);
         }
     });
@@ -91,7 +90,7 @@ SettingsWindow::SettingsWindow(AppDelegate& delegate)
 // Each time the window comes on screen it opens on the remembered section.
 void SettingsWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    select(sectionToShow(m_delegate.defaults()));
+    select(sectionToShow(m_context.platform.preferences));
 }
 
 void SettingsWindow::select(SettingsSection section) {
@@ -107,7 +106,7 @@ void SettingsWindow::showPage(SettingsSection section) {
     auto* column = new QVBoxLayout(holder);
     column->setContentsMargins(28, 16, 28, 16);
     column->setSpacing(16);
-    m_page = makeSettingsPage(section, m_delegate);
+    m_page = makeSettingsPage(section, m_context);
     m_page->setMaximumWidth(formMaximumWidth);
     column->addWidget(m_page);
     // The old page goes with its holder.

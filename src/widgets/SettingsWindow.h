@@ -1,14 +1,14 @@
 #pragma once
 
-#include "widgets/KeptWindow.h"
+#include "app/AppCommands.h"
 #include "base/SettingsSection.h"
+#include "widgets/KeptWindow.h"
 
 class QListWidget;
 class QScrollArea;
 
 namespace tallowmere {
 
-class AppDelegate;
 class SettingsPage;
 
 // The settings window: the sections in a sidebar, the chosen section's page beside it and "Done" under it.
@@ -18,7 +18,7 @@ class SettingsWindow : public KeptWindow {
     Q_OBJECT
 
 public:
-    explicit SettingsWindow(AppDelegate& delegate);
+    explicit SettingsWindow(const AppContext& context);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -27,7 +27,7 @@ private:
     void select(SettingsSection section);
     void showPage(SettingsSection section);
 
-    AppDelegate& m_delegate;
+    AppContext m_context;
     QListWidget* m_sidebar;
     QScrollArea* m_scroll;
     SettingsPage* m_page = nullptr;

@@ -1,6 +1,5 @@
 #include "widgets/StatusItem.h"
 
-#include "app/AppDelegate.h"
 #include "widgets/Style.h"
 #include "widgets/WindowOrder.h"
 
@@ -25,19 +24,19 @@ QString menuTitle(const std::string& title) {
 
 } // namespace
 
-StatusItem::StatusItem(std::shared_ptr<AppDelegate> delegate)
-    : m_model(delegate)
+StatusItem::StatusItem(const AppContext& context)
+    : m_model(context.commands, {context.platform.preferences, context.diskManager, context.stayAwakeController})
     , m_menu(std::make_unique<QMenu>()) {
     connect(m_menu.get(), &QMenu::aboutToShow, this, [this] {
         m_model.menuWillOpen();
         rebuild(m_menu.get(), m_model.entries());
     });
     // The volume list arrives after the menu opened: an open menu shows it at once.
-    connect(&delegate->diskManager(), &ExternalDiskManager::cachedVolumeSelectionsChanged, this, [this] {
+    connect(context.diskManager.get(), &ExternalDiskManager::cachedVolumeSelectionsChanged, this, [this] {
         if (m_menu->isVisible())
             rebuild(m_menu.get(), m_model.entries());
     });
-    connect(&delegate->stayAwakeController(), &StayAwakeController::isActiveChanged, this,
+    connect(context.stayAwakeController.get(), &StayAwakeController::isActiveChanged, this,
             [this](bool active) { showIcon(active); });
 
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -70,7 +69,7 @@ StatusItem::StatusItem(std::shared_ptr<AppDelegate> delegate)
         placeStrip();
         connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [this] { placeStrip(); });
     }
-    showIcon(delegate->stayAwakeController().isActive());
+    showIcon(context.stayAwakeController->isActive());
     if (m_tray)
         m_tray->show();
     else

@@ -14,8 +14,6 @@ class QWidget;
 
 namespace tallowmere {
 
-class AppDelegate;
-
 // The application's place in the menu bar: the icon that shows whether Quenby Guard is on, and the menu under
 // it, rebuilt from the model each time it comes on screen. On a desktop with a system tray it is a tray icon;
 // elsewhere (a bare X session, off screen) the simulated Mac's menu bar stands in: a slim strip across the top
@@ -24,7 +22,7 @@ class StatusItem : public QObject {
     Q_OBJECT
 
 public:
-    explicit StatusItem(std::shared_ptr<AppDelegate> delegate);
+    explicit StatusItem(const AppContext& context);
     ~StatusItem() override;
 
     // What opening the menu does: the volume refresh, then the menu drawn anew. Returns the menu.

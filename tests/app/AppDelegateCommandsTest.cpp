@@ -66,33 +66,28 @@ TEST_F(Commands, RemountWithNothingEjectedSaysSoEjectAndSleepLogsWhatWentOffline
 TEST_F(Commands, ToggleAndDurationChoiceDriveTheGuardAndQuitReleasesItSilently) {
     delegate->toggleStayAwakeDefault();
     runtime.runUntilIdle();
-    EXPECT_EQ(delegate->stayAwakeController().activeUntil(), std::nullopt); // default "Off": indefinitely
+    EXPECT_EQ(stayAwakeController().activeUntil(), std::nullopt); // default "Off": indefinitely
     delegate->toggleStayAwakeDefault();
     runtime.runUntilIdle();
     EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
     EXPECT_EQ(assertions.created().size(), 1u);
 
-    delegate->stayAwakeForDuration(6);
+    delegate->stayAwakeForDuration(ActivationDuration::hr1);
     runtime.runUntilIdle();
     EXPECT_EQ(preferences.integerValue(PreferenceKey::activationDurationIndex), 6);
     EXPECT_TRUE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
-    EXPECT_EQ(delegate->stayAwakeController().activeUntil(), runtime.wallNow() + std::chrono::seconds(3600));
+    EXPECT_EQ(stayAwakeController().activeUntil(), runtime.wallNow() + std::chrono::seconds(3600));
 
-    delegate->stayAwakeForDuration(0);
+    delegate->stayAwakeForDuration(ActivationDuration::off);
     runtime.runUntilIdle();
     EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
     EXPECT_TRUE(wasPosted("Quenby Guard Stopped", "Tallowmere stopped Quenby Guard based on your settings."));
     const size_t notices = posted().size();
-    delegate->stayAwakeForDuration(0); // nothing runs, so nothing stops
+    delegate->stayAwakeForDuration(ActivationDuration::off); // nothing runs, so nothing stops
     EXPECT_EQ(posted().size(), notices);
 
-    int writes = preferences.writeCount();
-    delegate->stayAwakeForDuration(10);
-    delegate->stayAwakeForDuration(std::nullopt);
-    EXPECT_EQ(preferences.writeCount(), writes);
-
     // Quit releases the guard silently and stops the power monitor.
-    delegate->stayAwakeForDuration(6);
+    delegate->stayAwakeForDuration(ActivationDuration::hr1);
     runtime.runUntilIdle();
     const size_t before = posted().size();
     delegate->quit();
@@ -104,7 +99,7 @@ TEST_F(Commands, ToggleAndDurationChoiceDriveTheGuardAndQuitReleasesItSilently) 
 }
 
 TEST_F(Commands, SettingsAreBuiltOnceTheWelcomeGuideEachTimeAndUpdatesUseTheOneUpdater) {
-    delegate->showAbout();
+    delegate->showSettingsSection(SettingsSection::about);
     EXPECT_EQ(preferences.integerValue(PreferenceKey::settingsTabIndex), 5);
     delegate->showSettings();
     ASSERT_EQ(windows.built["settings"].size(), 1u);
@@ -152,15 +147,15 @@ TEST_F(Commands, ExternalDisplayAndUserSwitchRulesActOnlyWhileSwitchedOn) {
     EXPECT_TRUE(wasPosted("Quenby Guard Stopped", "Tallowmere stopped Quenby Guard based on your settings."));
 
     // A user switch stops the guard only when asked to.
-    delegate->stayAwakeController().activate(std::nullopt);
+    stayAwakeController().activate(std::nullopt);
     workspace.notificationCenter().post("NSWorkspaceSessionDidResignActiveNotification");
     runtime.runUntilIdle();
-    EXPECT_TRUE(delegate->stayAwakeController().isActive());
+    EXPECT_TRUE(stayAwakeController().isActive());
     EXPECT_TRUE(preferences.boolValue(PreferenceKey::stayAwakeEnabled)) << "the switch follows the guard";
     preferences.setBool(PreferenceKey::deactivateOnUserSwitch, true);
     workspace.notificationCenter().post("NSWorkspaceSessionDidResignActiveNotification");
     runtime.runUntilIdle();
-    EXPECT_FALSE(delegate->stayAwakeController().isActive());
+    EXPECT_FALSE(stayAwakeController().isActive());
     EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
 }
 
@@ -169,12 +164,12 @@ TEST_F(Commands, ATimedGuardEndsAcrossASleepAndUnrelatedWritesNeverRestartIt) {
     preferences.setInteger(PreferenceKey::activationDurationIndex, 2); // 5 min
     preferences.setBool(PreferenceKey::stayAwakeEnabled, true);
     runtime.runUntilIdle();
-    ASSERT_TRUE(delegate->stayAwakeController().isActive());
+    ASSERT_TRUE(stayAwakeController().isActive());
     runtime.advance(60s);
     runtime.advanceWallClock(1h); // asleep: the monotonic clock stands still
     systemPower.deliver(PowerMessage::systemHasPoweredOn, 5);
     runtime.runUntilIdle();
-    EXPECT_FALSE(delegate->stayAwakeController().isActive());
+    EXPECT_FALSE(stayAwakeController().isActive());
     EXPECT_EQ(notifications.titles().back(), "Quenby Guard Session Finished");
     EXPECT_FALSE(preferences.boolValue(PreferenceKey::stayAwakeEnabled)) << "the switch follows the guard";
 
@@ -185,7 +180,7 @@ TEST_F(Commands, ATimedGuardEndsAcrossASleepAndUnrelatedWritesNeverRestartIt) {
     EXPECT_TRUE(preferences.hasObject(PreferenceKey::autoEjectSeenVolumeIds));
     EXPECT_EQ(assertions.created().size(), 1u);
     // The mount refreshed the volume list although auto-eject is off.
-    EXPECT_EQ(delegate->diskManager().cachedVolumeSelections().at(0).name, "Backup");
+    EXPECT_EQ(diskManager().cachedVolumeSelections().at(0).name, "Backup");
 }
 
 } // namespace

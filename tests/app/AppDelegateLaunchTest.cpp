@@ -83,7 +83,7 @@ TEST_F(DelegateLaunch, SubscribesTheTwelveObserversInOrderAndStartsThePowerMonit
                           "com.apple.screensaver.didstop", "com.apple.screenIsLocked", "com.apple.screenIsUnlocked"}));
 
     // Termination stops the power monitor and leaves the guard to the system.
-    delegate->stayAwakeController().activate(std::nullopt);
+    stayAwakeController().activate(std::nullopt);
     delegate->applicationWillTerminate();
     EXPECT_FALSE(power->isMonitoring());
     EXPECT_EQ(assertions.held().size(), 1u);
@@ -102,9 +102,9 @@ TEST_F(DelegateLaunch, AnExplicitLoginChoiceIsKeptAndTheGuardStartsForTheCustomD
     preferences.setDouble(PreferenceKey::customStayAwakeSeconds, 5400);
     launch();
     EXPECT_EQ(loginItem.calls, std::vector<bool>{false});
-    EXPECT_EQ(delegate->stayAwakeController().activeUntil(), VirtualRuntime::wallEpoch() + std::chrono::seconds(5400));
+    EXPECT_EQ(stayAwakeController().activeUntil(), VirtualRuntime::wallEpoch() + std::chrono::seconds(5400));
     EXPECT_TRUE(preferences.boolValue(PreferenceKey::stayAwakeEnabled));
-    EXPECT_TRUE(delegate->stayAwakeController().isActive()) << "the switch's write is not a second request";
+    EXPECT_TRUE(stayAwakeController().isActive()) << "the switch's write is not a second request";
 }
 
 } // namespace

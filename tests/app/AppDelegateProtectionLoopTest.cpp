@@ -48,10 +48,10 @@ TEST_F(ProtectionLoop, SleepEjectsTheAllowedVolumesHoldsTheSleepAndWakeBringsThe
 }
 
 TEST_F(ProtectionLoop, MasterSwitchOffKeepsTheLastEjectedListAndWakeRemountsNothing) {
-    delegate->diskManager().setLastEjectedDisks({{"/Volumes/Old", "disk9s1", "Old"}});
+    diskManager().setLastEjectedDisks({{"/Volumes/Old", "disk9s1", "Old"}});
     systemWillSleep(5);
     runtime.advance(20s);
-    EXPECT_EQ(delegate->diskManager().lastEjectedDisks().at(0).volumeName, "Old");
+    EXPECT_EQ(diskManager().lastEjectedDisks().at(0).volumeName, "Old");
     delegate->handleDidWake();
     EXPECT_FALSE(delegate->isHandlingWakeEvent());
     runtime.advance(20s);
@@ -114,7 +114,7 @@ TEST_F(ProtectionLoop, ARemountGivesWayToALaterEjectAndEveryOutcomeIsAnnounced) 
     runtime.advance(5s);
     EXPECT_TRUE(disks.isMounted("Backup"));
 
-    delegate->diskManager().setLastEjectedDisks(
+    diskManager().setLastEjectedDisks(
         {{"/Volumes/Photos", disks.add("Photos"), "Photos"}, {"/Volumes/Gone", "disk9s1", "Gone"}}); // Gone: unplugged
     disks.takeOffline("Photos");
     delegate->handleDidWake();
@@ -149,7 +149,7 @@ TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndTheWakeWa
     EXPECT_FALSE(delegate->isHandlingSleepEvent());
 
     runtime.advance(10s); // the unmount ends at 14.5 s
-    EXPECT_EQ(delegate->diskManager().lastEjectedDisks().at(0).volumeName, "Backup");
+    EXPECT_EQ(diskManager().lastEjectedDisks().at(0).volumeName, "Backup");
     EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
 
     preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, 1e308);
@@ -182,7 +182,7 @@ TEST_P(WakeLooks, TheListIsLookedAtAfterTheDelayAndThenEveryTwoSecondsSixTimes) 
     double at = -1;
     for (double t = 0; t < 20; t += 0.5) {
         if (t == c.fillAt)
-            delegate->diskManager().setLastEjectedDisks({{"/Volumes/Backup", device, "Backup"}});
+            diskManager().setLastEjectedDisks({{"/Volumes/Backup", device, "Backup"}});
         int before = processes.count(listing);
         runtime.advance(0.5s);
         if (at < 0 && processes.count(listing) > before)

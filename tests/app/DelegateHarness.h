@@ -58,6 +58,9 @@ protected:
         runtime.advance(600s);
     }
 
+    ExternalDiskManager& diskManager() { return *delegate->context().diskManager; }
+    StayAwakeController& stayAwakeController() { return *delegate->context().stayAwakeController; }
+
     void launch() {
         delegate->applicationDidFinishLaunching();
         runtime.runUntilIdle();

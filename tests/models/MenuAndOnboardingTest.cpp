@@ -1,15 +1,58 @@
-#include "app/DelegateHarness.h"
+#include "disks/DiskManagerFixture.h"
 #include "models/MenuBarModel.h"
 #include "models/OnboardingTestRun.h"
+#include "support/FakeApplication.h"
+#include "support/FakePowerAssertions.h"
+#include "support/FakePowerSources.h"
+#include "support/FakeSignalSender.h"
+#include "support/FakeUserNotificationCenter.h"
+#include "support/ScriptedDisks.h"
 
 #include <set>
 
 namespace tallowmere::test {
 namespace {
 
-enum Position { remount = 3, volumes = 4, guard = 6, durations = 7 };
+// The commands the menu gives, by name and argument.
+struct RecordedCommands : AppCommands {
+    void ejectDisks() override { given.push_back("eject"); }
+    void ejectAndSleep() override { given.push_back("eject and sleep"); }
+    void remountDisks() override { given.push_back("remount"); }
+    void toggleStayAwakeDefault() override { given.push_back("toggle"); }
+    void stayAwakeForDuration(ActivationDuration duration) override {
+        given.push_back(std::string("duration ") + title(duration));
+    }
+    void showSettings() override { given.push_back("settings"); }
+    void showSettingsSection(SettingsSection section) override {
+        given.push_back(std::string("settings ") + title(section));
+    }
+    void relaunchOnboarding() override { given.push_back("welcome"); }
+    void setStartAtLogin(bool) override { given.push_back("login item"); }
+    void checkForUpdates() override { given.push_back("updates"); }
+    void quit() override { given.push_back("quit"); }
+    std::vector<std::string> given;
+};
 
-class MenuModel : public DelegateTest {
+// A disk manager on scripted USB volumes and a guard, without an application delegate.
+class ModelsOnDisksAndGuard : public DiskManagerTest {
+protected:
+    ~ModelsOnDisksAndGuard() override { runtime.advance(600s); }
+
+    ScriptedDisks disks{runtime, processes, fileSystem, workspace, tools};
+    FakePowerAssertions assertions;
+    FakePowerSources powerSources;
+    FakeUserNotificationCenter notifications;
+    FakeApplication application;
+    std::shared_ptr<FakeSignalSender> signalSender = std::make_shared<FakeSignalSender>();
+    Analytics analytics{runtime, preferences, [this] { return signalSender; }};
+    std::shared_ptr<StayAwakeController> guard =
+        StayAwakeController::create({runtime, preferences, assertions, powerSources, notifications, analytics});
+    std::shared_ptr<RecordedCommands> commands = std::make_shared<RecordedCommands>();
+};
+
+enum Position { remount = 3, volumes = 4, guardItem = 6, durations = 7, settings = 9, about = 10 };
+
+class MenuModel : public ModelsOnDisksAndGuard {
 protected:
     MenuEntry at(Position position) {
         runtime.runUntilIdle();
@@ -22,20 +65,26 @@ protected:
                 titles.insert(entry.title);
         return titles;
     }
-    MenuBarModel model{delegate};
+    MenuBarModel model{commands, {preferences, manager, guard}};
 };
 
-TEST_F(MenuModel, OffIsMarkedWhenATimedGuardEndsAndFourHoursRestartsAGuardOnForOne) {
-    at(durations).children[2].action(); // "5 min"
-    EXPECT_EQ(at(guard).title, "Turn Quenby Guard Off");
-    runtime.advance(301s);
-    EXPECT_EQ(marked(durations), std::set<std::string>{"Off"});
-    EXPECT_EQ(at(guard).title, "Turn Quenby Guard On");
-
-    at(durations).children[6].action(); // "1 hr", then "4 hr"
+TEST_F(MenuModel, ItemsGiveTheirCommandsAndTheMarksFollowTheStoredDefaultAndTheGuard) {
     at(durations).children[8].action();
-    EXPECT_EQ(marked(durations), std::set<std::string>{"4 hr"});
-    EXPECT_EQ(delegate->stayAwakeController().activeUntil(), runtime.wallNow() + std::chrono::seconds(14400));
+    at(settings).action();
+    at(about).action();
+    EXPECT_EQ(commands->given, (std::vector<std::string>{"duration 4 hr", "settings General", "settings About"}));
+
+    preferences.setInteger(PreferenceKey::activationDurationIndex, 2);
+    guard->activate(300);
+    EXPECT_EQ(marked(durations), std::set<std::string>{"5 min"});
+    EXPECT_EQ(at(guardItem).title, "Turn Quenby Guard Off");
+    runtime.advance(301s); // the ended guard leaves "Off" as the default
+    EXPECT_EQ(marked(durations), std::set<std::string>{"Off"});
+    EXPECT_EQ(at(guardItem).title, "Turn Quenby Guard On");
+
+    // Without the commands there is no menu to give them.
+    commands.reset();
+    EXPECT_TRUE(model.entries().empty());
 }
 
 TEST_F(MenuModel, VolumesAreListedByNameOnOneLineWithALongNameCutInTheMiddle) {
@@ -55,17 +104,20 @@ TEST_F(MenuModel, VolumesAreListedByNameOnOneLineWithALongNameCutInTheMiddle) {
 
 // A second remount while the first one's retries run would repeat them and report twice.
 TEST_F(MenuModel, RemountIsDisabledWhileARemountRuns) {
-    delegate->diskManager().setLastEjectedDisks({{"/Volumes/Gone", "disk9s1", "Gone"}});
-    at(remount).action();
+    manager->setLastEjectedDisks({{"/Volumes/Gone", "disk9s1", "Gone"}});
+    EXPECT_TRUE(at(remount).enabled);
+    manager->remountLastEjectedDisks(RemountPolicy::persistent(), nullptr);
     runtime.advance(50s);
     EXPECT_FALSE(at(remount).enabled);
 }
 
-class Onboarding : public DelegateTest {
+class Onboarding : public ModelsOnDisksAndGuard {
 protected:
-    std::shared_ptr<OnboardingTestRun> run =
-        OnboardingTestRun::create({runtime, delegate->diskManager().shared_from_this(), preferences,
-                                   std::bind_front(&AppDelegate::postUserNotification, delegate.get()), application});
+    std::vector<std::string> posted;
+    std::shared_ptr<OnboardingTestRun> run = OnboardingTestRun::create(
+        {runtime, manager, preferences,
+         [this](const std::string& title, const std::string& body) { posted.push_back(title + ": " + body); },
+         application});
 };
 
 // The end-to-end test run covers the way with disks; these are the ways without.
@@ -74,12 +126,13 @@ TEST_F(Onboarding, WithoutDisksItSaysSoAndARemountWithNothingToRemountOffersTheS
     EXPECT_TRUE(run->isTestingUnmount() && !run->statusMessage() && !run->canTestUnmount());
     runtime.advance(30s);
     EXPECT_EQ(run->testStep(), 0);
-    EXPECT_TRUE(wasPosted("No External Disks", "No external disks were found to unmount for the test."));
+    EXPECT_EQ(posted,
+              std::vector<std::string>{"No External Disks: No external disks were found to unmount for the test."});
 
     disks.add("Backup");
     run->runTestUnmount();
     runtime.advance(30s);
-    delegate->diskManager().setLastEjectedDisks({});
+    manager->setLastEjectedDisks({});
     run->runTestRemount();
     runtime.runUntilIdle();
     EXPECT_TRUE(run->testStep() == 1 && run->canTestRemount());

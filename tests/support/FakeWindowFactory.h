@@ -23,8 +23,8 @@ public:
     std::unique_ptr<AppWindow> makePermissionPromptWindow(const PermissionPrompt& prompt) override {
         return make("prompt", prompt);
     }
-    std::unique_ptr<AppWindow> makeSettingsWindow(AppDelegate&) override { return make("settings", {}); }
-    std::unique_ptr<AppWindow> makeOnboardingWindow(AppDelegate&) override { return make("onboarding", {}); }
+    std::unique_ptr<AppWindow> makeSettingsWindow(const AppContext&) override { return make("settings", {}); }
+    std::unique_ptr<AppWindow> makeOnboardingWindow(const AppContext&) override { return make("onboarding", {}); }
 
     std::map<std::string, std::vector<std::shared_ptr<Record>>> built;
 
