@@ -16,6 +16,7 @@ protected:
     }
     // The power monitor's will-sleep message; returns once the eject has had its time.
     void systemWillSleep(std::intptr_t argument = 1) { systemPower.deliver(PowerMessage::systemWillSleep, argument); }
+    void wake() { workspace.notificationCenter().post("NSWorkspaceDidWakeNotification"); }
 };
 
 TEST_F(ProtectionLoop, SleepEjectsTheAllowedVolumesHoldsTheSleepAndWakeBringsThemBack) {
@@ -52,7 +53,7 @@ TEST_F(ProtectionLoop, MasterSwitchOffKeepsTheLastEjectedListAndWakeRemountsNoth
     systemWillSleep(5);
     runtime.advance(20s);
     EXPECT_EQ(diskManager().lastEjectedDisks().at(0).volumeName, "Old");
-    delegate->handleDidWake();
+    wake();
     EXPECT_FALSE(delegate->isHandlingWakeEvent());
     runtime.advance(20s);
     EXPECT_EQ(diskutilCalls("mount"), 0);
@@ -117,7 +118,7 @@ TEST_F(ProtectionLoop, ARemountGivesWayToALaterEjectAndEveryOutcomeIsAnnounced) 
     diskManager().setLastEjectedDisks(
         {{"/Volumes/Photos", disks.add("Photos"), "Photos"}, {"/Volumes/Gone", "disk9s1", "Gone"}}); // Gone: unplugged
     disks.takeOffline("Photos");
-    delegate->handleDidWake();
+    wake();
     runtime.advance(16.5s); // the first pass ends after the four attempts for Gone
     EXPECT_TRUE(wasPosted("Disks Remounted", "Successfully remounted after wake: Photos"));
     runtime.advance(120s);
@@ -153,7 +154,7 @@ TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndTheWakeWa
     EXPECT_EQ(countSignals("autoEjectPerformed"), 0);
 
     preferences.setDouble(PreferenceKey::autoEjectRemountDelaySeconds, 1e308);
-    delegate->handleDidWake();
+    wake();
     runtime.advance(14.9s);
     EXPECT_FALSE(disks.isMounted("Backup"));
     runtime.advance(0.2s);
@@ -178,7 +179,7 @@ TEST_P(WakeLooks, TheListIsLookedAtAfterTheDelayAndThenEveryTwoSecondsSixTimes) 
     std::string device = disks.add("Backup");
     disks.takeOffline("Backup");
     const std::vector<std::string> listing{"list", "-plist"};
-    delegate->handleDidWake();
+    wake();
     double at = -1;
     for (double t = 0; t < 20; t += 0.5) {
         if (t == c.fillAt)

@@ -1,0 +1,52 @@
+#include "app/DiskNotices.h"
+
+#include "disks/DiskTypes.h"
+
+#include <utility>
+
+namespace tallowmere {
+
+std::shared_ptr<DiskNotices> DiskNotices::create(Runtime& runtime, std::shared_ptr<UserNotifier> notifier) {
+    return std::shared_ptr<DiskNotices>(new DiskNotices(runtime, std::move(notifier)));
+}
+
+DiskNotices::DiskNotices(Runtime& runtime, std::shared_ptr<UserNotifier> notifier)
+    : m_runtime(runtime)
+    , m_notifier(std::move(notifier)) {}
+
+ExternalDiskManager::RemountObserver DiskNotices::announcingEachPass(std::string remountedBody, Timing timing) {
+    ExternalDiskManager::RemountObserver observer;
+    observer.passEnded = [weak = weak_from_this(), remountedBody = std::move(remountedBody),
+                          timing](const ExternalDiskManager::RemountPass& pass) {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        if (!pass.remounted.empty()) {
+            std::string body = remountedBody + joinedVolumeNames(pass.remounted);
+            if (timing == Timing::afterWakeDelay) {
+                self->m_notifier->presentNotificationsInForeground();
+                self->m_runtime.mainAfter(
+                    wakeNoticeDelay, [self, body] { self->m_notifier->postUserNotification("Disks Remounted", body); });
+            } else {
+                self->m_notifier->postUserNotification("Disks Remounted", body);
+            }
+        }
+        for (const EjectedDiskInfo& disk : pass.givenUp)
+            self->m_notifier->postUserNotification(
+                "Disk Not Remounted", disk.volumeName + " could not be remounted; it may have been unplugged.");
+    };
+    return observer;
+}
+
+ExternalDiskManager::UnansweredHandler DiskNotices::reportDisksNotTakenOffline() {
+    return [weak = weak_from_this(), &runtime = m_runtime](int) {
+        runtime.mainAsync([weak] {
+            if (auto self = weak.lock())
+                self->m_notifier->postUserNotification("Disks Not Taken Offline",
+                                                       "The disk service did not answer, so your external disks "
+                                                       "are still mounted. Eject them before you disconnect them.");
+        });
+    };
+}
+
+} // namespace tallowmere

@@ -1,0 +1,159 @@
+#include "app/ProtectionLoop.h"
+
+#include "base/Preferences.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tallowmere {
+namespace {
+
+constexpr const char* sleepAssertionName = "Tallowmere: Ejecting external disks before sleep";
+
+} // namespace
+
+std::shared_ptr<ProtectionLoop> ProtectionLoop::create(Services services) {
+    return std::shared_ptr<ProtectionLoop>(new ProtectionLoop(std::move(services)));
+}
+
+ProtectionLoop::ProtectionLoop(Services services)
+    : m_services(std::move(services)) {}
+
+void ProtectionLoop::performAutoEject(Completion completion) {
+    PreferenceStore& defaults = m_services.preferences;
+    // A remount a wake scheduled gives way: what it brought back now would stay mounted through this event.
+    if (defaults.boolValue(PreferenceKey::autoEjectBeforeSleep)) {
+        ++m_wakeRemount;
+        m_isHandlingWakeEvent = false;
+    }
+    // A sleep that follows a lock or a display sleep (a lid being closed) must not go ahead while the eject they
+    // started still takes the volumes offline.
+    if (m_isHandlingSleepEvent) {
+        if (completion)
+            m_sleepRequestsWaiting.push_back(std::move(completion));
+        return;
+    }
+    m_isHandlingSleepEvent = true;
+    if (!defaults.boolValue(PreferenceKey::autoEjectBeforeSleep)) {
+        m_isHandlingSleepEvent = false;
+        if (completion)
+            completion();
+        return;
+    }
+    std::vector<DiskType> types = enabledDiskTypes(defaults);
+    bool force = defaults.boolValue(PreferenceKey::forceUnmountEnabled);
+    PowerAssertions& assertions = m_services.assertions;
+    std::uint32_t assertionID =
+        assertions.create(AssertionType::preventUserIdleSystemSleep, assertionLevelOn, sleepAssertionName).assertionID;
+
+    Runtime& runtime = m_services.runtime;
+    runtime.globalAsync(QoS::UserInitiated, [weak = weak_from_this(), types, force, assertionID,
+                                             completion = std::move(completion), &runtime, &assertions] {
+        auto self = weak.lock();
+        if (!self) {
+            if (assertionID != 0)
+                assertions.release(assertionID);
+            if (completion)
+                completion();
+            return;
+        }
+        // The batch may finish after the wait below gave up; what it reports then must not reach a semaphore or
+        // list that is gone.
+        std::shared_ptr<Semaphore> signal = runtime.makeSemaphore(0);
+        auto result = std::make_shared<std::vector<std::string>>();
+        self->m_services.diskManager->ejectExternalDisks(
+            types, {.force = force, .onlyAllowed = true},
+            [result, signal](std::vector<std::string> urls) {
+                *result = std::move(urls);
+                signal->signal();
+            },
+            self->m_services.notices->reportDisksNotTakenOffline());
+        bool finished = signal->wait(ejectWaitLimit);
+        if (assertionID != 0)
+            assertions.release(assertionID);
+        runtime.mainAsync([self, ejected = finished ? *result : std::vector<std::string>{}, completion] {
+            self->finishEject(ejected, completion);
+        });
+    });
+}
+
+void ProtectionLoop::finishEject(const std::vector<std::string>& ejected, const Completion& completion) {
+    m_isHandlingSleepEvent = false;
+    if (!ejected.empty())
+        m_services.analytics.track(AnalyticsEvent::autoEjectPerformed,
+                                   {{"drivesEjected", static_cast<std::int64_t>(ejected.size())}});
+    if (completion)
+        completion();
+    for (const Completion& waiting : std::exchange(m_sleepRequestsWaiting, {}))
+        waiting();
+}
+
+void ProtectionLoop::beginWakeRemount() {
+    if (m_isHandlingWakeEvent)
+        return;
+    m_isHandlingWakeEvent = true;
+    if (!m_services.preferences.boolValue(PreferenceKey::autoEjectBeforeSleep)) {
+        m_isHandlingWakeEvent = false;
+        return;
+    }
+    remountAfterWake(0);
+}
+
+void ProtectionLoop::remountAfterWake(int attempt) {
+    double configured = doublePreference(m_services.preferences, PreferenceKey::autoEjectRemountDelaySeconds);
+    // A delay nobody could mean (1e308, infinity) would keep the volumes offline for good.
+    Seconds delay = attempt == 0
+                        ? Seconds(configured > 0 ? std::min(configured, longestRemountDelay) : defaultRemountDelay)
+                        : remountLookInterval;
+    m_services.runtime.mainAfter(delay, weakly(shared_from_this(), [attempt, remount = m_wakeRemount](auto& self) {
+                                     self.lookAtTheRemountList(attempt, remount);
+                                 }));
+}
+
+void ProtectionLoop::lookAtTheRemountList(int attempt, std::uint64_t remount) {
+    if (remount != m_wakeRemount)
+        return; // it gave way to an eject
+    // What an eject that began before the wake is still taking offline comes back with the rest.
+    if (m_isHandlingSleepEvent || m_services.diskManager->isTakingVolumesOffline()) {
+        m_services.runtime.mainAfter(remountLookInterval,
+                                     weakly(shared_from_this(), [attempt, remount](ProtectionLoop& self) {
+                                         self.lookAtTheRemountList(attempt, remount);
+                                     }));
+        return;
+    }
+    if (!m_services.diskManager->lastEjectedDisks().empty())
+        remountAndAnnounce(RemountPolicy::persistent(), "Successfully remounted after wake: ", remount);
+    else if (attempt < moreRemountLooks)
+        remountAfterWake(attempt + 1);
+    else
+        m_isHandlingWakeEvent = false;
+}
+
+void ProtectionLoop::remountAndAnnounce(RemountPolicy policy, std::string remountedBody, std::uint64_t remount) {
+    std::weak_ptr<ProtectionLoop> weak = weak_from_this();
+    ExternalDiskManager::RemountObserver observer =
+        m_services.notices->announcingEachPass(std::move(remountedBody), DiskNotices::Timing::afterWakeDelay);
+    observer.isWanted = [weak, remount] {
+        auto self = weak.lock();
+        return self && self->m_wakeRemount == remount;
+    };
+    m_services.diskManager->remountLastEjectedDisks(
+        policy,
+        [weak, remount](std::vector<std::string>) {
+            auto self = weak.lock();
+            if (self && self->m_wakeRemount == remount)
+                self->m_isHandlingWakeEvent = false;
+        },
+        observer);
+}
+
+void ProtectionLoop::remountWhatAnEarlierRunLeftOffline() {
+    // The remount list is kept on disk: a run killed during a sleep's unmount or quit during the remount delay
+    // left volumes offline that only this run can bring back. One pass, as the wake's; a wake meanwhile waits.
+    if (m_services.diskManager->restoreEjectedDisks().empty())
+        return;
+    m_isHandlingWakeEvent = true;
+    remountAndAnnounce(RemountPolicy::onePass(), "Successfully remounted after restart: ", m_wakeRemount);
+}
+
+} // namespace tallowmere
