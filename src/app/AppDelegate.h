@@ -59,8 +59,6 @@ public:
     UpdaterController& updaterController();
     // What the menu and the windows are handed.
     const AppContext& context() const { return *m_context; }
-    bool isHandlingSleepEvent() const { return m_protectionLoop->isHandlingSleepEvent(); }
-    bool isHandlingWakeEvent() const { return m_protectionLoop->isHandlingWakeEvent(); }
 
 private:
     explicit AppDelegate(Dependencies dependencies);

@@ -1,6 +1,7 @@
 #include "app/ProtectionLoop.h"
 
 #include "base/Preferences.h"
+#include "platform/Log.h"
 
 #include <algorithm>
 #include <utility>
@@ -9,6 +10,10 @@ namespace tallowmere {
 namespace {
 
 constexpr const char* sleepAssertionName = "Tallowmere: Ejecting external disks before sleep";
+
+std::string volumeCount(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " volume" : " volumes");
+}
 
 } // namespace
 
@@ -19,10 +24,12 @@ std::shared_ptr<ProtectionLoop> ProtectionLoop::create(Services services) {
 ProtectionLoop::ProtectionLoop(Services services)
     : m_services(std::move(services)) {}
 
-void ProtectionLoop::performAutoEject(Completion completion) {
+ProtectionLoop::EjectRequest ProtectionLoop::performAutoEject(Completion completion) {
     PreferenceStore& defaults = m_services.preferences;
     // A remount a wake scheduled gives way: what it brought back now would stay mounted through this event.
     if (defaults.boolValue(PreferenceKey::autoEjectBeforeSleep)) {
+        if (m_isHandlingWakeEvent)
+            logLine(LogCategory::app(), "Wake remount: gave way to an eject");
         ++m_wakeRemount;
         m_isHandlingWakeEvent = false;
     }
@@ -31,14 +38,14 @@ void ProtectionLoop::performAutoEject(Completion completion) {
     if (m_isHandlingSleepEvent) {
         if (completion)
             m_sleepRequestsWaiting.push_back(std::move(completion));
-        return;
+        return EjectRequest::joinedTheRunningEject;
     }
     m_isHandlingSleepEvent = true;
     if (!defaults.boolValue(PreferenceKey::autoEjectBeforeSleep)) {
         m_isHandlingSleepEvent = false;
         if (completion)
             completion();
-        return;
+        return EjectRequest::autoEjectOff;
     }
     std::vector<DiskType> types = enabledDiskTypes(defaults);
     bool force = defaults.boolValue(PreferenceKey::forceUnmountEnabled);
@@ -71,32 +78,40 @@ void ProtectionLoop::performAutoEject(Completion completion) {
         bool finished = signal->wait(ejectWaitLimit);
         if (assertionID != 0)
             assertions.release(assertionID);
-        runtime.mainAsync([self, ejected = finished ? *result : std::vector<std::string>{}, completion] {
+        runtime.mainAsync([self, ejected = finished ? std::optional(*result) : std::nullopt, completion] {
             self->finishEject(ejected, completion);
         });
     });
+    return EjectRequest::started;
 }
 
-void ProtectionLoop::finishEject(const std::vector<std::string>& ejected, const Completion& completion) {
+void ProtectionLoop::finishEject(const std::optional<std::vector<std::string>>& ejected, const Completion& completion) {
     m_isHandlingSleepEvent = false;
-    if (!ejected.empty())
+    if (!ejected)
+        logLine(LogCategory::app(), "Auto eject: still running after " +
+                                        std::to_string(static_cast<int>(ejectWaitLimit.count())) +
+                                        " s; the sleep goes ahead");
+    else
+        logLine(LogCategory::app(), "Auto eject: " + volumeCount(ejected->size()) + " taken offline");
+    if (ejected && !ejected->empty())
         m_services.analytics.track(AnalyticsEvent::autoEjectPerformed,
-                                   {{"drivesEjected", static_cast<std::int64_t>(ejected.size())}});
+                                   {{"drivesEjected", static_cast<std::int64_t>(ejected->size())}});
     if (completion)
         completion();
     for (const Completion& waiting : std::exchange(m_sleepRequestsWaiting, {}))
         waiting();
 }
 
-void ProtectionLoop::beginWakeRemount() {
+ProtectionLoop::WakeRequest ProtectionLoop::beginWakeRemount() {
     if (m_isHandlingWakeEvent)
-        return;
+        return WakeRequest::alreadyPending;
     m_isHandlingWakeEvent = true;
     if (!m_services.preferences.boolValue(PreferenceKey::autoEjectBeforeSleep)) {
         m_isHandlingWakeEvent = false;
-        return;
+        return WakeRequest::autoEjectOff;
     }
     remountAfterWake(0);
+    return WakeRequest::scheduled;
 }
 
 void ProtectionLoop::remountAfterWake(int attempt) {
@@ -115,18 +130,22 @@ void ProtectionLoop::lookAtTheRemountList(int attempt, std::uint64_t remount) {
         return; // it gave way to an eject
     // What an eject that began before the wake is still taking offline comes back with the rest.
     if (m_isHandlingSleepEvent || m_services.diskManager->isTakingVolumesOffline()) {
+        logLine(LogCategory::app(), "Wake remount: waiting for the eject still taking volumes offline");
         m_services.runtime.mainAfter(remountLookInterval,
                                      weakly(shared_from_this(), [attempt, remount](ProtectionLoop& self) {
                                          self.lookAtTheRemountList(attempt, remount);
                                      }));
         return;
     }
-    if (!m_services.diskManager->lastEjectedDisks().empty())
+    if (const std::size_t count = m_services.diskManager->lastEjectedDisks().size(); count > 0) {
+        logLine(LogCategory::app(), "Wake remount: remounting " + volumeCount(count));
         remountAndAnnounce(RemountPolicy::persistent(), "Successfully remounted after wake: ", remount);
-    else if (attempt < moreRemountLooks)
+    } else if (attempt < moreRemountLooks) {
         remountAfterWake(attempt + 1);
-    else
+    } else {
+        logLine(LogCategory::app(), "Wake remount: nothing to remount");
         m_isHandlingWakeEvent = false;
+    }
 }
 
 void ProtectionLoop::remountAndAnnounce(RemountPolicy policy, std::string remountedBody, std::uint64_t remount) {
@@ -150,8 +169,10 @@ void ProtectionLoop::remountAndAnnounce(RemountPolicy policy, std::string remoun
 void ProtectionLoop::remountWhatAnEarlierRunLeftOffline() {
     // The remount list is kept on disk: a run killed during a sleep's unmount or quit during the remount delay
     // left volumes offline that only this run can bring back. One pass, as the wake's; a wake meanwhile waits.
-    if (m_services.diskManager->restoreEjectedDisks().empty())
+    const std::size_t count = m_services.diskManager->restoreEjectedDisks().size();
+    if (count == 0)
         return;
+    logLine(LogCategory::app(), "Remount at launch: " + volumeCount(count) + " an earlier run left offline");
     m_isHandlingWakeEvent = true;
     remountAndAnnounce(RemountPolicy::onePass(), "Successfully remounted after restart: ", m_wakeRemount);
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ public:
         std::shared_ptr<DiskNotices> notices;
     };
     using Completion = std::function<void()>;
+    // What became of a request to eject, and of one to remount after a wake.
+    enum class EjectRequest { started, joinedTheRunningEject, autoEjectOff };
+    enum class WakeRequest { scheduled, alreadyPending, autoEjectOff };
 
     // A sleep waits this long at most for the eject; a longer one goes on by itself while the system sleeps.
     static constexpr Seconds ejectWaitLimit{10.0};
@@ -45,14 +49,11 @@ public:
 
     // Ejects the allowed volumes of the enabled kinds unless auto eject is off; `completion` runs once, when the
     // eject is over (or has had its time), or at once when nothing is ejected.
-    void performAutoEject(Completion completion);
+    EjectRequest performAutoEject(Completion completion);
     // Schedules the remount of a wake, unless one is pending or auto eject is off.
-    void beginWakeRemount();
+    WakeRequest beginWakeRemount();
     // At launch: brings back, once, what an earlier run took offline and did not remount.
     void remountWhatAnEarlierRunLeftOffline();
-
-    bool isHandlingSleepEvent() const { return m_isHandlingSleepEvent; }
-    bool isHandlingWakeEvent() const { return m_isHandlingWakeEvent; }
 
 private:
     explicit ProtectionLoop(Services services);
@@ -63,7 +64,8 @@ private:
     // The remount of the wake (or the launch) numbered `remount`: each pass announces what it brought back with
     // `remountedBody` and the names; the end clears `isHandlingWakeEvent` unless an eject took over meanwhile.
     void remountAndAnnounce(RemountPolicy policy, std::string remountedBody, std::uint64_t remount);
-    void finishEject(const std::vector<std::string>& ejected, const Completion& completion);
+    // `ejected` is nothing when the eject outlasted `ejectWaitLimit`.
+    void finishEject(const std::optional<std::vector<std::string>>& ejected, const Completion& completion);
 
     Services m_services;
     bool m_isHandlingSleepEvent = false;

@@ -49,10 +49,13 @@ private:
 
     using Route = std::function<void(TriggerRouting&)>;
     void observe(NotificationCenter& center, const char* name, Route route);
-    // An eject when `trigger` is chosen; the remount of its paired wake event when it is.
-    void ejectOn(AutoEjectTrigger trigger);
-    void remountOn(AutoEjectTrigger trigger);
-    void systemDidWake();
+    // An eject when `trigger` is chosen; the remount of its paired wake event when it is. `event` names what
+    // came, for the log.
+    void ejectOn(AutoEjectTrigger trigger, const char* event);
+    void remountOn(AutoEjectTrigger trigger, const char* event);
+    void eject(const char* event, ProtectionLoop::Completion completion);
+    void remount(const char* event);
+    void systemDidWake(const char* event);
     void refreshVolumeList();
 
     Services m_services;

@@ -3,9 +3,20 @@
 #include "platform/Log.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
+#include <string>
 
 namespace tallowmere {
+namespace {
+
+std::string secondsText(Seconds seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", seconds.count());
+    return text;
+}
+
+} // namespace
 
 std::shared_ptr<SystemPowerManager> SystemPowerManager::create(SystemPower& systemPower, Runtime& runtime) {
     return std::shared_ptr<SystemPowerManager>(new SystemPowerManager(systemPower, runtime));
@@ -82,8 +93,17 @@ void SystemPowerManager::answerHeldSleeps(std::optional<std::uint64_t> hold) {
         std::erase_if(m_pendingSleepMessages, answers);
         port = m_rootPowerPort;
     }
-    for (const HeldSleep& held : answered)
+    const MonotonicTime now = m_runtime.now();
+    for (const HeldSleep& held : answered) {
         m_systemPower.allowPowerChange(port, static_cast<std::intptr_t>(held.messageArgument));
+        const std::string message = " (message " + std::to_string(held.messageArgument) + ")";
+        if (hold)
+            logLine(LogCategory::power(), "SystemPowerManager: Sleep allowed by the " +
+                                              secondsText(sleepSafetyTimeout) + " s timeout" + message);
+        else
+            logLine(LogCategory::power(),
+                    "SystemPowerManager: Sleep allowed after " + secondsText(now - held.heldSince) + " s" + message);
+    }
 }
 
 void SystemPowerManager::handleMessage(std::uint32_t messageType, std::intptr_t messageArgument) {
@@ -111,8 +131,9 @@ void SystemPowerManager::holdSleepMessage(std::intptr_t messageArgument) {
     {
         std::lock_guard lock(m_pendingSleepLock);
         hold = ++m_holds;
-        m_pendingSleepMessages.push_back({hold, static_cast<std::int64_t>(messageArgument)});
+        m_pendingSleepMessages.push_back({hold, static_cast<std::int64_t>(messageArgument), m_runtime.now()});
     }
+    logLine(LogCategory::power(), "SystemPowerManager: Sleep held (message " + std::to_string(messageArgument) + ")");
     // Never cancelled: it answers its own message if that is still held, and nothing else.
     m_runtime.globalAfter(QoS::Default, sleepSafetyTimeout, [weak = weak_from_this(), hold] {
         if (auto self = weak.lock())

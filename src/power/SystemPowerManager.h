@@ -21,7 +21,7 @@ class SystemPowerManager : public std::enable_shared_from_this<SystemPowerManage
 public:
     using Callback = std::function<void()>;
 
-    // How long a held sleep waits for the application at most.
+    // A held sleep waits this long at most: an application that never answers must not keep the Mac awake.
     static constexpr Seconds sleepSafetyTimeout{12.0};
 
     static std::shared_ptr<SystemPowerManager> create(SystemPower& systemPower, Runtime& runtime);
@@ -58,6 +58,7 @@ private:
     struct HeldSleep {
         std::uint64_t hold = 0;
         std::int64_t messageArgument = 0;
+        MonotonicTime heldSince;
     };
     std::vector<HeldSleep> m_pendingSleepMessages;
     std::uint64_t m_holds = 0;

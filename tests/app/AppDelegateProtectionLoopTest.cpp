@@ -38,7 +38,7 @@ TEST_F(ProtectionLoop, SleepEjectsTheAllowedVolumesHoldsTheSleepAndWakeBringsThe
     EXPECT_EQ(disks.mountedCount(), 1); // Scratch
     EXPECT_EQ(systemPower.allowed(), (std::vector<FakeSystemPower::Allowed>{{7, 42}}));
 
-    workspace.notificationCenter().post("NSWorkspaceDidWakeNotification");
+    wake();
     systemPower.deliver(PowerMessage::systemHasPoweredOn, 43); // the second wake path is absorbed
     // First look at 3 s; mounting verifies for 0.5 s; the notice follows half a second later.
     runtime.advance(3.5s);
@@ -46,6 +46,12 @@ TEST_F(ProtectionLoop, SleepEjectsTheAllowedVolumesHoldsTheSleepAndWakeBringsThe
     EXPECT_TRUE(posted().empty());
     runtime.advance(0.5s);
     EXPECT_EQ(posted().size(), 1u);
+    // The run reads back from the log.
+    for (const char* line :
+         {"Trigger: sleep message: eject started", "Trigger: system will sleep: joins the running eject",
+          "Auto eject: 2 volumes taken offline", "Trigger: system did wake: wake remount scheduled",
+          "Trigger: powered on: ignored, a wake remount is pending", "Wake remount: remounting 2 volumes"})
+        EXPECT_TRUE(log.contains(line)) << line;
 }
 
 TEST_F(ProtectionLoop, MasterSwitchOffKeepsTheLastEjectedListAndWakeRemountsNothing) {
@@ -54,9 +60,10 @@ TEST_F(ProtectionLoop, MasterSwitchOffKeepsTheLastEjectedListAndWakeRemountsNoth
     runtime.advance(20s);
     EXPECT_EQ(diskManager().lastEjectedDisks().at(0).volumeName, "Old");
     wake();
-    EXPECT_FALSE(delegate->isHandlingWakeEvent());
     runtime.advance(20s);
     EXPECT_EQ(diskutilCalls("mount"), 0);
+    EXPECT_TRUE(log.contains("Trigger: sleep message: ignored, auto eject is off"));
+    EXPECT_TRUE(log.contains("Trigger: system did wake: ignored, auto eject is off"));
 }
 
 struct TriggerCase {
@@ -96,7 +103,10 @@ TEST_F(ProtectionLoop, PairedWakeEventsRemountOnlyForTheirTrigger) {
     runtime.advance(5s);
     workspace.notificationCenter().post("NSWorkspaceScreensDidWakeNotification"); // not its pair
     application.distributedCenter().post("com.apple.screensaver.didstop");
-    EXPECT_FALSE(delegate->isHandlingWakeEvent());
+    runtime.advance(20s);
+    EXPECT_FALSE(disks.isMounted("Backup"));
+    EXPECT_TRUE(log.contains("Trigger: display did wake: ignored, not a chosen trigger"));
+    EXPECT_TRUE(log.contains("Trigger: screensaver stopped: ignored, not a chosen trigger"));
 }
 
 // A remount a wake scheduled gives way to a later eject trigger; what a remount brings back is announced as its pass
@@ -111,6 +121,7 @@ TEST_F(ProtectionLoop, ARemountGivesWayToALaterEjectAndEveryOutcomeIsAnnounced) 
     workspace.notificationCenter().post("NSWorkspaceScreensDidSleepNotification"); // within the remount delay
     runtime.advance(20s);
     EXPECT_FALSE(disks.isMounted("Backup"));
+    EXPECT_TRUE(log.contains("Wake remount: gave way to an eject"));
     workspace.notificationCenter().post("NSWorkspaceScreensDidWakeNotification");
     runtime.advance(5s);
     EXPECT_TRUE(disks.isMounted("Backup"));
@@ -147,7 +158,8 @@ TEST_F(ProtectionLoop, ASlowEjectStopsHoldingTheSleepAfterTenSecondsAndTheWakeWa
     runtime.advance(0.1s);
     EXPECT_EQ(systemPower.allowed(), (std::vector<FakeSystemPower::Allowed>{{7, 9}, {7, 10}}));
     EXPECT_TRUE(assertions.held().empty());
-    EXPECT_FALSE(delegate->isHandlingSleepEvent());
+    EXPECT_TRUE(log.contains("Trigger: sleep message: joins the running eject"));
+    EXPECT_TRUE(log.contains("Auto eject: still running after 10 s; the sleep goes ahead"));
 
     runtime.advance(10s); // the unmount ends at 14.5 s
     EXPECT_EQ(diskManager().lastEjectedDisks().at(0).volumeName, "Backup");
@@ -190,8 +202,11 @@ TEST_P(WakeLooks, TheListIsLookedAtAfterTheDelayAndThenEveryTwoSecondsSixTimes) 
             at = t + 0.5;
     }
     EXPECT_EQ(at, c.firstRemount);
-    EXPECT_FALSE(delegate->isHandlingWakeEvent());
     EXPECT_EQ(posted().empty(), c.firstRemount < 0);
+    EXPECT_TRUE(
+        log.contains(c.firstRemount < 0 ? "Wake remount: nothing to remount" : "Wake remount: remounting 1 volume"));
+    wake(); // this wake is over: the next one is taken
+    EXPECT_EQ(std::ranges::count(log.lines(), "Trigger: system did wake: wake remount scheduled"), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Delays, WakeLooks,

@@ -24,6 +24,7 @@ protected:
 };
 
 TEST_F(SystemPowerManagerTest, EveryHeldSleepIsAnsweredOnceByTheApplicationOrItsOwnTimeout) {
+    LogCapture log;
     bool completes = true;
     manager->onWillSystemSleep = [&] {
         if (completes)
@@ -37,6 +38,8 @@ TEST_F(SystemPowerManagerTest, EveryHeldSleepIsAnsweredOnceByTheApplicationOrIts
     EXPECT_TRUE(power.allowed().empty());
     runtime.advance(0.1s);
     EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 1}}));
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"SystemPowerManager: Sleep held (message 1)",
+                                                     "SystemPowerManager: Sleep allowed after 3.0 s (message 1)"}));
 
     // The next ejects are still running when the first one's timeout comes due; the idle query is held too.
     completes = false;
@@ -47,6 +50,7 @@ TEST_F(SystemPowerManagerTest, EveryHeldSleepIsAnsweredOnceByTheApplicationOrIts
     EXPECT_EQ(power.allowed().size(), 1u);
     runtime.advance(0.1s); // 12 s after the second arrived
     EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 1}, {7, 2}}));
+    EXPECT_EQ(log.lines().back(), "SystemPowerManager: Sleep allowed by the 12.0 s timeout (message 2)");
     power.deliver(PowerMessage::systemWillSleep, 4);
     manager->allowPendingSleep(); // the application is done: everything held is answered, in order
     EXPECT_EQ(power.allowed(), (std::vector<Allowed>{{7, 1}, {7, 2}, {7, 3}, {7, 4}}));
