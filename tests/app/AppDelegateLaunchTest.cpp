@@ -81,6 +81,16 @@ TEST_F(DelegateLaunch, SubscribesTheTwelveObserversInOrderAndStartsThePowerMonit
                           "NSWorkspaceDidUnmountNotification", "NSWorkspaceScreensDidSleepNotification",
                           "NSWorkspaceScreensDidWakeNotification", "com.apple.screensaver.didstart",
                           "com.apple.screensaver.didstop", "com.apple.screenIsLocked", "com.apple.screenIsUnlocked"}));
+    // The guard's two rules hear theirs.
+    preferences.setBool(PreferenceKey::activateOnExternalDisplay, true);
+    preferences.setBool(PreferenceKey::deactivateOnUserSwitch, true);
+    application.screens = 2;
+    application.defaultCenter().post("NSApplicationDidChangeScreenParametersNotification");
+    runtime.runUntilIdle();
+    EXPECT_TRUE(stayAwakeController().isActive());
+    workspace.notificationCenter().post("NSWorkspaceSessionDidResignActiveNotification");
+    runtime.runUntilIdle();
+    EXPECT_FALSE(stayAwakeController().isActive());
 
     // Termination stops the power monitor and leaves the guard to the system.
     stayAwakeController().activate(std::nullopt);
