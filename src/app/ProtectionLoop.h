@@ -36,9 +36,10 @@ public:
 
     // A sleep waits this long at most for the eject; a longer one goes on by itself while the system sleeps.
     static constexpr Seconds ejectWaitLimit{10.0};
-    // From a wake to the first look at the remount list when no positive delay is set (launch seeds it too).
+    // From a wake to the first remount look when no positive delay is set (launch seeds it): docks and hubs need
+    // that long to power up.
     static constexpr double defaultRemountDelay = 3.0;
-    // The most the settings offer; a larger stored delay (or an infinite one) counts as this.
+    // The longest remount delay, the most the settings offer: a larger stored one (or an infinite one) counts as this.
     static constexpr double longestRemountDelay = 15.0;
     // An empty remount list is looked at again this often, this many more times: an eject that was finishing as
     // the system slept may still fill it.

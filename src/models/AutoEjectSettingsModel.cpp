@@ -110,8 +110,8 @@ void AutoEjectSettingsModel::setRemountDelaySeconds(double seconds) {
     emit changed();
 }
 
-void AutoEjectSettingsModel::loadVolumes(bool showLoading) {
-    if (showLoading) {
+void AutoEjectSettingsModel::loadVolumes(Loading loading) {
+    if (loading == Loading::shown) {
         m_isLoadingVolumes = true;
         emit changed();
     }
@@ -136,12 +136,12 @@ void AutoEjectSettingsModel::setVolumeIncluded(const VolumeSelection& volume, bo
     for (const VolumeSelection& listed : m_volumeSelections)
         listedIds.push_back(listed.id);
     m_diskManager->setVolume(volume.id, included, listedIds);
-    loadVolumes(false);
+    loadVolumes(Loading::quiet);
 }
 
 void AutoEjectSettingsModel::pageDidAppear() {
     loadTriggers();
-    loadVolumes(true);
+    loadVolumes(Loading::shown);
 }
 
 void AutoEjectSettingsModel::preferencesDidChange() {

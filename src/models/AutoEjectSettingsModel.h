@@ -1,10 +1,11 @@
 #pragma once
 
+#include "app/ProtectionLoop.h"
 #include "base/Preferences.h"
 #include "disks/ExternalDiskManager.h"
+#include "models/PreferenceBinding.h"
 #include "platform/PreferenceStore.h"
 #include "platform/Runtime.h"
-#include "models/PreferenceBinding.h"
 
 #include <QObject>
 
@@ -32,9 +33,13 @@ public:
         unmountInsteadOfEject,
         forceUnmountEnabled,
     };
+    // Whether a volume load shows the loading indicator meanwhile.
+    enum class Loading { shown, quiet };
     static constexpr double remountDelayMinimum = 0.0;
-    static constexpr double remountDelayMaximum = 15.0;
+    // As long as the protection loop waits at most.
+    static constexpr double remountDelayMaximum = ProtectionLoop::longestRemountDelay;
     static constexpr double remountDelayStep = 0.5;
+    // The list is read this long after asking for a refresh, which is done by then unless a volume is slow.
     static constexpr Seconds volumeReadDelay{0.3};
 
     AutoEjectSettingsModel(Runtime& runtime, PreferenceStore& preferences,
@@ -60,7 +65,7 @@ public:
     const std::vector<VolumeSelection>& volumeSelections() const { return m_volumeSelections; }
     bool isLoadingVolumes() const { return m_isLoadingVolumes; }
     // Refreshes the manager's list with every kind of volume and reads it 0.3 seconds later.
-    void loadVolumes(bool showLoading);
+    void loadVolumes(Loading loading);
     bool isVolumeIncluded(const VolumeSelection& volume) const;
     void setVolumeIncluded(const VolumeSelection& volume, bool included);
 

@@ -136,7 +136,8 @@ AutoEjectSettingsPage::AutoEjectSettingsPage(const AppContext& context) {
     m_volumes->setSpacing(0);
     volumes->addRow(volumeHolder);
     QPushButton* refresh = makeButton("Refresh Volumes", "plain");
-    connect(refresh, &QPushButton::clicked, this, [model] { model->loadVolumes(true); });
+    connect(refresh, &QPushButton::clicked, this,
+            [model] { model->loadVolumes(AutoEjectSettingsModel::Loading::shown); });
     volumes->addRow(leadingButtonRow(refresh));
     onRefresh([this] { redrawVolumes(); });
     column()->addStretch();
