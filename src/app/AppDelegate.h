@@ -62,7 +62,7 @@ public:
 
 private:
     explicit AppDelegate(Dependencies dependencies);
-    // The parts that hand the delegate's commands on, built once it is shared.
+    // Builds the parts; the windows are handed the delegate's commands weakly, so this waits until it is shared.
     void composeParts(WindowFactory& windows);
 
     Platform& m_platform;
