@@ -56,15 +56,13 @@ std::shared_ptr<ExternalDiskManager> ExternalDiskManager::create(Services servic
 
 ExternalDiskManager::ExternalDiskManager(Services services)
     : m_services(services)
-    , m_remountList(services.fileSystem, services.runtime) {
-    m_hasSession = m_services.diskArbitration.createSession();
+    , m_remountList(services.fileSystem, services.runtime)
+    , m_allowlist(services.preferences) {
+    // No operation uses the session; it is there from the start, as on the Mac.
+    m_services.diskArbitration.createSession();
 }
 
 ExternalDiskManager::~ExternalDiskManager() = default;
-
-bool ExternalDiskManager::hasSession() const {
-    return m_hasSession;
-}
 
 const std::vector<EjectedDiskInfo>& ExternalDiskManager::lastEjectedDisks() const {
     return m_lastEjectedDisks;
@@ -187,7 +185,8 @@ void ExternalDiskManager::startRefresh(std::vector<DiskType> types) {
         std::vector<std::string> ids;
         for (const VolumeSelection& selection : selections)
             ids.push_back(selection.id);
-        self->recordSeenVolumes(ids);
+        if (self->m_allowlist.recordSeenVolumes(ids))
+            self->republishSelections();
         // Queued before the next refresh starts, so lists are published in the order they were taken.
         runtime.mainAsync([weak, selections = std::move(selections)]() mutable {
             if (auto self = weak.lock())
@@ -262,13 +261,6 @@ std::optional<std::string> ExternalDiskManager::resolveDeviceIdentifier(const st
         return std::nullopt;
     logDebug(LogCategory::disks(), "DEBUG: Resolved volume identifier for " + url + ": " + *identifier);
     return *identifier;
-}
-
-std::string ExternalDiskManager::volumeIdentifier(const std::string& url) {
-    auto identifier = resolveDeviceIdentifier(url);
-    if (identifier && !identifier->empty())
-        return *identifier;
-    return lastPathComponent(url);
 }
 
 // Eject and unmount.
@@ -403,9 +395,8 @@ void ExternalDiskManager::ejectExternalDisks(const std::vector<DiskType>& types,
     int unansweredVolumes = 0;
     std::vector<EligibleVolume> volumes = eligibleVolumes(types, &unansweredVolumes);
     if (options.onlyAllowed) {
-        const std::set<std::string> allowlist = readIdList(allowlistKey);
-        if (!allowlist.empty())
-            std::erase_if(volumes, [&](const EligibleVolume& volume) { return !allowlist.contains(volume.id()); });
+        const Allowlist allowlist = m_allowlist.allowlist();
+        std::erase_if(volumes, [&](const EligibleVolume& volume) { return !allowlist.includes(volume.id()); });
     }
     backupRead->wait();
     if (volumes.empty()) {
@@ -512,12 +503,6 @@ bool ExternalDiskManager::stopBackupTo(const BackupStatus& status, const std::st
     stopRequest.timeLimit = offlineTimeLimit;
     const ProcessResult stop = m_services.processes.run(stopRequest);
     return stop.succeeded() && !stop.timedOut;
-}
-
-bool ExternalDiskManager::runDiskutilUnmount(const std::string& target, const std::string& label, bool force,
-                                             const std::string& volumeName) {
-    const ProcessResult result = runUnmount(target, label, force, volumeName);
-    return result.succeeded() && !result.timedOut;
 }
 
 ProcessResult ExternalDiskManager::runUnmount(const std::string& target, const std::string& label, bool force,
@@ -726,66 +711,10 @@ bool ExternalDiskManager::runDiskutilMount(const std::string& verb, const std::s
 
 // Allowlist and seen volumes.
 
-std::set<std::string> ExternalDiskManager::readIdList(const char* key) const {
-    auto value = m_services.preferences.object(key);
-    if (!value)
-        return {};
-    auto ids = stringArray(*value);
-    if (!ids)
-        return {};
-    return std::set<std::string>(ids->begin(), ids->end());
-}
-
-void ExternalDiskManager::writeIdList(const char* key, const std::set<std::string>& ids) {
-    m_services.preferences.setArray(key, toPropertyArray(std::vector<std::string>(ids.begin(), ids.end())));
-}
-
 void ExternalDiskManager::setVolume(const std::string& volumeId, bool included,
                                     std::optional<std::vector<std::string>> allVolumeIds) {
-    std::set<std::string> allowlist = readIdList(allowlistKey);
-    // Leaving one volume out of the implicit "everything" must keep all the others in.
-    if (allVolumeIds && allowlist.empty())
-        allowlist.insert(allVolumeIds->begin(), allVolumeIds->end());
-    if (included)
-        allowlist.insert(volumeId);
-    else
-        allowlist.erase(volumeId);
-    writeIdList(allowlistKey, allowlist);
+    m_allowlist.setVolume(volumeId, included, allVolumeIds);
     republishSelections();
-}
-
-void ExternalDiskManager::recordSeenVolumes(const std::vector<std::string>& volumeIds) {
-    const std::set<std::string> current(volumeIds.begin(), volumeIds.end());
-    std::set<std::string> seen = readIdList(seenVolumesKey);
-    std::vector<std::string> newlySeen;
-    for (const std::string& id : current)
-        if (!seen.contains(id))
-            newlySeen.push_back(id);
-    seen.insert(current.begin(), current.end());
-    writeIdList(seenVolumesKey, seen);
-    if (newlySeen.empty())
-        return;
-
-    // A volume connected for the first time after the user made a choice is included.
-    std::set<std::string> allowlist = readIdList(allowlistKey);
-    if (allowlist.empty())
-        return;
-    allowlist.insert(newlySeen.begin(), newlySeen.end());
-    writeIdList(allowlistKey, allowlist);
-    republishSelections();
-}
-
-std::vector<std::string> ExternalDiskManager::filterByAllowlist(const std::vector<std::string>& urls, bool enabled) {
-    if (!enabled)
-        return urls;
-    const std::set<std::string> allowlist = readIdList(allowlistKey);
-    if (allowlist.empty())
-        return urls;
-    std::vector<std::string> kept;
-    for (const std::string& url : urls)
-        if (allowlist.contains(volumeIdentifier(url)))
-            kept.push_back(url);
-    return kept;
 }
 
 void ExternalDiskManager::republishSelections() {
@@ -796,8 +725,7 @@ void ExternalDiskManager::republishSelections() {
 }
 
 bool ExternalDiskManager::isIncluded(const std::string& volumeId) const {
-    const std::set<std::string> allowlist = readIdList(allowlistKey);
-    return allowlist.empty() || allowlist.contains(volumeId);
+    return m_allowlist.allowlist().includes(volumeId);
 }
 
 } // namespace tallowmere

@@ -3,6 +3,7 @@
 #include "disks/DiskTypes.h"
 #include "disks/Diskutil.h"
 #include "disks/EjectedDisksFile.h"
+#include "disks/VolumeAllowlist.h"
 #include "platform/DiskArbitration.h"
 #include "platform/FileSystem.h"
 #include "platform/PreferenceStore.h"
@@ -77,13 +78,11 @@ public:
         std::function<bool()> isWanted;
     };
 
-    static constexpr const char* allowlistKey = "autoEjectAllowedVolumeIds";
-    static constexpr const char* seenVolumesKey = "autoEjectSeenVolumeIds";
+    static constexpr const char* allowlistKey = PreferenceKey::autoEjectAllowedVolumeIds;
+    static constexpr const char* seenVolumesKey = PreferenceKey::autoEjectSeenVolumeIds;
 
     static std::shared_ptr<ExternalDiskManager> create(Services services);
     ~ExternalDiskManager() override;
-
-    bool hasSession() const;
 
     // Published values (main thread). The last-ejected list is also kept on disk (EjectedDisksFile).
     const std::vector<EjectedDiskInfo>& lastEjectedDisks() const;
@@ -99,8 +98,6 @@ public:
     void refreshVolumeSelections(const std::vector<DiskType>& types);
     VolumeClassification classifyVolume(const std::string& url);
     std::optional<std::string> resolveDeviceIdentifier(const std::string& url);
-    // The device identifier, or the volume's name when none is reported.
-    std::string volumeIdentifier(const std::string& url);
 
     // Eject and unmount.
     void ejectVolume(const std::string& url, EjectOptions options, EjectCompletion completion);
@@ -110,8 +107,6 @@ public:
     // Whether a batch is finding volumes or taking them offline. Any thread.
     bool isTakingVolumesOffline() const;
     bool stopTimeMachineBackupIfRunning(const std::string& volumePath);
-    bool runDiskutilUnmount(const std::string& target, const std::string& label, bool force,
-                            const std::string& volumeName);
     // A lookup that ran out of time counts as mounted: it is no evidence that the volume went offline.
     bool isVolumeMounted(const std::string& volumeName, const std::string& deviceIdentifier);
 
@@ -125,11 +120,8 @@ public:
                           const EjectedDiskInfo& disk);
 
     // Allowlist and seen volumes.
+    // Writes the allowlist; observers re-read the selections on the main queue.
     void setVolume(const std::string& volumeId, bool included, std::optional<std::vector<std::string>> allVolumeIds);
-    void recordSeenVolumes(const std::vector<std::string>& volumeIds);
-    std::vector<std::string> filterByAllowlist(const std::vector<std::string>& urls, bool enabled);
-    void republishSelections();
-    // Whether a volume counts as included: the allowlist is empty or holds its identifier.
     bool isIncluded(const std::string& volumeId) const;
 
 signals:
@@ -165,8 +157,6 @@ private:
     bool stopBackupTo(const BackupStatus& status, const std::string& volumePath);
 
     Diskutil diskutil() const;
-    std::set<std::string> readIdList(const char* key) const;
-    void writeIdList(const char* key, const std::set<std::string>& ids);
     void runEjectPath(const std::string& url, const std::string& name, const std::string& identifier,
                       EjectCompletion completion);
     void runUnmountPath(const std::string& url, const std::string& name, const std::string& identifier, bool force,
@@ -192,16 +182,18 @@ private:
     void batchStarted();
     void batchFinished();
     void setCachedVolumeSelections(std::vector<VolumeSelection> selections);
+    // Observers re-read the selections, and so the allowlist, on the main queue.
+    void republishSelections();
 
     Services m_services;
     EjectedDisksFile m_remountList;
+    VolumeAllowlist m_allowlist;
     // One refresh runs at a time, and none while a batch runs; requests made meanwhile become one more, with the
     // latest kinds.
     mutable std::mutex m_refreshLock;
     bool m_isRefreshing = false;
     int m_batchesRunning = 0;
     std::optional<std::vector<DiskType>> m_pendingRefresh;
-    bool m_hasSession = false;
     std::vector<EjectedDiskInfo> m_lastEjectedDisks;
     int m_remountsRunning = 0;
     // How many batches have finished, and which of them last recorded each volume offline (by mount URL).
