@@ -189,7 +189,7 @@ TEST_F(EjectTest, ARunningTimeMachineBackupToTheVolumeIsStoppedFirst) {
              {FakeProcessRunner::exited(0, running), 1}}) {
         processes.on({"status"}, status);
         processes.on({"stopbackup"}, FakeProcessRunner::exited(stop));
-        EXPECT_FALSE(manager->stopTimeMachineBackupIfRunning(path)) << status.standardOutput;
+        EXPECT_FALSE(TimeMachine(services).stopBackupIfRunning(path)) << status.standardOutput;
     }
     EXPECT_EQ(processes.count(Args{"stopbackup"}), 2);
 }

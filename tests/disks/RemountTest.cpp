@@ -157,7 +157,7 @@ TEST_F(RemountTest, AVolumeNamedLikeAnotherDisksIdentifierIsNotTakenForThatDisk)
     };
     scriptInfo("disk4s1", info("Alpha", "disk4s1", true));
     scriptInfo("disk5s1", info("disk4s1", "disk5s1", false));
-    EXPECT_FALSE(manager->isVolumeMounted("disk4s1", "disk5s1"));
+    EXPECT_EQ(Diskutil(processes, tools).mountState("disk4s1", "disk5s1"), false);
 
     scriptInfo("disk4s1", info("Alpha", "disk4s1", false));
     scriptInfo("disk5s1", info("disk4s1", "disk5s1", true));
