@@ -1,38 +1,27 @@
 #pragma once
 
 #include "disks/DiskEngine.h"
-#include "disks/Diskutil.h"
 #include "disks/EjectBatch.h"
 #include "disks/EjectedDisksFile.h"
+#include "disks/RemountPasses.h"
 #include "disks/SelectionRefresh.h"
 #include "disks/VolumeAllowlist.h"
 #include "disks/VolumeDiscovery.h"
 #include "disks/VolumeEjector.h"
-#include "platform/DiskArbitration.h"
-#include "platform/FileSystem.h"
-#include "platform/PreferenceStore.h"
-#include "platform/ProcessRunner.h"
-#include "platform/Runtime.h"
-#include "platform/SystemTools.h"
-#include "platform/Workspace.h"
 
 #include <QObject>
 
-#include <cstdint>
-#include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace tallowmere {
 
-// The one object through which the application finds, ejects, unmounts and remounts external volumes.
-// Its published lists change on the main queue only.
+// The one object through which the application finds, ejects, unmounts and remounts external volumes. It owns the
+// published lists and composes the parts that do the work: discovery (VolumeDiscovery, SelectionRefresh), taking
+// volumes offline (VolumeEjector, EjectBatch), remount (RemountPasses) and the allowlist (VolumeAllowlist). Its
+// published lists change on the main queue only.
 class ExternalDiskManager : public QObject,
                             public std::enable_shared_from_this<ExternalDiskManager>,
                             private PublishedLists {
@@ -63,6 +52,7 @@ public:
     // Discovery and classification (blocking; background threads).
     std::vector<std::string> externalVolumeURLs(const std::vector<DiskType>& types);
     std::vector<VolumeSelection> volumeSelections(const std::vector<DiskType>& types);
+    // Returns at once; the selections are published later, on the main queue.
     void refreshVolumeSelections(const std::vector<DiskType>& types);
     VolumeClassification classifyVolume(const std::string& url);
 
@@ -77,14 +67,9 @@ public:
     // Remount (call on the main queue).
     void remountLastEjectedDisks(RemountPolicy policy, URLsCompletion completion, RemountObserver observer = {});
     // Whether a remount runs, the pauses between its passes included.
-    bool isRemounting() const { return m_remountsRunning > 0; }
-    bool remountDisk(const EjectedDiskInfo& disk);
-    std::pair<std::optional<std::string>, bool> locateVolume(const std::string& name);
-    bool runDiskutilMount(const std::string& verb, const std::string& target, const std::string& label,
-                          const EjectedDiskInfo& disk);
+    bool isRemounting() const;
 
-    // Allowlist and seen volumes.
-    // Writes the allowlist; observers re-read the selections on the main queue.
+    // Allowlist: writes it; observers re-read the selections on the main queue.
     void setVolume(const std::string& volumeId, bool included, std::optional<std::vector<std::string>> allVolumeIds);
     bool isIncluded(const std::string& volumeId) const;
 
@@ -95,13 +80,6 @@ signals:
 private:
     explicit ExternalDiskManager(Services services);
 
-    Diskutil diskutil() const;
-    void remountPass(int maxRetries, int attempt, std::shared_ptr<const RemountObserver> observer,
-                     URLsCompletion completion);
-    // Main queue, as a pass ends that began after `batchesBefore` batches had finished: the volumes it brought back
-    // and those given up leave the list, except those a batch has taken offline again since.
-    void settleRemountPass(const std::vector<std::string>& remounted, const std::vector<EjectedDiskInfo>& givenUp,
-                           std::uint64_t batchesBefore);
     WeakOwner weakOwner();
     void publishLastEjectedDisks(std::vector<EjectedDiskInfo> disks,
                                  const std::vector<EjectedDiskInfo>& settled) override;
@@ -109,15 +87,15 @@ private:
     void republishSelections() override;
 
     Services m_services;
+    std::vector<EjectedDiskInfo> m_lastEjectedDisks;
+    std::vector<VolumeSelection> m_cachedVolumeSelections;
     EjectedDisksFile m_remountList;
     VolumeAllowlist m_allowlist;
     VolumeDiscovery m_discovery;
     SelectionRefresh m_refresh;
     VolumeEjector m_ejector;
     EjectBatch m_batches;
-    std::vector<EjectedDiskInfo> m_lastEjectedDisks;
-    int m_remountsRunning = 0;
-    std::vector<VolumeSelection> m_cachedVolumeSelections;
+    RemountPasses m_remount;
 };
 
 } // namespace tallowmere

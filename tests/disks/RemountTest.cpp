@@ -51,13 +51,13 @@ protected:
 
 // The end-to-end tests read diskutil's real listing; here, what it does not write.
 TEST_F(RemountTest, LocateVolumeLooksPastAnIdentifierThatIsNoTextAndRejectsAListOfAnythingButDisks) {
-    using Lookup = std::pair<std::optional<std::string>, bool>;
+    using Lookup = VolumeRemounter::Location;
     const PropertyDictionary partition{{"VolumeName", "Vol"}, {"DeviceIdentifier", "disk5s2"}, {"MountPoint", ""}};
     PropertyArray disks{PropertyDictionary{
         {"VolumeName", "Vol"}, {"DeviceIdentifier", std::int64_t(5)}, {"Partitions", PropertyArray{partition}}}};
     for (const Lookup& expected : {Lookup{"disk5s2", false}, Lookup{std::nullopt, false}}) {
         processes.on({"list", "-plist"}, plistResult({{"AllDisksAndPartitions", disks}}));
-        EXPECT_EQ(manager->locateVolume("Vol"), expected);
+        EXPECT_EQ(VolumeRemounter(services).locate("Vol"), expected);
         disks.push_back("not a disk");
     }
 }
@@ -163,8 +163,8 @@ TEST_F(RemountTest, AVolumeNamedLikeAnotherDisksIdentifierIsNotTakenForThatDisk)
     scriptInfo("disk5s1", info("disk4s1", "disk5s1", true));
     fileSystem.addDirectory("/Volumes/disk4s1");
     processes.on({"mount", "disk5s1"}, FakeProcessRunner::exited(0));
-    EXPECT_TRUE(manager->runDiskutilMount("mount", "disk5s1", "volumeName attempt 1",
-                                          {"/Volumes/disk4s1", "disk5s1", "disk4s1"}));
+    EXPECT_TRUE(VolumeRemounter(services).runMount("mount", "disk5s1", "volumeName attempt 1",
+                                                   {"/Volumes/disk4s1", "disk5s1", "disk4s1"}));
 }
 
 TEST_F(RemountTest, PassesPauseTwoToTenSecondsAndGiveUpAfterSix) {
