@@ -5,6 +5,27 @@
 #include <algorithm>
 
 namespace tallowmere {
+namespace {
+
+std::string volumeCount(int count) {
+    return std::to_string(count) + (count == 1 ? " volume" : " volumes");
+}
+
+std::string foundLine(const std::vector<EligibleVolume>& volumes, const std::vector<std::string>& leftOut,
+                      int unanswered) {
+    std::vector<std::string> urls;
+    for (const EligibleVolume& volume : volumes)
+        urls.push_back(volume.url);
+    std::string line = urls.empty() ? "Batch found nothing to take offline"
+                                    : "Batch found " + sortedVolumeNames(urls) + " to take offline";
+    if (!leftOut.empty())
+        line += "; left out by the allowlist: " + sortedVolumeNames(leftOut);
+    if (unanswered > 0)
+        line += "; diskutil did not answer about " + volumeCount(unanswered);
+    return line;
+}
+
+} // namespace
 
 EjectBatch::EjectBatch(const DiskServices& services, WeakOwner owner, Parts parts)
     : m_services(services)
@@ -27,10 +48,17 @@ void EjectBatch::run(const std::vector<DiskType>& types, EjectOptions options, U
 
     EligibleVolumes eligible = m_parts.discovery.eligibleVolumes(types);
     std::vector<EligibleVolume>& volumes = eligible.volumes;
+    std::vector<std::string> leftOut;
     if (options.onlyAllowed) {
         const Allowlist allowlist = m_parts.allowlist.allowlist();
-        std::erase_if(volumes, [&](const EligibleVolume& volume) { return !allowlist.includes(volume.id()); });
+        std::erase_if(volumes, [&](const EligibleVolume& volume) {
+            const bool included = allowlist.includes(volume.id());
+            if (!included)
+                leftOut.push_back(volume.url);
+            return !included;
+        });
     }
+    logLine(LogCategory::disks(), foundLine(volumes, leftOut, eligible.unanswered));
     backupRead->wait();
     if (volumes.empty()) {
         // The volumes diskutil did not answer about may be the very ones to protect: that is a failure, not nothing
@@ -38,7 +66,7 @@ void EjectBatch::run(const std::vector<DiskType>& types, EjectOptions options, U
         if (eligible.unanswered > 0) {
             logError(LogCategory::disks(),
                      "ERROR: No external disks were taken offline: diskutil did not answer about " +
-                         std::to_string(eligible.unanswered) + (eligible.unanswered == 1 ? " volume" : " volumes"));
+                         volumeCount(eligible.unanswered));
             if (unanswered)
                 unanswered(eligible.unanswered);
         } else {
@@ -107,6 +135,7 @@ void EjectBatch::finish(std::vector<EjectedDiskInfo> records, const std::vector<
     ++m_batchesFinished;
     for (const EjectedDiskInfo& record : records)
         m_recordedInBatch[record.url] = m_batchesFinished;
+    logLine(LogCategory::disks(), "Batch finished; to remount: " + sortedVolumeNames(kept));
     m_parts.lists.publishLastEjectedDisks(std::move(kept), inFlight);
 }
 

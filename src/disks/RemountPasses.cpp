@@ -10,6 +10,17 @@ namespace {
 // A drive that is slow to come back after a wake gets ever longer to do so: 2 s after the first pass, then 4, 6, ...
 constexpr Seconds pausePerPass{2.0};
 
+std::string passLine(int pass, RemountPolicy policy, const std::vector<std::string>& remounted,
+                     const std::vector<EjectedDiskInfo>& stillOffline, const std::vector<EjectedDiskInfo>& givenUp) {
+    std::string line = "Remount pass " + std::to_string(pass + 1) + " of " + std::to_string(policy.retries + 1) +
+                       ": back: " + sortedVolumeNames(remounted);
+    if (!stillOffline.empty())
+        line += "; still offline: " + sortedVolumeNames(stillOffline);
+    if (!givenUp.empty())
+        line += "; given up: " + sortedVolumeNames(givenUp);
+    return line;
+}
+
 } // namespace
 
 RemountPasses::RemountPasses(const DiskServices& services, WeakOwner owner, const EjectBatch& batches,
@@ -65,8 +76,10 @@ void RemountPasses::runPass(RemountPolicy policy, int pass, std::shared_ptr<cons
         const bool last = failed->empty() || pass >= policy.retries;
         // Volumes that still failed are given up; the user should be able to tell why one stayed offline.
         const std::vector<EjectedDiskInfo> givenUp = last ? *failed : std::vector<EjectedDiskInfo>{};
+        const std::vector<EjectedDiskInfo> stillOffline = last ? std::vector<EjectedDiskInfo>{} : *failed;
         for (const EjectedDiskInfo& disk : givenUp)
             logError(LogCategory::disks(), "ERROR: Could not remount " + disk.volumeName + "; giving up");
+        logLine(LogCategory::disks(), passLine(pass, policy, *remounted, stillOffline, givenUp));
         settle(*remounted, givenUp, batchesBefore);
         if (observer->passEnded)
             observer->passEnded({*remounted, givenUp});
@@ -74,18 +87,25 @@ void RemountPasses::runPass(RemountPolicy policy, int pass, std::shared_ptr<cons
             completion(*remounted);
             return;
         }
-        runtime.mainAfter(pausePerPass * (pass + 1), [this, owner, policy, pass, remounted, observer, completion] {
-            const auto alive = owner.lock();
-            if (!alive || (observer->isWanted && !observer->isWanted())) {
-                completion(*remounted);
-                return;
-            }
-            runPass(policy, pass + 1, observer, [remounted, completion](std::vector<std::string> later) {
-                std::vector<std::string> all = *remounted;
-                all.insert(all.end(), later.begin(), later.end());
-                completion(std::move(all));
+        runtime.mainAfter(
+            pausePerPass * (pass + 1), [this, owner, policy, pass, remounted, failed, observer, completion] {
+                const auto alive = owner.lock();
+                if (!alive) {
+                    completion(*remounted);
+                    return;
+                }
+                if (observer->isWanted && !observer->isWanted()) {
+                    logLine(LogCategory::disks(), "Remount stopped after pass " + std::to_string(pass + 1) +
+                                                      "; still offline: " + sortedVolumeNames(*failed));
+                    completion(*remounted);
+                    return;
+                }
+                runPass(policy, pass + 1, observer, [remounted, completion](std::vector<std::string> later) {
+                    std::vector<std::string> all = *remounted;
+                    all.insert(all.end(), later.begin(), later.end());
+                    completion(std::move(all));
+                });
             });
-        });
     });
 }
 

@@ -56,6 +56,7 @@ void VolumeEjector::takeOffline(const EligibleVolume& volume, EjectOptions optio
                 batch->listed->wait();
             outcome =
                 method == Method::workspaceEject ? ejectThroughWorkspace(volume) : unmountWithDiskutil(volume, method);
+            report(volume, method, outcome);
         }
         // Also when the manager is gone: the caller (a batch's group, for one) still waits for its one answer.
         runtime.mainAsync([completion, outcome] {
@@ -65,20 +66,37 @@ void VolumeEjector::takeOffline(const EligibleVolume& volume, EjectOptions optio
     });
 }
 
+void VolumeEjector::report(const EligibleVolume& volume, Method method, const Outcome& outcome) {
+    std::string line = method == Method::workspaceEject ? "Eject "
+                       : method == Method::unmount      ? "Unmount "
+                                                        : "Forced unmount ";
+    line += volume.name() + ": ";
+    if (outcome.offline)
+        line += "taken offline";
+    else if (outcome.record)
+        line += "outcome unknown: " + outcome.why + "; kept for the remount";
+    else
+        line += "failed: " + outcome.why;
+    logLine(LogCategory::disks(), line);
+}
+
 VolumeEjector::Outcome VolumeEjector::ejectThroughWorkspace(const EligibleVolume& volume) {
     const WorkspaceEject eject = unmountAndEjectWithinLimit(volume.url);
-    if (eject.error && !eject.timedOut)
-        return {};
+    if (eject.error)
+        return {false, std::nullopt, *eject.error};
     m_services.runtime.sleepFor(settleAfterEject);
     const bool pathExists = m_services.fileSystem.exists(volume.url);
     const std::optional<bool> mounted = diskutil().mountState(volume.name(), volume.identifier);
-    const bool offline = !pathExists && mounted == false;
     // An eject given up may still finish, and a look that ran out of time proves nothing: the volume keeps its
     // record either way.
-    if (offline || eject.timedOut || (!pathExists && !mounted.has_value()))
-        return {offline,
-                EjectedDiskInfo{volume.url, volume.identifier.empty() ? "unknown" : volume.identifier, volume.name()}};
-    return {};
+    const EjectedDiskInfo record{volume.url, volume.identifier.empty() ? "unknown" : volume.identifier, volume.name()};
+    if (!pathExists && mounted == false)
+        return {true, record, {}};
+    if (eject.timedOut)
+        return {false, record, "the workspace eject did not finish within its time limit"};
+    if (!pathExists && !mounted)
+        return {false, record, "diskutil did not answer in time"};
+    return {false, std::nullopt, "still mounted after the eject"};
 }
 
 VolumeEjector::WorkspaceEject VolumeEjector::unmountAndEjectWithinLimit(const std::string& url) {
@@ -91,7 +109,7 @@ VolumeEjector::WorkspaceEject VolumeEjector::unmountAndEjectWithinLimit(const st
         done->signal();
     });
     if (!done->wait(offlineTimeLimit))
-        return {"The volume did not eject within its time limit.", true};
+        return {std::nullopt, true};
     return {*error, false};
 }
 
@@ -101,17 +119,22 @@ VolumeEjector::Outcome VolumeEjector::unmountWithDiskutil(const EligibleVolume& 
     // A drive that did not answer in time will not answer to its identifier either.
     if (!unmount.succeeded() && !unmount.timedOut && !volume.identifier.empty())
         unmount = runUnmount(volume.identifier, "deviceIdentifier", method, name);
-    const bool unmounted = unmount.succeeded() && !unmount.timedOut;
-    if (!unmounted && !unmount.timedOut)
-        return {};
+    if (!unmount.succeeded() && !unmount.timedOut)
+        return {false, std::nullopt,
+                unmount.started ? "diskutil unmount exited with status " + std::to_string(unmount.exitStatus)
+                                : "diskutil could not run"};
 
     // An unmount that ran out of time may still finish, and a look that ran out of time proves nothing: either way
     // the volume keeps its record, so that it comes back, but only one seen offline counts as taken offline.
     const std::optional<bool> mounted = diskutil().mountState(name, volume.identifier);
-    const bool offline = mounted == false;
-    if (offline || unmount.timedOut || !mounted.has_value())
-        return {offline, EjectedDiskInfo{volume.url, volume.identifier, name}};
-    return {};
+    const EjectedDiskInfo record{volume.url, volume.identifier, name};
+    if (mounted == false)
+        return {true, record, {}};
+    if (unmount.timedOut)
+        return {false, record, "diskutil unmount did not finish within its time limit"};
+    if (!mounted)
+        return {false, record, "diskutil did not answer in time"};
+    return {false, std::nullopt, "still mounted after the unmount"};
 }
 
 ProcessResult VolumeEjector::runUnmount(const std::string& target, const std::string& label, Method method,

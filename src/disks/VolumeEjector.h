@@ -37,13 +37,17 @@ private:
         bool offline = false;
         // Offline, or not seen to end going offline: the volume belongs on the remount list.
         std::optional<EjectedDiskInfo> record;
+        // Why it was not seen offline.
+        std::string why;
     };
     struct WorkspaceEject {
-        // The workspace's error, or why the eject was given up.
+        // The workspace's error; none when it ejected or ran out of time.
         std::optional<std::string> error;
         bool timedOut = false;
     };
 
+    // One line of the log for each volume.
+    static void report(const EligibleVolume& volume, Method method, const Outcome& outcome);
     Outcome ejectThroughWorkspace(const EligibleVolume& volume);
     Outcome unmountWithDiskutil(const EligibleVolume& volume, Method method);
     // The workspace's eject within the limit for taking a volume offline.

@@ -31,6 +31,12 @@ TEST_F(AllowlistTest, TheAutomaticEjectTakesTheIncludedVolumesByIdentifierOrName
     addUsbVolume("B", "disk5s1");
     addUsbVolume("C", "disk6s1");
     addUsbVolume("Blank", "");
+    fileSystem.setMountedVolumePaths([&] {
+        auto paths = *fileSystem.mountedVolumePaths();
+        paths.push_back("/Volumes/Hung");
+        return paths;
+    }());
+    processes.on({"info", "-plist", "/Volumes/Hung"}, FakeProcessRunner::timedOut());
     auto unmountedWith = [this](PropertyArray allowlist) {
         preferences.setArray(ExternalDiskManager::allowlistKey, std::move(allowlist));
         processes.clearCalls();
@@ -43,6 +49,8 @@ TEST_F(AllowlistTest, TheAutomaticEjectTakesTheIncludedVolumesByIdentifierOrName
         return names;
     };
     EXPECT_EQ(unmountedWith({"disk6s1", "No Id", "disk4s1", "Blank"}), (std::set<std::string>{"A", "Blank", "C"}));
+    EXPECT_TRUE(log.contains("Batch found A, Blank, C to take offline; left out by the allowlist: B; diskutil did not "
+                             "answer about 1 volume"));
     EXPECT_EQ(unmountedWith({"disk4s1", std::int64_t(7)}), (std::set<std::string>{"A", "B", "Blank", "C"}));
     EXPECT_TRUE(manager->isIncluded("disk9s9"));
 }
