@@ -89,6 +89,13 @@ TEST_F(AllowlistTest, NewlySeenVolumesJoinOnlyAnExplicitAllowlist) {
     EXPECT_EQ(stored(ExternalDiskManager::allowlistKey), (Ids{"disk4s1", "disk6s1"}));
     EXPECT_FALSE(allowlist.recordSeenVolumes({"disk5s1"})); // nothing new: the allowlist is left alone
     EXPECT_EQ(stored(ExternalDiskManager::allowlistKey), (Ids{"disk4s1", "disk6s1"}));
+
+    // A refresh that finds a new volume republishes the selections before it publishes the new ones.
+    addUsbVolume("New", "disk8s1");
+    manager->refreshVolumeSelections(allKinds);
+    runtime.runUntilIdle();
+    EXPECT_EQ(stored(ExternalDiskManager::allowlistKey), (Ids{"disk4s1", "disk6s1", "disk8s1"}));
+    EXPECT_EQ(republished, 2);
 }
 
 } // namespace
