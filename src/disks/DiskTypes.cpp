@@ -1,5 +1,6 @@
 #include "disks/DiskTypes.h"
 
+#include <algorithm>
 #include <regex>
 
 namespace tallowmere {
@@ -21,6 +22,21 @@ std::string joinedVolumeNames(const std::vector<std::string>& urls) {
         names += lastPathComponent(url);
     }
     return names;
+}
+
+std::string sortedVolumeNames(const std::vector<std::string>& urls) {
+    if (urls.empty())
+        return "none";
+    std::vector<std::string> sorted = urls;
+    std::sort(sorted.begin(), sorted.end());
+    return joinedVolumeNames(sorted);
+}
+
+std::string sortedVolumeNames(const std::vector<EjectedDiskInfo>& disks) {
+    std::vector<std::string> urls;
+    for (const EjectedDiskInfo& disk : disks)
+        urls.push_back(disk.url);
+    return sortedVolumeNames(urls);
 }
 
 std::optional<std::string> wholeDiskIdentifier(const std::string& deviceIdentifier) {

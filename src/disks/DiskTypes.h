@@ -36,6 +36,9 @@ std::string lastPathComponent(const std::string& path);
 
 // The volumes' names as notifications and status texts give them: last path components joined with ", ".
 std::string joinedVolumeNames(const std::vector<std::string>& urls);
+// The same in alphabetical order, as log lines give them, and "none" for no volume.
+std::string sortedVolumeNames(const std::vector<std::string>& urls);
+std::string sortedVolumeNames(const std::vector<EjectedDiskInfo>& disks);
 
 // The whole disk a device identifier belongs to ("disk4s2" gives "disk4"); nothing for an empty or "unknown"
 // identifier or one that does not start with "disk" and a number.

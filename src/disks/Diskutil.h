@@ -39,14 +39,19 @@ public:
         std::optional<PropertyDictionary> dictionary;
     };
 
+    // The streams a run reads; the others are inherited.
+    enum class Capture { output, error, outputAndError };
+
     Diskutil(ProcessRunner& processes, const SystemTools& tools);
 
-    ProcessResult run(std::vector<std::string> arguments, bool captureOutput, bool captureError,
-                      std::chrono::milliseconds timeLimit) const;
+    ProcessResult run(std::vector<std::string> arguments, Capture capture, std::chrono::milliseconds timeLimit) const;
     // Runs with standard output captured, within the query limit, and parses it.
     Query query(std::vector<std::string> arguments) const;
     // "info" "-plist" TARGET.
     Query info(const std::string& target) const { return query({"info", "-plist", target}); }
+    // Whether diskutil says the volume is mounted, asked by its name and then by its identifier (when not empty);
+    // false when neither answer decides, nothing when a look ran out of time.
+    std::optional<bool> mountState(const std::string& volumeName, const std::string& deviceIdentifier) const;
 
 private:
     ProcessRunner& m_processes;

@@ -68,7 +68,8 @@ bool checkFullDiskAccess(FileSystem& fileSystem, ProcessRunner& processes, const
 
 bool diskutilFallbackCheck(ProcessRunner& processes, const SystemTools& tools) {
     logLine(LogCategory::disks(), "Tallowmere: Running diskutil list as fallback check");
-    const ProcessResult result = Diskutil(processes, tools).run({"list"}, true, true, queryTimeLimit);
+    const ProcessResult result =
+        Diskutil(processes, tools).run({"list"}, Diskutil::Capture::outputAndError, queryTimeLimit);
     if (!result.started) {
         logLine(LogCategory::disks(), "Tallowmere: Exception running diskutil: " + result.errorDescription);
         return false;

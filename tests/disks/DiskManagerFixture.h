@@ -72,8 +72,9 @@ protected:
     FakeDiskArbitration diskArbitration;
     LogCapture log;
     VirtualRuntime runtime;
-    std::shared_ptr<ExternalDiskManager> manager =
-        ExternalDiskManager::create({runtime, preferences, processes, fileSystem, tools, workspace, diskArbitration});
+    // For the parts of the manager on their own.
+    DiskServices services{runtime, preferences, processes, fileSystem, tools, workspace, diskArbitration};
+    std::shared_ptr<ExternalDiskManager> manager = ExternalDiskManager::create(services);
 };
 
 } // namespace tallowmere::test

@@ -75,6 +75,7 @@ TEST_F(EjectTest, EjectPathUsesTheWorkspaceWaitsAndVerifiesAndFailsOnEveryDoubt)
     EXPECT_EQ(diskutilCalls("unmount"), 0);
     EXPECT_EQ(processes.count(Args{"info", "-plist", "My Passport"}), 1);
     EXPECT_EQ(processes.count(Args{"info", "-plist", "disk4s2"}), 1);
+    EXPECT_TRUE(log.contains("Eject My Passport: taken offline"));
 
     // The workspace refuses: failure at once, no fallback and no verification.
     fileSystem.addDirectory(path);
@@ -82,10 +83,12 @@ TEST_F(EjectTest, EjectPathUsesTheWorkspaceWaitsAndVerifiesAndFailsOnEveryDoubt)
     EXPECT_EQ(eject(path, false), (EjectOutcome{1, false, noRecord, 0.5s}));
     EXPECT_EQ(diskutilCalls("unmount"), 0);
     EXPECT_EQ(processes.count(Args{"info", "-plist", "My Passport"}), 1);
+    EXPECT_TRUE(log.contains("Eject My Passport: failed: in use"));
 
     // Reported as ejected but the folder is still there.
     workspace.setEjectHandler([](const std::string&) { return std::nullopt; });
     EXPECT_FALSE(eject(path, false).success);
+    EXPECT_TRUE(log.contains("Eject My Passport: failed: still mounted after the eject"));
 
     // The folder is gone but diskutil still reports a mount point.
     workspace.setEjectHandler(takeAway);
@@ -126,6 +129,8 @@ TEST_F(EjectTest, UnmountPathFallsBackToTheIdentifierAndVerifies) {
     // Exit status 0 is not enough: diskutil still reports a mount point.
     scriptInfo("disk6s1", {{"MountPoint", path}});
     EXPECT_EQ(eject(path, false, 1s), (EjectOutcome{1, false, noRecord, 0.5s}));
+    EXPECT_TRUE(log.contains("Unmount Fast SSD: taken offline"));
+    EXPECT_TRUE(log.contains("Unmount Fast SSD: failed: still mounted after the unmount"));
 }
 
 TEST_F(EjectTest, AnUnmountThatCannotStartOrHangsFails) {
@@ -135,6 +140,7 @@ TEST_F(EjectTest, AnUnmountThatCannotStartOrHangsFails) {
     EXPECT_FALSE(eject(path, true, 1s).success);
     EXPECT_TRUE(log.contains("ERROR: Failed to run diskutil unmount for Old Drive (mountPath): No such file"));
     EXPECT_TRUE(log.contains("ERROR: Failed to run diskutil unmount for Old Drive (deviceIdentifier): No such file"));
+    EXPECT_TRUE(log.contains("Forced unmount Old Drive: failed: diskutil could not run"));
 
     // A hanging diskutil is ended by its time limit and the identifier is not tried in vain. The volume is not
     // offline yet, but the unmount may still finish: it keeps its record, so that it comes back.
@@ -148,6 +154,8 @@ TEST_F(EjectTest, AnUnmountThatCannotStartOrHangsFails) {
     const EjectedDiskInfo kept{path, "disk7s1", "Old Drive"};
     EXPECT_EQ(eject(path, true, 1s), (EjectOutcome{1, false, kept, 0.5s}));
     EXPECT_EQ(diskutilCalls("unmount"), 1);
+    EXPECT_TRUE(log.contains("Forced unmount Old Drive: outcome unknown: diskutil unmount did not finish within its "
+                             "time limit; kept for the remount"));
     scriptOffline("Old Drive", "disk7s1");
     EXPECT_TRUE(eject(path, true, 1s).success);
 
@@ -156,6 +164,8 @@ TEST_F(EjectTest, AnUnmountThatCannotStartOrHangsFails) {
                    [](const ProcessRequest&) { return FakeProcessRunner::exited(0); });
     processes.on({"info", "-plist", "Old Drive"}, FakeProcessRunner::timedOut());
     EXPECT_EQ(eject(path, true, 1s), (EjectOutcome{1, false, kept, 0.5s}));
+    EXPECT_TRUE(log.contains(
+        "Forced unmount Old Drive: outcome unknown: diskutil did not answer in time; kept for the remount"));
 
     // A workspace eject that does not return is given up after its limit, and looked at once more.
     workspace.setEjectHandler([this](const std::string&) {
@@ -163,6 +173,8 @@ TEST_F(EjectTest, AnUnmountThatCannotStartOrHangsFails) {
         return std::optional<std::string>();
     });
     EXPECT_EQ(eject(path, false, 40s), (EjectOutcome{1, false, kept, 2s + offlineTimeLimit}));
+    EXPECT_TRUE(log.contains("Eject Old Drive: outcome unknown: the workspace eject did not finish within its time "
+                             "limit; kept for the remount"));
 }
 
 TEST_F(EjectTest, ARunningTimeMachineBackupToTheVolumeIsStoppedFirst) {
@@ -189,7 +201,7 @@ TEST_F(EjectTest, ARunningTimeMachineBackupToTheVolumeIsStoppedFirst) {
              {FakeProcessRunner::exited(0, running), 1}}) {
         processes.on({"status"}, status);
         processes.on({"stopbackup"}, FakeProcessRunner::exited(stop));
-        EXPECT_FALSE(manager->stopTimeMachineBackupIfRunning(path)) << status.standardOutput;
+        EXPECT_FALSE(TimeMachine(services).stopBackupIfRunning(path)) << status.standardOutput;
     }
     EXPECT_EQ(processes.count(Args{"stopbackup"}), 2);
 }
@@ -201,6 +213,7 @@ TEST_F(EjectTest, ABatchKeepsTheRecordsOfEarlierVolumesStillOfflineOnly) {
     manager->ejectExternalDisks(allKinds, {}, [&](std::vector<std::string> urls) { result = urls; });
     ASSERT_TRUE(result); // nothing to eject: at once, on the calling thread
     EXPECT_TRUE(result->empty());
+    EXPECT_TRUE(log.contains("Batch found nothing to take offline"));
     runtime.advance(10s);
     EXPECT_EQ(manager->lastEjectedDisks(), std::vector<EjectedDiskInfo>{old});
 
@@ -230,6 +243,9 @@ TEST_F(EjectTest, ABatchKeepsTheRecordsOfEarlierVolumesStillOfflineOnly) {
     EXPECT_EQ(result, std::vector<std::string>{a});
     EXPECT_THAT(manager->lastEjectedDisks(), UnorderedElementsAre(EjectedDiskInfo{a, "disk4s1", "Alpha"}, old));
     EXPECT_EQ(changes, 1);
+    for (const char* line : {"Batch found Alpha, Beta to take offline", "Eject Alpha: taken offline",
+                             "Eject Beta: failed: The volume is in use", "Batch finished; to remount: Alpha, Old"})
+        EXPECT_TRUE(log.contains(line)) << line;
     runtime.advance(5s);
     EXPECT_EQ(published, 1);
     EXPECT_EQ(manager->cachedVolumeSelections(), (std::vector<VolumeSelection>{{"disk5s1", "Beta", b}}));

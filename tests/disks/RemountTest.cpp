@@ -51,13 +51,13 @@ protected:
 
 // The end-to-end tests read diskutil's real listing; here, what it does not write.
 TEST_F(RemountTest, LocateVolumeLooksPastAnIdentifierThatIsNoTextAndRejectsAListOfAnythingButDisks) {
-    using Lookup = std::pair<std::optional<std::string>, bool>;
+    using Lookup = VolumeRemounter::Location;
     const PropertyDictionary partition{{"VolumeName", "Vol"}, {"DeviceIdentifier", "disk5s2"}, {"MountPoint", ""}};
     PropertyArray disks{PropertyDictionary{
         {"VolumeName", "Vol"}, {"DeviceIdentifier", std::int64_t(5)}, {"Partitions", PropertyArray{partition}}}};
     for (const Lookup& expected : {Lookup{"disk5s2", false}, Lookup{std::nullopt, false}}) {
         processes.on({"list", "-plist"}, plistResult({{"AllDisksAndPartitions", disks}}));
-        EXPECT_EQ(manager->locateVolume("Vol"), expected);
+        EXPECT_EQ(VolumeRemounter(services).locate("Vol"), expected);
         disks.push_back("not a disk");
     }
 }
@@ -99,12 +99,12 @@ TEST_F(RemountTest, AttemptOrderAndLabels) {
     EXPECT_EQ(sameDisk.calls, 1);
     EXPECT_TRUE(sameDisk.urls.empty());
     const std::vector<std::string> lines = log.lines();
-    ASSERT_EQ(lines.size(), 13u); // three attempts in each of four rounds
+    ASSERT_EQ(lines.size(), 14u); // three attempts in each of four rounds, and the pass
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 9, lines.end()),
               (Args{"ERROR: Failed to run diskutil mount for Data (volumeName attempt 4): denied",
                     "ERROR: Failed to run diskutil mount for Data (deviceIdentifier attempt 4): denied",
                     "ERROR: Failed to run diskutil mountDisk for Data (wholeDisk attempt 4): denied",
-                    "ERROR: Could not remount Data; giving up"}));
+                    "ERROR: Could not remount Data; giving up", "Remount pass 1 of 1: back: none; given up: Data"}));
 
     // Found on another whole disk: that one is tried too, before the stored identifiers.
     log.clear();
@@ -157,14 +157,14 @@ TEST_F(RemountTest, AVolumeNamedLikeAnotherDisksIdentifierIsNotTakenForThatDisk)
     };
     scriptInfo("disk4s1", info("Alpha", "disk4s1", true));
     scriptInfo("disk5s1", info("disk4s1", "disk5s1", false));
-    EXPECT_FALSE(manager->isVolumeMounted("disk4s1", "disk5s1"));
+    EXPECT_EQ(Diskutil(processes, tools).mountState("disk4s1", "disk5s1"), false);
 
     scriptInfo("disk4s1", info("Alpha", "disk4s1", false));
     scriptInfo("disk5s1", info("disk4s1", "disk5s1", true));
     fileSystem.addDirectory("/Volumes/disk4s1");
     processes.on({"mount", "disk5s1"}, FakeProcessRunner::exited(0));
-    EXPECT_TRUE(manager->runDiskutilMount("mount", "disk5s1", "volumeName attempt 1",
-                                          {"/Volumes/disk4s1", "disk5s1", "disk4s1"}));
+    EXPECT_TRUE(VolumeRemounter(services).runMount("mount", "disk5s1", "volumeName attempt 1",
+                                                   {"/Volumes/disk4s1", "disk5s1", "disk4s1"}));
 }
 
 TEST_F(RemountTest, PassesPauseTwoToTenSecondsAndGiveUpAfterSix) {
@@ -189,11 +189,21 @@ TEST_F(RemountTest, PassesPauseTwoToTenSecondsAndGiveUpAfterSix) {
     EXPECT_EQ(completion.at, Seconds(102));
     EXPECT_TRUE(manager->lastEjectedDisks().empty());
     EXPECT_TRUE(log.contains("ERROR: Could not remount Gone; giving up"));
+    EXPECT_TRUE(log.contains("Remount pass 5 of 6: back: none; still offline: Gone"));
+    EXPECT_TRUE(log.contains("Remount pass 6 of 6: back: none; given up: Gone"));
     std::vector<double> expected; // five lookups in each of six passes
     for (double start : {0, 14, 30, 48, 68, 90})
         for (double offset : {0, 0, 2, 6, 12})
             expected.push_back(start + offset);
     EXPECT_EQ(lookups, expected);
+
+    // A remount no longer wanted stops after its pass and leaves the volume on the list.
+    manager->setLastEjectedDisks({gone});
+    manager->remountLastEjectedDisks(RemountPolicy::persistent(), nullptr,
+                                     {.passEnded = {}, .isWanted = [] { return false; }});
+    runtime.advance(20s);
+    EXPECT_TRUE(log.contains("Remount stopped after pass 1; still offline: Gone"));
+    EXPECT_EQ(manager->lastEjectedDisks(), std::vector<EjectedDiskInfo>{gone});
 }
 
 class RemountAcrossThePause : public RemountTest, public ::testing::WithParamInterface<bool> {};
@@ -222,6 +232,8 @@ TEST_P(RemountAcrossThePause, VolumesBackCountWithoutMountingAndTheCompletionCom
     EXPECT_EQ(completion.at, Seconds(14));
     EXPECT_TRUE(mountCalls().empty());
     EXPECT_TRUE(managerGone || manager->lastEjectedDisks().empty());
+    EXPECT_TRUE(log.contains("Remount pass 1 of 6: back: A; still offline: B"));
+    EXPECT_EQ(log.contains("Remount pass 2 of 6: back: B"), !managerGone);
 }
 
 INSTANTIATE_TEST_SUITE_P(ManagerGone, RemountAcrossThePause, ::testing::Bool());

@@ -87,16 +87,17 @@ TEST_F(DiskManagerTest, StartupAndSystemVolumesAndFailedDiskutilRunsAreExcluded)
     EXPECT_TRUE(processes.calls().empty());
 
     // A failed run leaves the volume unclassified and without an identifier, as does an identifier that is no text.
+    const VolumeDiscovery discovery(services);
     const std::string plist = PropertyList::toXml(PropertyValue(usbInfo("V", "disk4s1")));
     for (const ProcessResult& answer : {FakeProcessRunner::notStarted("launch path not accessible"),
                                         FakeProcessRunner::timedOut(), FakeProcessRunner::exited(1, plist)}) {
         processes.on({"info", "-plist", "/Volumes/V"}, answer);
         EXPECT_EQ(manager->classifyVolume("/Volumes/V"), VolumeClassification{}) << answer.exitStatus;
-        EXPECT_FALSE(manager->resolveDeviceIdentifier("/Volumes/V")) << answer.exitStatus;
+        EXPECT_FALSE(discovery.resolveDeviceIdentifier("/Volumes/V")) << answer.exitStatus;
     }
     EXPECT_TRUE(log.contains("Error getting disk identifier: launch path not accessible"));
     scriptInfo("/Volumes/V", {{"DeviceIdentifier", std::int64_t(4)}});
-    EXPECT_FALSE(manager->resolveDeviceIdentifier("/Volumes/V"));
+    EXPECT_FALSE(discovery.resolveDeviceIdentifier("/Volumes/V"));
 }
 
 TEST_F(DiskManagerTest, EnumerationAsksDiskutilOnlyAboutVolumesUnderVolumes) {
