@@ -2,9 +2,9 @@
 
 #include "base/Preferences.h"
 #include "disks/ExternalDiskManager.h"
+#include "models/PreferenceBinding.h"
 #include "platform/PreferenceStore.h"
 #include "platform/Runtime.h"
-#include "models/PreferenceBinding.h"
 
 #include <QObject>
 

@@ -1,8 +1,8 @@
 #include "widgets/OnboardingWindow.h"
 
 #include "app/AppDelegate.h"
-#include "widgets/Controls.h"
 #include "models/OnboardingTestRun.h"
+#include "widgets/Controls.h"
 #include "widgets/Style.h"
 #include "widgets/WindowOrder.h"
 

@@ -1,14 +1,14 @@
 #include "widgets/SettingsPages.h"
 
 #include "app/AppDelegate.h"
-#include "widgets/GuardSettingsPages.h"
 #include "models/AboutSettingsModel.h"
 #include "models/AutoEjectSettingsModel.h"
-#include "widgets/Controls.h"
 #include "models/GeneralSettingsModel.h"
-#include "widgets/Style.h"
 #include "models/UpdatesSettingsModel.h"
 #include "models/VolumeNames.h"
+#include "widgets/Controls.h"
+#include "widgets/GuardSettingsPages.h"
+#include "widgets/Style.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

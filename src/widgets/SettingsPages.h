@@ -1,7 +1,7 @@
 #pragma once
 
-#include "widgets/SettingsPage.h"
 #include "base/SettingsSection.h"
+#include "widgets/SettingsPage.h"
 
 #include <memory>
 

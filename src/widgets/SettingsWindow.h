@@ -1,7 +1,7 @@
 #pragma once
 
-#include "widgets/KeptWindow.h"
 #include "base/SettingsSection.h"
+#include "widgets/KeptWindow.h"
 
 class QListWidget;
 class QScrollArea;

@@ -1,7 +1,6 @@
 #include "ControlCommands.h"
 
 #include "Announcer.h"
-#include "simulator/AppLink.h"
 #include "CommandOutput.h"
 #include "DefaultsCommand.h"
 #include "SleepHandshake.h"
@@ -9,6 +8,7 @@
 #include "UiCommand.h"
 #include "platform/DecimalText.h"
 #include "platform/ListingText.h"
+#include "simulator/AppLink.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
 #include "StandInTools.h"
 
 #include "Announcer.h"
-#include "simulator/VolumeInfo.h"
 #include "platform/ListingText.h"
+#include "simulator/VolumeInfo.h"
 
 #include "platform/PropertyList.h"
 
