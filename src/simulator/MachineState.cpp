@@ -1,5 +1,7 @@
 #include "simulator/MachineState.h"
 
+#include "simulator/QtText.h"
+
 #include "platform/ClampedInteger.h"
 
 #include <QJsonValue>
@@ -39,9 +41,6 @@ const char* labelOf(const std::array<std::pair<Enum, const char*>, N>& names, En
     return "";
 }
 
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 std::string s(const QJsonValue& value) {
     return value.toString().toStdString();
 }
