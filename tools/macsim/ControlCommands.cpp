@@ -343,7 +343,7 @@ int analytics(Machine& machine, const Arguments& arguments) {
         printOut(QJsonDocument(records).toJson(QJsonDocument::Indented).toStdString());
         return exitDone;
     }
-    for (const QJsonValue& value : records) {
+    for (const auto& value : records) {
         QJsonObject record = value.toObject();
         QJsonValue payload = record.value("payload");
         QByteArray payloadText = payload.isObject()  ? QJsonDocument(payload.toObject()).toJson(QJsonDocument::Compact)
