@@ -9,6 +9,7 @@
 function(tallowmere_library name)
   cmake_parse_arguments(ARG "" "FOLDER" "SOURCES;HEADERS;PUBLIC;PRIVATE" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ${TALLOWMERE_UNITY_BUILD})
   if(NOT ARG_HEADERS)
     file(GLOB ARG_HEADERS CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   endif()

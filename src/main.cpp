@@ -43,7 +43,7 @@ void quitOnTerminationSignals(QApplication& application) {
     if (::pipe(signalPipe) != 0)
         return;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &application);
-    QObject::connect(notifier, &QSocketNotifier::activated, &application, [&application] { application.quit(); });
+    QObject::connect(notifier, &QSocketNotifier::activated, &application, [] { QCoreApplication::quit(); });
     struct sigaction action {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
@@ -253,7 +253,7 @@ int main(int argc, char** argv) {
     runtime.mainAsync([&] { delegate->applicationDidFinishLaunching(); });
 
     logLine(LogCategory::app(), "Tallowmere: started (pid " + std::to_string(::getpid()) + ")");
-    int status = application.exec();
+    int status = QApplication::exec();
 #ifndef __APPLE__
     if (simulatedMac)
         simulatedMac->stop();

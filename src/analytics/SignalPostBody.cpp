@@ -117,7 +117,7 @@ std::optional<std::vector<SignalPostBody>> decodeSignals(const QByteArray& bytes
         return std::nullopt;
     std::vector<SignalPostBody> records;
     int rejected = 0;
-    for (const QJsonValue& value : document.array()) {
+    for (const auto& value : document.array()) {
         if (auto signal = SignalPostBody::fromJson(value))
             records.push_back(std::move(*signal));
         else

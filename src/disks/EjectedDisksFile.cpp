@@ -40,7 +40,7 @@ std::vector<EjectedDiskInfo> EjectedDisksFile::load() const {
         return {};
     }
     std::vector<EjectedDiskInfo> disks;
-    for (const QJsonValue& entry : document.array()) {
+    for (const auto& entry : document.array()) {
         const QJsonObject record = entry.toObject();
         EjectedDiskInfo disk{record.value("url").toString().toStdString(),
                              record.value("diskIdentifier").toString().toStdString(),

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "models/PreferenceBinding.h"
 #include "platform/PowerSources.h"
 #include "platform/PreferenceStore.h"
 #include "platform/Runtime.h"
-#include "models/PreferenceBinding.h"
 
 #include <QObject>
 

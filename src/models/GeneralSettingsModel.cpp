@@ -1,7 +1,7 @@
 #include "models/GeneralSettingsModel.h"
 
-#include "base/Preferences.h"
 #include "app/UserNotifier.h"
+#include "base/Preferences.h"
 #include "models/SettingsLinks.h"
 
 namespace tallowmere {

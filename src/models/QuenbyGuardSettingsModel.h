@@ -1,8 +1,8 @@
 #pragma once
 
+#include "models/PreferenceBinding.h"
 #include "platform/PreferenceStore.h"
 #include "platform/Runtime.h"
-#include "models/PreferenceBinding.h"
 
 #include <QObject>
 

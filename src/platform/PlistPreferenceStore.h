@@ -23,7 +23,7 @@ namespace tallowmere {
 // (not UTF-8, or a NUL inside) is refused too, so what is written back is always what was stored.
 class PlistPreferenceStore : public PreferenceStore {
 public:
-    static constexpr std::int64_t maximumFileSize = 4 * 1024 * 1024;
+    static constexpr std::int64_t maximumFileSize = std::int64_t{4} * 1024 * 1024;
 
     explicit PlistPreferenceStore(std::string path);
     ~PlistPreferenceStore() override;

@@ -104,7 +104,7 @@ std::optional<std::string> problemWith(const QJsonObject& message) {
     if (event == "ui") {
         const QJsonValue arguments = message.value("arguments");
         bool allText = arguments.isArray();
-        for (const QJsonValue& argument : arguments.toArray())
+        for (const auto& argument : arguments.toArray())
             allText = allText && argument.isString();
         return message.value("command").isString() && allText
                    ? std::nullopt

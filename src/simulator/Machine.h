@@ -30,7 +30,7 @@ struct MachineResult {
 class Machine {
 public:
     // `macsimPath`: the executable the stand-in tool links in <folder>/bin point to (none: leave them).
-    explicit Machine(std::string folder, std::string macsimPath = {});
+    explicit Machine(const std::string& folder, std::string macsimPath = {});
 
     // Creates a fresh default machine when there is none, and restores missing folders and tool links.
     bool prepare(std::string* error = nullptr);

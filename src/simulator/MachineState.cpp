@@ -1,5 +1,7 @@
 #include "simulator/MachineState.h"
 
+#include "simulator/QtText.h"
+
 #include "platform/ClampedInteger.h"
 
 #include <QJsonValue>
@@ -39,9 +41,6 @@ const char* labelOf(const std::array<std::pair<Enum, const char*>, N>& names, En
     return "";
 }
 
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 std::string s(const QJsonValue& value) {
     return value.toString().toStdString();
 }
@@ -201,7 +200,7 @@ MachineState MachineState::fromJson(const QJsonObject& json) {
     state.updaterStarts = readInt(updates, "starts", 0);
     state.automaticUpdateChecks = readBool(updates, "automatic", false);
     state.updateChecks = readInt(updates, "checks", 0);
-    for (const QJsonValue& url : json.value("openedURLs").toArray())
+    for (const auto& url : json.value("openedURLs").toArray())
         state.openedURLs.push_back(s(url));
     QJsonObject application = json.value("application").toObject();
     if (application.value("activationPolicy").isString())
@@ -211,7 +210,7 @@ MachineState MachineState::fromJson(const QJsonObject& json) {
     if (json.value("timeMachine").isString())
         state.timeMachineDevice = s(json.value("timeMachine"));
 
-    for (const QJsonValue& value : json.value("volumes").toArray()) {
+    for (const auto& value : json.value("volumes").toArray()) {
         QJsonObject entry = value.toObject();
         Volume volume;
         volume.device = s(entry.value("device"));
@@ -236,7 +235,7 @@ MachineState MachineState::fromJson(const QJsonObject& json) {
     }
     state.nextDiskNumber = std::max(4, readInt(json, "nextDiskNumber", 4));
 
-    for (const QJsonValue& value : json.value("assertions").toArray()) {
+    for (const auto& value : json.value("assertions").toArray()) {
         QJsonObject entry = value.toObject();
         state.assertions.push_back({static_cast<std::uint32_t>(readInt64(entry, "id")),
                                     identityFromJson(entry.value("owner").toObject()), s(entry.value("type")),

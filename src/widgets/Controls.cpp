@@ -202,7 +202,7 @@ void BusyIndicator::paintEvent(QPaintEvent*) {
     const qreal radius = m_diameter / 2.0;
     for (int spoke = 0; spoke < 12; ++spoke) {
         QColor colour(0x6E, 0x6E, 0x73);
-        colour.setAlphaF(0.15 + 0.85 * spoke / 11.0);
+        colour.setAlphaF(static_cast<float>(0.15 + 0.85 * spoke / 11.0));
         painter.setPen(QPen(colour, qMax(1.5, radius / 4), Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(QPointF(0, -radius * 0.45), QPointF(0, -radius * 0.9));
         painter.rotate(30);

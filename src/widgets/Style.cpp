@@ -53,19 +53,19 @@ private:
 } // namespace
 
 void applyStyle(QApplication& application) {
-    QFont font = application.font();
+    QFont font = QApplication::font();
     // Inter stands in for the Mac's system font where it is installed.
     font.setFamilies({"Inter", font.family()});
     font.setPixelSize(13);
-    application.setFont(font);
-    QPalette palette = application.palette();
+    QApplication::setFont(font);
+    QPalette palette = QApplication::palette();
     palette.setColor(QPalette::Window, QColor(0xF2, 0xF2, 0xF7));
     palette.setColor(QPalette::WindowText, QColor(0x1D, 0x1D, 0x1F));
     palette.setColor(QPalette::Text, QColor(0x1D, 0x1D, 0x1F));
     palette.setColor(QPalette::Base, Qt::white);
     palette.setColor(QPalette::Highlight, accentColor);
     palette.setColor(QPalette::PlaceholderText, QColor(0x6E, 0x6E, 0x73));
-    application.setPalette(palette);
+    QApplication::setPalette(palette);
     QFile sheet(":/style/tallowmere.qss");
     if (sheet.open(QIODevice::ReadOnly))
         application.setStyleSheet(QString::fromUtf8(sheet.readAll()));

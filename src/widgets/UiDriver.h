@@ -1,14 +1,11 @@
 #pragma once
 
-#include <QPoint>
+#include "widgets/UiMenuDriver.h"
+
 #include <QString>
 
-#include <functional>
-#include <string>
 #include <vector>
 
-class QAction;
-class QMenu;
 class QWidget;
 
 namespace tallowmere {
@@ -19,26 +16,14 @@ namespace tallowmere {
 // click, a typed value or a key would. A window under a sheet or an alert takes no input. Main thread only.
 class UiDriver {
 public:
-    struct StatusMenu {
-        // Rebuilds the menu as it does when it comes on screen, and returns it.
-        std::function<QMenu*()> prepare;
-        // Where the menu opens (under the status icon), and the menu bar to draw above it in pictures.
-        std::function<QPoint()> anchor;
-        std::function<QWidget*()> menuBar;
-    };
-    struct Result {
-        int status = 0;
-        std::string output;
-        std::string error;
-    };
+    using StatusMenu = UiMenuDriver::StatusMenu;
+    using Result = UiResult;
 
     explicit UiDriver(StatusMenu menu);
 
     Result run(const QString& command, const std::vector<QString>& arguments);
 
 private:
-    Result menu();
-    Result click(const QString& path);
     Result windows();
     Result dump(const std::vector<QString>& arguments);
     Result press(const std::vector<QString>& arguments);
@@ -54,7 +39,7 @@ private:
     // The same, when no sheet or alert is up over it (a sheet of its own allowed for `closing` it).
     QWidget* windowTakingInput(const QString& name, Result& error, bool closing = false) const;
 
-    StatusMenu m_menu;
+    UiMenuDriver m_menu;
 };
 
 } // namespace tallowmere

@@ -1,11 +1,11 @@
 #include "disks/DiskManagerFixture.h"
-#include "support/FakeServices.h"
-#include "support/ScriptedDisks.h"
 #include "models/AboutSettingsModel.h"
 #include "models/AutoEjectSettingsModel.h"
 #include "models/GeneralSettingsModel.h"
 #include "models/UpdatesSettingsModel.h"
 #include "models/VolumeNames.h"
+#include "support/FakeServices.h"
+#include "support/ScriptedDisks.h"
 
 #include <thread>
 

@@ -214,14 +214,16 @@ PropertyDictionary DiskutilFacts::listEntry(const UDisksBlock& block) const {
 }
 
 PropertyDictionary DiskutilFacts::list() const {
+    // Built in place: GCC 12 takes a PropertyValue moved into a vector for one whose other alternatives may be read
+    // uninitialised (-Wmaybe-uninitialized).
     PropertyArray disks, allDisks, wholeDiskNames, volumesFromDisks;
     for (const UDisksBlock* whole : wholeDisks()) {
         PropertyDictionary entry = listEntry(*whole);
         entry["OSInternal"] = false;
-        allDisks.push_back(text(whole->deviceName()));
-        wholeDiskNames.push_back(text(whole->deviceName()));
+        allDisks.emplace_back(text(whole->deviceName()));
+        wholeDiskNames.emplace_back(text(whole->deviceName()));
         if (whole->hasFilesystem && !whole->mountPoints.isEmpty())
-            volumesFromDisks.push_back(volumeName(*whole));
+            volumesFromDisks.emplace_back(volumeName(*whole));
         std::vector<const UDisksBlock*> partitions;
         for (const UDisksBlock& block : m_disks.blocks())
             if (block.partitionTable == whole->path)
@@ -230,13 +232,13 @@ PropertyDictionary DiskutilFacts::list() const {
                   [](const UDisksBlock* a, const UDisksBlock* b) { return a->deviceName() < b->deviceName(); });
         PropertyArray partitionEntries;
         for (const UDisksBlock* partition : partitions) {
-            partitionEntries.push_back(listEntry(*partition));
-            allDisks.push_back(text(partition->deviceName()));
+            partitionEntries.emplace_back(listEntry(*partition));
+            allDisks.emplace_back(text(partition->deviceName()));
             if (partition->hasFilesystem && !partition->mountPoints.isEmpty())
-                volumesFromDisks.push_back(volumeName(*partition));
+                volumesFromDisks.emplace_back(volumeName(*partition));
         }
-        entry["Partitions"] = partitionEntries;
-        disks.push_back(entry);
+        entry["Partitions"] = std::move(partitionEntries);
+        disks.emplace_back(std::move(entry));
     }
     return {{"AllDisksAndPartitions", disks},
             {"AllDisks", allDisks},

@@ -1,26 +1,25 @@
 #include "ControlCommands.h"
 
 #include "Announcer.h"
-#include "simulator/AppLink.h"
 #include "CommandOutput.h"
 #include "DefaultsCommand.h"
 #include "SleepHandshake.h"
 #include "StandInTools.h"
 #include "UiCommand.h"
+#include "VolumeCommands.h"
 #include "platform/DecimalText.h"
 #include "platform/ListingText.h"
+#include "simulator/AppLink.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <map>
-#include <thread>
 
 namespace macsim {
 
@@ -28,54 +27,6 @@ using tallowmere::escapeListingField;
 namespace {
 
 using Arguments = std::vector<std::string>;
-
-constexpr const char* helpText = R"(usage: macsim COMMAND [ARGUMENTS]
-
-The simulated Mac lives in $TALLOWMERE_SIM_DIR (default ${XDG_STATE_HOME:-~/.local/state}/tallowmere/sim).
-Exit status: 0 done, 1 failed, 2 usage error, 3 no application is running on this machine.
-
-Machine
-  reset                                   replace the machine with a fresh default one
-  status [--json]                         the whole state
-  app                                     "running PID" when an application is attached and answering
-Volumes
-  volume add NAME [--kind usb|ssd|sd-internal|sd-usb|dmg|network|optical] [--busy] [--info KEY=VALUE]...
-                                          prints the device identifier; use "--" before a NAME that starts
-                                          with "--"; an empty VALUE removes KEY from diskutil info
-  volume remove NAME|DEVICE               disconnect the disk
-  volume busy NAME|DEVICE on|off          a busy volume refuses an eject or a non-forced unmount
-  volume hang NAME|DEVICE on|off          a hung volume stops answering: every tool run about it (diskutil
-                                          info/unmount/mount/mountDisk, the workspace eject) blocks until off
-  volume slow NAME|DEVICE SECONDS         a drive slow to flush: its next unmounts and ejects complete SECONDS
-                                          after they were asked for, even when the tool run that asked was
-                                          killed meanwhile; 0 ends it
-  volume settle                           carry out those slow unmounts and ejects as they come due (the tool
-                                          runs that ask for them start it)
-  volume list                             DEVICE<TAB>NAME<TAB>STATE<TAB>KIND per volume
-  tm start NAME | tm stop                 a Time Machine backup to that volume runs / stops
-Power, session and displays
-  sleep [--idle]   wake   display sleep|wake   lock   unlock   screensaver start|stop   switch-user
-  screens N        battery PERCENT [--max M] | battery none   lowpower on|off
-  assertions                              ID<TAB>TYPE<TAB>NAME per power assertion held now
-Permissions, notifications and other services
-  fda granted|denied|missing
-  notifications [--json] | notifications auth notDetermined|denied|authorized|provisional|ephemeral
-                         | notifications answer allow|deny
-  urls   login-item   updates   attention   analytics [--json]   analytics respond CODE
-  defaults read [KEY] | defaults write KEY -bool|-int|-float|-string VALUE | defaults write KEY -array V...
-                      | defaults delete KEY
-The user interface, as a user sees it (answered by the running application)
-  ui menu | ui click "TITLE"|"SUBMENU/TITLE" | ui windows | ui dump ["WINDOW"]
-  ui press "BUTTON" ["WINDOW"] | ui toggle "LABEL" on|off ["WINDOW"] | ui select "ROW" ["WINDOW"]
-  ui set "LABEL" VALUE ["WINDOW"] | ui close ["WINDOW"] | ui screenshot FILE.png ["WINDOW" | --menu ["SUBMENU"]]
-  ui key Tab|Shift+Tab|Space|Return|Escape|Up|Down ["WINDOW"]
-                                          a key to the control in focus; prints the control in focus then
-Stand-in tools
-  diskutil ...   tmutil ...   pmset ...       also run when macsim is invoked under those names
-
-Plain-text listings print one item per line: inside a field a backslash is written "\\", a line feed "\n",
-a carriage return "\r", a tab "\t" and any other control character "\xHH".
-)";
 
 std::optional<double> parseNumber(const std::string& text) {
     return tallowmere::DecimalText::wholeNumber(text);
@@ -114,117 +65,6 @@ int event(Machine& machine, const std::function<void(MachineState&)>& change, co
     else
         announcer.defaultCenter(name);
     return exitDone;
-}
-
-int report(const Machine& machine, const MachineResult& result, bool printMessage) {
-    if (!result.ok)
-        return failure(result.message);
-    if (printMessage && !result.message.empty())
-        printLine(result.message);
-    Announcer(machine).workspace(result.announcements);
-    return exitDone;
-}
-
-int volumeAdd(Machine& machine, const Arguments& arguments) {
-    std::optional<std::string> name;
-    VolumeKind kind = VolumeKind::usb;
-    bool busy = false;
-    std::map<std::string, std::string> info;
-    bool options = true;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        auto value = [&](const std::string& option) -> std::optional<std::string> {
-            if (argument.rfind(option + "=", 0) == 0)
-                return argument.substr(option.size() + 1);
-            if (argument == option && i + 1 < arguments.size())
-                return arguments[++i];
-            return std::nullopt;
-        };
-        if (options && argument == "--") {
-            options = false;
-        } else if (options && argument == "--busy") {
-            busy = true;
-        } else if (options && (argument == "--kind" || argument.rfind("--kind=", 0) == 0)) {
-            auto text = value("--kind");
-            auto parsed = text ? volumeKindFromName(*text) : std::nullopt;
-            if (!parsed)
-                return usageError("--kind takes usb, ssd, sd-internal, sd-usb, dmg, network or optical");
-            kind = *parsed;
-        } else if (options && (argument == "--info" || argument.rfind("--info=", 0) == 0)) {
-            auto text = value("--info");
-            auto equals = text ? text->find('=') : std::string::npos;
-            if (!text || equals == std::string::npos || equals == 0)
-                return usageError("--info takes KEY=VALUE");
-            info[text->substr(0, equals)] = text->substr(equals + 1);
-        } else if (options && argument.rfind("--", 0) == 0) {
-            return usageError("unknown option " + argument);
-        } else if (!name) {
-            name = argument;
-        } else {
-            return usageError("volume add takes one NAME");
-        }
-    }
-    if (!name)
-        return usageError("volume add needs a NAME");
-    return report(machine, machine.addVolume(*name, kind, busy, info), true);
-}
-
-// Runs while a slow unmount or eject is asked for, and carries each out (and announces it) when it is due.
-int settle(Machine& machine) {
-    auto pending = [&] {
-        const std::vector<Volume> volumes = machine.state().volumes;
-        return std::any_of(volumes.begin(), volumes.end(),
-                           [](const Volume& v) { return v.pendingOffline.has_value(); });
-    };
-    while (pending()) {
-        for (const MachineResult& result : machine.settleDueOffline())
-            Announcer(machine).workspace(result.announcements);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return exitDone;
-}
-
-int volume(Machine& machine, const Arguments& arguments) {
-    if (arguments.empty())
-        return usageError("volume needs add, remove, busy, hang, slow or list");
-    const std::string& verb = arguments[0];
-    Arguments rest(arguments.begin() + 1, arguments.end());
-    if (verb == "add")
-        return volumeAdd(machine, rest);
-    if (verb == "remove") {
-        if (rest.size() != 1)
-            return usageError("volume remove takes one NAME or DEVICE");
-        return report(machine, machine.removeVolume(rest[0]), false);
-    }
-    if (verb == "busy") {
-        if (rest.size() != 2 || (rest[1] != "on" && rest[1] != "off"))
-            return usageError("volume busy takes NAME and on|off");
-        return report(machine, machine.setBusy(rest[0], rest[1] == "on"), false);
-    }
-    if (verb == "hang") {
-        if (rest.size() != 2 || (rest[1] != "on" && rest[1] != "off"))
-            return usageError("volume hang takes NAME or DEVICE and on|off");
-        return report(machine, machine.setHung(rest[0], rest[1] == "on"), false);
-    }
-    if (verb == "slow") {
-        auto seconds = rest.size() == 2 ? parseNumber(rest[1]) : std::nullopt;
-        if (!seconds || *seconds < 0 || *seconds > 3600)
-            return usageError("volume slow takes NAME or DEVICE and SECONDS from 0 to 3600");
-        return report(machine, machine.setSlow(rest[0], *seconds), false);
-    }
-    if (verb == "settle") {
-        if (!rest.empty())
-            return usageError("volume settle takes no arguments");
-        return settle(machine);
-    }
-    if (verb == "list") {
-        if (!rest.empty())
-            return usageError("volume list takes no arguments");
-        for (const Volume& v : machine.state().volumes)
-            printLine(v.device + "\t" + escapeListingField(v.name) + "\t" + name(v.state) + "\t" + name(v.kind));
-        return exitDone;
-    }
-    return usageError("unknown volume command \"" + verb + "\"");
 }
 
 int application(Machine& machine) {
@@ -343,7 +183,7 @@ int analytics(Machine& machine, const Arguments& arguments) {
         printOut(QJsonDocument(records).toJson(QJsonDocument::Indented).toStdString());
         return exitDone;
     }
-    for (const QJsonValue& value : records) {
+    for (const auto& value : records) {
         QJsonObject record = value.toObject();
         QJsonValue payload = record.value("payload");
         QByteArray payloadText = payload.isObject()  ? QJsonDocument(payload.toObject()).toJson(QJsonDocument::Compact)
@@ -372,10 +212,6 @@ int battery(Machine& machine, const Arguments& arguments) {
 
 } // namespace
 
-void printHelp() {
-    printOut(helpText);
-}
-
 int runControlCommand(Machine& machine, const Arguments& arguments) {
     if (arguments.empty())
         return usageError("no command given");
@@ -396,7 +232,7 @@ int runControlCommand(Machine& machine, const Arguments& arguments) {
     if (command == "app" && only(0))
         return application(machine);
     if (command == "volume")
-        return volume(machine, rest);
+        return volumeCommand(machine, rest);
     if (command == "tm") {
         if (rest.size() == 2 && rest[0] == "start")
             return report(machine, machine.startBackup(rest[1]), false);

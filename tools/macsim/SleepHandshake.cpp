@@ -1,7 +1,7 @@
 #include "SleepHandshake.h"
 
-#include "simulator/AppLink.h"
 #include "CommandOutput.h"
+#include "simulator/AppLink.h"
 
 #include "platform/SystemPower.h"
 

@@ -1,8 +1,8 @@
 #include "StandInTools.h"
 
 #include "Announcer.h"
-#include "simulator/VolumeInfo.h"
 #include "platform/ListingText.h"
+#include "simulator/VolumeInfo.h"
 
 #include "platform/PropertyList.h"
 
@@ -139,7 +139,7 @@ int runDiskutil(Machine& machine, const std::vector<std::string>& arguments) {
     std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
     // A drive that stopped answering holds every run about it (its target is the last argument).
     if (verb == "info" || verb == "unmount" || verb == "umount" || verb == "mount" || verb == "mountDisk")
-        if (rest.size() >= 1)
+        if (!rest.empty())
             machine.waitWhileHung(rest.back());
     if (verb == "info") {
         bool plist = !rest.empty() && rest[0] == "-plist";

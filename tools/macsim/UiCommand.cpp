@@ -1,7 +1,7 @@
 #include "UiCommand.h"
 
-#include "simulator/AppLink.h"
 #include "CommandOutput.h"
+#include "simulator/AppLink.h"
 
 #include <QFileInfo>
 

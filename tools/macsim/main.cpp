@@ -1,8 +1,8 @@
 #include "CommandOutput.h"
 #include "ControlCommands.h"
+#include "StandInTools.h"
 #include "simulator/Machine.h"
 #include "simulator/SimulatorFolder.h"
-#include "StandInTools.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,5 @@
 #include "platform/linux/LinuxFileSystem.h"
 
-#include "platform/HostFiles.h"
 #include "platform/linux/MountedVolumes.h"
 
 #include <QDir>
@@ -8,7 +7,7 @@
 
 namespace tallowmere {
 
-std::string LinuxFileSystem::hostPath(const std::string& path) {
+std::string LinuxFileSystem::hostPath(const std::string& path) const {
     if (path.starts_with("/Volumes/"))
         return MountedVolumes::current().hostPath(path).value_or(path);
     return path;
@@ -20,34 +19,6 @@ std::optional<std::vector<std::string>> LinuxFileSystem::mountedVolumePaths() {
     for (const MountedVolumes::Volume& volume : mounted.volumes())
         paths.push_back(volume.path());
     return paths;
-}
-
-bool LinuxFileSystem::exists(const std::string& path) {
-    return HostFiles::exists(hostPath(path));
-}
-
-bool LinuxFileSystem::isDirectory(const std::string& path) {
-    return HostFiles::isDirectory(hostPath(path));
-}
-
-bool LinuxFileSystem::isExecutableFile(const std::string& path) {
-    return HostFiles::isExecutableFile(hostPath(path));
-}
-
-FileReadResult LinuxFileSystem::listDirectory(const std::string& path) {
-    return HostFiles::listDirectory(hostPath(path));
-}
-
-FileReadResult LinuxFileSystem::readFile(const std::string& path) {
-    return HostFiles::readFile(hostPath(path));
-}
-
-bool LinuxFileSystem::writeFileAtomically(const std::string& path, const std::string& bytes) {
-    return HostFiles::writeFileAtomically(hostPath(path), bytes);
-}
-
-bool LinuxFileSystem::moveItem(const std::string& from, const std::string& to) {
-    return HostFiles::moveItem(hostPath(from), hostPath(to));
 }
 
 std::string LinuxFileSystem::homeDirectory() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/BuildBundle.h"
+#include "platform/NoUpdaterFramework.h"
 #include "platform/Platform.h"
 #include "platform/PlistPreferenceStore.h"
 #include "platform/QtProcessRunner.h"
@@ -57,7 +58,7 @@ private:
     LinuxSessionMonitor m_sessionMonitor;
     LinuxUserNotificationCenter m_notifications;
     LinuxLoginItem m_loginItem;
-    LinuxUpdaterFramework m_updaterFramework;
+    NoUpdaterFramework m_updaterFramework; // the distribution's package manager updates the application
     BuildBundle m_bundle;
     LinuxDiskArbitration m_diskArbitration;
 };

@@ -2,7 +2,6 @@
 
 #include "platform/DiskArbitration.h"
 #include "platform/SystemTools.h"
-#include "platform/Updater.h"
 
 #include <string>
 
@@ -20,20 +19,6 @@ public:
 
 private:
     std::string m_companion;
-};
-
-// No update framework: the distribution's package manager updates the application. The controller has no
-// updater, which the Updates page shows as such, and a check does nothing.
-class LinuxUpdaterFramework : public UpdaterFramework {
-public:
-    std::unique_ptr<UpdaterController> makeStandardUpdaterController(bool) override {
-        class Absent : public UpdaterController {
-        public:
-            Updater* updater() override { return nullptr; }
-            void checkForUpdates() override {}
-        };
-        return std::make_unique<Absent>();
-    }
 };
 
 // udisks2 needs no session of ours; the disk manager's session is there when the system bus is.

@@ -149,7 +149,7 @@ bool SimEventListener::start(std::string* error) {
                             Context::Connection* connection = context->find(socket);
                             if (!connection)
                                 return;
-                            const QByteArray bytes = socket->read(64 * 1024);
+                            const QByteArray bytes = socket->read(qint64{64} * 1024);
                             connection->lines.feed(
                                 bytes, [&](const QByteArray& line) { receive(socket, line); },
                                 [] {

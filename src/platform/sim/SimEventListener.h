@@ -26,8 +26,8 @@ namespace tallowmere {
 // The socket is the user's alone (0600).
 class SimEventListener {
 public:
-    static constexpr std::size_t maximumLineLength = 1024 * 1024;
-    static constexpr std::size_t maximumPendingReplies = 1024 * 1024;
+    static constexpr std::size_t maximumLineLength = std::size_t{1024} * 1024;
+    static constexpr std::size_t maximumPendingReplies = std::size_t{1024} * 1024;
     static constexpr std::size_t maximumConnections = 128;
 
     using Reply = std::function<void(const QJsonObject& reply)>;

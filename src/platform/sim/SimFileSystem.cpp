@@ -1,7 +1,5 @@
 #include "platform/sim/SimFileSystem.h"
 
-#include "platform/HostFiles.h"
-
 #include <QDir>
 
 namespace tallowmere {
@@ -10,13 +8,6 @@ namespace {
 bool isWithin(const std::string& path, const std::string& folder) {
     return path == folder ||
            (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/');
-}
-
-FileReadResult deniedAccess() {
-    FileReadResult result;
-    result.errorCode = HostFiles::noPermissionError;
-    result.errorDomain = HostFiles::errorDomain;
-    return result;
 }
 
 } // namespace
@@ -57,38 +48,6 @@ std::optional<std::vector<std::string>> SimFileSystem::mountedVolumePaths() {
         if (volume.state == macsim::VolumeState::mounted)
             paths.push_back(volume.mountPoint());
     return paths;
-}
-
-bool SimFileSystem::exists(const std::string& path) {
-    return HostFiles::exists(hostPath(path));
-}
-
-bool SimFileSystem::isDirectory(const std::string& path) {
-    return HostFiles::isDirectory(hostPath(path));
-}
-
-bool SimFileSystem::isExecutableFile(const std::string& path) {
-    return HostFiles::isExecutableFile(hostPath(path));
-}
-
-FileReadResult SimFileSystem::listDirectory(const std::string& path) {
-    std::string host = hostPath(path);
-    return isProtected(host) ? deniedAccess() : HostFiles::listDirectory(host);
-}
-
-FileReadResult SimFileSystem::readFile(const std::string& path) {
-    std::string host = hostPath(path);
-    return isProtected(host) ? deniedAccess() : HostFiles::readFile(host);
-}
-
-bool SimFileSystem::writeFileAtomically(const std::string& path, const std::string& bytes) {
-    std::string host = hostPath(path);
-    return !isProtected(host) && HostFiles::writeFileAtomically(host, bytes);
-}
-
-bool SimFileSystem::moveItem(const std::string& from, const std::string& to) {
-    std::string source = hostPath(from), target = hostPath(to);
-    return !isProtected(source) && !isProtected(target) && HostFiles::moveItem(source, target);
 }
 
 } // namespace tallowmere

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileSystem.h"
+#include "platform/HostFileSystem.h"
 
 #include "simulator/Machine.h"
 
@@ -10,28 +10,23 @@ namespace tallowmere {
 // mounted volumes, the home folder "/Users/sim" onto <machine>/home and the system tools' paths onto the
 // stand-in links. Other paths are the host's own. While Full Disk Access is denied, reading the protected
 // folder fails with the platform's "no permission" error, whatever the process's own rights are.
-class SimFileSystem : public FileSystem {
+class SimFileSystem : public HostFileSystem {
 public:
     explicit SimFileSystem(macsim::Machine machine);
 
     std::optional<std::vector<std::string>> mountedVolumePaths() override;
-    bool exists(const std::string& path) override;
-    bool isDirectory(const std::string& path) override;
-    bool isExecutableFile(const std::string& path) override;
-    FileReadResult listDirectory(const std::string& path) override;
-    FileReadResult readFile(const std::string& path) override;
-    bool writeFileAtomically(const std::string& path, const std::string& bytes) override;
-    bool moveItem(const std::string& from, const std::string& to) override;
     std::string homeDirectory() override { return homePath; }
     std::optional<std::string> cachesDirectory() override { return std::string(homePath) + "/Library/Caches"; }
 
     // Where a path of the simulated Mac lives on this computer.
-    std::string hostPath(const std::string& path) const;
+    std::string hostPath(const std::string& path) const override;
 
     static constexpr const char* homePath = "/Users/sim";
 
+protected:
+    bool isProtected(const std::string& hostPath) const override;
+
 private:
-    bool isProtected(const std::string& hostPath) const;
     macsim::Machine m_machine;
 };
 

@@ -118,7 +118,7 @@ std::optional<QJsonObject> SimPlatform::handle(const QJsonObject& message, const
                 return;
             }
             std::vector<QString> arguments;
-            for (const QJsonValue& value : message.value("arguments").toArray())
+            for (const auto& value : message.value("arguments").toArray())
                 arguments.push_back(value.toString());
             UserInterfaceAnswer answer = m_userInterfaceDriver(message.value("command").toString(), arguments);
             later(macsim::AppEvent::uiResult(answer.status, answer.output, answer.error));

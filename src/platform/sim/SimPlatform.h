@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/BuildBundle.h"
 #include "platform/Platform.h"
 #include "platform/PlistPreferenceStore.h"
 #include "platform/QtProcessRunner.h"
 #include "platform/sim/SimApplication.h"
-#include "platform/BuildBundle.h"
 #include "platform/sim/SimDiskArbitration.h"
 #include "platform/sim/SimEventListener.h"
 #include "platform/sim/SimFileSystem.h"
