@@ -16,11 +16,10 @@ AppDelegate::AppDelegate(Dependencies dependencies)
     : m_platform(dependencies.platform)
     , m_analytics(dependencies.analytics)
     , m_powerManager(std::move(dependencies.powerManager))
-    , m_notifier(std::make_shared<UserNotifier>(m_platform.runtime, m_platform.notifications, m_platform.workspace,
-                                                dependencies.alerts))
-    , m_stayAwakeController(
-          StayAwakeController::create({m_platform.runtime, m_platform.preferences, m_platform.assertions,
-                                       m_platform.powerSources, m_platform.notifications, m_analytics}))
+    , m_notifier(std::make_shared<UserNotifier>(m_platform, dependencies.alerts))
+    , m_stayAwakeController(StayAwakeController::create(
+          {m_platform.runtime, m_platform.preferences, m_platform.assertions, m_platform.powerSources,
+           m_platform.notifications, m_analytics, m_platform.features.machine}))
     , m_diskManager(ExternalDiskManager::create({m_platform.runtime, m_platform.preferences, m_platform.processes,
                                                  m_platform.fileSystem, m_platform.tools, m_platform.workspace,
                                                  m_platform.diskArbitration})) {}
@@ -30,7 +29,9 @@ void AppDelegate::composeParts(WindowFactory& windows) {
     m_context.emplace(AppContext{platform, m_diskManager, m_stayAwakeController, m_notifier,
                                  [weak = weak_from_this()]() -> Updater* {
                                      auto self = weak.lock();
-                                     return self ? self->updaterController().updater() : nullptr;
+                                     if (!self || !self->m_platform.features.updater)
+                                         return nullptr;
+                                     return self->updaterController().updater();
                                  },
                                  weak_from_this()});
     m_diskNotices = DiskNotices::create(platform.runtime, m_notifier);
@@ -51,7 +52,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     PreferenceStore& defaults = m_platform.preferences;
 
     m_analytics.track(AnalyticsEvent::appLaunched);
-    updaterController();
+    if (m_platform.features.updater)
+        updaterController();
 
     const bool firstLaunch = !defaults.boolValue(PreferenceKey::hasLaunchedOnce);
     if (firstLaunch) {
@@ -60,9 +62,12 @@ void AppDelegate::applicationDidFinishLaunching() {
         if (!defaults.hasObject(PreferenceKey::startAtLogin))
             defaults.setBool(PreferenceKey::startAtLogin, true);
         m_notifier->postReadyNotification();
+        if (!m_platform.features.statusArea)
+            m_notifier->postNoStatusAreaNotification();
     }
 
-    m_windows->scheduleLaunchFullDiskAccessCheck();
+    if (m_platform.features.fullDiskAccess)
+        m_windows->scheduleLaunchFullDiskAccessCheck();
 
     m_notifier->presentNotificationsInForeground();
     m_notifier->requestAuthorization();
@@ -141,7 +146,8 @@ void AppDelegate::setStartAtLogin(bool enabled) {
 }
 
 void AppDelegate::checkForUpdates() {
-    updaterController().checkForUpdates();
+    if (m_platform.features.updater)
+        updaterController().checkForUpdates();
 }
 
 void AppDelegate::quit() {

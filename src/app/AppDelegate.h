@@ -55,7 +55,8 @@ public:
     void checkForUpdates() override;
     void quit() override;
 
-    // Created on first use; the launch creates it, which switches automatic checks on at every launch.
+    // Created on first use; the launch creates it, which switches automatic checks on at every launch. Never
+    // created on a platform without an updater.
     UpdaterController& updaterController();
     // What the menu and the windows are handed.
     const AppContext& context() const { return *m_context; }

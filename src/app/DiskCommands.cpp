@@ -1,5 +1,6 @@
 #include "app/DiskCommands.h"
 
+#include "base/MachineTexts.h"
 #include "base/Preferences.h"
 #include "disks/FullDiskAccess.h"
 #include "platform/Log.h"
@@ -52,7 +53,8 @@ void DiskCommands::ejectDisks() {
         });
     };
     Platform& platform = m_services.platform;
-    if (checkFullDiskAccess(platform.fileSystem, platform.processes, platform.tools)) {
+    if (!platform.features.fullDiskAccess ||
+        checkFullDiskAccess(platform.fileSystem, platform.processes, platform.tools)) {
         eject();
         return;
     }
@@ -117,7 +119,8 @@ void DiskCommands::sleepStep() {
     Platform& platform = m_services.platform;
     if (auto error = platform.processes.launchDetached(platform.tools.pmset(), {"sleepnow"})) {
         logError(LogCategory::app(), "Failed to execute pmset sleepnow: " + *error);
-        m_services.notifier->postUserNotification("Sleep Failed", "Unable to put Mac to sleep: " + *error);
+        m_services.notifier->postUserNotification(
+            "Sleep Failed", machineText(MachineText::sleepFailed, platform.features.machine, *error));
     }
 }
 

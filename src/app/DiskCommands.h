@@ -14,8 +14,8 @@
 
 namespace tallowmere {
 
-// The user's disk commands: eject now (asking for Full Disk Access first when it is missing), eject and sleep,
-// sleep, and remount what was taken offline. Main thread.
+// The user's disk commands: eject now (asking for Full Disk Access first where the platform has it and it is missing),
+// eject and sleep, sleep, and remount what was taken offline. Main thread.
 class DiskCommands : public std::enable_shared_from_this<DiskCommands> {
 public:
     struct Services {

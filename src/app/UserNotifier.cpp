@@ -1,8 +1,8 @@
 #include "app/UserNotifier.h"
 
+#include "base/MachineTexts.h"
 #include "platform/Log.h"
 
-#include <QUrl>
 #include <QUuid>
 
 namespace tallowmere {
@@ -17,13 +17,16 @@ std::string newNotificationIdentifier() {
 
 class UserNotifier::Poster : public std::enable_shared_from_this<Poster> {
 public:
-    Poster(Runtime& runtime, UserNotificationCenter& center, Workspace& workspace, AlertPresenter& alerts)
-        : m_runtime(runtime)
-        , m_center(center)
-        , m_workspace(workspace)
+    Poster(Platform& platform, AlertPresenter& alerts)
+        : m_runtime(platform.runtime)
+        , m_center(platform.notifications)
+        , m_workspace(platform.workspace)
+        , m_processes(platform.processes)
+        , m_features(platform.features)
         , m_alerts(alerts) {}
 
     UserNotificationCenter& center() { return m_center; }
+    MachineKind machine() const { return m_features.machine; }
 
     // Runs on the notification service's thread.
     void postOrAsk(const std::string& title, const std::string& body, AuthorizationStatus status) {
@@ -58,23 +61,29 @@ public:
         });
     }
 
+    // Where no settings page is known, the alert only says so.
     void showAlert() {
         m_runtime.mainAsync([self = shared_from_this()] {
+            const std::optional<SystemSettingsPage>& page = self->m_features.notificationSettings;
             AlertContent alert{"Allow Notifications for Tallowmere",
-                               "Notifications are currently disabled. Enable them in System Settings to see "
-                               "eject/remount and onboarding test alerts.",
-                               {"Open Notifications Settings", "Cancel"}};
-            if (self->m_alerts.runModal(alert) != AlertPresenter::firstButtonReturn)
-                return;
-            if (QUrl url(QString::fromUtf8(notificationSettingsURL)); url.isValid())
-                self->m_workspace.openURL(url.toString().toStdString());
+                               machineText(MachineText::notificationsDisabled, self->m_features.machine),
+                               page ? std::vector<std::string>{"Open Notifications Settings", "Cancel"}
+                                    : std::vector<std::string>{"OK"}};
+            if (self->m_alerts.runModal(alert) == AlertPresenter::firstButtonReturn && page)
+                openSystemSettingsPage(*page, self->m_workspace, self->m_processes);
         });
+    }
+
+    void addFixed(const std::string& identifier, const std::string& title, const std::string& body) {
+        m_center.add({identifier, title, body, true}, [](UserNotificationCenter::ErrorText) {});
     }
 
 private:
     Runtime& m_runtime;
     UserNotificationCenter& m_center;
     Workspace& m_workspace;
+    ProcessRunner& m_processes;
+    const PlatformFeatures& m_features;
     AlertPresenter& m_alerts;
 };
 
@@ -83,9 +92,8 @@ public:
     unsigned willPresentNotification(const NotificationRequest&) override { return foregroundPresentationOptions; }
 };
 
-UserNotifier::UserNotifier(Runtime& runtime, UserNotificationCenter& center, Workspace& workspace,
-                           AlertPresenter& alerts)
-    : m_poster(std::make_shared<Poster>(runtime, center, workspace, alerts))
+UserNotifier::UserNotifier(Platform& platform, AlertPresenter& alerts)
+    : m_poster(std::make_shared<Poster>(platform, alerts))
     , m_foregroundPresenter(std::make_shared<ForegroundPresenter>()) {}
 
 void UserNotifier::presentNotificationsInForeground() {
@@ -109,11 +117,12 @@ void UserNotifier::postUserNotification(const std::string& title, const std::str
 }
 
 void UserNotifier::postReadyNotification() {
-    NotificationRequest request{readyNotificationIdentifier, "Tallowmere is ready",
-                                "Tallowmere will manage external disks and keep your Mac awake based on your "
-                                "settings.",
-                                true};
-    m_poster->center().add(request, [](UserNotificationCenter::ErrorText) {});
+    m_poster->addFixed(readyNotificationIdentifier, "Tallowmere is ready",
+                       machineText(MachineText::readyNotice, m_poster->machine()));
+}
+
+void UserNotifier::postNoStatusAreaNotification() {
+    m_poster->addFixed(noStatusAreaNotificationIdentifier, noStatusAreaTitle, noStatusAreaBody);
 }
 
 } // namespace tallowmere

@@ -1,9 +1,7 @@
 #pragma once
 
 #include "app/AlertPresenter.h"
-#include "platform/Runtime.h"
-#include "platform/UserNotifications.h"
-#include "platform/Workspace.h"
+#include "platform/Platform.h"
 
 #include <memory>
 #include <string>
@@ -18,10 +16,14 @@ public:
     static constexpr unsigned foregroundPresentationOptions = 19;
     static constexpr unsigned authorizationOptions = AuthorizationOption::alert | AuthorizationOption::sound;
     static constexpr const char* readyNotificationIdentifier = "tallowmere-first-launch";
-    static constexpr const char* notificationSettingsURL =
-        "x-apple.systempreferences:com.apple.preference.notifications";
+    static constexpr const char* noStatusAreaNotificationIdentifier = "tallowmere-no-status-area";
+    static constexpr const char* noStatusAreaTitle = "Tallowmere Is Running Without an Icon";
+    static constexpr const char* noStatusAreaBody =
+        "This desktop has no tray to show Tallowmere’s icon. Right-click Tallowmere among your applications for "
+        "Settings, Turn Quenby Guard On/Off and Unmount External Disks, or run “tallowmere settings” in a terminal.";
 
-    UserNotifier(Runtime& runtime, UserNotificationCenter& center, Workspace& workspace, AlertPresenter& alerts);
+    // The platform's notification center, workspace, processes and features.
+    UserNotifier(Platform& platform, AlertPresenter& alerts);
 
     // Becomes the center's delegate, so notifications also show while the application is frontmost.
     void presentNotificationsInForeground();
@@ -31,6 +33,9 @@ public:
     void postUserNotification(const std::string& title, const std::string& body);
     // The first-launch notice with its fixed identifier, added without looking at the settings.
     void postReadyNotification();
+    // On a desktop without a tray, the first launch says where the application's commands are instead; added
+    // like the ready notice.
+    void postNoStatusAreaNotification();
 
 private:
     class Poster;

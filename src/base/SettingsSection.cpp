@@ -3,6 +3,8 @@
 #include "base/Preferences.h"
 #include "platform/PreferenceStore.h"
 
+#include <algorithm>
+
 namespace tallowmere {
 
 std::optional<SettingsSection> settingsSectionFromRawValue(long long rawValue) {
@@ -47,9 +49,20 @@ const char* symbolName(SettingsSection section) {
     return "";
 }
 
-SettingsSection sectionToShow(const PreferenceStore& preferences) {
-    return settingsSectionFromRawValue(preferences.integerValue(PreferenceKey::settingsTabIndex))
-        .value_or(SettingsSection::general);
+std::vector<SettingsSection> availableSettingsSections(const PlatformFeatures& features) {
+    std::vector<SettingsSection> sections;
+    for (SettingsSection section : allSettingsSections)
+        if (section != SettingsSection::updates || features.updater)
+            sections.push_back(section);
+    return sections;
+}
+
+SettingsSection sectionToShow(const PreferenceStore& preferences, const PlatformFeatures& features) {
+    const std::optional<SettingsSection> remembered =
+        settingsSectionFromRawValue(preferences.integerValue(PreferenceKey::settingsTabIndex));
+    if (remembered && std::ranges::count(availableSettingsSections(features), *remembered) > 0)
+        return *remembered;
+    return SettingsSection::general;
 }
 
 void rememberSection(PreferenceStore& preferences, SettingsSection section) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/PlatformFeatures.h"
+
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace tallowmere {
 
@@ -18,8 +21,11 @@ std::optional<SettingsSection> settingsSectionFromRawValue(long long rawValue);
 const char* title(SettingsSection section);
 const char* symbolName(SettingsSection section);
 
-// The section the window shows when it comes on screen: the remembered one, or `general` when none is usable.
-SettingsSection sectionToShow(const PreferenceStore& preferences);
+// The sections the platform can fill, in sidebar order: no Updates page without an updater.
+std::vector<SettingsSection> availableSettingsSections(const PlatformFeatures& features);
+// The section the window shows when it comes on screen: the remembered one, or `general` when none is usable or
+// the platform has no such page.
+SettingsSection sectionToShow(const PreferenceStore& preferences, const PlatformFeatures& features);
 // Remembers the section on every change of selection, so the next window opens on it.
 void rememberSection(PreferenceStore& preferences, SettingsSection section);
 

@@ -8,7 +8,8 @@
 
 namespace tallowmere {
 
-// One selectable volume: its identifier, its name (the folder under /Volumes/) and its mount path.
+// One selectable volume: its identifier, its name (the folder under /Volumes/) and its mount path as the user knows
+// it (FileSystem::mountPoint).
 struct VolumeSelection {
     std::string id;
     std::string name;

@@ -54,7 +54,7 @@ EligibleVolumes VolumeDiscovery::eligibleVolumes(const std::vector<DiskType>& ty
 std::vector<VolumeSelection> VolumeDiscovery::volumeSelections(const std::vector<DiskType>& types) const {
     std::vector<VolumeSelection> selections;
     for (const EligibleVolume& volume : eligibleVolumes(types).volumes)
-        selections.push_back({volume.id(), volume.name(), volume.url});
+        selections.push_back({volume.id(), volume.name(), m_services.fileSystem.mountPoint(volume.url)});
     return selections;
 }
 

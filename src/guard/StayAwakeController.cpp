@@ -1,5 +1,6 @@
 #include "guard/StayAwakeController.h"
 
+#include "base/MachineTexts.h"
 #include "base/Preferences.h"
 #include "guard/ActivationDuration.h"
 #include "guard/BatteryRules.h"
@@ -44,10 +45,11 @@ void StayAwakeController::activate(std::optional<double> duration) {
     onMainQueue([](StayAwakeController& self) { self.setIsActive(self.m_assertionActive); });
 
     if (m_assertionActive) {
-        std::string body = "Tallowmere will keep your Mac awake";
-        if (std::string forHowLong = formatDuration(m_lastRequestedDuration); !forHowLong.empty())
-            body += " for " + forHowLong;
-        postGuardNotification("Quenby Guard Enabled", body + " using Quenby Guard.");
+        const std::string forHowLong = formatDuration(m_lastRequestedDuration);
+        postGuardNotification("Quenby Guard Enabled",
+                              forHowLong.empty()
+                                  ? machineText(MachineText::guardEnabled, m_services.machine)
+                                  : machineText(MachineText::guardEnabledFor, m_services.machine, forHowLong));
     }
 
     if (!duration) {
@@ -101,7 +103,7 @@ void StayAwakeController::deactivate(Initiator initiator, Notice notice) {
     if (notice == Notice::post && wasActive) {
         const bool byUser = initiator == Initiator::user;
         std::string title = byUser ? "Quenby Guard Turned Off" : "Quenby Guard Stopped";
-        std::string body = byUser ? "Quenby Guard is no longer keeping your Mac awake."
+        std::string body = byUser ? machineText(MachineText::guardTurnedOff, m_services.machine)
                                   : "Tallowmere stopped Quenby Guard based on your settings.";
         onMainQueue([title, body](StayAwakeController& self) { self.postGuardNotification(title, body); });
     }

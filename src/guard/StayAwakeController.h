@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analytics/Analytics.h"
+#include "platform/PlatformFeatures.h"
 #include "platform/PowerAssertions.h"
 #include "platform/PowerSources.h"
 #include "platform/PreferenceStore.h"
@@ -35,6 +36,7 @@ public:
         PowerSources& powerSources;
         UserNotificationCenter& notifications;
         Analytics& analytics;
+        MachineKind machine = MachineKind::mac; // how its notices name the machine
     };
 
     static constexpr const char* assertionName = "Tallowmere Quenby Guard Requested";

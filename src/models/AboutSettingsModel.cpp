@@ -1,5 +1,6 @@
 #include "models/AboutSettingsModel.h"
 
+#include "base/MachineTexts.h"
 #include "models/SettingsLinks.h"
 
 namespace tallowmere {
@@ -8,6 +9,13 @@ AboutSettingsModel::AboutSettingsModel(Bundle& bundle, Workspace& workspace, std
     : m_bundle(bundle)
     , m_workspace(workspace)
     , m_relaunchOnboarding(std::move(relaunchOnboarding)) {}
+
+std::string AboutSettingsModel::caption(MachineKind machine) {
+    return std::string(machineText(MachineText::aboutSummary, machine)) +
+           "\n\nTallowmere is made by a small independent team. It never collects personal data, file contents or "
+           "drive details, and usage analytics can be turned off in General.\n\n"
+           "Questions or problems? Choose Contact Support and we will get back to you.";
+}
 
 std::string AboutSettingsModel::versionLine() const {
     return "Version " + versionText(m_bundle);

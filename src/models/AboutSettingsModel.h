@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Bundle.h"
+#include "platform/PlatformFeatures.h"
 #include "platform/Workspace.h"
 
 #include <functional>
@@ -12,12 +13,8 @@ namespace tallowmere {
 class AboutSettingsModel {
 public:
     static constexpr const char* heading = "About Tallowmere";
-    static constexpr const char* caption =
-        "Tallowmere safely ejects your external drives before your Mac sleeps and can keep your Mac awake when "
-        "you need it.\n\n"
-        "Tallowmere is made by a small independent team. It never collects personal data, file contents or drive "
-        "details, and usage analytics can be turned off in General.\n\n"
-        "Questions or problems? Choose Contact Support and we will get back to you.";
+    // Three paragraphs: what the application does for the machine, then who makes it and where to ask.
+    static std::string caption(MachineKind machine);
 
     AboutSettingsModel(Bundle& bundle, Workspace& workspace, std::function<void()> relaunchOnboarding);
 

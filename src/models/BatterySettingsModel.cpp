@@ -1,5 +1,6 @@
 #include "models/BatterySettingsModel.h"
 
+#include "base/MachineTexts.h"
 #include "base/Preferences.h"
 #include "guard/BatteryRules.h"
 
@@ -9,9 +10,11 @@
 #include <cmath>
 
 namespace tallowmere {
-BatterySettingsModel::BatterySettingsModel(Runtime& runtime, PreferenceStore& preferences, PowerSources& powerSources)
+BatterySettingsModel::BatterySettingsModel(Runtime& runtime, PreferenceStore& preferences, PowerSources& powerSources,
+                                           MachineKind machine)
     : m_preferences(preferences)
     , m_powerSources(powerSources)
+    , m_machine(machine)
     , m_subscription(runtime, preferences, [this] { preferencesDidChange(); }) {}
 
 double BatterySettingsModel::batteryCap() const {
@@ -46,7 +49,7 @@ void BatterySettingsModel::setDisableOnLowPower(bool enabled) {
 std::optional<std::string> BatterySettingsModel::note() const {
     if (m_hasBattery)
         return std::nullopt;
-    return "Battery not detected on this Mac; battery rules are disabled.";
+    return machineText(MachineText::noBattery, m_machine);
 }
 
 void BatterySettingsModel::pageDidAppear() {

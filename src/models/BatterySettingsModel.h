@@ -1,6 +1,7 @@
 #pragma once
 
 #include "models/PreferenceBinding.h"
+#include "platform/PlatformFeatures.h"
 #include "platform/PowerSources.h"
 #include "platform/PreferenceStore.h"
 #include "platform/Runtime.h"
@@ -21,7 +22,9 @@ public:
     static constexpr double batteryCapMinimum = 5;
     static constexpr double batteryCapMaximum = 95;
 
-    BatterySettingsModel(Runtime& runtime, PreferenceStore& preferences, PowerSources& powerSources);
+    // `machine` names the machine in the note.
+    BatterySettingsModel(Runtime& runtime, PreferenceStore& preferences, PowerSources& powerSources,
+                         MachineKind machine = MachineKind::mac);
 
     // The threshold as the page shows it: 20 until the slider is first moved (the rule itself stays off till then).
     double batteryCap() const;
@@ -51,6 +54,7 @@ private:
 
     PreferenceStore& m_preferences;
     PowerSources& m_powerSources;
+    MachineKind m_machine;
     bool m_hasBattery = true;
     bool m_checkedBattery = false;
     PreferenceSubscription m_subscription;

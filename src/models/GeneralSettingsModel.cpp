@@ -1,18 +1,17 @@
 #include "models/GeneralSettingsModel.h"
 
-#include "app/UserNotifier.h"
 #include "base/Preferences.h"
-#include "models/SettingsLinks.h"
 
 namespace tallowmere {
 
-GeneralSettingsModel::GeneralSettingsModel(Runtime& runtime, PreferenceStore& preferences, Workspace& workspace,
-                                           StartAtLoginCommand setStartAtLogin)
-    : m_preferences(preferences)
-    , m_workspace(workspace)
+GeneralSettingsModel::GeneralSettingsModel(Services services, StartAtLoginCommand setStartAtLogin)
+    : m_preferences(services.preferences)
+    , m_workspace(services.workspace)
+    , m_processes(services.processes)
+    , m_notificationSettings(services.features.notificationSettings)
     , m_setStartAtLogin(std::move(setStartAtLogin))
     , m_appliedStartAtLogin(startAtLogin())
-    , m_subscription(runtime, preferences, [this] {
+    , m_subscription(services.runtime, services.preferences, [this] {
         applyStartAtLoginIfChanged();
         emit changed();
     }) {}
@@ -45,8 +44,13 @@ void GeneralSettingsModel::setAnalyticsEnabled(bool enabled) {
     emit changed();
 }
 
+bool GeneralSettingsModel::canOpenNotificationSettings() const {
+    return m_notificationSettings.has_value();
+}
+
 void GeneralSettingsModel::openNotificationSettings() {
-    SettingsLinks::open(m_workspace, UserNotifier::notificationSettingsURL);
+    if (m_notificationSettings)
+        openSystemSettingsPage(*m_notificationSettings, m_workspace, m_processes);
 }
 
 } // namespace tallowmere

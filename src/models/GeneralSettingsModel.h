@@ -1,6 +1,7 @@
 #pragma once
 
 #include "models/PreferenceBinding.h"
+#include "platform/PlatformFeatures.h"
 #include "platform/PreferenceStore.h"
 #include "platform/Runtime.h"
 #include "platform/Workspace.h"
@@ -18,15 +19,22 @@ class GeneralSettingsModel : public QObject {
 
 public:
     using StartAtLoginCommand = std::function<void(bool enabled)>;
+    struct Services {
+        Runtime& runtime;
+        PreferenceStore& preferences;
+        Workspace& workspace;
+        ProcessRunner& processes;
+        PlatformFeatures features{};
+    };
 
-    GeneralSettingsModel(Runtime& runtime, PreferenceStore& preferences, Workspace& workspace,
-                         StartAtLoginCommand setStartAtLogin);
+    GeneralSettingsModel(Services services, StartAtLoginCommand setStartAtLogin);
 
     bool startAtLogin() const;
     void setStartAtLogin(bool enabled);
     bool analyticsEnabled() const;
     void setAnalyticsEnabled(bool enabled);
-    // "Notification Settings…"
+    // "Notification Settings…", where the platform knows the page.
+    bool canOpenNotificationSettings() const;
     void openNotificationSettings();
 
 signals:
@@ -38,6 +46,8 @@ private:
 
     PreferenceStore& m_preferences;
     Workspace& m_workspace;
+    ProcessRunner& m_processes;
+    std::optional<SystemSettingsPage> m_notificationSettings;
     StartAtLoginCommand m_setStartAtLogin;
     bool m_appliedStartAtLogin;
     PreferenceSubscription m_subscription;

@@ -122,7 +122,8 @@ std::vector<MenuEntry> MenuBarModel::entries() const {
     entries.push_back(separator());
     entries.push_back(settingsItem(commands, "Settings…", SettingsSection::general));
     entries.push_back(settingsItem(commands, "About Tallowmere…", SettingsSection::about));
-    entries.push_back(item(commands, "Check for Updates…", [](AppCommands& app) { app.checkForUpdates(); }));
+    if (m_services.features.updater)
+        entries.push_back(item(commands, "Check for Updates…", [](AppCommands& app) { app.checkForUpdates(); }));
     entries.push_back(separator());
     entries.push_back(item(commands, "Quit Tallowmere", [](AppCommands& app) { app.quit(); }));
     return entries;

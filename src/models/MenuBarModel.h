@@ -30,11 +30,12 @@ public:
         PreferenceStore& preferences;
         std::shared_ptr<ExternalDiskManager> diskManager;
         std::shared_ptr<const StayAwakeController> stayAwakeController;
+        PlatformFeatures features{}; // what the platform cannot do is not in the menu
     };
 
     MenuBarModel(std::weak_ptr<AppCommands> commands, Services services);
 
-    // The fourteen positions, top to bottom; nothing once the commands are gone.
+    // The fourteen positions, top to bottom (thirteen without an updater); nothing once the commands are gone.
     std::vector<MenuEntry> entries() const;
     // The menu came on screen: the volumes submenu follows what is mounted now.
     void menuWillOpen();

@@ -1,5 +1,6 @@
 #include "models/OnboardingTestRun.h"
 
+#include "base/MachineTexts.h"
 #include "base/Preferences.h"
 #include "disks/DiskTypes.h"
 
@@ -113,6 +114,22 @@ WindowSize onboardingContentSize(WindowSize fitting, double neededWidth, std::op
     const WindowSize screen = visibleScreen.value_or(fullScreen.value_or(WindowSize{1440, 900}));
     return {std::max({minimum, neededWidth, std::min(screen.width / 3, fitting.width)}),
             std::min(std::max(minimum, fitting.height + 40), screen.height - titleBar)};
+}
+
+std::vector<WelcomeFeature> welcomeFeatures(const PlatformFeatures& features) {
+    std::vector<WelcomeFeature> shown = {
+        {"externaldrive.badge.checkmark", "Safe eject and remount",
+         machineText(MachineText::welcomeSafeEject, features.machine)},
+        {"checklist", "Choose what to eject",
+         "You can choose which types of disks are included (hard drives, SSDs, SD cards, disk images, network drives, "
+         "and more) in the Auto Eject tab of Settings. Tallowmere only touches the disks you’ve allowed."}};
+    if (features.fullDiskAccess)
+        shown.push_back(
+            {"lock.shield", "Recommended permissions",
+             "For the most reliable behavior, especially with Time Machine or encrypted volumes, we recommend granting "
+             "Tallowmere Full Disk Access in System Settings → Privacy & Security → Full Disk Access. This lets macOS "
+             "know Tallowmere is allowed to manage your disks."});
+    return shown;
 }
 
 } // namespace tallowmere

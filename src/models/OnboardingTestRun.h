@@ -2,6 +2,7 @@
 
 #include "disks/ExternalDiskManager.h"
 #include "platform/Application.h"
+#include "platform/PlatformFeatures.h"
 #include "platform/PreferenceStore.h"
 #include "platform/Runtime.h"
 
@@ -80,5 +81,16 @@ struct WindowSize {
 // title bar: a taller body scrolls.
 WindowSize onboardingContentSize(WindowSize fitting, double neededWidth, std::optional<WindowSize> visibleScreen,
                                  std::optional<WindowSize> fullScreen);
+
+// One of the things the welcome window presents: a symbol, a heading and what it says.
+struct WelcomeFeature {
+    const char* symbol;
+    const char* heading;
+    std::string description;
+};
+
+// What the welcome window presents, in order; the Full Disk Access recommendation only where the platform has
+// that permission.
+std::vector<WelcomeFeature> welcomeFeatures(const PlatformFeatures& features);
 
 } // namespace tallowmere

@@ -24,6 +24,9 @@ public:
 
     // Mount paths of the mounted volumes ("/", "/Volumes/NAME", …); nothing when the list is unavailable.
     virtual std::optional<std::vector<std::string>> mountedVolumePaths() = 0;
+    // Where the volume the logic names ("/Volumes/NAME") is mounted as the user knows it; the path itself where the
+    // two are one, as on a Mac.
+    virtual std::string mountPoint(const std::string& volumePath) { return volumePath; }
     virtual bool exists(const std::string& path) = 0;
     virtual bool isDirectory(const std::string& path) = 0;
     virtual bool isExecutableFile(const std::string& path) = 0;

@@ -5,6 +5,7 @@
 #include "platform/DiskArbitration.h"
 #include "platform/FileSystem.h"
 #include "platform/LoginItem.h"
+#include "platform/PlatformFeatures.h"
 #include "platform/PowerAssertions.h"
 #include "platform/PowerSources.h"
 #include "platform/PreferenceStore.h"
@@ -18,7 +19,8 @@
 
 namespace tallowmere {
 
-// Every platform service the application uses, as handed to the application delegate at start.
+// Every platform service the application uses, as handed to the application delegate at start, and what the
+// platform offers beyond them.
 struct Platform {
     Runtime& runtime;
     PreferenceStore& preferences;
@@ -35,6 +37,7 @@ struct Platform {
     UpdaterFramework& updaterFramework;
     Bundle& bundle;
     DiskArbitration& diskArbitration;
+    PlatformFeatures features{};
 };
 
 } // namespace tallowmere

@@ -1,6 +1,7 @@
 #include "widgets/GuardSettingsPages.h"
 
 #include "app/AppCommands.h"
+#include "base/MachineTexts.h"
 #include "models/BatterySettingsModel.h"
 #include "models/QuenbyGuardSettingsModel.h"
 #include "widgets/Controls.h"
@@ -77,9 +78,9 @@ QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(const AppContext& context) {
     QuenbyGuardSettingsModel* model = m_model.get();
     using Switch = QuenbyGuardSettingsModel::Switch;
 
-    addToggles(addSection("Status", "Active keeps your Mac awake until you turn it off or the timer ends. Activate on "
-                                    "Launch starts the default duration each time you open Tallowmere."),
-               model, {Switch::stayAwakeEnabled, Switch::activateStayAwakeOnLaunch});
+    const MachineKind machine = platform.features.machine;
+    addToggles(addSection("Status", machineText(MachineText::guardStatusFooter, machine)), model,
+               {Switch::stayAwakeEnabled, Switch::activateStayAwakeOnLaunch});
 
     Card* durations = addSection("Default Duration", {}, false);
     m_durations = new QListWidget;
@@ -122,11 +123,8 @@ QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(const AppContext& context) {
                                   "caption", true));
     durations->addRow(padded(captions));
 
-    addToggles(addSection("Advanced behavior",
-                          "Display sleep dims the screen while keeping the Mac awake. External display auto-activates "
-                          "Quenby Guard when connected. User switching can turn it off to avoid affecting other "
-                          "accounts."),
-               model, {Switch::allowDisplaySleep, Switch::activateOnExternalDisplay, Switch::deactivateOnUserSwitch});
+    addToggles(addSection("Advanced behavior", machineText(MachineText::guardAdvancedFooter, machine)), model,
+               {Switch::allowDisplaySleep, Switch::activateOnExternalDisplay, Switch::deactivateOnUserSwitch});
     column()->addStretch();
 
     onRefresh([this, remove, model] {
@@ -223,7 +221,8 @@ void QuenbyGuardSettingsPage::showOrHideSheet() {
 
 BatterySettingsPage::BatterySettingsPage(const AppContext& context) {
     Platform& platform = context.platform;
-    m_model = std::make_unique<BatterySettingsModel>(platform.runtime, platform.preferences, platform.powerSources);
+    m_model = std::make_unique<BatterySettingsModel>(platform.runtime, platform.preferences, platform.powerSources,
+                                                     platform.features.machine);
     BatterySettingsModel* model = m_model.get();
     model->pageDidAppear();
 

@@ -1,6 +1,7 @@
 #include "widgets/OnboardingWindow.h"
 
 #include "app/AppCommands.h"
+#include "base/MachineTexts.h"
 #include "models/OnboardingTestRun.h"
 #include "widgets/Controls.h"
 #include "widgets/Style.h"
@@ -19,26 +20,6 @@
 
 namespace tallowmere {
 namespace {
-
-struct Feature {
-    const char* symbol;
-    const char* heading;
-    const char* description;
-};
-
-const Feature features[] = {
-    {"externaldrive.badge.checkmark", "Safe eject and remount",
-     "Before your Mac sleeps, Tallowmere can automatically eject or unmount selected external disks so they’re not "
-     "corrupted or left in an unsafe state. When your Mac wakes, Tallowmere will try to remount those disks so "
-     "they’re ready to use again."},
-    {"checklist", "Choose what to eject",
-     "You can choose which types of disks are included (hard drives, SSDs, SD cards, disk images, network drives, "
-     "and more) in the Auto Eject tab of Settings. Tallowmere only touches the disks you’ve allowed."},
-    {"lock.shield", "Recommended permissions",
-     "For the most reliable behavior, especially with Time Machine or encrypted volumes, we recommend granting "
-     "Tallowmere Full Disk Access in System Settings → Privacy & Security → Full Disk Access. This lets macOS know "
-     "Tallowmere is allowed to manage your disks."},
-};
 
 QLabel* symbol(const QString& name, int size) {
     auto* image = new QLabel;
@@ -86,22 +67,21 @@ OnboardingWindow::OnboardingWindow(const AppContext& context)
     auto* headerTexts = new QVBoxLayout;
     headerTexts->setSpacing(4);
     headerTexts->addWidget(makeLabel("Welcome to Tallowmere", "title2"));
-    headerTexts->addWidget(makeLabel("Tallowmere safely prepares your external disks before sleep and can keep your "
-                                     "Mac awake when you need it.",
-                                     "secondary", true));
+    const MachineKind machine = platform.features.machine;
+    headerTexts->addWidget(makeLabel(machineText(MachineText::welcomeSummary, machine), "secondary", true));
     header->addLayout(headerTexts, 1);
     column->addLayout(header);
 
     auto* featureList = new QVBoxLayout;
     featureList->setSpacing(12);
-    for (const Feature& feature : features) {
+    for (const WelcomeFeature& feature : welcomeFeatures(platform.features)) {
         auto* row = new QHBoxLayout;
         row->setSpacing(10);
         row->addWidget(symbol(feature.symbol, 22), 0, Qt::AlignTop);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(4);
         texts->addWidget(makeLabel(feature.heading, "headline"));
-        texts->addWidget(makeLabel(feature.description, "secondary", true));
+        texts->addWidget(makeLabel(QString::fromStdString(feature.description), "secondary", true));
         row->addLayout(texts, 1);
         featureList->addLayout(row);
     }
@@ -111,10 +91,7 @@ OnboardingWindow::OnboardingWindow(const AppContext& context)
     auto* test = new QVBoxLayout;
     test->setSpacing(8);
     test->addWidget(makeLabel("Try a safe unmount and remount", "headline"));
-    test->addWidget(makeLabel("Tallowmere only works with external disks. This quick test will safely unmount your "
-                              "selected external drives now, then remount them, so you can see exactly what will "
-                              "happen before your Mac sleeps automatically.",
-                              "caption", true));
+    test->addWidget(makeLabel(machineText(MachineText::welcomeTestIntroduction, machine), "caption", true));
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(12);
     m_unmountButton = progressButton("Test Unmount External Drives", "prominent", m_unmountProgress);
@@ -123,10 +100,7 @@ OnboardingWindow::OnboardingWindow(const AppContext& context)
     buttons->addWidget(m_remountButton);
     buttons->addStretch();
     test->addLayout(buttons);
-    test->addWidget(makeLabel("Unmount will safely unmount any matching external disks without putting your Mac to "
-                              "sleep. Remount will then bring those same disks back online. You can cancel this "
-                              "window at any time.",
-                              "caption2", true));
+    test->addWidget(makeLabel(machineText(MachineText::welcomeTestNote, machine), "caption2", true));
     m_statusMessage = new WrappingLabel; // it may hold a long volume name
     setRole(m_statusMessage, "caption");
     test->addWidget(m_statusMessage);

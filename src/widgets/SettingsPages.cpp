@@ -1,5 +1,6 @@
 #include "widgets/SettingsPages.h"
 
+#include "base/MachineTexts.h"
 #include "models/AboutSettingsModel.h"
 #include "models/AutoEjectSettingsModel.h"
 #include "models/GeneralSettingsModel.h"
@@ -59,14 +60,17 @@ SettingsPage* makeSettingsPage(SettingsSection section, const AppContext& contex
 
 GeneralSettingsPage::GeneralSettingsPage(const AppContext& context) {
     Platform& platform = context.platform;
-    m_model = std::make_unique<GeneralSettingsModel>(platform.runtime, platform.preferences, platform.workspace,
-                                                     [commands = context.commands](bool enabled) {
-                                                         if (auto owner = commands.lock())
-                                                             owner->setStartAtLogin(enabled);
-                                                     });
+    const MachineKind machine = platform.features.machine;
+    m_model = std::make_unique<GeneralSettingsModel>(
+        GeneralSettingsModel::Services{platform.runtime, platform.preferences, platform.workspace, platform.processes,
+                                       platform.features},
+        [commands = context.commands](bool enabled) {
+            if (auto owner = commands.lock())
+                owner->setStartAtLogin(enabled);
+        });
     GeneralSettingsModel* model = m_model.get();
 
-    addSection("Startup & privacy", "Automatically opens the app when you start your Mac.")
+    addSection("Startup & privacy", machineText(MachineText::startAtLoginFooter, machine))
         ->addRow(bindToggle(
             "Start at Login", [model] { return model->startAtLogin(); },
             [model](bool on) { model->setStartAtLogin(on); }));
@@ -75,10 +79,12 @@ GeneralSettingsPage::GeneralSettingsPage(const AppContext& context) {
         ->addRow(bindToggle(
             "Allow anonymous usage analytics", [model] { return model->analyticsEnabled(); },
             [model](bool on) { model->setAnalyticsEnabled(on); }));
-    QPushButton* notifications = makeButton("Notification Settings…");
-    connect(notifications, &QPushButton::clicked, this, [model] { model->openNotificationSettings(); });
-    addSection("System shortcuts", "Opens macOS notification settings so you can adjust Tallowmere alerts.")
-        ->addRow(leadingButtonRow(notifications));
+    if (model->canOpenNotificationSettings()) {
+        QPushButton* notifications = makeButton("Notification Settings…");
+        connect(notifications, &QPushButton::clicked, this, [model] { model->openNotificationSettings(); });
+        addSection("System shortcuts", machineText(MachineText::notificationSettingsFooter, machine))
+            ->addRow(leadingButtonRow(notifications));
+    }
     column()->addStretch();
     connect(model, &GeneralSettingsModel::changed, this, &SettingsPage::refresh);
 }
@@ -91,9 +97,8 @@ AutoEjectSettingsPage::AutoEjectSettingsPage(const AppContext& context) {
     AutoEjectSettingsModel* model = m_model.get();
     using Toggle = AutoEjectSettingsModel::Toggle;
 
-    addToggles(addSection("Arming", "Automatically ejects or unmounts selected external disks when your Mac sleeps. "
-                                    "You can also arm it as soon as Tallowmere launches."),
-               model, {Toggle::autoEjectBeforeSleep, Toggle::activateAutoEjectOnLaunch});
+    addToggles(addSection("Arming", machineText(MachineText::armingFooter, platform.features.machine)), model,
+               {Toggle::autoEjectBeforeSleep, Toggle::activateAutoEjectOnLaunch});
     Card* triggers = addSection("When to eject", "Choose the events that eject drives. Remounts happen on the paired "
                                                  "wake/unlock/stop-typing event.");
     for (AutoEjectTrigger trigger : allAutoEjectTriggers)
@@ -246,7 +251,8 @@ AboutSettingsPage::AboutSettingsPage(const AppContext& context) {
     content->setSpacing(6);
     content->addWidget(makeLabel(AboutSettingsModel::heading, "headline"));
     content->addWidget(makeLabel(QString::fromStdString(model->versionLine()), "secondary"));
-    content->addWidget(makeLabel(AboutSettingsModel::caption, "caption", true));
+    content->addWidget(
+        makeLabel(text(AboutSettingsModel::caption(context.platform.features.machine)), "caption", true));
     const std::pair<const char*, void (AboutSettingsModel::*)()> links[] = {
         {"Show Welcome Guide…", &AboutSettingsModel::showWelcomeGuide},
         {"Contact Support", &AboutSettingsModel::contactSupport},

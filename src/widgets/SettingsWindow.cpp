@@ -42,7 +42,7 @@ SettingsWindow::SettingsWindow(const AppContext& context)
     m_sidebar->setProperty("role", "sidebar");
     m_sidebar->setAccessibleName("Preferences");
     m_sidebar->setIconSize(QSize(16, 16));
-    for (SettingsSection section : allSettingsSections) {
+    for (SettingsSection section : availableSettingsSections(context.platform.features)) {
         auto* item = new QListWidgetItem(symbolIcon(symbolName(section), accentColor), title(section), m_sidebar);
         item->setData(Qt::UserRole, static_cast<int>(section));
     }
@@ -78,7 +78,8 @@ SettingsWindow::SettingsWindow(const AppContext& context)
     split->addLayout(detail, 1);
 
     connect(m_sidebar, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (auto section = settingsSectionFromRawValue(row)) {
+        const QListWidgetItem* item = m_sidebar->item(row);
+        if (auto section = item ? settingsSectionFromRawValue(item->data(Qt::UserRole).toInt()) : std::nullopt) {
             rememberSection(m_context.platform.preferences, *section);
             showPage(*section);
         }
@@ -90,11 +91,13 @@ SettingsWindow::SettingsWindow(const AppContext& context)
 // Each time the window comes on screen it opens on the remembered section.
 void SettingsWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    select(sectionToShow(m_context.platform.preferences));
+    select(sectionToShow(m_context.platform.preferences, m_context.platform.features));
 }
 
 void SettingsWindow::select(SettingsSection section) {
-    int row = static_cast<int>(section);
+    int row = 0;
+    while (row < m_sidebar->count() && m_sidebar->item(row)->data(Qt::UserRole).toInt() != static_cast<int>(section))
+        ++row;
     if (m_sidebar->currentRow() == row && m_page)
         return;
     m_sidebar->setCurrentRow(row);

@@ -25,7 +25,8 @@ QString menuTitle(const std::string& title) {
 } // namespace
 
 StatusItem::StatusItem(const AppContext& context)
-    : m_model(context.commands, {context.platform.preferences, context.diskManager, context.stayAwakeController})
+    : m_model(context.commands, {context.platform.preferences, context.diskManager, context.stayAwakeController,
+                                 context.platform.features})
     , m_menu(std::make_unique<QMenu>()) {
     connect(m_menu.get(), &QMenu::aboutToShow, this, [this] {
         m_model.menuWillOpen();

@@ -41,6 +41,28 @@ TEST_F(DelegateLaunch, FirstLaunchSeedsKeysGreetsOpensOnboardingAndAsksForFullDi
     EXPECT_EQ(windows.built["prompt"].size(), 1u);
 }
 
+// A desktop without an updater, Full Disk Access or a tray: none of them is touched, and the first launch says where
+// the commands are instead.
+TEST_F(DelegateLaunch, OnADesktopWithoutUpdaterAccessPermissionOrTrayNoneIsUsedAndTheFirstLaunchSaysWhereToGo) {
+    platform.features = PlatformFeatures::linuxDesktop("GNOME", false);
+    disks.add("Backup");
+    denyFullDiskAccess();
+    launch();
+    delegate->ejectDisks();
+    delegate->checkForUpdates();
+    runtime.advance(5s);
+    EXPECT_EQ(notifications.titles(),
+              (std::vector<std::string>{"Tallowmere is ready", UserNotifier::noStatusAreaTitle, "Disks Unmounted"}));
+    EXPECT_EQ(posted()[0].body,
+              "Tallowmere will manage external disks and keep your computer awake based on your settings.");
+    EXPECT_FALSE(disks.isMounted("Backup"));
+    EXPECT_FALSE(log.contains("Full Disk Access"));
+    EXPECT_FALSE(log.contains("Path does not exist"));
+    EXPECT_TRUE(windows.built["prompt"].empty());
+    EXPECT_EQ(updaterFramework.controllersMade, 0);
+    EXPECT_EQ(delegate->context().updater(), nullptr);
+}
+
 TEST_F(DelegateLaunch, LaterLaunchSendsOnlyItsEventShowsNothingAndAppliesTheLaunchSwitches) {
     disks.add("Backup");
     updaterFramework.updater.automatic = false;

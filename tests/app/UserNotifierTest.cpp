@@ -17,7 +17,7 @@ protected:
         runtime.runUntilIdle();
     }
 
-    UserNotifier notifier{runtime, notifications, workspace, alerts};
+    UserNotifier notifier{platform, alerts};
 };
 
 TEST_F(UserNotifierTest, PostsWithoutAskingWhenAllowedEachUnderAFreshIdentifier) {
@@ -42,7 +42,7 @@ TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAnd
     notifications.status = AuthorizationStatus::denied;
     {
         // The answer arrives after this notifier is gone, and is still handled.
-        UserNotifier shortLived(runtime, notifications, workspace, alerts);
+        UserNotifier shortLived(platform, alerts);
         shortLived.postUserNotification("No External Disks", "No external disks were found to eject.");
     }
     runtime.runUntilIdle();
@@ -73,6 +73,22 @@ TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAnd
     post();
     EXPECT_EQ(notifications.titles(), std::vector<std::string>{"Disks Ejected"});
     EXPECT_EQ(alerts.shown.size(), 3u);
+
+    // On a Linux desktop the alert names the desktop's settings and opens GNOME's own page; where no page is known
+    // it only says so.
+    alerts.response = AlertPresenter::firstButtonReturn;
+    notifications.status = AuthorizationStatus::denied;
+    for (const char* desktop : {"ubuntu:GNOME", "XFCE"}) {
+        platform.features = PlatformFeatures::linuxDesktop(desktop, false);
+        post();
+    }
+    ASSERT_EQ(alerts.shown.size(), 5u);
+    EXPECT_EQ(alerts.shown[3].first.informativeText,
+              "Notifications are currently disabled. Enable them in the desktop’s notification settings to see "
+              "eject/remount and onboarding test alerts.");
+    EXPECT_EQ(alerts.shown[4].first.buttonTitles, std::vector<std::string>{"OK"});
+    EXPECT_EQ(processes.detached(), (std::vector<std::vector<std::string>>{{"gnome-control-center", "notifications"}}));
+    EXPECT_EQ(workspace.openRequests().size(), 1u);
 }
 
 TEST_F(UserNotifierTest, LaunchAuthorizationAndFailedAddsAreLoggedOnTheMainThread) {

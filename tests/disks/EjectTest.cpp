@@ -219,6 +219,7 @@ TEST_F(EjectTest, ABatchKeepsTheRecordsOfEarlierVolumesStillOfflineOnly) {
 
     const std::string a = addUsbVolume("Alpha", "disk4s1");
     const std::string b = addUsbVolume("Beta", "disk5s1");
+    fileSystem.setMountPoint(b, "/media/me/Beta"); // the selection shows where the volume really is
     scriptOffline("Alpha", "disk4s1");
     manager->setLastEjectedDisks({old, {b, "disk5s1", "Beta"}}); // Beta is back online
     int changes = 0;
@@ -248,7 +249,7 @@ TEST_F(EjectTest, ABatchKeepsTheRecordsOfEarlierVolumesStillOfflineOnly) {
         EXPECT_TRUE(log.contains(line)) << line;
     runtime.advance(5s);
     EXPECT_EQ(published, 1);
-    EXPECT_EQ(manager->cachedVolumeSelections(), (std::vector<VolumeSelection>{{"disk5s1", "Beta", b}}));
+    EXPECT_EQ(manager->cachedVolumeSelections(), (std::vector<VolumeSelection>{{"disk5s1", "Beta", "/media/me/Beta"}}));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "base/MachineTexts.h"
 #include "disks/DiskManagerFixture.h"
 #include "models/MenuBarModel.h"
 #include "models/OnboardingTestRun.h"
@@ -109,6 +110,29 @@ TEST_F(MenuModel, RemountIsDisabledWhileARemountRuns) {
     manager->remountLastEjectedDisks(RemountPolicy::persistent(), nullptr);
     runtime.advance(50s);
     EXPECT_FALSE(at(remount).enabled);
+}
+
+// What a Linux desktop cannot do is not offered, and its texts speak of a computer, each of them.
+TEST_F(MenuModel, ADesktopWithoutUpdaterOrAccessPermissionIsOfferedNeitherAndItsTextsNameNoMac) {
+    const PlatformFeatures desktop = PlatformFeatures::linuxDesktop("GNOME", false);
+    std::vector<std::string> titles;
+    for (const MenuEntry& entry : MenuBarModel(commands, {preferences, manager, guard, desktop}).entries())
+        titles.push_back(entry.title);
+    EXPECT_EQ(titles.size(), model.entries().size() - 1);
+    EXPECT_EQ(std::ranges::count(titles, "Check for Updates…"), 0);
+
+    EXPECT_EQ(availableSettingsSections(desktop).size(), allSettingsSections.size() - 1);
+    preferences.setInteger(PreferenceKey::settingsTabIndex, static_cast<int>(SettingsSection::updates));
+    EXPECT_EQ(sectionToShow(preferences, desktop), SettingsSection::general);
+    EXPECT_EQ(sectionToShow(preferences, {}), SettingsSection::updates);
+
+    EXPECT_EQ(welcomeFeatures({}).size(), 3u);
+    EXPECT_EQ(welcomeFeatures(desktop).size(), 2u) << "no Full Disk Access to recommend";
+    for (int text = 0; text <= static_cast<int>(MachineText::welcomeTestNote); ++text) {
+        const QString computer = machineText(MachineText(text), MachineKind::computer);
+        EXPECT_NE(computer, machineText(MachineText(text), MachineKind::mac)) << text;
+        EXPECT_FALSE(computer.contains("mac", Qt::CaseInsensitive) || computer.contains("System Settings")) << text;
+    }
 }
 
 class Onboarding : public ModelsOnDisksAndGuard {

@@ -18,9 +18,11 @@ TEST(GeneralPage, LoginItemFollowsEveryChangeOfTheShownValueAlsoFromOutsideWhile
     VirtualRuntime runtime;
     MemoryPreferenceStore preferences;
     FakeWorkspace workspace;
+    FakeProcessRunner processes;
     std::vector<bool> calls;
-    auto page =
-        std::make_unique<GeneralSettingsModel>(runtime, preferences, workspace, [&](bool on) { calls.push_back(on); });
+    auto page = std::make_unique<GeneralSettingsModel>(
+        GeneralSettingsModel::Services{runtime, preferences, workspace, processes},
+        [&](bool on) { calls.push_back(on); });
     page->setStartAtLogin(false);
     page->setStartAtLogin(false);
     EXPECT_EQ(calls, std::vector<bool>{false});
@@ -69,7 +71,16 @@ TEST(SettingsPages, UpdatesMirrorTheAutomaticCheckToTheUpdaterAndLinksOpenThroug
     EXPECT_FALSE(orphan.canCheckForUpdates());
 
     int welcomeGuides = 0;
-    GeneralSettingsModel(runtime, preferences, workspace, {}).openNotificationSettings();
+    // The desktop's own notification settings where one is known; none elsewhere.
+    FakeProcessRunner processes;
+    for (const char* desktop : {"", "KDE", "X-Cinnamon"}) {
+        GeneralSettingsModel general({runtime, preferences, workspace, processes,
+                                      *desktop ? PlatformFeatures::linuxDesktop(desktop, true) : PlatformFeatures{}},
+                                     {});
+        EXPECT_EQ(general.canOpenNotificationSettings(), std::string(desktop) != "X-Cinnamon");
+        general.openNotificationSettings();
+    }
+    EXPECT_EQ(processes.detached(), (std::vector<std::vector<std::string>>{{"systemsettings", "kcm_notifications"}}));
     orphan.openReleaseNotes();
     AboutSettingsModel about(bundle, workspace, [&] { ++welcomeGuides; });
     about.contactSupport();

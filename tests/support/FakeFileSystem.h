@@ -39,6 +39,16 @@ public:
         m_failures[path] = {false, code, std::move(domain), {}, {}};
     }
 
+    // Where a volume is mounted when that is not its own path, as on Linux.
+    void setMountPoint(const std::string& volumePath, std::string mountPoint) {
+        std::lock_guard lock(m_mutex);
+        m_mountPoints[volumePath] = std::move(mountPoint);
+    }
+    std::string mountPoint(const std::string& volumePath) override {
+        std::lock_guard lock(m_mutex);
+        auto found = m_mountPoints.find(volumePath);
+        return found == m_mountPoints.end() ? volumePath : found->second;
+    }
     std::optional<std::vector<std::string>> mountedVolumePaths() override {
         std::lock_guard lock(m_mutex);
         return m_mounted;
@@ -80,6 +90,7 @@ private:
 
     std::mutex m_mutex;
     std::optional<std::vector<std::string>> m_mounted = std::vector<std::string>{"/"};
+    std::map<std::string, std::string> m_mountPoints;
     std::map<std::string, std::string> m_files;
     std::map<std::string, std::vector<std::string>> m_directories;
     std::set<std::string> m_executables;

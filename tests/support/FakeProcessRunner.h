@@ -57,9 +57,17 @@ public:
             result.standardError.clear();
         return result;
     }
-    std::optional<std::string> launchDetached(const std::string&, const std::vector<std::string>&) override {
+    std::optional<std::string> launchDetached(const std::string& executable,
+                                              const std::vector<std::string>& arguments) override {
         std::lock_guard lock(m_mutex);
+        m_detached.push_back({executable});
+        m_detached.back().insert(m_detached.back().end(), arguments.begin(), arguments.end());
         return m_detachedError;
+    }
+    // Each detached launch: the executable, then its arguments.
+    std::vector<std::vector<std::string>> detached() const {
+        std::lock_guard lock(m_mutex);
+        return m_detached;
     }
 
     std::vector<ProcessRequest> calls() const {
@@ -88,6 +96,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<std::pair<Matcher, Responder>> m_rules; // the latest first
     std::optional<std::string> m_detachedError;
+    std::vector<std::vector<std::string>> m_detached;
     std::vector<ProcessRequest> m_calls;
 };
 

@@ -9,6 +9,7 @@ namespace tallowmere {
 class LinuxFileSystem : public HostFileSystem {
 public:
     std::optional<std::vector<std::string>> mountedVolumePaths() override;
+    std::string mountPoint(const std::string& volumePath) override { return hostPath(volumePath); }
     std::string homeDirectory() override;
     std::optional<std::string> cachesDirectory() override;
 

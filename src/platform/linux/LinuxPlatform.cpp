@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include "platform/Log.h"
+#include "platform/linux/DBusCalls.h"
 
 #include <QCoreApplication>
 #include <QDBusError>
@@ -64,13 +65,20 @@ bool LinuxPlatform::start(std::string* error) {
     if (!m_systemPower.start(&powerError))
         logLine(LogCategory::platformLinux(), "Linux: " + powerError);
     m_sessionMonitor.start();
+    // A tray is a StatusNotifierItem host (KDE Plasma, Xfce, Cinnamon, MATE, GNOME's AppIndicator extension).
+    const std::optional<QVariant> trayHost =
+        dbus::property(m_session, "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                       "org.kde.StatusNotifierWatcher", "IsStatusNotifierHostRegistered", 1000);
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    m_features = PlatformFeatures::linuxDesktop(desktop ? desktop : "", trayHost && trayHost->toBool());
     return true;
 }
 
 Platform LinuxPlatform::platform() {
     return Platform{m_runtime,       *m_preferences, m_processes,        m_fileSystem, m_tools,
                     m_systemPower,   m_assertions,   m_powerSources,     m_workspace,  m_application,
-                    m_notifications, m_loginItem,    m_updaterFramework, m_bundle,     m_diskArbitration};
+                    m_notifications, m_loginItem,    m_updaterFramework, m_bundle,     m_diskArbitration,
+                    m_features};
 }
 
 } // namespace tallowmere

@@ -61,6 +61,7 @@ private:
     NoUpdaterFramework m_updaterFramework; // the distribution's package manager updates the application
     BuildBundle m_bundle;
     LinuxDiskArbitration m_diskArbitration;
+    PlatformFeatures m_features = PlatformFeatures::linuxDesktop({}, false); // filled in by `start`
 };
 
 } // namespace tallowmere

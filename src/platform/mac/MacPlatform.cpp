@@ -23,6 +23,15 @@ std::unique_ptr<UpdaterFramework> makeUpdaterFramework() {
 #endif
 }
 
+// A Mac; without Sparkle there is nothing to check for updates with.
+PlatformFeatures features() {
+    PlatformFeatures mac;
+#ifndef TALLOWMERE_SPARKLE
+    mac.updater = false;
+#endif
+    return mac;
+}
+
 } // namespace
 
 MacPlatform::MacPlatform(Runtime& runtime)
@@ -50,7 +59,8 @@ void MacPlatform::start() {
 Platform MacPlatform::platform() {
     return Platform{m_runtime,       m_preferences, m_processes,         m_fileSystem, m_tools,
                     m_systemPower,   m_assertions,  m_powerSources,      m_workspace,  m_application,
-                    m_notifications, m_loginItem,   *m_updaterFramework, m_bundle,     m_diskArbitration};
+                    m_notifications, m_loginItem,   *m_updaterFramework, m_bundle,     m_diskArbitration,
+                    features()};
 }
 
 } // namespace tallowmere

@@ -19,6 +19,13 @@ std::string SimPlatform::macsimExecutable() {
     return TALLOWMERE_MACSIM_PATH;
 }
 
+PlatformFeatures SimPlatform::simulatedFeatures() {
+    const char* desktop = std::getenv("TALLOWMERE_SIM_DESKTOP");
+    if (!desktop || !*desktop)
+        return PlatformFeatures{};
+    return PlatformFeatures::linuxDesktop(desktop, false);
+}
+
 SimPlatform::SimPlatform(Runtime& runtime, std::string folder, std::string macsimPath)
     : m_runtime(runtime)
     , m_machine(folder.empty() ? macsim::simulatorFolder() : folder,
@@ -76,7 +83,8 @@ void SimPlatform::stop() {
 Platform SimPlatform::platform() {
     return Platform{m_runtime,       *m_preferences, m_processes,        m_fileSystem, m_tools,
                     m_systemPower,   m_assertions,   m_powerSources,     m_workspace,  m_application,
-                    m_notifications, m_loginItem,    m_updaterFramework, m_bundle,     m_diskArbitration};
+                    m_notifications, m_loginItem,    m_updaterFramework, m_bundle,     m_diskArbitration,
+                    m_features};
 }
 
 void SimPlatform::onMain(std::function<void()> task) {

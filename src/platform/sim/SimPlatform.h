@@ -62,6 +62,9 @@ public:
 
     // $TALLOWMERE_MACSIM, else the macsim built with this application.
     static std::string macsimExecutable();
+    // A Mac; with $TALLOWMERE_SIM_DESKTOP set, what a Linux desktop of that name ($XDG_CURRENT_DESKTOP) without a
+    // tray offers, so that the application can be seen and tested as it runs there.
+    static PlatformFeatures simulatedFeatures();
 
 private:
     std::optional<QJsonObject> handle(const QJsonObject& message, const SimEventListener::Reply& later);
@@ -83,6 +86,7 @@ private:
     SimUpdaterFramework m_updaterFramework;
     BuildBundle m_bundle;
     SimDiskArbitration m_diskArbitration;
+    PlatformFeatures m_features = simulatedFeatures();
     SimEventListener m_listener;
     UserInterfaceDriver m_userInterfaceDriver;
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);
