@@ -30,11 +30,13 @@ public:
         defaults("autoEjectRemountDelaySeconds", "-float", "0.2");
     }
 
-    // Starts the application and waits until its launch sequence is over (its first timer has fired).
-    bool start(const std::map<std::string, std::string>& environment = {}) {
+    // Starts the application and waits until its launch sequence is over (its first timer has fired), or until it
+    // writes `launched`.
+    bool start(const std::map<std::string, std::string>& environment = {},
+               const std::string& launched = "Tallowmere: Executing Full Disk Access check now") {
         m_output.clear();
         m_sim.start(m_app, {"--platform", "sim"}, environment, TALLOWMERE_EXECUTABLE);
-        return m_app.waitForStarted() && waitForOutput("Tallowmere: Executing Full Disk Access check now");
+        return m_app.waitForStarted() && waitForOutput(launched);
     }
     qint64 pid() const { return m_app.processId(); }
     // Terminates it as the system would; true when it exited by itself.
