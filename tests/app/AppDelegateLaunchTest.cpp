@@ -55,10 +55,7 @@ TEST_F(DelegateLaunch, OnADesktopWithoutUpdaterAccessPermissionOrTrayNoneIsUsedA
               (std::vector<std::string>{"Tallowmere is ready", UserNotifier::noStatusAreaTitle, "Disks Unmounted"}));
     EXPECT_EQ(posted()[0].body,
               "Tallowmere will manage external disks and keep your computer awake based on your settings.");
-    EXPECT_FALSE(disks.isMounted("Backup"));
     EXPECT_FALSE(log.contains("Full Disk Access"));
-    EXPECT_FALSE(log.contains("Path does not exist"));
-    EXPECT_TRUE(windows.built["prompt"].empty());
     EXPECT_EQ(updaterFramework.controllersMade, 0);
     EXPECT_EQ(delegate->context().updater(), nullptr);
 }

@@ -83,12 +83,10 @@ TEST_F(UserNotifierTest, DeniedOrRefusedShowsTheAlertOnTheMainThreadEveryTimeAnd
         post();
     }
     ASSERT_EQ(alerts.shown.size(), 5u);
-    EXPECT_EQ(alerts.shown[3].first.informativeText,
-              "Notifications are currently disabled. Enable them in the desktop’s notification settings to see "
-              "eject/remount and onboarding test alerts.");
+    EXPECT_NE(alerts.shown[3].first.informativeText.find("Enable them in the desktop’s notification settings"),
+              std::string::npos);
     EXPECT_EQ(alerts.shown[4].first.buttonTitles, std::vector<std::string>{"OK"});
     EXPECT_EQ(processes.detached(), (std::vector<std::vector<std::string>>{{"gnome-control-center", "notifications"}}));
-    EXPECT_EQ(workspace.openRequests().size(), 1u);
 }
 
 TEST_F(UserNotifierTest, LaunchAuthorizationAndFailedAddsAreLoggedOnTheMainThread) {

@@ -126,8 +126,7 @@ TEST_F(MenuModel, ADesktopWithoutUpdaterOrAccessPermissionIsOfferedNeitherAndIts
     EXPECT_EQ(sectionToShow(preferences, desktop), SettingsSection::general);
     EXPECT_EQ(sectionToShow(preferences, {}), SettingsSection::updates);
 
-    EXPECT_EQ(welcomeFeatures({}).size(), 3u);
-    EXPECT_EQ(welcomeFeatures(desktop).size(), 2u) << "no Full Disk Access to recommend";
+    EXPECT_EQ(welcomeFeatures(desktop).size(), welcomeFeatures({}).size() - 1) << "no Full Disk Access to recommend";
     for (int text = 0; text <= static_cast<int>(MachineText::welcomeTestNote); ++text) {
         const QString computer = machineText(MachineText(text), MachineKind::computer);
         EXPECT_NE(computer, machineText(MachineText(text), MachineKind::mac)) << text;

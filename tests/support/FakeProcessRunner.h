@@ -60,8 +60,8 @@ public:
     std::optional<std::string> launchDetached(const std::string& executable,
                                               const std::vector<std::string>& arguments) override {
         std::lock_guard lock(m_mutex);
-        m_detached.push_back({executable});
-        m_detached.back().insert(m_detached.back().end(), arguments.begin(), arguments.end());
+        m_detached.push_back(arguments);
+        m_detached.back().insert(m_detached.back().begin(), executable);
         return m_detachedError;
     }
     // Each detached launch: the executable, then its arguments.
