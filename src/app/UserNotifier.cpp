@@ -1,6 +1,7 @@
 #include "app/UserNotifier.h"
 
 #include "platform/Log.h"
+#include "platform/Translation.h"
 
 #include <QUrl>
 #include <QUuid>
@@ -60,10 +61,11 @@ public:
 
     void showAlert() {
         m_runtime.mainAsync([self = shared_from_this()] {
-            AlertContent alert{"Allow Notifications for Tallowmere",
-                               "Notifications are currently disabled. Enable them in System Settings to see "
-                               "eject/remount and onboarding test alerts.",
-                               {"Open Notifications Settings", "Cancel"}};
+            AlertContent alert{
+                translated("UserNotifier", "Allow Notifications for Tallowmere"),
+                translated("UserNotifier", "Notifications are currently disabled. Enable them in System "
+                                           "Settings to see eject/remount and onboarding test alerts."),
+                {translated("UserNotifier", "Open Notifications Settings"), translated("Alert", "Cancel")}};
             if (self->m_alerts.runModal(alert) != AlertPresenter::firstButtonReturn)
                 return;
             if (QUrl url(QString::fromUtf8(notificationSettingsURL)); url.isValid())
@@ -109,9 +111,9 @@ void UserNotifier::postUserNotification(const std::string& title, const std::str
 }
 
 void UserNotifier::postReadyNotification() {
-    NotificationRequest request{readyNotificationIdentifier, "Tallowmere is ready",
-                                "Tallowmere will manage external disks and keep your Mac awake based on your "
-                                "settings.",
+    NotificationRequest request{readyNotificationIdentifier, translated("UserNotifier", "Tallowmere is ready"),
+                                translated("UserNotifier", "Tallowmere will manage external disks and keep your Mac "
+                                                           "awake based on your settings."),
                                 true};
     m_poster->center().add(request, [](UserNotificationCenter::ErrorText) {});
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 
 namespace tallowmere {
 
@@ -15,7 +16,8 @@ inline constexpr std::array<SettingsSection, 6> allSettingsSections = {
     SettingsSection::battery, SettingsSection::updates,     SettingsSection::about};
 
 std::optional<SettingsSection> settingsSectionFromRawValue(long long rawValue);
-const char* title(SettingsSection section);
+// The sidebar's title, in the user's language.
+std::string title(SettingsSection section);
 const char* symbolName(SettingsSection section);
 
 // The section the window shows when it comes on screen: the remembered one, or `general` when none is usable.

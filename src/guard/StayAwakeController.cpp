@@ -3,6 +3,7 @@
 #include "base/Preferences.h"
 #include "guard/ActivationDuration.h"
 #include "guard/BatteryRules.h"
+#include "platform/Translation.h"
 
 #include <QUuid>
 
@@ -44,10 +45,14 @@ void StayAwakeController::activate(std::optional<double> duration) {
     onMainQueue([](StayAwakeController& self) { self.setIsActive(self.m_assertionActive); });
 
     if (m_assertionActive) {
-        std::string body = "Tallowmere will keep your Mac awake";
-        if (std::string forHowLong = formatDuration(m_lastRequestedDuration); !forHowLong.empty())
-            body += " for " + forHowLong;
-        postGuardNotification("Quenby Guard Enabled", body + " using Quenby Guard.");
+        const std::string forHowLong = formatDuration(m_lastRequestedDuration);
+        postGuardNotification(
+            translated("StayAwakeController", "Quenby Guard Enabled"),
+            forHowLong.empty()
+                ? translated("StayAwakeController", "Tallowmere will keep your Mac awake using Quenby Guard.")
+                : filledIn(translated("StayAwakeController", "Tallowmere will keep your Mac awake for %1 using Quenby "
+                                                             "Guard."),
+                           forHowLong));
     }
 
     if (!duration) {
@@ -100,9 +105,11 @@ void StayAwakeController::deactivate(Initiator initiator, Notice notice) {
     // Nothing is reported when nothing was running.
     if (notice == Notice::post && wasActive) {
         const bool byUser = initiator == Initiator::user;
-        std::string title = byUser ? "Quenby Guard Turned Off" : "Quenby Guard Stopped";
-        std::string body = byUser ? "Quenby Guard is no longer keeping your Mac awake."
-                                  : "Tallowmere stopped Quenby Guard based on your settings.";
+        std::string title = byUser ? translated("StayAwakeController", "Quenby Guard Turned Off")
+                                   : translated("StayAwakeController", "Quenby Guard Stopped");
+        std::string body =
+            byUser ? translated("StayAwakeController", "Quenby Guard is no longer keeping your Mac awake.")
+                   : translated("StayAwakeController", "Tallowmere stopped Quenby Guard based on your settings.");
         onMainQueue([title, body](StayAwakeController& self) { self.postGuardNotification(title, body); });
     }
 
@@ -151,9 +158,11 @@ void StayAwakeController::timerDidFire(std::uint64_t session) {
     // The menu's duration choice goes back to "Off".
     m_services.preferences.setInteger(PreferenceKey::activationDurationIndex, 0);
     std::string forHowLong = formatDuration(duration);
-    postGuardNotification("Quenby Guard Session Finished",
-                          forHowLong.empty() ? "Tallowmere has finished its Quenby Guard session."
-                                             : "Tallowmere finished Quenby Guard for " + forHowLong + ".");
+    postGuardNotification(
+        translated("StayAwakeController", "Quenby Guard Session Finished"),
+        forHowLong.empty()
+            ? translated("StayAwakeController", "Tallowmere has finished its Quenby Guard session.")
+            : filledIn(translated("StayAwakeController", "Tallowmere finished Quenby Guard for %1."), forHowLong));
 }
 
 void StayAwakeController::startBatteryMonitoring() {

@@ -1,6 +1,7 @@
 #include "models/AboutSettingsModel.h"
 
 #include "models/SettingsLinks.h"
+#include "platform/Translation.h"
 
 namespace tallowmere {
 
@@ -9,8 +10,21 @@ AboutSettingsModel::AboutSettingsModel(Bundle& bundle, Workspace& workspace, std
     , m_workspace(workspace)
     , m_relaunchOnboarding(std::move(relaunchOnboarding)) {}
 
+std::string AboutSettingsModel::heading() {
+    return translated("AboutSettingsModel", "About Tallowmere");
+}
+
+std::string AboutSettingsModel::caption() {
+    return translated("AboutSettingsModel",
+                      "Tallowmere safely ejects your external drives before your Mac sleeps and can keep your Mac "
+                      "awake when you need it.\n\n"
+                      "Tallowmere is made by a small independent team. It never collects personal data, file contents "
+                      "or drive details, and usage analytics can be turned off in General.\n\n"
+                      "Questions or problems? Choose Contact Support and we will get back to you.");
+}
+
 std::string AboutSettingsModel::versionLine() const {
-    return "Version " + versionText(m_bundle);
+    return filledIn(translated("AboutSettingsModel", "Version %1"), versionText(m_bundle));
 }
 
 void AboutSettingsModel::showWelcomeGuide() {

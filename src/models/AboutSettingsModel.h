@@ -11,13 +11,9 @@ namespace tallowmere {
 // The About page: fixed texts and three links. Nothing on it changes, so it has no change signal.
 class AboutSettingsModel {
 public:
-    static constexpr const char* heading = "About Tallowmere";
-    static constexpr const char* caption =
-        "Tallowmere safely ejects your external drives before your Mac sleeps and can keep your Mac awake when "
-        "you need it.\n\n"
-        "Tallowmere is made by a small independent team. It never collects personal data, file contents or drive "
-        "details, and usage analytics can be turned off in General.\n\n"
-        "Questions or problems? Choose Contact Support and we will get back to you.";
+    // "About Tallowmere" and the page's text, in the user's language.
+    static std::string heading();
+    static std::string caption();
 
     AboutSettingsModel(Bundle& bundle, Workspace& workspace, std::function<void()> relaunchOnboarding);
 

@@ -2,6 +2,7 @@
 
 #include "base/Preferences.h"
 #include "guard/BatteryRules.h"
+#include "platform/Translation.h"
 
 #include <QString>
 
@@ -20,7 +21,8 @@ double BatterySettingsModel::batteryCap() const {
 
 std::string BatterySettingsModel::thresholdText() const {
     // The fraction is dropped, not rounded; adding 0 turns a negative zero into "0".
-    return QString::asprintf("Deactivate below %.0f%%", std::trunc(batteryCap()) + 0.0).toStdString();
+    return filledIn(translated("BatterySettingsModel", "Deactivate below %1%"),
+                    QString::asprintf("%.0f", std::trunc(batteryCap()) + 0.0).toStdString());
 }
 
 void BatterySettingsModel::setBatteryCap(double percent) {
@@ -46,7 +48,7 @@ void BatterySettingsModel::setDisableOnLowPower(bool enabled) {
 std::optional<std::string> BatterySettingsModel::note() const {
     if (m_hasBattery)
         return std::nullopt;
-    return "Battery not detected on this Mac; battery rules are disabled.";
+    return translated("BatterySettingsModel", "Battery not detected on this Mac; battery rules are disabled.");
 }
 
 void BatterySettingsModel::pageDidAppear() {

@@ -2,6 +2,7 @@
 
 #include "base/Preferences.h"
 #include "disks/DiskTypes.h"
+#include "platform/Translation.h"
 
 #include <algorithm>
 
@@ -55,16 +56,21 @@ void OnboardingTestRun::finishUnmount(const std::vector<std::string>& urls) {
     m_isTestingUnmount = false;
     if (!urls.empty()) {
         const std::string names = joinedVolumeNames(urls);
-        m_statusMessage = "Successfully unmounted: " + names + ". You can now test remounting those disks.";
+        m_statusMessage = filledIn(
+            translated("OnboardingTestRun", "Successfully unmounted: %1. You can now test remounting those disks."),
+            names);
         m_testStep = 1;
         emit changed();
-        postTestNotification("Test Disks Unmounted", "Successfully unmounted: " + names);
+        postTestNotification(translated("OnboardingTestRun", "Test Disks Unmounted"),
+                             filledIn(translated("OnboardingTestRun", "Successfully unmounted: %1"), names));
     } else {
-        m_statusMessage = "No external disks were found to unmount. Connect an external drive and try again if "
-                          "you’d like to see the full workflow.";
+        m_statusMessage =
+            translated("OnboardingTestRun", "No external disks were found to unmount. Connect an external drive "
+                                            "and try again if you’d like to see the full workflow.");
         m_testStep = 0;
         emit changed();
-        postTestNotification("No External Disks", "No external disks were found to unmount for the test.");
+        postTestNotification(translated("OnboardingTestRun", "No External Disks"),
+                             translated("OnboardingTestRun", "No external disks were found to unmount for the test."));
     }
 }
 
@@ -87,17 +93,22 @@ void OnboardingTestRun::finishRemount(const std::vector<std::string>& urls) {
     if (!urls.empty()) {
         const std::string names = joinedVolumeNames(urls);
         m_statusMessage =
-            "Successfully remounted: " + names + ". Tallowmere is ready to manage your disks automatically.";
+            filledIn(translated("OnboardingTestRun",
+                                "Successfully remounted: %1. Tallowmere is ready to manage your disks automatically."),
+                     names);
         m_testStep = 2;
         emit changed();
-        postTestNotification("Test Disks Remounted", "Successfully remounted: " + names);
+        postTestNotification(translated("OnboardingTestRun", "Test Disks Remounted"),
+                             filledIn(translated("OnboardingTestRun", "Successfully remounted: %1"), names));
     } else {
-        m_statusMessage = "No previously unmounted disks were available to remount. If you’ve manually reconnected "
-                          "them, you can skip this step.";
+        m_statusMessage =
+            translated("OnboardingTestRun", "No previously unmounted disks were available to remount. If you’ve "
+                                            "manually reconnected them, you can skip this step.");
         m_testStep = std::max(m_testStep, 1);
         emit changed();
-        postTestNotification("No Disks Remounted",
-                             "No previously unmounted disks were available to remount for the test.");
+        postTestNotification(
+            translated("OnboardingTestRun", "No Disks Remounted"),
+            translated("OnboardingTestRun", "No previously unmounted disks were available to remount for the test."));
     }
 }
 

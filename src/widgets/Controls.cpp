@@ -173,7 +173,7 @@ BusyIndicator::BusyIndicator(int diameter, QWidget* parent)
     : QWidget(parent)
     , m_diameter(diameter)
     , m_timer(new QTimer(this)) {
-    setAccessibleName("Loading");
+    setAccessibleName(tr("Loading"));
     setFixedSize(diameter, diameter);
     m_timer->setInterval(80);
     connect(m_timer, &QTimer::timeout, this, [this] {

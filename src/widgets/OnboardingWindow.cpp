@@ -26,18 +26,25 @@ struct Feature {
     const char* description;
 };
 
+// Translated where shown, in the window's context.
 const Feature features[] = {
-    {"externaldrive.badge.checkmark", "Safe eject and remount",
-     "Before your Mac sleeps, Tallowmere can automatically eject or unmount selected external disks so they’re not "
-     "corrupted or left in an unsafe state. When your Mac wakes, Tallowmere will try to remount those disks so "
-     "they’re ready to use again."},
-    {"checklist", "Choose what to eject",
-     "You can choose which types of disks are included (hard drives, SSDs, SD cards, disk images, network drives, "
-     "and more) in the Auto Eject tab of Settings. Tallowmere only touches the disks you’ve allowed."},
-    {"lock.shield", "Recommended permissions",
-     "For the most reliable behavior, especially with Time Machine or encrypted volumes, we recommend granting "
-     "Tallowmere Full Disk Access in System Settings → Privacy & Security → Full Disk Access. This lets macOS know "
-     "Tallowmere is allowed to manage your disks."},
+    {"externaldrive.badge.checkmark", QT_TRANSLATE_NOOP("tallowmere::OnboardingWindow", "Safe eject and remount"),
+     QT_TRANSLATE_NOOP(
+         "tallowmere::OnboardingWindow",
+         "Before your Mac sleeps, Tallowmere can automatically eject or unmount selected external disks so they’re not "
+         "corrupted or left in an unsafe state. When your Mac wakes, Tallowmere will try to remount those disks so "
+         "they’re ready to use again.")},
+    {"checklist", QT_TRANSLATE_NOOP("tallowmere::OnboardingWindow", "Choose what to eject"),
+     QT_TRANSLATE_NOOP(
+         "tallowmere::OnboardingWindow",
+         "You can choose which types of disks are included (hard drives, SSDs, SD cards, disk images, network drives, "
+         "and more) in the Auto Eject tab of Settings. Tallowmere only touches the disks you’ve allowed.")},
+    {"lock.shield", QT_TRANSLATE_NOOP("tallowmere::OnboardingWindow", "Recommended permissions"),
+     QT_TRANSLATE_NOOP(
+         "tallowmere::OnboardingWindow",
+         "For the most reliable behavior, especially with Time Machine or encrypted volumes, we recommend granting "
+         "Tallowmere Full Disk Access in System Settings → Privacy & Security → Full Disk Access. This lets macOS know "
+         "Tallowmere is allowed to manage your disks.")},
 };
 
 QLabel* symbol(const QString& name, int size) {
@@ -67,7 +74,7 @@ void showProgress(QPushButton* button, BusyIndicator* progress, const QString& t
 
 OnboardingWindow::OnboardingWindow(const AppContext& context)
     : KeptWindow(Qt::WindowCloseButtonHint) {
-    setWindowTitle("Welcome to Tallowmere");
+    setWindowTitle(tr("Welcome to Tallowmere"));
     Platform& platform = context.platform;
     m_testRun = OnboardingTestRun::create({platform.runtime, context.diskManager, platform.preferences,
                                            std::bind_front(&UserNotifier::postUserNotification, context.notifier),
@@ -85,9 +92,9 @@ OnboardingWindow::OnboardingWindow(const AppContext& context)
     header->addWidget(symbol("moon.zzz", 32), 0, Qt::AlignTop);
     auto* headerTexts = new QVBoxLayout;
     headerTexts->setSpacing(4);
-    headerTexts->addWidget(makeLabel("Welcome to Tallowmere", "title2"));
-    headerTexts->addWidget(makeLabel("Tallowmere safely prepares your external disks before sleep and can keep your "
-                                     "Mac awake when you need it.",
+    headerTexts->addWidget(makeLabel(tr("Welcome to Tallowmere"), "title2"));
+    headerTexts->addWidget(makeLabel(tr("Tallowmere safely prepares your external disks before sleep and can keep your "
+                                        "Mac awake when you need it."),
                                      "secondary", true));
     header->addLayout(headerTexts, 1);
     column->addLayout(header);
@@ -100,8 +107,8 @@ OnboardingWindow::OnboardingWindow(const AppContext& context)
         row->addWidget(symbol(feature.symbol, 22), 0, Qt::AlignTop);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(4);
-        texts->addWidget(makeLabel(feature.heading, "headline"));
-        texts->addWidget(makeLabel(feature.description, "secondary", true));
+        texts->addWidget(makeLabel(tr(feature.heading), "headline"));
+        texts->addWidget(makeLabel(tr(feature.description), "secondary", true));
         row->addLayout(texts, 1);
         featureList->addLayout(row);
     }
@@ -110,22 +117,22 @@ OnboardingWindow::OnboardingWindow(const AppContext& context)
 
     auto* test = new QVBoxLayout;
     test->setSpacing(8);
-    test->addWidget(makeLabel("Try a safe unmount and remount", "headline"));
-    test->addWidget(makeLabel("Tallowmere only works with external disks. This quick test will safely unmount your "
-                              "selected external drives now, then remount them, so you can see exactly what will "
-                              "happen before your Mac sleeps automatically.",
+    test->addWidget(makeLabel(tr("Try a safe unmount and remount"), "headline"));
+    test->addWidget(makeLabel(tr("Tallowmere only works with external disks. This quick test will safely unmount your "
+                                 "selected external drives now, then remount them, so you can see exactly what will "
+                                 "happen before your Mac sleeps automatically."),
                               "caption", true));
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(12);
-    m_unmountButton = progressButton("Test Unmount External Drives", "prominent", m_unmountProgress);
-    m_remountButton = progressButton("Test Remount", nullptr, m_remountProgress);
+    m_unmountButton = progressButton(tr("Test Unmount External Drives"), "prominent", m_unmountProgress);
+    m_remountButton = progressButton(tr("Test Remount"), nullptr, m_remountProgress);
     buttons->addWidget(m_unmountButton);
     buttons->addWidget(m_remountButton);
     buttons->addStretch();
     test->addLayout(buttons);
-    test->addWidget(makeLabel("Unmount will safely unmount any matching external disks without putting your Mac to "
-                              "sleep. Remount will then bring those same disks back online. You can cancel this "
-                              "window at any time.",
+    test->addWidget(makeLabel(tr("Unmount will safely unmount any matching external disks without putting your Mac to "
+                                 "sleep. Remount will then bring those same disks back online. You can cancel this "
+                                 "window at any time."),
                               "caption2", true));
     m_statusMessage = new WrappingLabel; // it may hold a long volume name
     setRole(m_statusMessage, "caption");
@@ -144,8 +151,8 @@ OnboardingWindow::OnboardingWindow(const AppContext& context)
     bottom->setContentsMargins(24, 12, 24, 24);
     bottom->setSpacing(12);
     bottom->addStretch();
-    QPushButton* openSettings = makeButton("Open Settings…");
-    m_getStartedButton = makeButton("Get Started", "prominent");
+    QPushButton* openSettings = makeButton(tr("Open Settings…"));
+    m_getStartedButton = makeButton(tr("Get Started"), "prominent");
     setDefaultButton(m_getStartedButton);
     bottom->addWidget(openSettings);
     bottom->addWidget(m_getStartedButton);
@@ -174,8 +181,8 @@ OnboardingWindow::OnboardingWindow(const AppContext& context)
 OnboardingWindow::~OnboardingWindow() = default;
 
 void OnboardingWindow::redraw() {
-    showProgress(m_unmountButton, m_unmountProgress, "Test Unmount External Drives", m_testRun->isTestingUnmount());
-    showProgress(m_remountButton, m_remountProgress, "Test Remount", m_testRun->isTestingRemount());
+    showProgress(m_unmountButton, m_unmountProgress, tr("Test Unmount External Drives"), m_testRun->isTestingUnmount());
+    showProgress(m_remountButton, m_remountProgress, tr("Test Remount"), m_testRun->isTestingRemount());
     m_unmountButton->setEnabled(m_testRun->canTestUnmount());
     m_remountButton->setEnabled(m_testRun->canTestRemount());
     m_getStartedButton->setEnabled(m_testRun->canGetStarted());
