@@ -434,7 +434,7 @@ Möchtest du jetzt Festplattenvollzugriff gewähren?</translation>
     </message>
     <message>
         <source>Deactivate if switching to another user account</source>
-        <translation>Beim Wechsel zu einem anderen Benutzeraccount deaktivieren</translation>
+        <translation>Bei Benutzerwechsel deaktivieren</translation>
     </message>
     <message>
         <source>Custom – %1</source>

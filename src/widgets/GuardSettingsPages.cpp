@@ -96,8 +96,7 @@ QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(const AppContext& context) {
     listRow->addWidget(m_durations);
     durations->addRow(padded(listRow, 4));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(12);
+    auto* buttons = new FlowRow(12);
     QPushButton* reset = makeButton(tr("Reset"));
     QPushButton* makeDefault = makeButton(tr("Default"), "prominent");
     QPushButton* add = makeButton(tr("Add"));
@@ -106,7 +105,6 @@ QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(const AppContext& context) {
     remove->setIcon(symbolIcon("minus", QColor(0xFF, 0x3B, 0x30)));
     for (QPushButton* button : {reset, makeDefault, add, remove})
         buttons->addWidget(button);
-    buttons->addStretch();
     connect(reset, &QPushButton::clicked, this, [model] { model->reset(); });
     connect(makeDefault, &QPushButton::clicked, this, [model] { model->makeHighlightedDefault(); });
     connect(add, &QPushButton::clicked, this, [model] { model->addCustomDuration(); });

@@ -222,10 +222,9 @@ UpdatesSettingsPage::UpdatesSettingsPage(const AppContext& context) {
     QPushButton* notes = makeButton(text(UpdatesSettingsModel::releaseNotesButtonTitle()));
     connect(check, &QPushButton::clicked, this, [model] { model->checkForUpdates(); });
     connect(notes, &QPushButton::clicked, this, [model] { model->openReleaseNotes(); });
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = new FlowRow(8);
     buttons->addWidget(check);
     buttons->addWidget(notes);
-    buttons->addStretch();
     content->addLayout(buttons);
     card->addRow(paddedRow(content, 10));
     onRefresh([=] {
