@@ -54,8 +54,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries come from dpkg-shlibdeps (Qt's X11 and SVG plugins come with libqt6gui6 and libqt6svg6); the
-# services are what the application talks to. qt6-wayland draws the windows natively in a Wayland session.
+# services are what the application talks to, and polkitd is what lets udisks2 and logind serve a user without
+# root (udisks2 only recommends it). qt6-wayland draws the windows natively in a Wayland session.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "udisks2, dbus")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "udisks2, dbus, polkitd")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "upower, power-profiles-daemon, libpam-systemd, qt6-wayland")
 include(CPack)
