@@ -166,6 +166,8 @@ int main(int argc, char** argv) {
     if (!offscreenConfiguration.empty())
         std::remove(offscreenConfiguration.c_str());
     QApplication::setApplicationName("Tallowmere");
+    // The desktop entry com.tallowmere.app.desktop: Wayland compositors match the windows to it by this name.
+    QApplication::setDesktopFileName("com.tallowmere.app");
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(symbolIcon("tallowmere"));
     applyStyle(application);
