@@ -168,6 +168,8 @@ int main(int argc, char** argv) {
         std::remove(offscreenConfiguration.c_str());
     QApplication::setApplicationName("Tallowmere");
     installTranslation();
+    // The desktop entry com.tallowmere.app.desktop: Wayland compositors match the windows to it by this name.
+    QApplication::setDesktopFileName("com.tallowmere.app");
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(symbolIcon("tallowmere"));
     applyStyle(application);
