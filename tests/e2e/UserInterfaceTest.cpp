@@ -379,7 +379,7 @@ Tallowmere beenden
           "slider: Verzögerung nach dem Aufwachen = 3\n", "button: Volumes aktualisieren\n"})
         EXPECT_TRUE(has(page, line)) << line << page;
     EXPECT_TRUE(has(app.ui({"windows"}).out, "Willkommen bei Tallowmere\n"));
-    EXPECT_TRUE(has(app.output(), "Tallowmere: Full Disk Access is granted, no prompt needed"));
+    EXPECT_TRUE(app.waitForOutput("Tallowmere: Full Disk Access is granted, no prompt needed"));
 }
 
 } // namespace
