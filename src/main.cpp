@@ -3,6 +3,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/Log.h"
 #include "platform/QtRuntime.h"
+#include "platform/Translation.h"
 #include "power/SystemPowerManager.h"
 #include "widgets/Accessibility.h"
 #include "widgets/QtAlertPresenter.h"
@@ -166,6 +167,9 @@ int main(int argc, char** argv) {
     if (!offscreenConfiguration.empty())
         std::remove(offscreenConfiguration.c_str());
     QApplication::setApplicationName("Tallowmere");
+    installTranslation();
+    // The desktop entry com.tallowmere.app.desktop: Wayland compositors match the windows to it by this name.
+    QApplication::setDesktopFileName("com.tallowmere.app");
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(symbolIcon("tallowmere"));
     applyStyle(application);

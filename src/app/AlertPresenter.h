@@ -8,7 +8,7 @@ namespace tallowmere {
 struct AlertContent {
     std::string messageText;
     std::string informativeText;
-    std::vector<std::string> buttonTitles;
+    std::vector<std::string> buttonTitles; // a button titled `translated("Alert", "Cancel")` answers Escape
 };
 
 // Shows a modal alert on the main thread and returns the chosen button's return code:

@@ -4,6 +4,7 @@
 #include "base/Preferences.h"
 #include "disks/FullDiskAccess.h"
 #include "platform/Log.h"
+#include "platform/Translation.h"
 
 #include <utility>
 
@@ -42,13 +43,16 @@ void DiskCommands::ejectDisks() {
                 UserNotifier& notifier = *self->m_services.notifier;
                 if (!outcome.urls.empty())
                     notifier.postUserNotification(
-                        outcome.saysUnmount ? "Disks Unmounted" : "Disks Ejected",
-                        (outcome.saysUnmount ? "Successfully unmounted: " : "Successfully ejected: ") +
-                            joinedVolumeNames(outcome.urls));
+                        outcome.saysUnmount ? translated("DiskCommands", "Disks Unmounted")
+                                            : translated("DiskCommands", "Disks Ejected"),
+                        filledIn(outcome.saysUnmount ? translated("DiskCommands", "Successfully unmounted: %1")
+                                                     : translated("DiskCommands", "Successfully ejected: %1"),
+                                 joinedVolumeNames(outcome.urls)));
                 else if (outcome.diskServiceAnswered)
-                    notifier.postUserNotification("No External Disks", outcome.saysUnmount
-                                                                           ? "No external disks were found to unmount."
-                                                                           : "No external disks were found to eject.");
+                    notifier.postUserNotification(
+                        translated("DiskCommands", "No External Disks"),
+                        outcome.saysUnmount ? translated("DiskCommands", "No external disks were found to unmount.")
+                                            : translated("DiskCommands", "No external disks were found to eject."));
             });
         });
     };
@@ -60,10 +64,11 @@ void DiskCommands::ejectDisks() {
     }
     platform.runtime.mainAsync(weakly(shared_from_this(), [eject](DiskCommands& self) {
         self.m_services.windows->showPermissionPrompt(
-            {"Full Disk Access Recommended",
-             "Tallowmere may not be able to reliably eject all external drives without Full Disk Access. Some "
-             "operations may fail.\n\nWould you like to grant Full Disk Access now?",
-             "Open System Settings", "Continue Anyway",
+            {translated("DiskCommands", "Full Disk Access Recommended"),
+             translated("DiskCommands",
+                        "Tallowmere may not be able to reliably eject all external drives without Full Disk Access. "
+                        "Some operations may fail.\n\nWould you like to grant Full Disk Access now?"),
+             translated("DiskCommands", "Open System Settings"), translated("DiskCommands", "Continue Anyway"),
              [&workspace = self.m_services.platform.workspace] { openFullDiskAccessSettings(workspace); }, eject});
     }));
 }
@@ -120,7 +125,8 @@ void DiskCommands::sleepStep() {
     if (auto error = platform.processes.launchDetached(platform.tools.pmset(), {"sleepnow"})) {
         logError(LogCategory::app(), "Failed to execute pmset sleepnow: " + *error);
         m_services.notifier->postUserNotification(
-            "Sleep Failed", machineText(MachineText::sleepFailed, platform.features.machine, *error));
+            translated("DiskCommands", "Sleep Failed"),
+            machineText(MachineText::sleepFailed, platform.features.machine, *error));
     }
 }
 
@@ -130,8 +136,9 @@ void DiskCommands::remountDisks() {
         if (!self || !urls.empty())
             return;
         self->m_services.platform.runtime.mainAsync([self] {
-            self->m_services.notifier->postUserNotification("No Disks Remounted",
-                                                            "No previously ejected disks were available to remount.");
+            self->m_services.notifier->postUserNotification(
+                translated("DiskCommands", "No Disks Remounted"),
+                translated("DiskCommands", "No previously ejected disks were available to remount."));
         });
     };
     ExternalDiskManager& disks = *m_services.diskManager;
@@ -141,7 +148,8 @@ void DiskCommands::remountDisks() {
     }
     disks.remountLastEjectedDisks(
         RemountPolicy::persistent(), nothingBack,
-        m_services.notices->announcingEachPass("Successfully remounted: ", DiskNotices::Timing::atOnce));
+        m_services.notices->announcingEachPass(translated("DiskCommands", "Successfully remounted: %1"),
+                                               DiskNotices::Timing::atOnce));
 }
 
 } // namespace tallowmere

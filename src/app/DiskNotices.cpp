@@ -1,6 +1,7 @@
 #include "app/DiskNotices.h"
 
 #include "disks/DiskTypes.h"
+#include "platform/Translation.h"
 
 #include <utility>
 
@@ -22,18 +23,21 @@ ExternalDiskManager::RemountObserver DiskNotices::announcingEachPass(std::string
         if (!self)
             return;
         if (!pass.remounted.empty()) {
-            std::string body = remountedBody + joinedVolumeNames(pass.remounted);
+            std::string body = filledIn(remountedBody, joinedVolumeNames(pass.remounted));
             if (timing == Timing::afterWakeDelay) {
                 self->m_notifier->presentNotificationsInForeground();
-                self->m_runtime.mainAfter(
-                    wakeNoticeDelay, [self, body] { self->m_notifier->postUserNotification("Disks Remounted", body); });
+                self->m_runtime.mainAfter(wakeNoticeDelay, [self, body] {
+                    self->m_notifier->postUserNotification(translated("DiskNotices", "Disks Remounted"), body);
+                });
             } else {
-                self->m_notifier->postUserNotification("Disks Remounted", body);
+                self->m_notifier->postUserNotification(translated("DiskNotices", "Disks Remounted"), body);
             }
         }
         for (const EjectedDiskInfo& disk : pass.givenUp)
             self->m_notifier->postUserNotification(
-                "Disk Not Remounted", disk.volumeName + " could not be remounted; it may have been unplugged.");
+                translated("DiskNotices", "Disk Not Remounted"),
+                filledIn(translated("DiskNotices", "%1 could not be remounted; it may have been unplugged."),
+                         disk.volumeName));
     };
     return observer;
 }
@@ -42,9 +46,10 @@ ExternalDiskManager::UnansweredHandler DiskNotices::reportDisksNotTakenOffline()
     return [weak = weak_from_this(), &runtime = m_runtime](int) {
         runtime.mainAsync([weak] {
             if (auto self = weak.lock())
-                self->m_notifier->postUserNotification("Disks Not Taken Offline",
-                                                       "The disk service did not answer, so your external disks "
-                                                       "are still mounted. Eject them before you disconnect them.");
+                self->m_notifier->postUserNotification(
+                    translated("DiskNotices", "Disks Not Taken Offline"),
+                    translated("DiskNotices", "The disk service did not answer, so your external disks are still "
+                                              "mounted. Eject them before you disconnect them."));
         });
     };
 }

@@ -23,8 +23,8 @@ public:
 
     static std::shared_ptr<DiskNotices> create(Runtime& runtime, std::shared_ptr<UserNotifier> notifier);
 
-    // Announces each pass as it ends, not after the retries for a volume that stays away: `remountedBody` before
-    // the names of what came back, and one notice per volume given up.
+    // Announces each pass as it ends, not after the retries for a volume that stays away: `remountedBody` with
+    // the names of what came back for its %1, and one notice per volume given up.
     ExternalDiskManager::RemountObserver announcingEachPass(std::string remountedBody, Timing timing);
     // Tells the user that diskutil did not answer and the volumes stayed mounted.
     ExternalDiskManager::UnansweredHandler reportDisksNotTakenOffline();

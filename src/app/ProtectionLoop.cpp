@@ -2,6 +2,7 @@
 
 #include "base/Preferences.h"
 #include "platform/Log.h"
+#include "platform/Translation.h"
 
 #include <algorithm>
 #include <utility>
@@ -139,7 +140,8 @@ void ProtectionLoop::lookAtTheRemountList(int attempt, std::uint64_t remount) {
     }
     if (const std::size_t count = m_services.diskManager->lastEjectedDisks().size(); count > 0) {
         logLine(LogCategory::app(), "Wake remount: remounting " + volumeCount(count));
-        remountAndAnnounce(RemountPolicy::persistent(), "Successfully remounted after wake: ", remount);
+        remountAndAnnounce(RemountPolicy::persistent(),
+                           translated("ProtectionLoop", "Successfully remounted after wake: %1"), remount);
     } else if (attempt < moreRemountLooks) {
         remountAfterWake(attempt + 1);
     } else {
@@ -174,7 +176,8 @@ void ProtectionLoop::remountWhatAnEarlierRunLeftOffline() {
         return;
     logLine(LogCategory::app(), "Remount at launch: " + volumeCount(count) + " an earlier run left offline");
     m_isHandlingWakeEvent = true;
-    remountAndAnnounce(RemountPolicy::onePass(), "Successfully remounted after restart: ", m_wakeRemount);
+    remountAndAnnounce(RemountPolicy::onePass(),
+                       translated("ProtectionLoop", "Successfully remounted after restart: %1"), m_wakeRemount);
 }
 
 } // namespace tallowmere

@@ -62,8 +62,8 @@ private:
     void remountAfterWake(int attempt);
     // The wake remount's look at the remount list, unless the remount numbered `remount` gave way to an eject.
     void lookAtTheRemountList(int attempt, std::uint64_t remount);
-    // The remount of the wake (or the launch) numbered `remount`: each pass announces what it brought back with
-    // `remountedBody` and the names; the end clears `isHandlingWakeEvent` unless an eject took over meanwhile.
+    // The remount of the wake (or the launch) numbered `remount`: each pass announces what it brought back in
+    // `remountedBody` (the names for its %1); the end clears `isHandlingWakeEvent` unless an eject took over meanwhile.
     void remountAndAnnounce(RemountPolicy policy, std::string remountedBody, std::uint64_t remount);
     // `ejected` is nothing when the eject outlasted `ejectWaitLimit`.
     void finishEject(const std::optional<std::vector<std::string>>& ejected, const Completion& completion);

@@ -2,6 +2,7 @@
 
 #include "base/MachineTexts.h"
 #include "platform/Log.h"
+#include "platform/Translation.h"
 
 #include <QUuid>
 
@@ -65,10 +66,12 @@ public:
     void showAlert() {
         m_runtime.mainAsync([self = shared_from_this()] {
             const std::optional<SystemSettingsPage>& page = self->m_features.notificationSettings;
-            AlertContent alert{"Allow Notifications for Tallowmere",
+            AlertContent alert{translated("UserNotifier", "Allow Notifications for Tallowmere"),
                                machineText(MachineText::notificationsDisabled, self->m_features.machine),
-                               page ? std::vector<std::string>{"Open Notifications Settings", "Cancel"}
-                                    : std::vector<std::string>{"OK"}};
+                               page
+                                   ? std::vector<std::string>{translated("UserNotifier", "Open Notifications Settings"),
+                                                              translated("Alert", "Cancel")}
+                                   : std::vector<std::string>{translated("Alert", "OK")}};
             if (self->m_alerts.runModal(alert) == AlertPresenter::firstButtonReturn && page)
                 openSystemSettingsPage(*page, self->m_workspace, self->m_processes);
         });
@@ -117,12 +120,17 @@ void UserNotifier::postUserNotification(const std::string& title, const std::str
 }
 
 void UserNotifier::postReadyNotification() {
-    m_poster->addFixed(readyNotificationIdentifier, "Tallowmere is ready",
+    m_poster->addFixed(readyNotificationIdentifier, translated("UserNotifier", "Tallowmere is ready"),
                        machineText(MachineText::readyNotice, m_poster->machine()));
 }
 
 void UserNotifier::postNoStatusAreaNotification() {
-    m_poster->addFixed(noStatusAreaNotificationIdentifier, noStatusAreaTitle, noStatusAreaBody);
+    m_poster->addFixed(noStatusAreaNotificationIdentifier,
+                       translated("UserNotifier", "Tallowmere Is Running Without an Icon"),
+                       translated("UserNotifier", "This desktop has no tray to show Tallowmere’s icon. Right-click "
+                                                  "Tallowmere among your applications for Settings, Turn Quenby Guard "
+                                                  "On/Off and Unmount External Disks, or run “tallowmere settings” in "
+                                                  "a terminal."));
 }
 
 } // namespace tallowmere

@@ -17,10 +17,6 @@ public:
     static constexpr unsigned authorizationOptions = AuthorizationOption::alert | AuthorizationOption::sound;
     static constexpr const char* readyNotificationIdentifier = "tallowmere-first-launch";
     static constexpr const char* noStatusAreaNotificationIdentifier = "tallowmere-no-status-area";
-    static constexpr const char* noStatusAreaTitle = "Tallowmere Is Running Without an Icon";
-    static constexpr const char* noStatusAreaBody =
-        "This desktop has no tray to show Tallowmere’s icon. Right-click Tallowmere among your applications for "
-        "Settings, Turn Quenby Guard On/Off and Unmount External Disks, or run “tallowmere settings” in a terminal.";
 
     // The platform's notification center, workspace, processes and features.
     UserNotifier(Platform& platform, AlertPresenter& alerts);

@@ -3,6 +3,7 @@
 #include "base/Preferences.h"
 #include "disks/FullDiskAccess.h"
 #include "platform/Log.h"
+#include "platform/Translation.h"
 
 #include <utility>
 
@@ -98,10 +99,10 @@ void WindowCoordinator::runLaunchFullDiskAccessCheck() {
     defaults.setBool(PreferenceKey::hasCheckedFullDiskAccess, true);
     platform.runtime.mainAsync(weakly(shared_from_this(), [](WindowCoordinator& self) {
         self.showPermissionPrompt(
-            {"Full Disk Access Required",
-             "Tallowmere needs Full Disk Access to reliably manage external drives, "
-             "especially for Time Machine volumes and encrypted disks.",
-             "Open System Settings", "Later",
+            {translated("WindowCoordinator", "Full Disk Access Required"),
+             translated("WindowCoordinator", "Tallowmere needs Full Disk Access to reliably manage external drives, "
+                                             "especially for Time Machine volumes and encrypted disks."),
+             translated("WindowCoordinator", "Open System Settings"), translated("WindowCoordinator", "Later"),
              [&workspace = self.m_context.platform.workspace] { openFullDiskAccessSettings(workspace); }, nullptr});
     }));
 }

@@ -27,9 +27,9 @@ enum class MachineText {
     welcomeTestNote,
 };
 
-// The text in the machine's wording ("your Mac", "your computer"); "%1" in it stands for what the caller adds.
-const char* machineText(MachineText text, MachineKind machine);
-// The same with "%1" replaced by `argument`.
+// The text in the machine's wording ("your Mac", "your computer"), in the user's language.
+std::string machineText(MachineText text, MachineKind machine);
+// The same with "%1" in it replaced by `argument`.
 std::string machineText(MachineText text, MachineKind machine, const std::string& argument);
 
 } // namespace tallowmere

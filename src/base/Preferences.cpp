@@ -1,6 +1,7 @@
 #include "base/Preferences.h"
 
 #include "platform/PreferenceStore.h"
+#include "platform/Translation.h"
 
 #include <cmath>
 #include <variant>
@@ -53,20 +54,20 @@ std::optional<DiskType> diskTypeFromRawValue(int rawValue) {
     return static_cast<DiskType>(rawValue);
 }
 
-const char* title(DiskType type) {
+std::string title(DiskType type) {
     switch (type) {
     case DiskType::hardDisksAndSSDs:
-        return "Hard disks and SSDs";
+        return translated("DiskType", "Hard disks and SSDs");
     case DiskType::dvdsAndCDs:
-        return "DVDs and CDs";
+        return translated("DiskType", "DVDs and CDs");
     case DiskType::diskImages:
-        return "Disk images";
+        return translated("DiskType", "Disk images");
     case DiskType::networkDrives:
-        return "Network drives";
+        return translated("DiskType", "Network drives");
     case DiskType::sdCards:
-        return "SD cards";
+        return translated("DiskType", "SD cards");
     }
-    return "";
+    return {};
 }
 
 const char* inclusionKey(DiskType type) {
@@ -106,18 +107,18 @@ const char* rawValue(AutoEjectTrigger trigger) {
     return "";
 }
 
-const char* title(AutoEjectTrigger trigger) {
+std::string title(AutoEjectTrigger trigger) {
     switch (trigger) {
     case AutoEjectTrigger::systemSleep:
-        return "System starts sleeping";
+        return translated("AutoEjectTrigger", "System starts sleeping");
     case AutoEjectTrigger::displaySleep:
-        return "Display turns off";
+        return translated("AutoEjectTrigger", "Display turns off");
     case AutoEjectTrigger::screenLocked:
-        return "Screen is locked";
+        return translated("AutoEjectTrigger", "Screen is locked");
     case AutoEjectTrigger::screensaver:
-        return "Screensaver starts";
+        return translated("AutoEjectTrigger", "Screensaver starts");
     }
-    return "";
+    return {};
 }
 
 const char* remountEventTitle(AutoEjectTrigger trigger) {

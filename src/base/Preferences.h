@@ -58,7 +58,8 @@ inline constexpr std::array<DiskType, 5> allDiskTypes = {
     DiskType::hardDisksAndSSDs, DiskType::dvdsAndCDs, DiskType::diskImages, DiskType::networkDrives, DiskType::sdCards};
 
 std::optional<DiskType> diskTypeFromRawValue(int rawValue);
-const char* title(DiskType type);
+// What the settings call the kind, in the user's language.
+std::string title(DiskType type);
 const char* inclusionKey(DiskType type);
 
 // The events that can start an automatic eject; stored by raw value.
@@ -70,7 +71,7 @@ inline constexpr std::array<AutoEjectTrigger, 4> allAutoEjectTriggers = {
 
 std::optional<AutoEjectTrigger> autoEjectTriggerFromRawValue(std::string_view rawValue);
 const char* rawValue(AutoEjectTrigger trigger);
-const char* title(AutoEjectTrigger trigger);
+std::string title(AutoEjectTrigger trigger);
 const char* remountEventTitle(AutoEjectTrigger trigger);
 
 using AutoEjectTriggerSet = std::set<AutoEjectTrigger>;

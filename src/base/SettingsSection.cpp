@@ -2,6 +2,7 @@
 
 #include "base/Preferences.h"
 #include "platform/PreferenceStore.h"
+#include "platform/Translation.h"
 
 #include <algorithm>
 
@@ -13,22 +14,22 @@ std::optional<SettingsSection> settingsSectionFromRawValue(long long rawValue) {
     return static_cast<SettingsSection>(rawValue);
 }
 
-const char* title(SettingsSection section) {
+std::string title(SettingsSection section) {
     switch (section) {
     case SettingsSection::general:
-        return "General";
+        return translated("SettingsSection", "General");
     case SettingsSection::quenbyGuard:
-        return "Quenby Guard";
+        return translated("SettingsSection", "Quenby Guard");
     case SettingsSection::autoEject:
-        return "Auto Eject";
+        return translated("SettingsSection", "Auto Eject");
     case SettingsSection::battery:
-        return "Battery";
+        return translated("SettingsSection", "Battery");
     case SettingsSection::updates:
-        return "Updates";
+        return translated("SettingsSection", "Updates");
     case SettingsSection::about:
-        return "About";
+        return translated("SettingsSection", "About");
     }
-    return "";
+    return {};
 }
 
 const char* symbolName(SettingsSection section) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tallowmere {
@@ -18,7 +19,8 @@ inline constexpr std::array<SettingsSection, 6> allSettingsSections = {
     SettingsSection::battery, SettingsSection::updates,     SettingsSection::about};
 
 std::optional<SettingsSection> settingsSectionFromRawValue(long long rawValue);
-const char* title(SettingsSection section);
+// The sidebar's title, in the user's language.
+std::string title(SettingsSection section);
 const char* symbolName(SettingsSection section);
 
 // The sections the platform can fill, in sidebar order: no Updates page without an updater.

@@ -1,19 +1,13 @@
 #include "guard/ActivationDuration.h"
 
 #include "base/Preferences.h"
+#include "platform/Translation.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 namespace tallowmere {
-namespace {
-
-std::string countedWord(std::int64_t count, const char* word) {
-    return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
-}
-
-} // namespace
 
 const std::array<ActivationDuration, 10> allActivationDurations = {
     ActivationDuration::off,   ActivationDuration::indefinitely, ActivationDuration::min5, ActivationDuration::min10,
@@ -26,30 +20,30 @@ std::optional<ActivationDuration> activationDurationFromRawValue(long long rawVa
     return static_cast<ActivationDuration>(rawValue);
 }
 
-const char* title(ActivationDuration duration) {
+std::string title(ActivationDuration duration) {
     switch (duration) {
     case ActivationDuration::off:
-        return "Off";
+        return translated("ActivationDuration", "Off");
     case ActivationDuration::indefinitely:
-        return "Indefinitely";
+        return translated("ActivationDuration", "Indefinitely");
     case ActivationDuration::min5:
-        return "5 min";
+        return translated("ActivationDuration", "5 min");
     case ActivationDuration::min10:
-        return "10 min";
+        return translated("ActivationDuration", "10 min");
     case ActivationDuration::min15:
-        return "15 min";
+        return translated("ActivationDuration", "15 min");
     case ActivationDuration::min30:
-        return "30 min";
+        return translated("ActivationDuration", "30 min");
     case ActivationDuration::hr1:
-        return "1 hr";
+        return translated("ActivationDuration", "1 hr");
     case ActivationDuration::hr2:
-        return "2 hr";
+        return translated("ActivationDuration", "2 hr");
     case ActivationDuration::hr4:
-        return "4 hr";
+        return translated("ActivationDuration", "4 hr");
     case ActivationDuration::hr24:
-        return "24 hr";
+        return translated("ActivationDuration", "24 hr");
     }
-    return "";
+    return {};
 }
 
 std::optional<double> seconds(ActivationDuration duration) {
@@ -92,12 +86,18 @@ std::string durationWords(double secondsValue, bool keepSeconds) {
     std::int64_t total = wholeSeconds(secondsValue);
     std::int64_t hours = total / 3600, minutes = (total % 3600) / 60, seconds = total % 60;
     std::vector<std::string> parts;
+    // English picks the singular or the plural text by the count; a translation has the plural forms of its own
+    // language for each.
+    const int h = static_cast<int>(hours), m = static_cast<int>(minutes), s = static_cast<int>(seconds);
     if (total >= 3600)
-        parts.push_back(countedWord(hours, "hour"));
+        parts.push_back(h == 1 ? translated("Duration", "%n hour", nullptr, h)
+                               : translated("Duration", "%n hours", nullptr, h));
     if (total % 3600 >= 60)
-        parts.push_back(countedWord(minutes, "minute"));
+        parts.push_back(m == 1 ? translated("Duration", "%n minute", nullptr, m)
+                               : translated("Duration", "%n minutes", nullptr, m));
     if (keepSeconds ? (seconds > 0 || parts.empty()) : (seconds >= 1 && parts.empty()))
-        parts.push_back(countedWord(seconds, "second"));
+        parts.push_back(s == 1 ? translated("Duration", "%n second", nullptr, s)
+                               : translated("Duration", "%n seconds", nullptr, s));
     std::string words;
     for (const auto& part : parts)
         words += (words.empty() ? "" : " ") + part;

@@ -13,7 +13,8 @@ namespace tallowmere {
 enum class ActivationDuration { off = 0, indefinitely, min5, min10, min15, min30, hr1, hr2, hr4, hr24 };
 
 std::optional<ActivationDuration> activationDurationFromRawValue(long long rawValue);
-const char* title(ActivationDuration duration);
+// The menu's title of the duration ("1 hr"), in the user's language.
+std::string title(ActivationDuration duration);
 // Seconds of a timed choice; nothing for `off` and `indefinitely`.
 std::optional<double> seconds(ActivationDuration duration);
 extern const std::array<ActivationDuration, 10> allActivationDurations;

@@ -4,6 +4,7 @@
 #include "base/Preferences.h"
 #include "guard/ActivationDuration.h"
 #include "guard/BatteryRules.h"
+#include "platform/Translation.h"
 
 #include <QUuid>
 
@@ -46,7 +47,7 @@ void StayAwakeController::activate(std::optional<double> duration) {
 
     if (m_assertionActive) {
         const std::string forHowLong = formatDuration(m_lastRequestedDuration);
-        postGuardNotification("Quenby Guard Enabled",
+        postGuardNotification(translated("StayAwakeController", "Quenby Guard Enabled"),
                               forHowLong.empty()
                                   ? machineText(MachineText::guardEnabled, m_services.machine)
                                   : machineText(MachineText::guardEnabledFor, m_services.machine, forHowLong));
@@ -102,9 +103,11 @@ void StayAwakeController::deactivate(Initiator initiator, Notice notice) {
     // Nothing is reported when nothing was running.
     if (notice == Notice::post && wasActive) {
         const bool byUser = initiator == Initiator::user;
-        std::string title = byUser ? "Quenby Guard Turned Off" : "Quenby Guard Stopped";
-        std::string body = byUser ? machineText(MachineText::guardTurnedOff, m_services.machine)
-                                  : "Tallowmere stopped Quenby Guard based on your settings.";
+        std::string title = byUser ? translated("StayAwakeController", "Quenby Guard Turned Off")
+                                   : translated("StayAwakeController", "Quenby Guard Stopped");
+        std::string body =
+            byUser ? machineText(MachineText::guardTurnedOff, m_services.machine)
+                   : translated("StayAwakeController", "Tallowmere stopped Quenby Guard based on your settings.");
         onMainQueue([title, body](StayAwakeController& self) { self.postGuardNotification(title, body); });
     }
 
@@ -153,9 +156,11 @@ void StayAwakeController::timerDidFire(std::uint64_t session) {
     // The menu's duration choice goes back to "Off".
     m_services.preferences.setInteger(PreferenceKey::activationDurationIndex, 0);
     std::string forHowLong = formatDuration(duration);
-    postGuardNotification("Quenby Guard Session Finished",
-                          forHowLong.empty() ? "Tallowmere has finished its Quenby Guard session."
-                                             : "Tallowmere finished Quenby Guard for " + forHowLong + ".");
+    postGuardNotification(
+        translated("StayAwakeController", "Quenby Guard Session Finished"),
+        forHowLong.empty()
+            ? translated("StayAwakeController", "Tallowmere has finished its Quenby Guard session.")
+            : filledIn(translated("StayAwakeController", "Tallowmere finished Quenby Guard for %1."), forHowLong));
 }
 
 void StayAwakeController::startBatteryMonitoring() {

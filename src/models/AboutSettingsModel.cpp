@@ -2,6 +2,7 @@
 
 #include "base/MachineTexts.h"
 #include "models/SettingsLinks.h"
+#include "platform/Translation.h"
 
 namespace tallowmere {
 
@@ -10,15 +11,20 @@ AboutSettingsModel::AboutSettingsModel(Bundle& bundle, Workspace& workspace, std
     , m_workspace(workspace)
     , m_relaunchOnboarding(std::move(relaunchOnboarding)) {}
 
+std::string AboutSettingsModel::heading() {
+    return translated("AboutSettingsModel", "About Tallowmere");
+}
+
 std::string AboutSettingsModel::caption(MachineKind machine) {
-    return std::string(machineText(MachineText::aboutSummary, machine)) +
-           "\n\nTallowmere is made by a small independent team. It never collects personal data, file contents or "
-           "drive details, and usage analytics can be turned off in General.\n\n"
-           "Questions or problems? Choose Contact Support and we will get back to you.";
+    return machineText(MachineText::aboutSummary, machine) + "\n\n" +
+           translated("AboutSettingsModel",
+                      "Tallowmere is made by a small independent team. It never collects personal data, file contents "
+                      "or drive details, and usage analytics can be turned off in General.\n\n"
+                      "Questions or problems? Choose Contact Support and we will get back to you.");
 }
 
 std::string AboutSettingsModel::versionLine() const {
-    return "Version " + versionText(m_bundle);
+    return filledIn(translated("AboutSettingsModel", "Version %1"), versionText(m_bundle));
 }
 
 void AboutSettingsModel::showWelcomeGuide() {

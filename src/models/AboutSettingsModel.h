@@ -12,8 +12,10 @@ namespace tallowmere {
 // The About page: fixed texts and three links. Nothing on it changes, so it has no change signal.
 class AboutSettingsModel {
 public:
-    static constexpr const char* heading = "About Tallowmere";
-    // Three paragraphs: what the application does for the machine, then who makes it and where to ask.
+    // "About Tallowmere", in the user's language.
+    static std::string heading();
+    // Three paragraphs in the user's language: what the application does for the machine, then who makes it and
+    // where to ask.
     static std::string caption(MachineKind machine);
 
     AboutSettingsModel(Bundle& bundle, Workspace& workspace, std::function<void()> relaunchOnboarding);

@@ -1,6 +1,7 @@
 #include "models/AutoEjectSettingsModel.h"
 
 #include "models/VolumeNames.h"
+#include "platform/Translation.h"
 
 #include <QPointer>
 #include <QString>
@@ -12,7 +13,7 @@ namespace tallowmere {
 namespace {
 
 struct ToggleBinding {
-    const char* title;
+    std::string title;
     const char* key;
 };
 
@@ -24,9 +25,10 @@ ToggleBinding binding(AutoEjectSettingsModel::Toggle toggle) {
     using Toggle = AutoEjectSettingsModel::Toggle;
     switch (toggle) {
     case Toggle::autoEjectBeforeSleep:
-        return {"Auto Eject Before Sleep", PreferenceKey::autoEjectBeforeSleep};
+        return {translated("AutoEjectSettingsModel", "Auto Eject Before Sleep"), PreferenceKey::autoEjectBeforeSleep};
     case Toggle::activateAutoEjectOnLaunch:
-        return {"Activate Auto Eject on Launch", PreferenceKey::activateAutoEjectOnLaunch};
+        return {translated("AutoEjectSettingsModel", "Activate Auto Eject on Launch"),
+                PreferenceKey::activateAutoEjectOnLaunch};
     case Toggle::ejectHardDisksAndSSDs:
         return kind(DiskType::hardDisksAndSSDs);
     case Toggle::ejectDiskImages:
@@ -38,11 +40,12 @@ ToggleBinding binding(AutoEjectSettingsModel::Toggle toggle) {
     case Toggle::ejectNetworkDrives:
         return kind(DiskType::networkDrives);
     case Toggle::unmountInsteadOfEject:
-        return {"Unmount instead of ejecting", PreferenceKey::unmountInsteadOfEject};
+        return {translated("AutoEjectSettingsModel", "Unmount instead of ejecting"),
+                PreferenceKey::unmountInsteadOfEject};
     case Toggle::forceUnmountEnabled:
-        return {"Force unmount when busy", PreferenceKey::forceUnmountEnabled};
+        return {translated("AutoEjectSettingsModel", "Force unmount when busy"), PreferenceKey::forceUnmountEnabled};
     }
-    return {"", ""};
+    return {{}, ""};
 }
 
 } // namespace
@@ -59,7 +62,7 @@ AutoEjectSettingsModel::AutoEjectSettingsModel(Runtime& runtime, PreferenceStore
     });
 }
 
-const char* AutoEjectSettingsModel::title(Toggle toggle) {
+std::string AutoEjectSettingsModel::title(Toggle toggle) {
     return binding(toggle).title;
 }
 

@@ -45,7 +45,7 @@ public:
     AutoEjectSettingsModel(Runtime& runtime, PreferenceStore& preferences,
                            std::shared_ptr<ExternalDiskManager> diskManager);
 
-    static const char* title(Toggle toggle);
+    static std::string title(Toggle toggle);
     bool isOn(Toggle toggle) const;
     void setOn(Toggle toggle, bool on);
 

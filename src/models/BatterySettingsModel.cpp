@@ -3,6 +3,7 @@
 #include "base/MachineTexts.h"
 #include "base/Preferences.h"
 #include "guard/BatteryRules.h"
+#include "platform/Translation.h"
 
 #include <QString>
 
@@ -23,7 +24,8 @@ double BatterySettingsModel::batteryCap() const {
 
 std::string BatterySettingsModel::thresholdText() const {
     // The fraction is dropped, not rounded; adding 0 turns a negative zero into "0".
-    return QString::asprintf("Deactivate below %.0f%%", std::trunc(batteryCap()) + 0.0).toStdString();
+    return filledIn(translated("BatterySettingsModel", "Deactivate below %1%"),
+                    QString::asprintf("%.0f", std::trunc(batteryCap()) + 0.0).toStdString());
 }
 
 void BatterySettingsModel::setBatteryCap(double percent) {

@@ -3,6 +3,7 @@
 #include "base/Preferences.h"
 #include "guard/ActivationDuration.h"
 #include "models/VolumeNames.h"
+#include "platform/Translation.h"
 
 namespace tallowmere {
 namespace {
@@ -34,8 +35,10 @@ MenuEntry submenu(std::string title, std::vector<MenuEntry> children) {
     return entry;
 }
 
-const char* wording(const PreferenceStore& defaults) {
-    return boolPreference(defaults, PreferenceKey::unmountInsteadOfEject) ? "Unmount" : "Eject";
+// Whether the items say Unmount or Eject; each wording is a whole title of its own, for languages that place the
+// verb elsewhere.
+bool saysUnmount(const PreferenceStore& defaults) {
+    return boolPreference(defaults, PreferenceKey::unmountInsteadOfEject);
 }
 
 std::vector<MenuEntry> volumeEntries(const Commands& commands, const MenuBarModel::Services& services) {
@@ -45,7 +48,7 @@ std::vector<MenuEntry> volumeEntries(const Commands& commands, const MenuBarMode
     if (selections.empty()) {
         MenuEntry none;
         none.kind = MenuEntry::Kind::label;
-        none.title = "No external volumes detected";
+        none.title = translated("MenuBarModel", "No external volumes detected");
         none.enabled = false;
         entries.push_back(std::move(none));
     }
@@ -66,7 +69,7 @@ std::vector<MenuEntry> volumeEntries(const Commands& commands, const MenuBarMode
     }
     entries.push_back(separator());
     PreferenceStore& defaults = services.preferences;
-    MenuEntry force = item(commands, "Force unmount when busy", [&defaults](AppCommands&) {
+    MenuEntry force = item(commands, translated("MenuBarModel", "Force unmount when busy"), [&defaults](AppCommands&) {
         defaults.setBool(PreferenceKey::forceUnmountEnabled, !defaults.boolValue(PreferenceKey::forceUnmountEnabled));
     });
     force.checked = defaults.boolValue(PreferenceKey::forceUnmountEnabled);
@@ -100,32 +103,45 @@ MenuBarModel::MenuBarModel(std::weak_ptr<AppCommands> commands, Services service
 std::vector<MenuEntry> MenuBarModel::entries() const {
     if (m_commands.expired())
         return {};
-    const std::string w = wording(m_services.preferences);
+    const bool unmount = saysUnmount(m_services.preferences);
     const Commands& commands = m_commands;
     const ExternalDiskManager& disks = *m_services.diskManager;
 
-    MenuEntry remount = item(commands, "Remount Ejected Disks", [](AppCommands& app) { app.remountDisks(); });
+    MenuEntry remount = item(commands, translated("MenuBarModel", "Remount Ejected Disks"),
+                             [](AppCommands& app) { app.remountDisks(); });
     // One remount at a time: a second would only run the same retries again and report twice.
     remount.enabled = !disks.lastEjectedDisks().empty() && !disks.isRemounting();
-    const char* guardTitle =
-        m_services.stayAwakeController->isActive() ? "Turn Quenby Guard Off" : "Turn Quenby Guard On";
+    const std::string guardTitle = m_services.stayAwakeController->isActive()
+                                       ? translated("MenuBarModel", "Turn Quenby Guard Off")
+                                       : translated("MenuBarModel", "Turn Quenby Guard On");
 
     std::vector<MenuEntry> entries;
-    entries.push_back(item(commands, w + " External Disks", [](AppCommands& app) { app.ejectDisks(); }));
-    entries.push_back(item(commands, w + " and Sleep", [](AppCommands& app) { app.ejectAndSleep(); }));
+    entries.push_back(item(commands,
+                           unmount ? translated("MenuBarModel", "Unmount External Disks")
+                                   : translated("MenuBarModel", "Eject External Disks"),
+                           [](AppCommands& app) { app.ejectDisks(); }));
+    entries.push_back(
+        item(commands,
+             unmount ? translated("MenuBarModel", "Unmount and Sleep") : translated("MenuBarModel", "Eject and Sleep"),
+             [](AppCommands& app) { app.ejectAndSleep(); }));
     entries.push_back(separator());
     entries.push_back(std::move(remount));
-    entries.push_back(submenu("Auto " + w + " Volumes", volumeEntries(commands, m_services)));
+    entries.push_back(submenu(unmount ? translated("MenuBarModel", "Auto Unmount Volumes")
+                                      : translated("MenuBarModel", "Auto Eject Volumes"),
+                              volumeEntries(commands, m_services)));
     entries.push_back(separator());
     entries.push_back(item(commands, guardTitle, [](AppCommands& app) { app.toggleStayAwakeDefault(); }));
-    entries.push_back(submenu("Quenby Guard for Duration", durationEntries(commands, m_services.preferences)));
+    entries.push_back(submenu(translated("MenuBarModel", "Quenby Guard for Duration"),
+                              durationEntries(commands, m_services.preferences)));
     entries.push_back(separator());
-    entries.push_back(settingsItem(commands, "Settings…", SettingsSection::general));
-    entries.push_back(settingsItem(commands, "About Tallowmere…", SettingsSection::about));
+    entries.push_back(settingsItem(commands, translated("MenuBarModel", "Settings…"), SettingsSection::general));
+    entries.push_back(settingsItem(commands, translated("MenuBarModel", "About Tallowmere…"), SettingsSection::about));
     if (m_services.features.updater)
-        entries.push_back(item(commands, "Check for Updates…", [](AppCommands& app) { app.checkForUpdates(); }));
+        entries.push_back(item(commands, translated("MenuBarModel", "Check for Updates…"),
+                               [](AppCommands& app) { app.checkForUpdates(); }));
     entries.push_back(separator());
-    entries.push_back(item(commands, "Quit Tallowmere", [](AppCommands& app) { app.quit(); }));
+    entries.push_back(
+        item(commands, translated("MenuBarModel", "Quit Tallowmere"), [](AppCommands& app) { app.quit(); }));
     return entries;
 }
 

@@ -3,6 +3,7 @@
 #include "base/MachineTexts.h"
 #include "base/Preferences.h"
 #include "disks/DiskTypes.h"
+#include "platform/Translation.h"
 
 #include <algorithm>
 
@@ -56,16 +57,21 @@ void OnboardingTestRun::finishUnmount(const std::vector<std::string>& urls) {
     m_isTestingUnmount = false;
     if (!urls.empty()) {
         const std::string names = joinedVolumeNames(urls);
-        m_statusMessage = "Successfully unmounted: " + names + ". You can now test remounting those disks.";
+        m_statusMessage = filledIn(
+            translated("OnboardingTestRun", "Successfully unmounted: %1. You can now test remounting those disks."),
+            names);
         m_testStep = 1;
         emit changed();
-        postTestNotification("Test Disks Unmounted", "Successfully unmounted: " + names);
+        postTestNotification(translated("OnboardingTestRun", "Test Disks Unmounted"),
+                             filledIn(translated("OnboardingTestRun", "Successfully unmounted: %1"), names));
     } else {
-        m_statusMessage = "No external disks were found to unmount. Connect an external drive and try again if "
-                          "you’d like to see the full workflow.";
+        m_statusMessage =
+            translated("OnboardingTestRun", "No external disks were found to unmount. Connect an external drive "
+                                            "and try again if you’d like to see the full workflow.");
         m_testStep = 0;
         emit changed();
-        postTestNotification("No External Disks", "No external disks were found to unmount for the test.");
+        postTestNotification(translated("OnboardingTestRun", "No External Disks"),
+                             translated("OnboardingTestRun", "No external disks were found to unmount for the test."));
     }
 }
 
@@ -88,17 +94,22 @@ void OnboardingTestRun::finishRemount(const std::vector<std::string>& urls) {
     if (!urls.empty()) {
         const std::string names = joinedVolumeNames(urls);
         m_statusMessage =
-            "Successfully remounted: " + names + ". Tallowmere is ready to manage your disks automatically.";
+            filledIn(translated("OnboardingTestRun",
+                                "Successfully remounted: %1. Tallowmere is ready to manage your disks automatically."),
+                     names);
         m_testStep = 2;
         emit changed();
-        postTestNotification("Test Disks Remounted", "Successfully remounted: " + names);
+        postTestNotification(translated("OnboardingTestRun", "Test Disks Remounted"),
+                             filledIn(translated("OnboardingTestRun", "Successfully remounted: %1"), names));
     } else {
-        m_statusMessage = "No previously unmounted disks were available to remount. If you’ve manually reconnected "
-                          "them, you can skip this step.";
+        m_statusMessage =
+            translated("OnboardingTestRun", "No previously unmounted disks were available to remount. If you’ve "
+                                            "manually reconnected them, you can skip this step.");
         m_testStep = std::max(m_testStep, 1);
         emit changed();
-        postTestNotification("No Disks Remounted",
-                             "No previously unmounted disks were available to remount for the test.");
+        postTestNotification(
+            translated("OnboardingTestRun", "No Disks Remounted"),
+            translated("OnboardingTestRun", "No previously unmounted disks were available to remount for the test."));
     }
 }
 
@@ -118,17 +129,20 @@ WindowSize onboardingContentSize(WindowSize fitting, double neededWidth, std::op
 
 std::vector<WelcomeFeature> welcomeFeatures(const PlatformFeatures& features) {
     std::vector<WelcomeFeature> shown = {
-        {"externaldrive.badge.checkmark", "Safe eject and remount",
+        {"externaldrive.badge.checkmark", translated("OnboardingTestRun", "Safe eject and remount"),
          machineText(MachineText::welcomeSafeEject, features.machine)},
-        {"checklist", "Choose what to eject",
-         "You can choose which types of disks are included (hard drives, SSDs, SD cards, disk images, network drives, "
-         "and more) in the Auto Eject tab of Settings. Tallowmere only touches the disks you’ve allowed."}};
+        {"checklist", translated("OnboardingTestRun", "Choose what to eject"),
+         translated("OnboardingTestRun",
+                    "You can choose which types of disks are included (hard drives, SSDs, SD cards, disk images, "
+                    "network drives, and more) in the Auto Eject tab of Settings. Tallowmere only touches the disks "
+                    "you’ve allowed.")}};
     if (features.fullDiskAccess)
-        shown.push_back(
-            {"lock.shield", "Recommended permissions",
-             "For the most reliable behavior, especially with Time Machine or encrypted volumes, we recommend granting "
-             "Tallowmere Full Disk Access in System Settings → Privacy & Security → Full Disk Access. This lets macOS "
-             "know Tallowmere is allowed to manage your disks."});
+        shown.push_back({"lock.shield", translated("OnboardingTestRun", "Recommended permissions"),
+                         translated("OnboardingTestRun",
+                                    "For the most reliable behavior, especially with Time Machine or encrypted "
+                                    "volumes, we recommend granting Tallowmere Full Disk Access in System Settings → "
+                                    "Privacy & Security → Full Disk Access. This lets macOS know Tallowmere is allowed "
+                                    "to manage your disks.")});
     return shown;
 }
 

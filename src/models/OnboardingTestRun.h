@@ -82,10 +82,10 @@ struct WindowSize {
 WindowSize onboardingContentSize(WindowSize fitting, double neededWidth, std::optional<WindowSize> visibleScreen,
                                  std::optional<WindowSize> fullScreen);
 
-// One of the things the welcome window presents: a symbol, a heading and what it says.
+// One of the things the welcome window presents: a symbol, a heading and what it says, in the user's language.
 struct WelcomeFeature {
     const char* symbol;
-    const char* heading;
+    std::string heading;
     std::string description;
 };
 

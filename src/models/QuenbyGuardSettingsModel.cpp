@@ -2,6 +2,7 @@
 
 #include "base/Preferences.h"
 #include "guard/ActivationDuration.h"
+#include "platform/Translation.h"
 
 #include <algorithm>
 #include <charconv>
@@ -49,20 +50,20 @@ QuenbyGuardSettingsModel::QuenbyGuardSettingsModel(Runtime& runtime, PreferenceS
     : m_preferences(preferences)
     , m_subscription(runtime, preferences, [this] { emit changed(); }) {}
 
-const char* QuenbyGuardSettingsModel::title(Switch toggle) {
+std::string QuenbyGuardSettingsModel::title(Switch toggle) {
     switch (toggle) {
     case Switch::stayAwakeEnabled:
-        return "Quenby Guard Active";
+        return translated("QuenbyGuardSettingsModel", "Quenby Guard Active");
     case Switch::activateStayAwakeOnLaunch:
-        return "Activate Quenby Guard on Launch";
+        return translated("QuenbyGuardSettingsModel", "Activate Quenby Guard on Launch");
     case Switch::allowDisplaySleep:
-        return "Allow display to sleep";
+        return translated("QuenbyGuardSettingsModel", "Allow display to sleep");
     case Switch::activateOnExternalDisplay:
-        return "Activate if an external display is connected";
+        return translated("QuenbyGuardSettingsModel", "Activate if an external display is connected");
     case Switch::deactivateOnUserSwitch:
-        return "Deactivate if switching to another user account";
+        return translated("QuenbyGuardSettingsModel", "Deactivate if switching to another user account");
     }
-    return "";
+    return {};
 }
 
 bool QuenbyGuardSettingsModel::isOn(Switch toggle) const {
@@ -87,7 +88,9 @@ std::vector<QuenbyGuardSettingsModel::DurationRow> QuenbyGuardSettingsModel::dur
         rows.push_back({tag, tallowmere::title(duration), !useCustom && defaultIndex == tag});
     }
     if (const double custom = customStayAwakeSeconds(); custom > 0)
-        rows.push_back({customRowTag, "Custom – " + customDurationWords(custom), useCustom});
+        rows.push_back({customRowTag,
+                        filledIn(translated("QuenbyGuardSettingsModel", "Custom – %1"), customDurationWords(custom)),
+                        useCustom});
     return rows;
 }
 

@@ -38,7 +38,7 @@ public:
 
     QuenbyGuardSettingsModel(Runtime& runtime, PreferenceStore& preferences);
 
-    static const char* title(Switch toggle);
+    static std::string title(Switch toggle);
     bool isOn(Switch toggle) const;
     void setOn(Switch toggle, bool on);
 

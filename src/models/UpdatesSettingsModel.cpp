@@ -1,6 +1,7 @@
 #include "models/UpdatesSettingsModel.h"
 
 #include "models/SettingsLinks.h"
+#include "platform/Translation.h"
 
 namespace tallowmere {
 
@@ -14,12 +15,13 @@ std::string UpdatesSettingsModel::versionText() const {
 }
 
 std::string UpdatesSettingsModel::appcastSentence() {
-    return "Stay up to date with Sparkle. Tallowmere will check the appcast hosted at " +
-           SettingsLinks::websiteDomain() + " for new signed releases.";
+    return filledIn(translated("UpdatesSettingsModel", "Stay up to date with Sparkle. Tallowmere will check the "
+                                                       "appcast hosted at %1 for new signed releases."),
+                    SettingsLinks::websiteDomain());
 }
 
 std::string UpdatesSettingsModel::releaseNotesButtonTitle() {
-    return "View release notes on " + SettingsLinks::websiteDomain();
+    return filledIn(translated("UpdatesSettingsModel", "View release notes on %1"), SettingsLinks::websiteDomain());
 }
 
 Updater* UpdatesSettingsModel::updater() const {

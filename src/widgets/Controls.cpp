@@ -173,7 +173,7 @@ BusyIndicator::BusyIndicator(int diameter, QWidget* parent)
     : QWidget(parent)
     , m_diameter(diameter)
     , m_timer(new QTimer(this)) {
-    setAccessibleName("Loading");
+    setAccessibleName(tr("Loading"));
     setFixedSize(diameter, diameter);
     m_timer->setInterval(80);
     connect(m_timer, &QTimer::timeout, this, [this] {
@@ -242,6 +242,69 @@ void Card::addRow(QWidget* row) {
     if (m_separators && m_content->count() > 0)
         m_content->addWidget(makeSeparator());
     m_content->addWidget(row);
+}
+
+FlowRow::FlowRow(int spacing) {
+    setSpacing(spacing);
+    setContentsMargins(0, 0, 0, 0);
+}
+
+FlowRow::~FlowRow() {
+    for (QLayoutItem* item : m_items)
+        delete item;
+}
+
+void FlowRow::addItem(QLayoutItem* item) {
+    m_items.push_back(item);
+}
+
+QLayoutItem* FlowRow::itemAt(int index) const {
+    return index >= 0 && index < count() ? m_items[index] : nullptr;
+}
+
+QLayoutItem* FlowRow::takeAt(int index) {
+    if (index < 0 || index >= count())
+        return nullptr;
+    QLayoutItem* item = m_items[index];
+    m_items.erase(m_items.begin() + index);
+    return item;
+}
+
+QSize FlowRow::sizeHint() const {
+    QSize size;
+    for (QLayoutItem* item : m_items)
+        size = QSize(size.width() + (size.isEmpty() ? 0 : spacing()) + item->sizeHint().width(),
+                     std::max(size.height(), item->sizeHint().height()));
+    return size;
+}
+
+QSize FlowRow::minimumSize() const {
+    QSize size;
+    for (QLayoutItem* item : m_items)
+        size = size.expandedTo(item->minimumSize());
+    return size;
+}
+
+void FlowRow::setGeometry(const QRect& rect) {
+    QLayout::setGeometry(rect);
+    arrange(rect, true);
+}
+
+int FlowRow::arrange(const QRect& rect, bool place) const {
+    int x = rect.x(), y = rect.y(), lineHeight = 0;
+    for (QLayoutItem* item : m_items) {
+        const QSize size = item->sizeHint();
+        if (x > rect.x() && x + size.width() > rect.right() + 1) {
+            x = rect.x();
+            y += lineHeight + spacing();
+            lineHeight = 0;
+        }
+        if (place)
+            item->setGeometry(QRect(QPoint(x, y), size));
+        x += size.width() + spacing();
+        lineHeight = std::max(lineHeight, size.height());
+    }
+    return y + lineHeight - rect.y();
 }
 
 QWidget* makeFormSection(const QString& header, Card* card, const QString& footer) {

@@ -3,10 +3,12 @@
 #include <QAbstractButton>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QSlider>
 #include <QString>
 
 #include <initializer_list>
+#include <vector>
 
 class QTimer;
 class QVBoxLayout;
@@ -113,6 +115,31 @@ public:
 private:
     QVBoxLayout* m_content;
     bool m_separators;
+};
+
+// Buttons side by side, left aligned, going on in a second line where the row is too narrow for them (longer
+// titles in another language): nothing is cut off.
+class FlowRow : public QLayout {
+public:
+    explicit FlowRow(int spacing);
+    ~FlowRow() override;
+
+    void addItem(QLayoutItem* item) override;
+    int count() const override { return int(m_items.size()); }
+    QLayoutItem* itemAt(int index) const override;
+    QLayoutItem* takeAt(int index) override;
+    Qt::Orientations expandingDirections() const override { return {}; }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override { return arrange(QRect(0, 0, width, 0), false); }
+    QSize sizeHint() const override;
+    QSize minimumSize() const override;
+    void setGeometry(const QRect& rect) override;
+
+private:
+    // Places the items in `rect` (when `place`) and returns the height they take.
+    int arrange(const QRect& rect, bool place) const;
+
+    std::vector<QLayoutItem*> m_items;
 };
 
 // One section of a grouped form: a small header, the card, a small footer (either text may be empty).

@@ -79,12 +79,12 @@ QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(const AppContext& context) {
     using Switch = QuenbyGuardSettingsModel::Switch;
 
     const MachineKind machine = platform.features.machine;
-    addToggles(addSection("Status", machineText(MachineText::guardStatusFooter, machine)), model,
+    addToggles(addSection(tr("Status"), text(machineText(MachineText::guardStatusFooter, machine))), model,
                {Switch::stayAwakeEnabled, Switch::activateStayAwakeOnLaunch});
 
-    Card* durations = addSection("Default Duration", {}, false);
+    Card* durations = addSection(tr("Default Duration"), {}, false);
     m_durations = new QListWidget;
-    m_durations->setAccessibleName("Default Duration");
+    m_durations->setAccessibleName(tr("Default Duration"));
     m_durations->setItemDelegate(new CaptionDelegate(m_durations));
     m_durations->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_durations->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -96,17 +96,15 @@ QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(const AppContext& context) {
     listRow->addWidget(m_durations);
     durations->addRow(padded(listRow, 4));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(12);
-    QPushButton* reset = makeButton("Reset");
-    QPushButton* makeDefault = makeButton("Default", "prominent");
-    QPushButton* add = makeButton("Add");
+    auto* buttons = new FlowRow(12);
+    QPushButton* reset = makeButton(tr("Reset"));
+    QPushButton* makeDefault = makeButton(tr("Default"), "prominent");
+    QPushButton* add = makeButton(tr("Add"));
     add->setIcon(symbolIcon("plus"));
-    QPushButton* remove = makeButton("Remove", "destructive");
+    QPushButton* remove = makeButton(tr("Remove"), "destructive");
     remove->setIcon(symbolIcon("minus", QColor(0xFF, 0x3B, 0x30)));
     for (QPushButton* button : {reset, makeDefault, add, remove})
         buttons->addWidget(button);
-    buttons->addStretch();
     connect(reset, &QPushButton::clicked, this, [model] { model->reset(); });
     connect(makeDefault, &QPushButton::clicked, this, [model] { model->makeHighlightedDefault(); });
     connect(add, &QPushButton::clicked, this, [model] { model->addCustomDuration(); });
@@ -115,15 +113,15 @@ QuenbyGuardSettingsPage::QuenbyGuardSettingsPage(const AppContext& context) {
     captions->setSpacing(4);
     captions->addLayout(buttons);
     captions->addSpacing(4);
-    captions->addWidget(makeLabel("Use Default to set the highlighted duration. Add creates a custom option; Remove "
-                                  "deletes it.",
+    captions->addWidget(makeLabel(tr("Use Default to set the highlighted duration. Add creates a custom option; Remove "
+                                     "deletes it."),
                                   "caption", true));
-    captions->addWidget(makeLabel("The default activation duration is used when enabling Quenby Guard on Launch and "
-                                  "other default-based actions.",
+    captions->addWidget(makeLabel(tr("The default activation duration is used when enabling Quenby Guard on Launch and "
+                                     "other default-based actions."),
                                   "caption", true));
     durations->addRow(padded(captions));
 
-    addToggles(addSection("Advanced behavior", machineText(MachineText::guardAdvancedFooter, machine)), model,
+    addToggles(addSection(tr("Advanced behavior"), text(machineText(MachineText::guardAdvancedFooter, machine))), model,
                {Switch::allowDisplaySleep, Switch::activateOnExternalDisplay, Switch::deactivateOnUserSwitch});
     column()->addStretch();
 
@@ -148,7 +146,7 @@ void QuenbyGuardSettingsPage::redrawDurations() {
     for (const auto& row : rows) {
         auto* item = new QListWidgetItem(text(row.title), m_durations);
         item->setData(Qt::UserRole, row.tag);
-        item->setData(Qt::AccessibleDescriptionRole, row.isDefault ? QStringLiteral("Default") : QString());
+        item->setData(Qt::AccessibleDescriptionRole, row.isDefault ? tr("Default") : QString());
         if (row.tag == m_model->selectedDurationIndex())
             m_durations->setCurrentItem(item);
     }
@@ -172,17 +170,17 @@ void QuenbyGuardSettingsPage::showOrHideSheet() {
     }
     if (m_sheet)
         return;
-    m_sheet = new Sheet(window(), "Custom Quenby Guard Duration");
+    m_sheet = new Sheet(window(), tr("Custom Quenby Guard Duration"));
     auto* column = new QVBoxLayout(m_sheet);
     column->setContentsMargins(24, 24, 24, 24);
     column->setSpacing(16);
-    column->addWidget(makeLabel("Custom Quenby Guard Duration", "headline"), 0, Qt::AlignHCenter);
+    column->addWidget(makeLabel(tr("Custom Quenby Guard Duration"), "headline"), 0, Qt::AlignHCenter);
     auto* fields = new QHBoxLayout;
     fields->setSpacing(12);
     fields->addStretch();
-    QLineEdit* hours = sheetField("Hours", model->customHours(), fields);
-    QLineEdit* minutes = sheetField("Minutes", model->customMinutes(), fields);
-    QLineEdit* seconds = sheetField("Seconds", model->customSecondsInput(), fields);
+    QLineEdit* hours = sheetField(tr("Hours"), model->customHours(), fields);
+    QLineEdit* minutes = sheetField(tr("Minutes"), model->customMinutes(), fields);
+    QLineEdit* seconds = sheetField(tr("Seconds"), model->customSecondsInput(), fields);
     fields->addStretch();
     column->addLayout(fields);
     const std::tuple<QLineEdit*, bool (QuenbyGuardSettingsModel::*)(std::string_view),
@@ -198,8 +196,8 @@ void QuenbyGuardSettingsPage::showOrHideSheet() {
         });
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    QPushButton* cancel = makeButton("Cancel");
-    QPushButton* addDuration = makeButton("Add Duration", "prominent");
+    QPushButton* cancel = makeButton(tr("Cancel"));
+    QPushButton* addDuration = makeButton(tr("Add Duration"), "prominent");
     addDuration->setDefault(true);
     buttons->addWidget(cancel);
     buttons->addWidget(addDuration);
@@ -226,27 +224,27 @@ BatterySettingsPage::BatterySettingsPage(const AppContext& context) {
     BatterySettingsModel* model = m_model.get();
     model->pageDidAppear();
 
-    Card* card = addSection("Battery Level",
-                            "Below this level, Quenby Guard turns off automatically. Low Power Mode "
-                            "can also pause Quenby Guard to save battery.",
+    Card* card = addSection(tr("Battery Level"),
+                            tr("Below this level, Quenby Guard turns off automatically. Low Power Mode "
+                               "can also pause Quenby Guard to save battery."),
                             false);
     auto* content = new QVBoxLayout;
     content->setSpacing(8);
     QLabel* threshold = makeLabel({}, "subheadline");
     content->addWidget(threshold);
     auto* sliderLine = new QHBoxLayout;
-    sliderLine->addWidget(makeLabel("5%", "caption2"));
+    sliderLine->addWidget(makeLabel(tr("5%"), "caption2"));
     // Continuous: the model keeps what is stored whole.
     QSlider* slider = bindSlider(
-        "Deactivate threshold", BatterySettingsModel::batteryCapMinimum, BatterySettingsModel::batteryCapMaximum, 0.1,
-        [model] { return model->batteryCap(); }, [model](double value) { model->setBatteryCap(value); });
+        tr("Deactivate threshold"), BatterySettingsModel::batteryCapMinimum, BatterySettingsModel::batteryCapMaximum,
+        0.1, [model] { return model->batteryCap(); }, [model](double value) { model->setBatteryCap(value); });
     slider->setMaximumWidth(360);
     sliderLine->addWidget(slider, 1);
-    sliderLine->addWidget(makeLabel("95%", "caption2"));
+    sliderLine->addWidget(makeLabel(tr("95%"), "caption2"));
     sliderLine->addStretch();
     content->addLayout(sliderLine);
     auto* lowPower = bindToggle(
-        "Disable Quenby Guard on Low Power Mode", [model] { return model->disableOnLowPower(); },
+        tr("Disable Quenby Guard on Low Power Mode"), [model] { return model->disableOnLowPower(); },
         [model](bool on) { model->setDisableOnLowPower(on); });
     lowPower->setInset(0);
     content->addWidget(lowPower);

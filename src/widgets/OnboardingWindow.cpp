@@ -48,7 +48,7 @@ void showProgress(QPushButton* button, BusyIndicator* progress, const QString& t
 
 OnboardingWindow::OnboardingWindow(const AppContext& context)
     : KeptWindow(Qt::WindowCloseButtonHint) {
-    setWindowTitle("Welcome to Tallowmere");
+    setWindowTitle(tr("Welcome to Tallowmere"));
     Platform& platform = context.platform;
     m_testRun = OnboardingTestRun::create({platform.runtime, context.diskManager, platform.preferences,
                                            std::bind_front(&UserNotifier::postUserNotification, context.notifier),
@@ -66,9 +66,10 @@ OnboardingWindow::OnboardingWindow(const AppContext& context)
     header->addWidget(symbol("moon.zzz", 32), 0, Qt::AlignTop);
     auto* headerTexts = new QVBoxLayout;
     headerTexts->setSpacing(4);
-    headerTexts->addWidget(makeLabel("Welcome to Tallowmere", "title2"));
+    headerTexts->addWidget(makeLabel(tr("Welcome to Tallowmere"), "title2"));
     const MachineKind machine = platform.features.machine;
-    headerTexts->addWidget(makeLabel(machineText(MachineText::welcomeSummary, machine), "secondary", true));
+    headerTexts->addWidget(
+        makeLabel(QString::fromStdString(machineText(MachineText::welcomeSummary, machine)), "secondary", true));
     header->addLayout(headerTexts, 1);
     column->addLayout(header);
 
@@ -80,7 +81,7 @@ OnboardingWindow::OnboardingWindow(const AppContext& context)
         row->addWidget(symbol(feature.symbol, 22), 0, Qt::AlignTop);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(4);
-        texts->addWidget(makeLabel(feature.heading, "headline"));
+        texts->addWidget(makeLabel(QString::fromStdString(feature.heading), "headline"));
         texts->addWidget(makeLabel(QString::fromStdString(feature.description), "secondary", true));
         row->addLayout(texts, 1);
         featureList->addLayout(row);
@@ -90,17 +91,19 @@ OnboardingWindow::OnboardingWindow(const AppContext& context)
 
     auto* test = new QVBoxLayout;
     test->setSpacing(8);
-    test->addWidget(makeLabel("Try a safe unmount and remount", "headline"));
-    test->addWidget(makeLabel(machineText(MachineText::welcomeTestIntroduction, machine), "caption", true));
+    test->addWidget(makeLabel(tr("Try a safe unmount and remount"), "headline"));
+    test->addWidget(
+        makeLabel(QString::fromStdString(machineText(MachineText::welcomeTestIntroduction, machine)), "caption", true));
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(12);
-    m_unmountButton = progressButton("Test Unmount External Drives", "prominent", m_unmountProgress);
-    m_remountButton = progressButton("Test Remount", nullptr, m_remountProgress);
+    m_unmountButton = progressButton(tr("Test Unmount External Drives"), "prominent", m_unmountProgress);
+    m_remountButton = progressButton(tr("Test Remount"), nullptr, m_remountProgress);
     buttons->addWidget(m_unmountButton);
     buttons->addWidget(m_remountButton);
     buttons->addStretch();
     test->addLayout(buttons);
-    test->addWidget(makeLabel(machineText(MachineText::welcomeTestNote, machine), "caption2", true));
+    test->addWidget(
+        makeLabel(QString::fromStdString(machineText(MachineText::welcomeTestNote, machine)), "caption2", true));
     m_statusMessage = new WrappingLabel; // it may hold a long volume name
     setRole(m_statusMessage, "caption");
     test->addWidget(m_statusMessage);
@@ -118,8 +121,8 @@ OnboardingWindow::OnboardingWindow(const AppContext& context)
     bottom->setContentsMargins(24, 12, 24, 24);
     bottom->setSpacing(12);
     bottom->addStretch();
-    QPushButton* openSettings = makeButton("Open Settings…");
-    m_getStartedButton = makeButton("Get Started", "prominent");
+    QPushButton* openSettings = makeButton(tr("Open Settings…"));
+    m_getStartedButton = makeButton(tr("Get Started"), "prominent");
     setDefaultButton(m_getStartedButton);
     bottom->addWidget(openSettings);
     bottom->addWidget(m_getStartedButton);
@@ -148,8 +151,8 @@ OnboardingWindow::OnboardingWindow(const AppContext& context)
 OnboardingWindow::~OnboardingWindow() = default;
 
 void OnboardingWindow::redraw() {
-    showProgress(m_unmountButton, m_unmountProgress, "Test Unmount External Drives", m_testRun->isTestingUnmount());
-    showProgress(m_remountButton, m_remountProgress, "Test Remount", m_testRun->isTestingRemount());
+    showProgress(m_unmountButton, m_unmountProgress, tr("Test Unmount External Drives"), m_testRun->isTestingUnmount());
+    showProgress(m_remountButton, m_remountProgress, tr("Test Remount"), m_testRun->isTestingRemount());
     m_unmountButton->setEnabled(m_testRun->canTestUnmount());
     m_remountButton->setEnabled(m_testRun->canTestRemount());
     m_getStartedButton->setEnabled(m_testRun->canGetStarted());

@@ -1,5 +1,6 @@
 #include "widgets/QtAlertPresenter.h"
 
+#include "platform/Translation.h"
 #include "widgets/Accessibility.h"
 #include "widgets/Style.h"
 
@@ -44,7 +45,7 @@ public:
             buttons->addWidget(button);
             connect(button, &QPushButton::clicked, this,
                     [this, i] { done(AlertPresenter::firstButtonReturn + static_cast<int>(i)); });
-            if (alert.buttonTitles[i] == "Cancel")
+            if (alert.buttonTitles[i] == translated("Alert", "Cancel"))
                 m_cancel = button;
         }
         texts->addLayout(buttons);

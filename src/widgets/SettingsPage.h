@@ -48,7 +48,7 @@ template <class Model, class Key>
 void SettingsPage::addToggles(Card* card, Model* model, std::initializer_list<Key> keys) {
     for (Key key : keys)
         card->addRow(bindToggle(
-            Model::title(key), [model, key] { return model->isOn(key); },
+            QString::fromStdString(Model::title(key)), [model, key] { return model->isOn(key); },
             [model, key](bool on) { model->setOn(key, on); }));
 }
 

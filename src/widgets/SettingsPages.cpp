@@ -70,19 +70,19 @@ GeneralSettingsPage::GeneralSettingsPage(const AppContext& context) {
         });
     GeneralSettingsModel* model = m_model.get();
 
-    addSection("Startup & privacy", machineText(MachineText::startAtLoginFooter, machine))
+    addSection(tr("Startup & privacy"), text(machineText(MachineText::startAtLoginFooter, machine)))
         ->addRow(bindToggle(
-            "Start at Login", [model] { return model->startAtLogin(); },
+            tr("Start at Login"), [model] { return model->startAtLogin(); },
             [model](bool on) { model->setStartAtLogin(on); }));
-    addSection("Analytics", "Help improve Tallowmere with anonymized usage statistics. No personal data, file "
-                            "contents, or drive details are collected.")
+    addSection(tr("Analytics"), tr("Help improve Tallowmere with anonymized usage statistics. No personal data, file "
+                                   "contents, or drive details are collected."))
         ->addRow(bindToggle(
-            "Allow anonymous usage analytics", [model] { return model->analyticsEnabled(); },
+            tr("Allow anonymous usage analytics"), [model] { return model->analyticsEnabled(); },
             [model](bool on) { model->setAnalyticsEnabled(on); }));
     if (model->canOpenNotificationSettings()) {
-        QPushButton* notifications = makeButton("Notification Settings…");
+        QPushButton* notifications = makeButton(tr("Notification Settings…"));
         connect(notifications, &QPushButton::clicked, this, [model] { model->openNotificationSettings(); });
-        addSection("System shortcuts", machineText(MachineText::notificationSettingsFooter, machine))
+        addSection(tr("System shortcuts"), text(machineText(MachineText::notificationSettingsFooter, machine)))
             ->addRow(leadingButtonRow(notifications));
     }
     column()->addStretch();
@@ -97,50 +97,54 @@ AutoEjectSettingsPage::AutoEjectSettingsPage(const AppContext& context) {
     AutoEjectSettingsModel* model = m_model.get();
     using Toggle = AutoEjectSettingsModel::Toggle;
 
-    addToggles(addSection("Arming", machineText(MachineText::armingFooter, platform.features.machine)), model,
+    addToggles(addSection(tr("Arming"), text(machineText(MachineText::armingFooter, platform.features.machine))), model,
                {Toggle::autoEjectBeforeSleep, Toggle::activateAutoEjectOnLaunch});
-    Card* triggers = addSection("When to eject", "Choose the events that eject drives. Remounts happen on the paired "
-                                                 "wake/unlock/stop-typing event.");
+    Card* triggers =
+        addSection(tr("When to eject"), tr("Choose the events that eject drives. Remounts happen on the paired "
+                                           "wake/unlock/stop-typing event."));
     for (AutoEjectTrigger trigger : allAutoEjectTriggers)
         triggers->addRow(bindToggle(
-            title(trigger), [model, trigger] { return model->isTriggerSelected(trigger); },
+            text(title(trigger)), [model, trigger] { return model->isTriggerSelected(trigger); },
             [model, trigger](bool on) { model->setTrigger(trigger, on); }));
-    addToggles(addSection("What to eject", "Limit auto-eject to certain drive types or include everything."), model,
+    addToggles(addSection(tr("What to eject"), tr("Limit auto-eject to certain drive types or include everything.")),
+               model,
                {Toggle::ejectHardDisksAndSSDs, Toggle::ejectDiskImages, Toggle::ejectSDCards, Toggle::ejectDVDsAndCDs,
                 Toggle::ejectNetworkDrives});
-    addToggles(addSection("How to eject", "Unmount keeps flash/SD cards available for remounting. Force unmount can "
-                                          "recover stuck volumes but risks data loss if writes are in flight."),
-               model, {Toggle::unmountInsteadOfEject, Toggle::forceUnmountEnabled});
+    addToggles(
+        addSection(tr("How to eject"), tr("Unmount keeps flash/SD cards available for remounting. Force unmount can "
+                                          "recover stuck volumes but risks data loss if writes are in flight.")),
+        model, {Toggle::unmountInsteadOfEject, Toggle::forceUnmountEnabled});
 
     auto* delay = new QVBoxLayout;
     delay->setSpacing(6);
     auto* delayLine = new QHBoxLayout;
-    delayLine->addWidget(makeLabel("Remount delay after wake"));
+    delayLine->addWidget(makeLabel(tr("Remount delay after wake")));
     delayLine->addStretch();
     QLabel* delayText = makeLabel({}, "secondary");
     delayLine->addWidget(delayText);
     delay->addLayout(delayLine);
     delay->addWidget(bindSlider(
-        "Remount delay after wake", AutoEjectSettingsModel::remountDelayMinimum,
+        tr("Remount delay after wake"), AutoEjectSettingsModel::remountDelayMinimum,
         AutoEjectSettingsModel::remountDelayMaximum, AutoEjectSettingsModel::remountDelayStep,
         [model] { return model->remountDelaySeconds(); },
         [model](double value) { model->setRemountDelaySeconds(value); }));
     onRefresh([delayText, model] { delayText->setText(text(model->remountDelayText())); });
-    addSection({}, "Wait this long after wake/unlock before the first remount attempt. Helpful for USB hubs and docks "
-                   "that take time to power up.")
+    addSection({},
+               tr("Wait this long after wake/unlock before the first remount attempt. Helpful for USB hubs and docks "
+                  "that take time to power up."))
         ->addRow(paddedRow(delay));
 
-    Card* volumes = addSection("Volumes to auto-eject",
-                               "If nothing is selected, all eligible external volumes are "
-                               "included. Choose specific volumes to keep other devices "
-                               "untouched.",
+    Card* volumes = addSection(tr("Volumes to auto-eject"),
+                               tr("If nothing is selected, all eligible external volumes are "
+                                  "included. Choose specific volumes to keep other devices "
+                                  "untouched."),
                                false);
     auto* volumeHolder = new QWidget;
     m_volumes = new QVBoxLayout(volumeHolder);
     m_volumes->setContentsMargins(0, 0, 0, 0);
     m_volumes->setSpacing(0);
     volumes->addRow(volumeHolder);
-    QPushButton* refresh = makeButton("Refresh Volumes", "plain");
+    QPushButton* refresh = makeButton(tr("Refresh Volumes"), "plain");
     connect(refresh, &QPushButton::clicked, this,
             [model] { model->loadVolumes(AutoEjectSettingsModel::Loading::shown); });
     volumes->addRow(leadingButtonRow(refresh));
@@ -177,7 +181,7 @@ void AutoEjectSettingsPage::redrawVolumes() {
     }
     if (m_model->volumeSelections().empty()) {
         auto* line = new QHBoxLayout;
-        line->addWidget(makeLabel("No external volumes are currently mounted.", "secondary"));
+        line->addWidget(makeLabel(tr("No external volumes are currently mounted."), "secondary"));
         m_volumes->addWidget(paddedRow(line));
         return;
     }
@@ -205,27 +209,26 @@ UpdatesSettingsPage::UpdatesSettingsPage(const AppContext& context) {
     Card* card = addSection({}, {}, false);
     auto* content = new QVBoxLayout;
     content->setSpacing(8);
-    content->addWidget(makeLabel("Tallowmere Updates", "headline"));
+    content->addWidget(makeLabel(tr("Tallowmere Updates"), "headline"));
     content->addWidget(makeLabel(text(UpdatesSettingsModel::appcastSentence()), "secondary", true));
     auto* version = new QHBoxLayout;
-    version->addWidget(makeLabel("Current version"));
+    version->addWidget(makeLabel(tr("Current version")));
     version->addStretch();
     QLabel* versionText = makeLabel({}, "secondary");
     version->addWidget(versionText);
     content->addLayout(version);
     ToggleRow* automatic = bindToggle(
-        "Automatically check for updates", [model] { return model->automaticallyChecksForUpdates(); },
+        tr("Automatically check for updates"), [model] { return model->automaticallyChecksForUpdates(); },
         [model](bool on) { model->setAutomaticallyChecksForUpdates(on); });
     automatic->setInset(0);
     content->addWidget(automatic);
-    QPushButton* check = makeButton("Check for Updates…", "prominent");
+    QPushButton* check = makeButton(tr("Check for Updates…"), "prominent");
     QPushButton* notes = makeButton(text(UpdatesSettingsModel::releaseNotesButtonTitle()));
     connect(check, &QPushButton::clicked, this, [model] { model->checkForUpdates(); });
     connect(notes, &QPushButton::clicked, this, [model] { model->openReleaseNotes(); });
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = new FlowRow(8);
     buttons->addWidget(check);
     buttons->addWidget(notes);
-    buttons->addStretch();
     content->addLayout(buttons);
     card->addRow(paddedRow(content, 10));
     onRefresh([=] {
@@ -249,16 +252,16 @@ AboutSettingsPage::AboutSettingsPage(const AppContext& context) {
     Card* card = addSection({}, {}, false);
     auto* content = new QVBoxLayout;
     content->setSpacing(6);
-    content->addWidget(makeLabel(AboutSettingsModel::heading, "headline"));
+    content->addWidget(makeLabel(text(AboutSettingsModel::heading()), "headline"));
     content->addWidget(makeLabel(QString::fromStdString(model->versionLine()), "secondary"));
     content->addWidget(
         makeLabel(text(AboutSettingsModel::caption(context.platform.features.machine)), "caption", true));
     const std::pair<const char*, void (AboutSettingsModel::*)()> links[] = {
-        {"Show Welcome Guide…", &AboutSettingsModel::showWelcomeGuide},
-        {"Contact Support", &AboutSettingsModel::contactSupport},
-        {"Privacy Policy", &AboutSettingsModel::openPrivacyPolicy}};
+        {QT_TR_NOOP("Show Welcome Guide…"), &AboutSettingsModel::showWelcomeGuide},
+        {QT_TR_NOOP("Contact Support"), &AboutSettingsModel::contactSupport},
+        {QT_TR_NOOP("Privacy Policy"), &AboutSettingsModel::openPrivacyPolicy}};
     for (auto [title, action] : links) {
-        QPushButton* button = makeButton(title);
+        QPushButton* button = makeButton(tr(title));
         connect(button, &QPushButton::clicked, this, [model, action = action] { (model.get()->*action)(); });
         auto* line = new QHBoxLayout;
         line->addWidget(button);

@@ -25,7 +25,7 @@ SettingsWindow::SettingsWindow(const AppContext& context)
     : KeptWindow(Qt::WindowCloseButtonHint)
     , m_context(context) {
     setWindowTitle(QString());
-    WindowOrder::setName(this, "Settings");
+    WindowOrder::setName(this, tr("Settings"));
     setFixedSize(720, 560);
 
     auto* sidebar = new QWidget;
@@ -35,15 +35,16 @@ SettingsWindow::SettingsWindow(const AppContext& context)
     auto* sidebarColumn = new QVBoxLayout(sidebar);
     sidebarColumn->setContentsMargins(0, 16, 0, 0);
     sidebarColumn->setSpacing(4);
-    QLabel* header = makeLabel("Preferences", "headline");
+    QLabel* header = makeLabel(tr("Preferences"), "headline");
     header->setContentsMargins(20, 0, 0, 4);
     sidebarColumn->addWidget(header);
     m_sidebar = new QListWidget;
     m_sidebar->setProperty("role", "sidebar");
-    m_sidebar->setAccessibleName("Preferences");
+    m_sidebar->setAccessibleName(tr("Preferences"));
     m_sidebar->setIconSize(QSize(16, 16));
     for (SettingsSection section : availableSettingsSections(context.platform.features)) {
-        auto* item = new QListWidgetItem(symbolIcon(symbolName(section), accentColor), title(section), m_sidebar);
+        auto* item = new QListWidgetItem(symbolIcon(symbolName(section), accentColor),
+                                         QString::fromStdString(title(section)), m_sidebar);
         item->setData(Qt::UserRole, static_cast<int>(section));
     }
     sidebarColumn->addWidget(m_sidebar);
@@ -58,7 +59,7 @@ SettingsWindow::SettingsWindow(const AppContext& context)
     auto* footer = new QHBoxLayout;
     footer->setContentsMargins(16, 12, 16, 12);
     footer->addStretch();
-    QPushButton* done = makeButton("Done", "prominent");
+    QPushButton* done = makeButton(tr("Done"), "prominent");
     footer->addWidget(done);
     setDefaultButton(done);
     connect(done, &QPushButton::clicked, this, [this] { close(); });

@@ -55,7 +55,7 @@ StatusItem::StatusItem(const AppContext& context)
         m_strip->setObjectName("menuBarStrip");
         m_strip->setAttribute(Qt::WA_StyledBackground);
         m_strip->setAttribute(Qt::WA_X11NetWmWindowTypeDock);
-        m_strip->setWindowTitle("Menu Bar");
+        m_strip->setWindowTitle(tr("Menu Bar"));
         WindowOrder::setMenuBar(m_strip.get());
         m_stripButton = new QToolButton;
         m_stripButton->setObjectName("statusItemButton");
@@ -112,7 +112,7 @@ void StatusItem::showIcon(bool active) {
         m_tray->setIcon(icon);
     if (m_stripButton) {
         m_stripButton->setIcon(icon);
-        m_stripButton->setToolTip(active ? "Quenby Guard is on" : "Tallowmere");
+        m_stripButton->setToolTip(active ? tr("Quenby Guard is on") : "Tallowmere");
     }
 }
 

@@ -51,8 +51,9 @@ TEST_F(DelegateLaunch, OnADesktopWithoutUpdaterAccessPermissionOrTrayNoneIsUsedA
     delegate->ejectDisks();
     delegate->checkForUpdates();
     runtime.advance(5s);
-    EXPECT_EQ(notifications.titles(),
-              (std::vector<std::string>{"Tallowmere is ready", UserNotifier::noStatusAreaTitle, "Disks Unmounted"}));
+    EXPECT_EQ(
+        notifications.titles(),
+        (std::vector<std::string>{"Tallowmere is ready", "Tallowmere Is Running Without an Icon", "Disks Unmounted"}));
     EXPECT_EQ(posted()[0].body,
               "Tallowmere will manage external disks and keep your computer awake based on your settings.");
     EXPECT_FALSE(log.contains("Full Disk Access"));

@@ -356,5 +356,54 @@ TEST_F(UserInterfaceEndToEnd, SettingsKeepItsSectionWriteTheirKeysAndFollowWrite
     EXPECT_EQ(app.ui({"set", "Deactivate threshold", "50"}).exitCode, 1);
 }
 
+// A German desktop (LANG only, as most set it) gets the whole interface in German, plural forms included; the log
+// stays English.
+TEST_F(UserInterfaceEndToEnd, InGermanTheMenuTheSettingsAndTheNoticesReadGerman) {
+    ASSERT_TRUE(app.start({{"LC_ALL", ""}, {"LANG", "de_DE.UTF-8"}}));
+    EXPECT_EQ(app.ui({"menu"}).out, R"(Externe Laufwerke deaktivieren
+Deaktivieren und Ruhezustand
+---
+Ausgeworfene Laufwerke wieder aktivieren (disabled)
+Volumes automatisch deaktivieren
+  Keine externen Volumes erkannt (disabled)
+  ---
+  Deaktivieren erzwingen, wenn belegt
+---
+Quenby Guard einschalten
+Quenby Guard zeitlich begrenzt
+  ✓ Aus
+  Unbegrenzt
+  5 Min.
+  10 Min.
+  15 Min.
+  30 Min.
+  1 Std.
+  2 Std.
+  4 Std.
+  24 Std.
+---
+Einstellungen…
+Über Tallowmere…
+Nach Updates suchen…
+---
+Tallowmere beenden
+)");
+    ASSERT_EQ(app.ui({"click", "Quenby Guard zeitlich begrenzt/1 Std."}).exitCode, 0);
+    EXPECT_TRUE(app.waitForListing({"notifications"}, "\tQuenby Guard eingeschaltet\tTallowmere hält deinen Mac 1 "
+                                                      "Stunde lang mit Quenby Guard wach.\n"))
+        << app.macsim({"notifications"}).out;
+
+    ASSERT_EQ(app.ui({"click", "Einstellungen…"}).exitCode, 0);
+    ASSERT_EQ(app.ui({"select", "Auto-Auswerfen", "Einstellungen"}).exitCode, 0);
+    const std::string page = app.ui({"dump", "Einstellungen"}).out;
+    for (const std::string& line :
+         {"list: Einstellungen\n", "toggle: Vor dem Ruhezustand automatisch auswerfen = off\n",
+          "toggle: Bildschirm wird gesperrt = off\n", "toggle: Netzlaufwerke = on\n",
+          "slider: Verzögerung nach dem Aufwachen = 3\n", "button: Volumes aktualisieren\n"})
+        EXPECT_TRUE(has(page, line)) << line << page;
+    EXPECT_TRUE(has(app.ui({"windows"}).out, "Willkommen bei Tallowmere\n"));
+    EXPECT_TRUE(app.waitForOutput("Tallowmere: Full Disk Access is granted, no prompt needed"));
+}
+
 } // namespace
 } // namespace tallowmere::test

@@ -128,8 +128,8 @@ TEST_F(MenuModel, ADesktopWithoutUpdaterOrAccessPermissionIsOfferedNeitherAndIts
 
     EXPECT_EQ(welcomeFeatures(desktop).size(), welcomeFeatures({}).size() - 1) << "no Full Disk Access to recommend";
     for (int text = 0; text <= static_cast<int>(MachineText::welcomeTestNote); ++text) {
-        const QString computer = machineText(MachineText(text), MachineKind::computer);
-        EXPECT_NE(computer, machineText(MachineText(text), MachineKind::mac)) << text;
+        const QString computer = QString::fromStdString(machineText(MachineText(text), MachineKind::computer));
+        EXPECT_NE(computer.toStdString(), machineText(MachineText(text), MachineKind::mac)) << text;
         EXPECT_FALSE(computer.contains("mac", Qt::CaseInsensitive) || computer.contains("System Settings")) << text;
     }
 }

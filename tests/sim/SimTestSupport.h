@@ -48,6 +48,10 @@ public:
                const std::string& program = MACSIM_EXECUTABLE) const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TALLOWMERE_SIM_DIR", QString::fromStdString(folder()));
+        // The C locale, whatever the desktop's: the tests read the English texts.
+        environment.insert("LC_ALL", "C");
+        environment.remove("LC_MESSAGES");
+        environment.remove("LANGUAGE");
         for (const auto& [key, value] : extra)
             environment.insert(QString::fromStdString(key), QString::fromStdString(value));
         QStringList list;

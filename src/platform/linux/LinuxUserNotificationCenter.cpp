@@ -54,7 +54,7 @@ void LinuxUserNotificationCenter::add(const NotificationRequest& request, std::f
         const bool markup = !dbus::errorOf(capabilities) && !capabilities.arguments().isEmpty() &&
                             capabilities.arguments().constFirst().toStringList().contains("body-markup");
         QString body = QString::fromStdString(request.body);
-        QVariantMap hints{{"desktop-entry", "tallowmere"}};
+        QVariantMap hints{{"desktop-entry", "com.tallowmere.app"}};
         if (!request.defaultSound)
             hints.insert("suppress-sound", true);
         QDBusMessage reply = dbus::call(m_bus, service, path, service, "Notify",
