@@ -5,7 +5,7 @@
 #include "simulator/AppLink.h"
 
 #include "platform/ClampedInteger.h"
-#include "platform/sim/LineFramer.h"
+#include "platform/LineFramer.h"
 
 #include <algorithm>
 

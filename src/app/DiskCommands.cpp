@@ -30,26 +30,8 @@ DiskCommands::DiskCommands(Services services)
 
 void DiskCommands::ejectDisks() {
     auto eject = [weak = weak_from_this()] {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        self->runEject([weak](const EjectOutcome& outcome) {
-            auto self = weak.lock();
-            if (!self)
-                return;
-            self->m_services.platform.runtime.mainAsync([self, outcome] {
-                UserNotifier& notifier = *self->m_services.notifier;
-                if (!outcome.urls.empty())
-                    notifier.postUserNotification(
-                        outcome.saysUnmount ? "Disks Unmounted" : "Disks Ejected",
-                        (outcome.saysUnmount ? "Successfully unmounted: " : "Successfully ejected: ") +
-                            joinedVolumeNames(outcome.urls));
-                else if (outcome.diskServiceAnswered)
-                    notifier.postUserNotification("No External Disks", outcome.saysUnmount
-                                                                           ? "No external disks were found to unmount."
-                                                                           : "No external disks were found to eject.");
-            });
-        });
+        if (auto self = weak.lock())
+            self->ejectWithoutPrompt();
     };
     Platform& platform = m_services.platform;
     if (checkFullDiskAccess(platform.fileSystem, platform.processes, platform.tools)) {
@@ -64,6 +46,28 @@ void DiskCommands::ejectDisks() {
              "Open System Settings", "Continue Anyway",
              [&workspace = self.m_services.platform.workspace] { openFullDiskAccessSettings(workspace); }, eject});
     }));
+}
+
+void DiskCommands::ejectWithoutPrompt(DiskCommandReport report) {
+    runEject([weak = weak_from_this(), report = std::move(report)](const EjectOutcome& outcome) {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        self->m_services.platform.runtime.mainAsync([self, outcome, report] {
+            UserNotifier& notifier = *self->m_services.notifier;
+            if (!outcome.urls.empty())
+                notifier.postUserNotification(
+                    outcome.saysUnmount ? "Disks Unmounted" : "Disks Ejected",
+                    (outcome.saysUnmount ? "Successfully unmounted: " : "Successfully ejected: ") +
+                        joinedVolumeNames(outcome.urls));
+            else if (outcome.diskServiceAnswered)
+                notifier.postUserNotification("No External Disks", outcome.saysUnmount
+                                                                       ? "No external disks were found to unmount."
+                                                                       : "No external disks were found to eject.");
+            if (report)
+                report(outcome);
+        });
+    });
 }
 
 void DiskCommands::runEject(std::function<void(const EjectOutcome&)> finish) {
@@ -121,23 +125,27 @@ void DiskCommands::sleepStep() {
     }
 }
 
-void DiskCommands::remountDisks() {
-    auto nothingBack = [weak = weak_from_this()](std::vector<std::string> urls) {
+void DiskCommands::remountDisks(DiskCommandReport report) {
+    auto finished = [weak = weak_from_this(), report = std::move(report)](std::vector<std::string> urls) {
         auto self = weak.lock();
-        if (!self || !urls.empty())
+        if (!self)
             return;
-        self->m_services.platform.runtime.mainAsync([self] {
-            self->m_services.notifier->postUserNotification("No Disks Remounted",
-                                                            "No previously ejected disks were available to remount.");
+        self->m_services.platform.runtime.mainAsync([self, urls, report] {
+            if (urls.empty())
+                self->m_services.notifier->postUserNotification(
+                    "No Disks Remounted", "No previously ejected disks were available to remount.");
+            if (report)
+                report({urls,
+                        boolPreference(self->m_services.platform.preferences, PreferenceKey::unmountInsteadOfEject)});
         });
     };
     ExternalDiskManager& disks = *m_services.diskManager;
     if (disks.lastEjectedDisks().empty()) {
-        nothingBack({});
+        finished({});
         return;
     }
     disks.remountLastEjectedDisks(
-        RemountPolicy::persistent(), nothingBack,
+        RemountPolicy::persistent(), finished,
         m_services.notices->announcingEachPass("Successfully remounted: ", DiskNotices::Timing::atOnce));
 }
 
