@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
 #include "app/RemoteControl.h"
+#include "platform/BuildBundle.h"
 #include "platform/InstanceLock.h"
 #include "platform/Log.h"
 #include "platform/QtRuntime.h"
@@ -257,7 +258,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (line.action == CommandLine::Action::version) {
-        std::puts(versionText().c_str());
+        BuildBundle bundle; // the project's version, as in the bundle's Info.plist
+        std::printf("Tallowmere %s\n", versionText(bundle).c_str());
         return 0;
     }
     if (line.action == CommandLine::Action::badUsage || !chosen) {

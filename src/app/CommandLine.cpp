@@ -246,8 +246,4 @@ std::string usageText(const std::string& platforms) {
         .toStdString();
 }
 
-std::string versionText() {
-    return QString("Tallowmere %1 (build %2)").arg(TALLOWMERE_VERSION, TALLOWMERE_BUILD_NUMBER).toStdString();
-}
-
 } // namespace tallowmere

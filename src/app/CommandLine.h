@@ -60,7 +60,5 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 
 // The text of `tallowmere --help`; `platforms` as "sim|linux", the default first.
 std::string usageText(const std::string& platforms);
-// "Tallowmere 1.0.0 (build 1)"
-std::string versionText();
 
 } // namespace tallowmere
