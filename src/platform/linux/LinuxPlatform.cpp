@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include "platform/Log.h"
+#include "platform/network/QtHttpTransport.h"
 
 #include <QCoreApplication>
 #include <QDBusError>
@@ -35,6 +36,7 @@ LinuxPlatform::LinuxPlatform(Runtime& runtime)
     , m_system(QDBusConnection::systemBus())
     , m_session(QDBusConnection::sessionBus())
     , m_preferences(std::make_unique<PlistPreferenceStore>(domainPath("com.tallowmere.app")))
+    , m_analyticsPreferences(std::make_unique<PlistPreferenceStore>(domainPath("com.tallowmere.app.analytics")))
     , m_tools(companionExecutable())
     , m_workspace(m_system)
     , m_systemPower(m_system,
@@ -65,6 +67,10 @@ bool LinuxPlatform::start(std::string* error) {
         logLine(LogCategory::platformLinux(), "Linux: " + powerError);
     m_sessionMonitor.start();
     return true;
+}
+
+std::shared_ptr<HttpTransport> LinuxPlatform::analyticsTransport() {
+    return std::make_shared<QtHttpTransport>();
 }
 
 Platform LinuxPlatform::platform() {

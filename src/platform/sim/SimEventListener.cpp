@@ -3,7 +3,7 @@
 #include "simulator/AppLink.h"
 
 #include "platform/Log.h"
-#include "platform/sim/LineFramer.h"
+#include "platform/LineFramer.h"
 
 #include <QFile>
 #include <QLocalServer>
