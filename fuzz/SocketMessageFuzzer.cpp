@@ -1,11 +1,13 @@
-// What arrives on the application's socket: the byte stream cut into lines, each line checked as a message.
+// What arrives on the application's sockets: the byte stream cut into lines, each line checked as a message from
+// macsim and as a request from the command line.
 // The first byte chooses where the stream is cut into reads, as a connection delivers it.
 #include "FuzzSupport.h"
 
+#include "app/RemoteControl.h"
 #include "simulator/AppLink.h"
 
 #include "platform/ClampedInteger.h"
-#include "platform/sim/LineFramer.h"
+#include "platform/LineFramer.h"
 
 #include <algorithm>
 
@@ -23,6 +25,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         fuzz::require(line.size() <= 128 && !line.contains('\n'), "a line is whole and within the limit");
         ++delivered;
         std::string problem;
+        if (auto words = ControlProtocol::decodeRequest(line, &problem)) {
+            const ParsedCommand parsed = parseControlCommand(*words);
+            fuzz::require(parsed.command.has_value() == parsed.error.empty(), "a command, or why not");
+            fuzz::require(ControlProtocol::decodeRequest(ControlProtocol::encodeRequest(*words).chopped(1), nullptr) ==
+                              words,
+                          "a request survives its encoding");
+        }
+        problem.clear();
         auto message = macsim::AppEvent::decodeForApplication(line, &problem);
         fuzz::require(message.has_value() == problem.empty(), "a message, or why not");
         if (message && message->value("event").toString() == "power") {

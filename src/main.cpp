@@ -1,9 +1,13 @@
 #include "analytics/SignalClient.h"
 #include "app/AppDelegate.h"
+#include "app/CommandLine.h"
+#include "app/RemoteControl.h"
+#include "platform/BuildBundle.h"
 #include "platform/InstanceLock.h"
 #include "platform/Log.h"
 #include "platform/QtRuntime.h"
 #include "platform/Translation.h"
+#include "platform/network/LocalControlServer.h"
 #include "power/SystemPowerManager.h"
 #include "widgets/Accessibility.h"
 #include "widgets/QtAlertPresenter.h"
@@ -12,22 +16,27 @@
 #include "widgets/Style.h"
 #include "widgets/UiDriver.h"
 #include "widgets/WindowOrder.h"
-#ifndef __APPLE__
-#include "platform/sim/SimAnalyticsTransport.h"
+
 #include "platform/sim/SimPlatform.h"
+#ifdef __APPLE__
+#include "platform/mac/MacPlatform.h"
 #endif
 #ifdef __linux__
 #include "platform/linux/LinuxPlatform.h"
-#include "platform/network/QtHttpTransport.h"
 #endif
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QScreen>
 #include <QSocketNotifier>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -86,29 +95,84 @@ std::string writeOffscreenScreen(ScreenSize size) {
     return std::fclose(file) == 0 ? path : std::string();
 }
 
+// A platform this build runs on: how to find its running copy, and how to make and start its services (main
+// thread, once the QApplication exists; nothing when they cannot start, with the reason logged).
+struct PlatformChoice {
+    const char* name;
+    // Qt's offscreen platform stands in for a missing display (a server, CI); a Mac always has its screen.
+    bool drawsOffscreenWithoutDisplay;
+    std::string (*instanceLockPath)();
+    std::unique_ptr<tallowmere::PlatformBackend> (*start)(tallowmere::Runtime& runtime);
+};
+
+// The platforms of this build, the default first.
+const std::vector<PlatformChoice>& platformChoices() {
+    using namespace tallowmere;
+    static const std::vector<PlatformChoice> choices = {
+#ifdef __APPLE__
+        {"mac", false, MacPlatform::instanceLockPath,
+         [](Runtime& runtime) -> std::unique_ptr<PlatformBackend> {
+             auto mac = std::make_unique<MacPlatform>(runtime);
+             mac->start();
+             return mac;
+         }},
+#endif
+        {"sim", true, SimPlatform::instanceLockPath,
+         [](Runtime& runtime) -> std::unique_ptr<PlatformBackend> {
+             auto simulatedMac = std::make_unique<SimPlatform>(runtime);
+             std::string error;
+             if (!simulatedMac->start(&error)) {
+                 logError(LogCategory::app(), "Simulated Mac: not attached: " + error);
+                 return nullptr;
+             }
+             logLine(LogCategory::app(), "Simulated Mac: attached to " + simulatedMac->machine().folder());
+             return simulatedMac;
+         }},
+#ifdef __linux__
+        {"linux", true, LinuxPlatform::instanceLockPath,
+         [](Runtime& runtime) -> std::unique_ptr<PlatformBackend> {
+             auto linuxDesktop = std::make_unique<LinuxPlatform>(runtime);
+             std::string error;
+             if (!linuxDesktop->start(&error)) {
+                 logError(LogCategory::app(), "Linux: not started: " + error);
+                 return nullptr;
+             }
+             return linuxDesktop;
+         }},
+#endif
+    };
+    return choices;
+}
+
+const PlatformChoice* platformNamed(const std::string& name) {
+    if (name.empty())
+        return &platformChoices().front();
+    for (const PlatformChoice& choice : platformChoices())
+        if (name == choice.name)
+            return &choice;
+    return nullptr;
+}
+
 // Takes "--platform NAME" (or "--platform=NAME") out of the arguments before Qt reads them: Qt would take it
-// for its own -platform option. "sim" (the simulated Mac) when none is given; nothing for a bad one.
-std::optional<std::string> takePlatformOption(int& argc, char** argv) {
-    std::string chosen = "sim";
+// for its own -platform option.
+void takePlatformOption(int& argc, char** argv) {
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         if (argument == "--platform" && i + 1 < argc)
-            chosen = argv[++i];
-        else if (argument.starts_with("--platform="))
-            chosen = argument.substr(std::string("--platform=").size());
-        else
+            ++i;
+        else if (!argument.starts_with("--platform="))
             argv[kept++] = argv[i];
     }
     argc = kept;
     argv[argc] = nullptr;
-    if (chosen == "sim")
-        return chosen;
-#ifdef __linux__
-    if (chosen == "linux")
-        return chosen;
-#endif
-    return std::nullopt;
+}
+
+std::string platformNames() {
+    std::string names;
+    for (const PlatformChoice& choice : platformChoices())
+        names += (names.empty() ? "" : "|") + std::string(choice.name);
+    return names;
 }
 
 std::shared_ptr<tallowmere::ScreenMetricsProvider> currentScreenMetrics() {
@@ -127,6 +191,8 @@ std::shared_ptr<tallowmere::ScreenMetricsProvider> currentScreenMetrics() {
 // One copy per simulated machine or desktop session: a second one leaves the first in charge. A lock file that
 // cannot be made at all (a read-only folder) stops nobody.
 bool isFirstCopy(std::optional<tallowmere::InstanceLock>& lock, const std::string& path) {
+    // The simulated Mac's folder may not exist yet on its first run.
+    QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath());
     lock.emplace(path);
     if (!lock->isHeldByAnother())
         return true;
@@ -136,21 +202,102 @@ bool isFirstCopy(std::optional<tallowmere::InstanceLock>& lock, const std::strin
     return false;
 }
 
+// Whether a copy holds the lock. Without a lock file none ever ran there.
+bool isRunning(const std::string& lockPath) {
+    if (!QFileInfo::exists(QString::fromStdString(lockPath)))
+        return false;
+    return tallowmere::InstanceLock(lockPath).isHeldByAnother();
+}
+
+// A command can take as long as its work: an eject waits for slow drives, a remount for its retries.
+constexpr std::chrono::minutes commandAnswerLimit{3};
+// After `quit` is answered the running copy still saves and ends; a script's next command finds it gone.
+constexpr std::chrono::seconds quitWaitLimit{10};
+constexpr std::chrono::milliseconds quitPollInterval{50};
+
+// `tallowmere COMMAND`: hands the command to the running copy and prints its answer. Never starts one.
+int runCommand(const PlatformChoice& platform, const tallowmere::CommandLine& line) {
+    using namespace tallowmere;
+    const std::string lockPath = platform.instanceLockPath();
+    std::string error;
+    const std::optional<QByteArray> answerLine =
+        LocalControlServer::request(LocalControlServer::socketPathBeside(lockPath),
+                                    ControlProtocol::encodeRequest(line.words), commandAnswerLimit, &error);
+    if (!answerLine) {
+        if (!isRunning(lockPath)) {
+            std::fprintf(stderr, "%s\n", translated("CommandLine", "Tallowmere is not running").c_str());
+            return static_cast<int>(CommandStatus::notRunning);
+        }
+        std::fprintf(
+            stderr, "%s\n",
+            filledIn(translated("CommandLine", "Tallowmere is running but does not answer: %1"), error).c_str());
+        return static_cast<int>(CommandStatus::failed);
+    }
+    const std::optional<ControlAnswer> answer = ControlProtocol::decodeAnswer(*answerLine);
+    if (!answer) {
+        std::fprintf(stderr, "%s\n",
+                     translated("CommandLine", "Tallowmere gave an answer this program does not understand.").c_str());
+        return static_cast<int>(CommandStatus::failed);
+    }
+    std::fputs(answer->output.c_str(), stdout);
+    if (!answer->error.empty())
+        std::fprintf(stderr, "%s\n", answer->error.c_str());
+    if (line.command.kind == ControlCommand::Kind::quit && answer->status == CommandStatus::success) {
+        const auto deadline = std::chrono::steady_clock::now() + quitWaitLimit;
+        while (isRunning(lockPath) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(quitPollInterval);
+    }
+    return static_cast<int>(answer->status);
+}
+
+// Help, the version, a bad usage or a command for the running copy.
+int answerWithoutStarting(const tallowmere::CommandLine& line) {
+    using namespace tallowmere;
+    const PlatformChoice* chosen = platformNamed(line.platform);
+    if (line.action == CommandLine::Action::help) {
+        std::fputs(usageText(platformNames()).c_str(), stdout);
+        return 0;
+    }
+    if (line.action == CommandLine::Action::version) {
+        BuildBundle bundle; // the project's version, as in the bundle's Info.plist
+        std::printf("Tallowmere %s\n", versionText(bundle).c_str());
+        return 0;
+    }
+    if (line.action == CommandLine::Action::badUsage || !chosen) {
+        const std::string error =
+            chosen ? line.error : filledIn(translated("CommandLine", "Unknown platform: %1"), line.platform);
+        std::fputs(filledIn(translated("CommandLine", "%1\nUsage: tallowmere [--platform %2] [COMMAND]\nRun "
+                                                      "\"tallowmere --help\" for the commands.\n"),
+                            error, platformNames())
+                       .c_str(),
+                   stderr);
+        return static_cast<int>(CommandStatus::badUsage);
+    }
+    return runCommand(*chosen, line);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace tallowmere;
 
-    const std::optional<std::string> platformName = takePlatformOption(argc, argv);
-    if (!platformName) {
-        std::fputs("Usage: tallowmere [--platform sim|linux]\n", stderr);
-        return 2;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const CommandLine line = parseCommandLine(arguments);
+    const PlatformChoice* chosen = platformNamed(line.platform);
+    if (line.action != CommandLine::Action::start || !chosen) {
+        // Answered without starting, in the user's language: parsed again once the translation is in, for the
+        // errors' sake.
+        QCoreApplication core(argc, argv);
+        installTranslation();
+        return answerWithoutStarting(parseCommandLine(arguments));
     }
+    takePlatformOption(argc, argv);
 
     // Without a display (a server, CI) the application still runs, drawing off screen on a screen the size of
     // a laptop's.
     std::string offscreenConfiguration;
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+    if (chosen->drawsOffscreenWithoutDisplay && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
+        !std::getenv("QT_QPA_PLATFORM")) {
         const std::optional<ScreenSize> screen = offscreenScreenSize();
         if (!screen) {
             std::fputs("TALLOWMERE_SCREEN_SIZE: expected WIDTHxHEIGHT in points, e.g. 1024x640\n", stderr);
@@ -178,49 +325,15 @@ int main(int argc, char** argv) {
     quitOnTerminationSignals(application);
 
     QtRuntime runtime;
-#ifndef __APPLE__
-    // Not a Mac: the platform services are those of the simulated Mac, or with --platform linux those of the
-    // Linux desktop.
-    std::optional<SimPlatform> simulatedMac;
-    std::optional<Platform> chosenPlatform;
-    std::shared_ptr<HttpTransport> analyticsTransport;
-    std::unique_ptr<PlistPreferenceStore> analyticsStore;
     std::optional<InstanceLock> instance;
-#ifdef __linux__
-    std::optional<LinuxPlatform> linuxDesktop;
-    if (*platformName == "linux") {
-        if (!isFirstCopy(instance, LinuxPlatform::instanceLockPath()))
-            return 1;
-        linuxDesktop.emplace(runtime);
-        std::string linuxError;
-        if (!linuxDesktop->start(&linuxError)) {
-            logError(LogCategory::app(), "Linux: not started: " + linuxError);
-            return 1;
-        }
-        chosenPlatform.emplace(linuxDesktop->platform());
-        analyticsTransport = std::make_shared<QtHttpTransport>();
-        analyticsStore =
-            std::make_unique<PlistPreferenceStore>(LinuxPlatform::domainPath("com.tallowmere.app.analytics"));
-    }
-#endif
-    if (*platformName == "sim") {
-        simulatedMac.emplace(runtime);
-        if (!isFirstCopy(instance, simulatedMac->machine().folder() + "/app.lock"))
-            return 1;
-        std::string simulatorError;
-        if (!simulatedMac->start(&simulatorError)) {
-            logError(LogCategory::app(), "Simulated Mac: not attached: " + simulatorError);
-            return 1;
-        }
-        logLine(LogCategory::app(), "Simulated Mac: attached to " + simulatedMac->machine().folder());
-        chosenPlatform.emplace(simulatedMac->platform());
-        analyticsTransport = std::make_shared<SimAnalyticsTransport>(simulatedMac->machine());
-        analyticsStore = std::make_unique<PlistPreferenceStore>(
-            simulatedMac->machine().folder() + "/home/Library/Preferences/com.tallowmere.app.analytics.plist");
-    }
-    Platform platform = *chosenPlatform;
-    PlistPreferenceStore& analyticsPreferences = *analyticsStore;
-#endif
+    if (!isFirstCopy(instance, chosen->instanceLockPath()))
+        return 1;
+    std::unique_ptr<PlatformBackend> backend = chosen->start(runtime);
+    if (!backend)
+        return 1;
+    Platform platform = backend->platform();
+    std::shared_ptr<HttpTransport> analyticsTransport = backend->analyticsTransport();
+    PreferenceStore& analyticsPreferences = backend->analyticsPreferences();
 
     std::shared_ptr<SignalClient> analyticsClient;
     Analytics analytics(runtime, platform.preferences, [&] {
@@ -238,15 +351,12 @@ int main(int argc, char** argv) {
     auto delegate = AppDelegate::create({platform, powerManager, analytics, windows, alerts});
 
     StatusItem statusItem(delegate->context());
-#ifndef __APPLE__
     UiDriver userInterface({[&] { return statusItem.prepareMenu(); }, [&] { return statusItem.menuPosition(); },
                             [&] { return statusItem.menuBar(); }});
-    if (simulatedMac)
-        simulatedMac->setUserInterfaceDriver([&](const QString& command, const std::vector<QString>& arguments) {
-            UiDriver::Result result = userInterface.run(command, arguments);
-            return SimPlatform::UserInterfaceAnswer{result.status, result.output, result.error};
-        });
-#endif
+    backend->setUserInterfaceDriver([&](const QString& command, const std::vector<QString>& arguments) {
+        UiDriver::Result result = userInterface.run(command, arguments);
+        return PlatformBackend::UserInterfaceAnswer{result.status, result.output, result.error};
+    });
 
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] {
         delegate->applicationWillTerminate();
@@ -254,14 +364,23 @@ int main(int argc, char** argv) {
         analytics.flush(Seconds(1));
         analyticsClient->appWillTerminate();
     });
+    // `tallowmere COMMAND` from a second copy arrives here.
+    std::shared_ptr<RemoteControl> remoteControl = RemoteControl::create(delegate->context());
+    LocalControlServer controlSocket(
+        chosen->instanceLockPath(),
+        ControlProtocol::encodeAnswer(
+            {CommandStatus::badUsage, {}, translated("CommandLine", "The request is too long.")}),
+        [remoteControl](const QByteArray& request, LocalControlServer::Reply reply) {
+            remoteControl->handleRequest(request, std::move(reply));
+        });
+    if (std::string controlError; !controlSocket.listen(&controlError))
+        logError(LogCategory::app(), "Command line: not available: " + controlError);
+
     runtime.mainAsync([&] { delegate->applicationDidFinishLaunching(); });
 
     logLine(LogCategory::app(), "Tallowmere: started (pid " + std::to_string(::getpid()) + ")");
     int status = QApplication::exec();
-#ifndef __APPLE__
-    if (simulatedMac)
-        simulatedMac->stop();
-#endif
+    backend->stop();
     logLine(LogCategory::app(), "Tallowmere: stopped");
     // Background work may still wait on a child process or a timeout; everything that must outlive the
     // process is on disk by now, so it is not waited for.

@@ -120,6 +120,121 @@ Fragen oder Probleme? Wähle „Support kontaktieren“, und wir melden uns bei 
     </message>
 </context>
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>guard: expected on, off or a duration such as 90m, 2h or 1h30m.</source>
+        <translation>guard: „on“, „off“ oder eine Dauer wie 90m, 2h oder 1h30m erwartet.</translation>
+    </message>
+    <message>
+        <source>guard: &quot;%1&quot; is not a duration such as 90m, 2h or 1h30m.</source>
+        <translation>guard: „%1“ ist keine Dauer wie 90m, 2h oder 1h30m.</translation>
+    </message>
+    <message>
+        <source>No command given.</source>
+        <translation>Kein Befehl angegeben.</translation>
+    </message>
+    <message>
+        <source>Unknown command: %1</source>
+        <translation>Unbekannter Befehl: %1</translation>
+    </message>
+    <message>
+        <source>settings: unknown section &quot;%1&quot;; expected general, quenby-guard, auto-eject, battery, updates or about.</source>
+        <translation>settings: unbekannter Bereich „%1“; erwartet wird general, quenby-guard, auto-eject, battery, updates oder about.</translation>
+    </message>
+    <message>
+        <source>%1: unexpected argument &quot;%2&quot;.</source>
+        <translation>%1: unerwartetes Argument „%2“.</translation>
+    </message>
+    <message>
+        <source>--platform: expected a platform&apos;s name.</source>
+        <translation>--platform: Name einer Plattform erwartet.</translation>
+    </message>
+    <message>
+        <source>Unknown option: %1</source>
+        <translation>Unbekannte Option: %1</translation>
+    </message>
+    <message>
+        <source>Usage: tallowmere [--platform %1]
+       tallowmere [--platform NAME] COMMAND
+
+Without a command, Tallowmere starts. A command is carried out by the running Tallowmere:
+  status [--json]      Show Quenby Guard, the protection, its triggers and the volumes.
+  eject                Take the external disks offline now.
+  eject-and-sleep      Take the external disks offline, then put the computer to sleep.
+  remount              Bring back the disks Tallowmere took offline.
+  guard on|off|DURATION
+                       Turn Quenby Guard on for its default duration, off, or on for a
+                       duration such as 90m, 2h or 1h30m.
+  settings [SECTION]   Open the settings window, or one of its sections: general,
+                       quenby-guard, auto-eject, battery, updates, about.
+  quit                 Quit Tallowmere.
+
+Options:
+  --platform NAME      The platform to run on or to reach: %1 (the first is the default).
+  --help               Show this text.
+  --version            Show the version.
+
+Exit status: 0 when the command succeeded, 1 when it failed, 2 for bad usage, 3 when
+Tallowmere is not running.
+</source>
+        <translation>Aufruf: tallowmere [--platform %1]
+        tallowmere [--platform NAME] BEFEHL
+
+Ohne Befehl startet Tallowmere. Einen Befehl führt das laufende Tallowmere aus:
+  status [--json]      Quenby Guard, den Schutz, seine Auslöser und die Volumes zeigen.
+  eject                Die externen Laufwerke jetzt trennen.
+  eject-and-sleep      Die externen Laufwerke trennen, dann den Computer in den
+                       Ruhezustand versetzen.
+  remount              Die von Tallowmere getrennten Laufwerke wieder aktivieren.
+  guard on|off|DAUER
+                       Quenby Guard für seine Standarddauer einschalten, ausschalten
+                       oder für eine Dauer wie 90m, 2h oder 1h30m einschalten.
+  settings [BEREICH]   Das Einstellungsfenster oder einen seiner Bereiche öffnen:
+                       general, quenby-guard, auto-eject, battery, updates, about.
+  quit                 Tallowmere beenden.
+
+Optionen:
+  --platform NAME      Die Plattform, auf der Tallowmere läuft oder erreicht wird:
+                       %1 (die erste ist die Vorgabe).
+  --help               Diesen Text zeigen.
+  --version            Die Version zeigen.
+
+Exit-Status: 0, wenn der Befehl gelungen ist, 1, wenn er fehlgeschlagen ist, 2 bei
+falschem Aufruf, 3, wenn Tallowmere nicht läuft.
+</translation>
+    </message>
+    <message>
+        <source>Tallowmere is not running</source>
+        <translation>Tallowmere läuft nicht</translation>
+    </message>
+    <message>
+        <source>Tallowmere is running but does not answer: %1</source>
+        <translation>Tallowmere läuft, antwortet aber nicht: %1</translation>
+    </message>
+    <message>
+        <source>Tallowmere gave an answer this program does not understand.</source>
+        <translation>Tallowmere hat eine Antwort gegeben, die dieses Programm nicht versteht.</translation>
+    </message>
+    <message>
+        <source>Unknown platform: %1</source>
+        <translation>Unbekannte Plattform: %1</translation>
+    </message>
+    <message>
+        <source>%1
+Usage: tallowmere [--platform %2] [COMMAND]
+Run &quot;tallowmere --help&quot; for the commands.
+</source>
+        <translation>%1
+Aufruf: tallowmere [--platform %2] [BEFEHL]
+„tallowmere --help“ zeigt die Befehle.
+</translation>
+    </message>
+    <message>
+        <source>The request is too long.</source>
+        <translation>Die Anfrage ist zu lang.</translation>
+    </message>
+</context>
+<context>
     <name>DiskCommands</name>
     <message>
         <source>Disks Unmounted</source>
@@ -590,6 +705,105 @@ Möchtest du jetzt Festplattenvollzugriff gewähren?</translation>
     <message>
         <source>Custom – %1</source>
         <translation>Eigene – %1</translation>
+    </message>
+</context>
+<context>
+    <name>RemoteControl</name>
+    <message>
+        <source>Quenby Guard is off.</source>
+        <translation>Quenby Guard ist aus.</translation>
+    </message>
+    <message>
+        <source>Quenby Guard is on with no time limit.</source>
+        <translation>Quenby Guard ist ohne Zeitbegrenzung eingeschaltet.</translation>
+    </message>
+    <message>
+        <source>Quenby Guard is on until %1.</source>
+        <translation>Quenby Guard ist bis %1 eingeschaltet.</translation>
+    </message>
+    <message>
+        <source>The request is not a list of words.</source>
+        <translation>Die Anfrage ist keine Liste von Wörtern.</translation>
+    </message>
+    <message>
+        <source>Protection across sleep is on.</source>
+        <translation>Der Schutz im Ruhezustand ist eingeschaltet.</translation>
+    </message>
+    <message>
+        <source>Protection across sleep is off.</source>
+        <translation>Der Schutz im Ruhezustand ist ausgeschaltet.</translation>
+    </message>
+    <message>
+        <source>Triggers: %1.</source>
+        <translation>Auslöser: %1.</translation>
+    </message>
+    <message>
+        <source>No mounted volume would be taken offline.</source>
+        <translation>Kein aktiviertes Volume würde getrennt.</translation>
+    </message>
+    <message>
+        <source>Volumes it would take offline: %1.</source>
+        <translation>Volumes, die getrennt würden: %1.</translation>
+    </message>
+    <message>
+        <source>No volume is held offline.</source>
+        <translation>Kein Volume ist getrennt.</translation>
+    </message>
+    <message>
+        <source>Volumes held offline: %1.</source>
+        <translation>Getrennte Volumes: %1.</translation>
+    </message>
+    <message>
+        <source>Tallowmere is quitting.</source>
+        <translation>Tallowmere wird beendet.</translation>
+    </message>
+    <message>
+        <source>Tallowmere takes the external disks offline, then the computer sleeps.</source>
+        <translation>Tallowmere trennt die externen Laufwerke, dann wechselt der Computer in den Ruhezustand.</translation>
+    </message>
+    <message>
+        <source>settings: there is no %1 section here.</source>
+        <translation>settings: Hier gibt es keinen Bereich „%1“.</translation>
+    </message>
+    <message>
+        <source>Quenby Guard could not be turned on.</source>
+        <translation>Quenby Guard konnte nicht eingeschaltet werden.</translation>
+    </message>
+    <message>
+        <source>Quenby Guard could not be turned off.</source>
+        <translation>Quenby Guard konnte nicht ausgeschaltet werden.</translation>
+    </message>
+    <message>
+        <source>The disk service did not answer; no volume was taken offline.</source>
+        <translation>Der Laufwerksdienst hat nicht geantwortet; kein Volume wurde getrennt.</translation>
+    </message>
+    <message>
+        <source>No external disks were found to unmount.</source>
+        <translation>Es wurden keine externen Laufwerke zum Deaktivieren gefunden.</translation>
+    </message>
+    <message>
+        <source>No external disks were found to eject.</source>
+        <translation>Es wurden keine externen Laufwerke zum Auswerfen gefunden.</translation>
+    </message>
+    <message>
+        <source>Successfully unmounted: %1.</source>
+        <translation>Erfolgreich deaktiviert: %1.</translation>
+    </message>
+    <message>
+        <source>Successfully ejected: %1.</source>
+        <translation>Erfolgreich ausgeworfen: %1.</translation>
+    </message>
+    <message>
+        <source>A remount is already running.</source>
+        <translation>Die Laufwerke werden bereits wieder aktiviert.</translation>
+    </message>
+    <message>
+        <source>No previously ejected disks were available to remount.</source>
+        <translation>Es waren keine zuvor ausgeworfenen Laufwerke zum erneuten Aktivieren verfügbar.</translation>
+    </message>
+    <message>
+        <source>Successfully remounted: %1.</source>
+        <translation>Erfolgreich wieder aktiviert: %1.</translation>
     </message>
 </context>
 <context>

@@ -9,8 +9,19 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace tallowmere {
+
+// What an eject or a remount did, for a caller that waits for it: the volumes taken offline or brought back, the
+// word the user's texts use, and whether the disk service answered (when it did not, nothing was done).
+struct DiskCommandResult {
+    std::vector<std::string> urls;
+    bool saysUnmount = false;
+    bool diskServiceAnswered = true;
+};
+using DiskCommandReport = std::function<void(const DiskCommandResult&)>;
 
 // The user's commands, as the menu and the windows give them. Main thread.
 class AppCommands {
@@ -20,6 +31,10 @@ public:
     virtual void ejectDisks() = 0;
     virtual void ejectAndSleep() = 0;
     virtual void remountDisks() = 0;
+    // The same, reporting on the main queue what was done, for the command line: nobody may be at the screen, so
+    // the eject does not stop to ask for Full Disk Access.
+    virtual void ejectDisksReporting(DiskCommandReport report) = 0;
+    virtual void remountDisksReporting(DiskCommandReport report) = 0;
 
     virtual void toggleStayAwakeDefault() = 0;
     // The chosen duration becomes the default one; the guard runs for it, or stops for `off`.

@@ -117,6 +117,14 @@ void AppDelegate::remountDisks() {
     m_diskCommands->remountDisks();
 }
 
+void AppDelegate::ejectDisksReporting(DiskCommandReport report) {
+    m_diskCommands->ejectWithoutPrompt(std::move(report));
+}
+
+void AppDelegate::remountDisksReporting(DiskCommandReport report) {
+    m_diskCommands->remountDisks(std::move(report));
+}
+
 void AppDelegate::toggleStayAwakeDefault() {
     m_guardCommands->toggleStayAwakeDefault();
 }

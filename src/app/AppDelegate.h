@@ -46,6 +46,8 @@ public:
     void ejectAndSleep() override;
     void sleepMac();
     void remountDisks() override;
+    void ejectDisksReporting(DiskCommandReport report) override;
+    void remountDisksReporting(DiskCommandReport report) override;
     void toggleStayAwakeDefault() override;
     void stayAwakeForDuration(ActivationDuration duration) override;
     void showSettings() override;

@@ -32,29 +32,8 @@ DiskCommands::DiskCommands(Services services)
 
 void DiskCommands::ejectDisks() {
     auto eject = [weak = weak_from_this()] {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        self->runEject([weak](const EjectOutcome& outcome) {
-            auto self = weak.lock();
-            if (!self)
-                return;
-            self->m_services.platform.runtime.mainAsync([self, outcome] {
-                UserNotifier& notifier = *self->m_services.notifier;
-                if (!outcome.urls.empty())
-                    notifier.postUserNotification(
-                        outcome.saysUnmount ? translated("DiskCommands", "Disks Unmounted")
-                                            : translated("DiskCommands", "Disks Ejected"),
-                        filledIn(outcome.saysUnmount ? translated("DiskCommands", "Successfully unmounted: %1")
-                                                     : translated("DiskCommands", "Successfully ejected: %1"),
-                                 joinedVolumeNames(outcome.urls)));
-                else if (outcome.diskServiceAnswered)
-                    notifier.postUserNotification(
-                        translated("DiskCommands", "No External Disks"),
-                        outcome.saysUnmount ? translated("DiskCommands", "No external disks were found to unmount.")
-                                            : translated("DiskCommands", "No external disks were found to eject."));
-            });
-        });
+        if (auto self = weak.lock())
+            self->ejectWithoutPrompt();
     };
     Platform& platform = m_services.platform;
     if (!platform.features.fullDiskAccess ||
@@ -71,6 +50,31 @@ void DiskCommands::ejectDisks() {
              translated("DiskCommands", "Open System Settings"), translated("DiskCommands", "Continue Anyway"),
              [&workspace = self.m_services.platform.workspace] { openFullDiskAccessSettings(workspace); }, eject});
     }));
+}
+
+void DiskCommands::ejectWithoutPrompt(DiskCommandReport report) {
+    runEject([weak = weak_from_this(), report = std::move(report)](const EjectOutcome& outcome) {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        self->m_services.platform.runtime.mainAsync([self, outcome, report] {
+            UserNotifier& notifier = *self->m_services.notifier;
+            if (!outcome.urls.empty())
+                notifier.postUserNotification(outcome.saysUnmount ? translated("DiskCommands", "Disks Unmounted")
+                                                                  : translated("DiskCommands", "Disks Ejected"),
+                                              filledIn(outcome.saysUnmount
+                                                           ? translated("DiskCommands", "Successfully unmounted: %1")
+                                                           : translated("DiskCommands", "Successfully ejected: %1"),
+                                                       joinedVolumeNames(outcome.urls)));
+            else if (outcome.diskServiceAnswered)
+                notifier.postUserNotification(
+                    translated("DiskCommands", "No External Disks"),
+                    outcome.saysUnmount ? translated("DiskCommands", "No external disks were found to unmount.")
+                                        : translated("DiskCommands", "No external disks were found to eject."));
+            if (report)
+                report(outcome);
+        });
+    });
 }
 
 void DiskCommands::runEject(std::function<void(const EjectOutcome&)> finish) {
@@ -130,24 +134,28 @@ void DiskCommands::sleepStep() {
     }
 }
 
-void DiskCommands::remountDisks() {
-    auto nothingBack = [weak = weak_from_this()](std::vector<std::string> urls) {
+void DiskCommands::remountDisks(DiskCommandReport report) {
+    auto finished = [weak = weak_from_this(), report = std::move(report)](std::vector<std::string> urls) {
         auto self = weak.lock();
-        if (!self || !urls.empty())
+        if (!self)
             return;
-        self->m_services.platform.runtime.mainAsync([self] {
-            self->m_services.notifier->postUserNotification(
-                translated("DiskCommands", "No Disks Remounted"),
-                translated("DiskCommands", "No previously ejected disks were available to remount."));
+        self->m_services.platform.runtime.mainAsync([self, urls, report] {
+            if (urls.empty())
+                self->m_services.notifier->postUserNotification(
+                    translated("DiskCommands", "No Disks Remounted"),
+                    translated("DiskCommands", "No previously ejected disks were available to remount."));
+            if (report)
+                report({urls,
+                        boolPreference(self->m_services.platform.preferences, PreferenceKey::unmountInsteadOfEject)});
         });
     };
     ExternalDiskManager& disks = *m_services.diskManager;
     if (disks.lastEjectedDisks().empty()) {
-        nothingBack({});
+        finished({});
         return;
     }
     disks.remountLastEjectedDisks(
-        RemountPolicy::persistent(), nothingBack,
+        RemountPolicy::persistent(), finished,
         m_services.notices->announcingEachPass(translated("DiskCommands", "Successfully remounted: %1"),
                                                DiskNotices::Timing::atOnce));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AppCommands.h"
 #include "app/DiskNotices.h"
 #include "app/UserNotifier.h"
 #include "app/WindowCoordinator.h"
@@ -30,20 +31,18 @@ public:
     static std::shared_ptr<DiskCommands> create(Services services);
 
     void ejectDisks();
+    // The eject of `ejectDisks` without asking for Full Disk Access; `report` runs on the main queue when it ends.
+    void ejectWithoutPrompt(DiskCommandReport report = {});
     void ejectAndSleep();
     void sleepMac();
-    void remountDisks();
+    // `report` runs on the main queue once the remount is over.
+    void remountDisks(DiskCommandReport report = {});
 
 private:
     explicit DiskCommands(Services services);
 
-    // What an eject run did: the URLs it took offline, the word the user's texts use, and whether diskutil
-    // answered (when it did not, the user has been told already).
-    struct EjectOutcome {
-        std::vector<std::string> urls;
-        bool saysUnmount = false;
-        bool diskServiceAnswered = true;
-    };
+    // What an eject run did (when diskutil did not answer, the user has been told already).
+    using EjectOutcome = DiskCommandResult;
     // The eject run shared by `ejectDisks` and `ejectAndSleep`: every eligible volume of the enabled kinds,
     // allowed or not. `finish` runs where the batch completes.
     void runEject(std::function<void(const EjectOutcome&)> finish);

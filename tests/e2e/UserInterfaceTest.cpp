@@ -204,6 +204,42 @@ TEST_F(UserInterfaceEndToEnd, TheMenuReadsItsDefaultsFollowsTheWordingAndDrivesT
     EXPECT_TRUE(menuShows("\n  Off\n  Indefinitely\n  5 min\n  10 min\n  15 min\n  30 min\n  ✓ 1 hr\n  2 hr\n"));
 }
 
+// `tallowmere COMMAND` reaches the running copy, which answers it; with none running it starts nothing.
+TEST_F(UserInterfaceEndToEnd, TheCommandLineControlsTheRunningCopy) {
+    auto tallowmere = [&](std::vector<std::string> words) {
+        words.insert(words.begin(), {"--platform", "sim"});
+        return app.sim().run(words, {}, TALLOWMERE_EXECUTABLE);
+    };
+    EXPECT_EQ(tallowmere({"status"}).exitCode, 3);
+    ASSERT_TRUE(app.start());
+    app.protectOnTheUnmountPath();
+    app.macsim({"volume", "add", "Backup"});
+    MacsimRun status = tallowmere({"status"});
+    EXPECT_EQ(status.exitCode, 0);
+    EXPECT_TRUE(has(status.out, "Quenby Guard is off.\nProtection across sleep is on.\n")) << status.out;
+    EXPECT_TRUE(has(status.out, "take offline: Backup (/Volumes/Backup).\nNo volume is held offline.")) << status.out;
+
+    EXPECT_EQ(tallowmere({"guard", "90m"}).exitCode, 0);
+    EXPECT_TRUE(app.waitForListing({"assertions"}, "\tTallowmere Quenby Guard Requested\n"));
+    EXPECT_TRUE(has(tallowmere({"status", "--json"}).out, "\"quenbyGuard\": {\n        \"active\": true,"));
+    EXPECT_EQ(tallowmere({"eject"}).out, "Successfully unmounted: Backup.\n");
+    EXPECT_EQ(app.volumeState("Backup"), "unmounted");
+    EXPECT_EQ(tallowmere({"remount"}).out, "Successfully remounted: Backup.\n");
+    EXPECT_EQ(app.volumeState("Backup"), "mounted");
+
+    MacsimRun unknown = tallowmere({"settings", "sound"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(has(unknown.err, "unknown section \"sound\"")) << unknown.err;
+    EXPECT_EQ(tallowmere({"settings", "About"}).exitCode, 0);
+    EXPECT_TRUE(settingsShow("text: Version 1.0.0 (build 1)"));
+
+    EXPECT_EQ(tallowmere({"quit"}).exitCode, 0);
+    EXPECT_TRUE(app.waitForExit());
+    MacsimRun after = tallowmere({"status"});
+    EXPECT_EQ(after.exitCode, 3);
+    EXPECT_EQ(after.err, "Tallowmere is not running\n");
+}
+
 TEST_F(UserInterfaceEndToEnd, UntickingAVolumeStoresAnAllowlistOfTheOthers) {
     const std::string kept = lines(app.macsim({"volume", "add", "Alpha"}).out).at(0);
     app.macsim({"volume", "add", "Beta Ω"});

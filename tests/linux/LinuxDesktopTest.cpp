@@ -95,14 +95,15 @@ TEST_F(LinuxDesktopEndToEnd, SleepLockAndEjectTakeTheVolumesOfflineAndTheGuardHo
 
     ASSERT_TRUE(machine.session("SetLockedHint", {true}));
     EXPECT_TRUE(pollUntil([&] { return !mounted(spacedName) && !mounted(plainName); }));
-    auto companion = [&](const QStringList& arguments) {
+    auto run = [&](const QString& program, const QStringList& arguments) {
         QProcess process;
         process.setProcessEnvironment(machine.environment());
-        process.start(TALLOWMERE_COMPANION, arguments);
+        process.start(program, arguments);
         process.waitForFinished(30000);
         return std::pair(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                          process.readAllStandardOutput().toStdString());
     };
+    auto companion = [&](const QStringList& arguments) { return run(TALLOWMERE_COMPANION, arguments); };
     auto info = companion({"info", "-plist", QString::fromStdString(spacedName)});
     auto facts = PropertyList::parseDictionary(info.second);
     ASSERT_TRUE(facts);
@@ -120,6 +121,19 @@ TEST_F(LinuxDesktopEndToEnd, SleepLockAndEjectTakeTheVolumesOfflineAndTheGuardHo
     EXPECT_TRUE(pollUntil([&] {
         return notified("Disks Remounted", remounted + both) || notified("Disks Remounted", remounted + reversed);
     }));
+
+    // The command line reaches the running copy.
+    auto tallowmere = [&](const QStringList& words) {
+        return run(TALLOWMERE_EXECUTABLE, QStringList{"--platform", "linux"} + words);
+    };
+    auto status = tallowmere({"status"});
+    EXPECT_EQ(status.first, 0);
+    EXPECT_NE(status.second.find("Triggers: System starts sleeping, Screen is locked.\n"), std::string::npos)
+        << status.second;
+    EXPECT_EQ(tallowmere({"eject"}).first, 0);
+    EXPECT_FALSE(mounted(spacedName) || mounted(plainName));
+    EXPECT_EQ(tallowmere({"remount"}).first, 0);
+    EXPECT_TRUE(mounted(spacedName) && mounted(plainName));
 
     // Ejecting a disk image detaches its loop device, as a Mac detaches an ejected image.
     defaults({{"unmountInsteadOfEject", false}});

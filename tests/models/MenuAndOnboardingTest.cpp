@@ -19,6 +19,8 @@ struct RecordedCommands : AppCommands {
     void ejectDisks() override { given.push_back("eject"); }
     void ejectAndSleep() override { given.push_back("eject and sleep"); }
     void remountDisks() override { given.push_back("remount"); }
+    void ejectDisksReporting(DiskCommandReport) override { given.push_back("eject reporting"); }
+    void remountDisksReporting(DiskCommandReport) override { given.push_back("remount reporting"); }
     void toggleStayAwakeDefault() override { given.push_back("toggle"); }
     void stayAwakeForDuration(ActivationDuration duration) override {
         given.push_back(std::string("duration ") + title(duration));

@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/linux/DBusCalls.h"
+#include "platform/network/QtHttpTransport.h"
 
 #include <QCoreApplication>
 #include <QDBusError>
@@ -36,6 +37,7 @@ LinuxPlatform::LinuxPlatform(Runtime& runtime)
     , m_system(QDBusConnection::systemBus())
     , m_session(QDBusConnection::sessionBus())
     , m_preferences(std::make_unique<PlistPreferenceStore>(domainPath("com.tallowmere.app")))
+    , m_analyticsPreferences(std::make_unique<PlistPreferenceStore>(domainPath("com.tallowmere.app.analytics")))
     , m_tools(companionExecutable())
     , m_workspace(m_system)
     , m_systemPower(m_system,
@@ -72,6 +74,10 @@ bool LinuxPlatform::start(std::string* error) {
     const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
     m_features = PlatformFeatures::linuxDesktop(desktop ? desktop : "", trayHost && trayHost->toBool());
     return true;
+}
+
+std::shared_ptr<HttpTransport> LinuxPlatform::analyticsTransport() {
+    return std::make_shared<QtHttpTransport>();
 }
 
 Platform LinuxPlatform::platform() {

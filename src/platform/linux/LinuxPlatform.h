@@ -3,6 +3,7 @@
 #include "platform/BuildBundle.h"
 #include "platform/NoUpdaterFramework.h"
 #include "platform/Platform.h"
+#include "platform/PlatformBackend.h"
 #include "platform/PlistPreferenceStore.h"
 #include "platform/QtProcessRunner.h"
 #include "platform/linux/LinuxApplication.h"
@@ -25,15 +26,18 @@ namespace tallowmere {
 // power-profiles-daemon, udisks2 (through the diskutil companion and the workspace), the notification service
 // and XDG autostart. The defaults domain is a property list in $XDG_CONFIG_HOME/tallowmere. Nothing here needs
 // root: udisks2 and logind ask polkit, as for any desktop program.
-class LinuxPlatform {
+class LinuxPlatform : public PlatformBackend {
 public:
     explicit LinuxPlatform(Runtime& runtime);
 
     // Main thread, once the QApplication exists. Fails only without a system bus.
-    bool start(std::string* error = nullptr);
+    bool start(std::string* error = nullptr) override;
 
-    Platform platform();
+    Platform platform() override;
     PlistPreferenceStore& preferences() { return *m_preferences; }
+    // HTTP, and the defaults domain com.tallowmere.app.analytics.
+    std::shared_ptr<HttpTransport> analyticsTransport() override;
+    PreferenceStore& analyticsPreferences() override { return *m_analyticsPreferences; }
 
     // Where the defaults live: <configuration folder>/tallowmere/<domain>.plist.
     static std::string domainPath(const std::string& domain);
@@ -47,6 +51,7 @@ private:
     QDBusConnection m_system;
     QDBusConnection m_session;
     std::unique_ptr<PlistPreferenceStore> m_preferences;
+    std::unique_ptr<PlistPreferenceStore> m_analyticsPreferences;
     QtProcessRunner m_processes;
     LinuxFileSystem m_fileSystem;
     LinuxSystemTools m_tools;

@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/UserNotificationService.h"
+#include "platform/network/QtHttpTransport.h"
 
 #ifdef TALLOWMERE_SPARKLE
 #include "platform/mac/SparkleUpdaterFramework.h"
@@ -10,6 +11,7 @@
 #endif
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QMetaObject>
 
 namespace tallowmere {
@@ -49,11 +51,20 @@ MacPlatform::MacPlatform(Runtime& runtime)
     , m_notifications(runtime, m_executablePath)
     , m_updaterFramework(makeUpdaterFramework()) {}
 
-void MacPlatform::start() {
+bool MacPlatform::start(std::string*) {
     if (!UserNotificationService::servesExecutable(m_executablePath))
         logLine(LogCategory::platformMac(),
                 "Mac: " + m_executablePath +
                     " is not inside Tallowmere.app: notifications and the login item do not work for it");
+    return true;
+}
+
+std::shared_ptr<HttpTransport> MacPlatform::analyticsTransport() {
+    return std::make_shared<QtHttpTransport>();
+}
+
+std::string MacPlatform::instanceLockPath() {
+    return (QDir::tempPath() + "/tallowmere.lock").toStdString();
 }
 
 Platform MacPlatform::platform() {

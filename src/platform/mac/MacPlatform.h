@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/PlatformBackend.h"
 #include "platform/QtProcessRunner.h"
 #include "platform/mac/MacApplication.h"
 #include "platform/mac/MacBundle.h"
@@ -22,15 +23,21 @@ namespace tallowmere {
 // thread once the QApplication exists, `start` it, and hand `platform()` to the application delegate; the
 // analytics client keeps its values in their own defaults domain, `analyticsPreferences()`. The updater is
 // Sparkle's when the build found Sparkle.framework (TALLOWMERE_SPARKLE), none otherwise.
-class MacPlatform {
+class MacPlatform : public PlatformBackend {
 public:
     explicit MacPlatform(Runtime& runtime);
 
-    // Says what does not work for an executable outside Tallowmere.app; nothing else needs starting.
-    void start();
+    // Says what does not work for an executable outside Tallowmere.app; nothing else needs starting, so it
+    // always succeeds.
+    bool start(std::string* error = nullptr) override;
 
-    Platform platform();
-    PreferenceStore& analyticsPreferences() { return m_analyticsPreferences; }
+    Platform platform() override;
+    // HTTP, and the defaults domain com.tallowmere.app.analytics.
+    std::shared_ptr<HttpTransport> analyticsTransport() override;
+    PreferenceStore& analyticsPreferences() override { return m_analyticsPreferences; }
+
+    // One copy per user: in the user's own temporary folder ($TMPDIR, which launchd makes per user).
+    static std::string instanceLockPath();
 
 private:
     Runtime& m_runtime;

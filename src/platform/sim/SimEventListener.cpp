@@ -2,8 +2,8 @@
 
 #include "simulator/AppLink.h"
 
+#include "platform/LineFramer.h"
 #include "platform/Log.h"
-#include "platform/sim/LineFramer.h"
 
 #include <QFile>
 #include <QLocalServer>

@@ -1,5 +1,7 @@
 #include "platform/sim/SimPlatform.h"
 
+#include "platform/sim/SimAnalyticsTransport.h"
+
 #include "simulator/AppLink.h"
 #include "simulator/SimulatorFolder.h"
 
@@ -49,6 +51,16 @@ SimPlatform::SimPlatform(Runtime& runtime, std::string folder, std::string macsi
     if (!m_machine.prepare(&error))
         logLine(LogCategory::platformSim(), "Simulated Mac: " + error);
     m_preferences = std::make_unique<PlistPreferenceStore>(m_machine.domainPath());
+    m_analyticsPreferences = std::make_unique<PlistPreferenceStore>(
+        m_machine.folder() + "/home/Library/Preferences/com.tallowmere.app.analytics.plist");
+}
+
+std::string SimPlatform::instanceLockPath() {
+    return macsim::simulatorFolder() + "/app.lock";
+}
+
+std::shared_ptr<HttpTransport> SimPlatform::analyticsTransport() {
+    return std::make_shared<SimAnalyticsTransport>(m_machine);
 }
 
 SimPlatform::~SimPlatform() {

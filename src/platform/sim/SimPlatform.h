@@ -2,6 +2,7 @@
 
 #include "platform/BuildBundle.h"
 #include "platform/Platform.h"
+#include "platform/PlatformBackend.h"
 #include "platform/PlistPreferenceStore.h"
 #include "platform/QtProcessRunner.h"
 #include "platform/sim/SimApplication.h"
@@ -28,19 +29,22 @@ namespace tallowmere {
 // serves <machine>/app.sock on a thread of its own, where macsim's events arrive and are handed to the
 // runtime's main queue (notification observers, power messages), records this process as the machine's
 // application and watches the defaults domain for other writers.
-class SimPlatform {
+class SimPlatform : public PlatformBackend {
 public:
     // The machine folder defaults to the shared rule ($TALLOWMERE_SIM_DIR, …); the stand-in tools link to
     // `macsimPath`, by default macsimExecutable().
     explicit SimPlatform(Runtime& runtime, std::string folder = {}, std::string macsimPath = {});
-    ~SimPlatform();
+    ~SimPlatform() override;
     SimPlatform(const SimPlatform&) = delete;
     SimPlatform& operator=(const SimPlatform&) = delete;
 
-    bool start(std::string* error = nullptr);
-    void stop();
+    bool start(std::string* error = nullptr) override;
+    void stop() override;
 
-    Platform platform();
+    Platform platform() override;
+    // The machine's own analytics endpoint, and a defaults domain of its own in the simulated home.
+    std::shared_ptr<HttpTransport> analyticsTransport() override;
+    PreferenceStore& analyticsPreferences() override { return *m_analyticsPreferences; }
     macsim::Machine& machine() { return m_machine; }
     PlistPreferenceStore& preferences() { return *m_preferences; }
     SimApplication& application() { return m_application; }
@@ -49,22 +53,16 @@ public:
     SimUserNotificationCenter& notifications() { return m_notifications; }
     SimFileSystem& fileSystem() { return m_fileSystem; }
 
-    // Answers `macsim ui …` on the main thread with the command's exit status, its output and one line of
-    // error. Without one, every ui request fails.
-    struct UserInterfaceAnswer {
-        int status = 0;
-        std::string output;
-        std::string error;
-    };
-    using UserInterfaceDriver =
-        std::function<UserInterfaceAnswer(const QString& command, const std::vector<QString>& arguments)>;
-    void setUserInterfaceDriver(UserInterfaceDriver driver) { m_userInterfaceDriver = std::move(driver); }
+    // Answers `macsim ui …`. Without one, every ui request fails.
+    void setUserInterfaceDriver(UserInterfaceDriver driver) override { m_userInterfaceDriver = std::move(driver); }
 
     // $TALLOWMERE_MACSIM, else the macsim built with this application.
     static std::string macsimExecutable();
     // A Mac; with $TALLOWMERE_SIM_DESKTOP set, what a Linux desktop of that name ($XDG_CURRENT_DESKTOP) without a
     // tray offers, so that the application can be seen and tested as it runs there.
     static PlatformFeatures simulatedFeatures();
+    // One copy of the application per machine: <machine>/app.lock, of the machine the default rule names.
+    static std::string instanceLockPath();
 
 private:
     std::optional<QJsonObject> handle(const QJsonObject& message, const SimEventListener::Reply& later);
@@ -73,6 +71,7 @@ private:
     Runtime& m_runtime;
     macsim::Machine m_machine;
     std::unique_ptr<PlistPreferenceStore> m_preferences;
+    std::unique_ptr<PlistPreferenceStore> m_analyticsPreferences;
     QtProcessRunner m_processes;
     SimFileSystem m_fileSystem;
     SimSystemTools m_tools;

@@ -1,4 +1,4 @@
-#include "platform/sim/LineFramer.h"
+#include "platform/LineFramer.h"
 
 namespace tallowmere {
 
