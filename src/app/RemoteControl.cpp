@@ -107,7 +107,7 @@ std::string statusText(const StatusReport& report) {
     lines << (report.protectionOn ? "Protection across sleep is on." : "Protection across sleep is off.");
     QStringList triggers;
     for (AutoEjectTrigger trigger : report.triggers)
-        triggers << title(trigger);
+        triggers << QString::fromStdString(title(trigger));
     lines << QString("Triggers: %1.").arg(triggers.join(", "));
     lines << (report.wouldTakeOffline.empty()
                   ? QString("No mounted volume would be taken offline.")
