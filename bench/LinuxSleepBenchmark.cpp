@@ -3,7 +3,9 @@
 #include "platform/PlistPreferenceStore.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QThread>
 
 #include <benchmark/benchmark.h>
@@ -23,7 +25,7 @@ constexpr double fixedUnmountWait = 0.5;
 // From logind's PrepareForSleep(true) to the application closing its sleep delay inhibitor, with N loop volumes
 // to unmount first, on the Linux test desktop (real udisksd and udevd, logind and the rest mocked). `overhead_ms`
 // is the time above the fixed wait before each unmount.
-void linuxSleep(benchmark::State& state, int count) {
+void linuxSleep(benchmark::State& state, int count, const QString& executable) {
     if (auto reason = LinuxSystem::unavailable()) {
         state.SkipWithError(reason->c_str());
         return;
@@ -46,10 +48,15 @@ void linuxSleep(benchmark::State& state, int count) {
     for (const auto& [key, value] : defaults)
         store.setObject(key, value);
     QProcess app;
-    app.setProcessEnvironment(machine.environment());
+    QProcessEnvironment environment = machine.environment();
+    // Another build brings its own companion, when there is one beside it.
+    if (const QString companion = QFileInfo(executable).dir().filePath("tallowmere-companion");
+        executable != TALLOWMERE_EXECUTABLE && QFileInfo(companion).isExecutable())
+        environment.insert("TALLOWMERE_COMPANION", companion);
+    app.setProcessEnvironment(environment);
     app.setStandardOutputFile(QProcess::nullDevice());
     app.setStandardErrorFile(QProcess::nullDevice());
-    app.start(TALLOWMERE_EXECUTABLE, {"--platform", "linux"});
+    app.start(executable, {"--platform", "linux"});
     auto mountedCount = [&] {
         int mounted = 0;
         for (const std::string& device : machine.volumes())
@@ -90,16 +97,24 @@ void linuxSleep(benchmark::State& state, int count) {
     app.waitForFinished();
 }
 
-BENCHMARK_CAPTURE(linuxSleep, 2, 2)
-    ->Name("BM_LinuxSleep/2")
-    ->Iterations(5)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(linuxSleep, 8, 8)
-    ->Name("BM_LinuxSleep/8")
-    ->Iterations(5)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+// With $TALLOWMERE_BASELINE_APP naming another build of the application, each size runs that build first (as
+// ".../baseline") and then this one.
+const bool registered = [] {
+    const QString baseline = qEnvironmentVariable("TALLOWMERE_BASELINE_APP");
+    for (int count : {2, 8}) {
+        std::vector<std::pair<std::string, QString>> builds{{"", TALLOWMERE_EXECUTABLE}};
+        if (!baseline.isEmpty())
+            builds.insert(builds.begin(), {"/baseline", baseline});
+        for (const auto& [suffix, executable] : builds)
+            benchmark::RegisterBenchmark(
+                ("BM_LinuxSleep/" + std::to_string(count) + suffix).c_str(),
+                [count, executable](benchmark::State& state) { linuxSleep(state, count, executable); })
+                ->Iterations(5)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+    }
+    return true;
+}();
 
 } // namespace
 
