@@ -209,6 +209,17 @@ bool isRunning(const std::string& lockPath) {
     return tallowmere::InstanceLock(lockPath).isHeldByAnother();
 }
 
+// Where a command goes: to the named platform's copy, or without --platform to the first in the table that runs
+// (an installed Linux copy answers `tallowmere status` though `sim` is the default for starting).
+const PlatformChoice* commandTarget(const tallowmere::CommandLine& line) {
+    if (!line.platform.empty())
+        return platformNamed(line.platform);
+    for (const PlatformChoice& choice : platformChoices())
+        if (isRunning(choice.instanceLockPath()))
+            return &choice;
+    return &platformChoices().front();
+}
+
 // A command can take as long as its work: an eject waits for slow drives, a remount for its retries.
 constexpr std::chrono::minutes commandAnswerLimit{3};
 // After `quit` is answered the running copy still saves and ends; a script's next command finds it gone.
@@ -273,7 +284,7 @@ int answerWithoutStarting(const tallowmere::CommandLine& line) {
                    stderr);
         return static_cast<int>(CommandStatus::badUsage);
     }
-    return runCommand(*chosen, line);
+    return runCommand(*commandTarget(line), line);
 }
 
 } // namespace

@@ -154,56 +154,6 @@ Fragen oder Probleme? Wähle „Support kontaktieren“, und wir melden uns bei 
         <translation>Unbekannte Option: %1</translation>
     </message>
     <message>
-        <source>Usage: tallowmere [--platform %1]
-       tallowmere [--platform NAME] COMMAND
-
-Without a command, Tallowmere starts. A command is carried out by the running Tallowmere:
-  status [--json]      Show Quenby Guard, the protection, its triggers and the volumes.
-  eject                Take the external disks offline now.
-  eject-and-sleep      Take the external disks offline, then put the computer to sleep.
-  remount              Bring back the disks Tallowmere took offline.
-  guard on|off|DURATION
-                       Turn Quenby Guard on for its default duration, off, or on for a
-                       duration such as 90m, 2h or 1h30m.
-  settings [SECTION]   Open the settings window, or one of its sections: general,
-                       quenby-guard, auto-eject, battery, updates, about.
-  quit                 Quit Tallowmere.
-
-Options:
-  --platform NAME      The platform to run on or to reach: %1 (the first is the default).
-  --help               Show this text.
-  --version            Show the version.
-
-Exit status: 0 when the command succeeded, 1 when it failed, 2 for bad usage, 3 when
-Tallowmere is not running.
-</source>
-        <translation>Aufruf: tallowmere [--platform %1]
-        tallowmere [--platform NAME] BEFEHL
-
-Ohne Befehl startet Tallowmere. Einen Befehl führt das laufende Tallowmere aus:
-  status [--json]      Quenby Guard, den Schutz, seine Auslöser und die Volumes zeigen.
-  eject                Die externen Laufwerke jetzt trennen.
-  eject-and-sleep      Die externen Laufwerke trennen, dann den Computer in den
-                       Ruhezustand versetzen.
-  remount              Die von Tallowmere getrennten Laufwerke wieder aktivieren.
-  guard on|off|DAUER
-                       Quenby Guard für seine Standarddauer einschalten, ausschalten
-                       oder für eine Dauer wie 90m, 2h oder 1h30m einschalten.
-  settings [BEREICH]   Das Einstellungsfenster oder einen seiner Bereiche öffnen:
-                       general, quenby-guard, auto-eject, battery, updates, about.
-  quit                 Tallowmere beenden.
-
-Optionen:
-  --platform NAME      Die Plattform, auf der Tallowmere läuft oder erreicht wird:
-                       %1 (die erste ist die Vorgabe).
-  --help               Diesen Text zeigen.
-  --version            Die Version zeigen.
-
-Exit-Status: 0, wenn der Befehl gelungen ist, 1, wenn er fehlgeschlagen ist, 2 bei
-falschem Aufruf, 3, wenn Tallowmere nicht läuft.
-</translation>
-    </message>
-    <message>
         <source>Tallowmere is not running</source>
         <translation>Tallowmere läuft nicht</translation>
     </message>
@@ -232,6 +182,57 @@ Aufruf: tallowmere [--platform %2] [BEFEHL]
     <message>
         <source>The request is too long.</source>
         <translation>Die Anfrage ist zu lang.</translation>
+    </message>
+    <message>
+        <source>Usage: tallowmere [--platform %1]
+       tallowmere [--platform NAME] COMMAND
+
+Without a command, Tallowmere starts. A command is carried out by the running Tallowmere:
+  status [--json]      Show Quenby Guard, the protection, its triggers and the volumes.
+  eject                Take the external disks offline now.
+  eject-and-sleep      Take the external disks offline, then put the computer to sleep.
+  remount              Bring back the disks Tallowmere took offline.
+  guard on|off|DURATION
+                       Turn Quenby Guard on for its default duration, off, or on for a
+                       duration such as 90m, 2h or 1h30m.
+  settings [SECTION]   Open the settings window, or one of its sections: general,
+                       quenby-guard, auto-eject, battery, updates, about.
+  quit                 Quit Tallowmere.
+
+Options:
+  --platform NAME      The platform to run on: %1 (the first is the default). A command
+                       without it goes to the copy that runs.
+  --help               Show this text.
+  --version            Show the version.
+
+Exit status: 0 when the command succeeded, 1 when it failed, 2 for bad usage, 3 when
+Tallowmere is not running.
+</source>
+        <translation>Aufruf: tallowmere [--platform %1]
+        tallowmere [--platform NAME] BEFEHL
+
+Ohne Befehl startet Tallowmere. Einen Befehl führt das laufende Tallowmere aus:
+  status [--json]      Quenby Guard, den Schutz, seine Auslöser und die Volumes zeigen.
+  eject                Die externen Laufwerke jetzt trennen.
+  eject-and-sleep      Die externen Laufwerke trennen, dann den Computer in den
+                       Ruhezustand versetzen.
+  remount              Die von Tallowmere getrennten Laufwerke wieder aktivieren.
+  guard on|off|DAUER
+                       Quenby Guard für seine Standarddauer einschalten, ausschalten
+                       oder für eine Dauer wie 90m, 2h oder 1h30m einschalten.
+  settings [BEREICH]   Das Einstellungsfenster oder einen seiner Bereiche öffnen:
+                       general, quenby-guard, auto-eject, battery, updates, about.
+  quit                 Tallowmere beenden.
+
+Optionen:
+  --platform NAME      Die Plattform, auf der Tallowmere läuft: %1 (die erste ist die
+                       Vorgabe). Ein Befehl ohne diese Option geht an die laufende Kopie.
+  --help               Diesen Text zeigen.
+  --version            Die Version zeigen.
+
+Exit-Status: 0, wenn der Befehl gelungen ist, 1, wenn er fehlgeschlagen ist, 2 bei
+falschem Aufruf, 3, wenn Tallowmere nicht läuft.
+</translation>
     </message>
 </context>
 <context>

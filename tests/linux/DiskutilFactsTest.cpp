@@ -48,11 +48,12 @@ TEST(DiskutilFacts, EachBusKindReachesTheClassifierAsOnAMac) {
     objects[blocks + "loop0"] = filesystem("loop0", "", "Été 2026 Ω", "/media/alice/Été 2026 Ω");
     objects[blocks + "loop0"]["org.freedesktop.UDisks2.Loop"] = {{"BackingFile", QByteArray("/tmp/a.img")}};
 
-    std::vector<MountEntry> table{
-        {"/", "ext4", "/dev/nvme0n1p2"}, {"/mnt/share", "cifs", "//nas/share"}, {"/mnt/other", "ext4", "/dev/sdd1"}};
+    std::vector<MountEntry> table{{"/", "ext4", "/dev/nvme0n1p2"},
+                                  {"/mnt/share", "cifs", "//nas/share", "alice"},
+                                  {"/mnt/other", "ext4", "/dev/sdd1"}};
     for (const char* name : {"KEYS", "CAMERA", "CARD", "MOVIE", "Data", "Été 2026 Ω"})
         table.push_back({std::string("/media/alice/") + name, "ext4", "/dev/x"});
-    DiskutilFacts facts{UDisks(objects), MountedVolumes(table)};
+    DiskutilFacts facts{UDisks(objects), MountedVolumes(table, "alice")};
 
     const std::pair<const char*, std::optional<DiskType>> expected[] = {
         {"KEYS", DiskType::hardDisksAndSSDs}, {"CAMERA", DiskType::sdCards}, {"CARD", DiskType::hardDisksAndSSDs},
@@ -85,18 +86,29 @@ TEST(DiskutilFacts, EachBusKindReachesTheClassifierAsOnAMac) {
     EXPECT_TRUE(listed);
 }
 
-TEST(DiskutilFacts, MountTableNamesDecodeEscapesAndTellTwinsApart) {
-    MountedVolumes volumes(parseMountInfo("45 27 7:0 / /media/root/Été\\0402026 rw,nosuid - ext4 /dev/loop0 rw\n"
-                                          "46 27 8:17 / /run/media/bob/DATA rw shared:1 - vfat /dev/sdb1 rw\n"
-                                          "47 27 8:33 / /media/root/DATA rw - exfat /dev/sdc1 rw\n"
-                                          "48 27 0:50 / /srv/nas rw - nfs4 server:/export rw\n"
-                                          "49 27 8:49 / /home rw - ext4 /dev/sdd1 rw\n"));
+// Only the session user's media folders and the shares that user mounted are volumes: not another user's drive,
+// a folder directly in /media, nor a share the system mounted.
+TEST(DiskutilFacts, MountTableNamesDecodeEscapesTellTwinsApartAndKeepToTheUsersMounts) {
+    std::vector<MountEntry> table =
+        parseMountInfo("45 27 7:0 / /media/root/Été\\0402026 rw,nosuid - ext4 /dev/loop0 rw\n"
+                       "46 27 8:17 / /run/media/bob/DATA rw shared:1 - vfat /dev/sdb1 rw\n"
+                       "47 27 8:33 / /run/media/root/DATA rw - exfat /dev/sdc1 rw\n"
+                       "48 27 0:50 / /srv/nas rw - nfs4 server:/export rw\n"
+                       "49 27 0:51 / /mnt/office\\040files rw - cifs //nas/office rw\n"
+                       "50 27 8:49 / /media/usb0 rw - ext4 /dev/sdd1 rw\n"
+                       "51 27 0:52 / /mnt/bobs rw - cifs //nas/bob rw\n"
+                       "52 27 8:65 / /media/root/DATA rw - vfat /dev/sde1 rw\n");
+    addMountingUsers(table, "SRC=//nas/office TARGET=/mnt/office\\040files ROOT=/ OPTS=uid=0,user=root\n"
+                            "SRC=//nas/bob TARGET=/mnt/bobs ROOT=/ OPTS=user=bob\n");
+    MountedVolumes volumes(table, "root");
     ASSERT_EQ(volumes.volumes().size(), 4u);
     EXPECT_EQ(volumes.volumes()[0].name, "Été 2026");
     EXPECT_EQ(volumes.hostPath("/Volumes/Été 2026/notes"), "/media/root/Été 2026/notes");
+    EXPECT_EQ(volumes.hostPath("/Volumes/DATA"), "/run/media/root/DATA");
     EXPECT_EQ(volumes.hostPath("/Volumes/DATA 1"), "/media/root/DATA");
-    EXPECT_EQ(volumes.hostPath("/Volumes/nas"), "/srv/nas");
-    EXPECT_EQ(volumes.hostPath("/Volumes/home"), std::nullopt);
+    EXPECT_EQ(volumes.hostPath("/Volumes/office files"), "/mnt/office files");
+    for (const char* other : {"/Volumes/nas", "/Volumes/usb0", "/Volumes/bobs"})
+        EXPECT_EQ(volumes.hostPath(other), std::nullopt) << other;
 }
 
 } // namespace

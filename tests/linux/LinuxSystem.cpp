@@ -11,10 +11,14 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
+#include <sched.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -28,6 +32,7 @@ const char* folderPrefix = "tallowmere-linux-test-";
 const QString sessionPath = "/org/freedesktop/login1/session/c1";
 // A method the test adds to the logind mock: the inhibitors it holds, as "what who mode".
 const QString testInterface = "com.tallowmere.Test";
+std::optional<std::string> privateMountsFailure = "the private mounts were not made";
 
 struct ToolRun {
     int status = -1;
@@ -96,9 +101,27 @@ LinuxSystem::~LinuxSystem() {
     QDBusConnection::disconnectFromBus("tallowmere-test-session");
 }
 
+void LinuxSystem::enterPrivateMounts() {
+    if (::geteuid() != 0)
+        return;
+    std::string failed;
+    if (::unshare(CLONE_NEWNS) != 0)
+        failed = "unshare";
+    else if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        failed = "making / private";
+    for (const char* folder : {"/media", "/run/udisks2"})
+        if (failed.empty() && (::mkdir(folder, 0755), ::mount("tmpfs", folder, "tmpfs", 0, "mode=0755") != 0))
+            failed = std::string("tmpfs on ") + folder;
+    privateMountsFailure = failed.empty()
+                               ? std::nullopt
+                               : std::optional("no private mount namespace (" + failed + "): " + std::strerror(errno));
+}
+
 std::optional<std::string> LinuxSystem::unavailable() {
     if (::geteuid() != 0)
         return "needs root: it attaches loop devices and runs udisksd and systemd-udevd";
+    if (privateMountsFailure)
+        return privateMountsFailure;
     if (!QFileInfo::exists("/dev/loop-control"))
         return "this machine has no loop devices (/dev/loop-control is missing)";
     for (const QString& program : {udisksd, udevd, python, QString("/usr/bin/dbus-daemon"), QString("/sbin/mkfs.ext4")})

@@ -16,12 +16,16 @@ namespace tallowmere::test {
 // A Linux machine for one test: private system and session buses, the real systemd-udevd (unless one runs) and
 // udisksd, small ext4 images on loop devices mounted through udisks2, and python3-dbusmock's logind, UPower,
 // power-profiles-daemon, notification daemon and a screensaver. It stops only what it started and always takes its
-// loop devices offline (also those a crashed earlier run left). Needs root and loop devices: see `unavailable`.
+// loop devices offline (also those a crashed earlier run left). Needs root, loop devices and a private mount
+// namespace: see `unavailable`.
 class LinuxSystem {
 public:
     LinuxSystem();
     ~LinuxSystem();
 
+    // Gives this process (and so every daemon it starts) mounts of its own, with empty /media and /run/udisks2, so
+    // that runs side by side never see each other's volumes. First thing in main: it needs a single thread.
+    static void enterPrivateMounts();
     // Why this machine cannot host the system; nothing when it can.
     static std::optional<std::string> unavailable();
 

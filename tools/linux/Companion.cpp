@@ -113,7 +113,6 @@ public:
         if (target.share) {
             if (auto error = runMountTool("umount", target.share->mount.mountPoint))
                 return fail("Unmount of " + target.share->name + " failed: " + *error);
-            out("Volume " + target.share->name + " unmounted\n");
             return 0;
         }
         if (!target.block)
@@ -124,7 +123,6 @@ public:
             return fail("Volume " + name + " on " + device + " is not mounted");
         if (auto error = UDisksOperations::unmount(m_bus, block.path, force))
             return fail("Volume " + name + " on " + device + " failed to unmount: " + *error);
-        out("Volume " + name + " on " + device + " unmounted\n");
         return 0;
     }
 
@@ -132,15 +130,12 @@ public:
         if (rest.size() != 1)
             return usage();
         DiskutilFacts::Target target = m_facts.resolve(rest[0]);
-        if (target.share) {
-            out("Volume " + target.share->name + " is already mounted\n");
-            return 0;
-        }
+        if (target.share)
+            return 0; // already mounted
         if (!target.block) {
             if (auto mountPoint = shareMountPointNamed(rest[0])) {
                 if (auto error = runMountTool("mount", *mountPoint))
                     return fail("Volume " + rest[0] + " failed to mount: " + *error);
-                out("Volume " + rest[0] + " mounted\n");
                 return 0;
             }
             return fail("Could not find disk: " + rest[0]);
@@ -163,10 +158,7 @@ public:
         }
         if (!any)
             return fail("Could not mount disk " + rest[0] + ": it holds no volume");
-        if (!allMounted)
-            return 1;
-        out("Volume(s) mounted successfully\n");
-        return 0;
+        return allMounted ? 0 : 1;
     }
 
     int sleepNow() {
@@ -174,25 +166,18 @@ public:
                                         "org.freedesktop.login1.Manager", "Suspend", {false});
         if (auto error = dbus::errorOf(reply))
             return fail("pmset: could not sleep: " + *error);
-        out("Sleeping now...\n");
         return 0;
     }
 
 private:
     bool mountBlock(const UDisksBlock& block) {
-        const std::string device = block.deviceName().toStdString();
-        if (!block.mountPoints.isEmpty()) {
-            out("Volume " + m_facts.volumeName(block) + " on " + device + " is already mounted\n");
+        if (!block.mountPoints.isEmpty())
             return true;
-        }
-        QString mountPoint;
-        if (auto error = UDisksOperations::mount(m_bus, block.path, &mountPoint)) {
-            fail("Volume " + m_facts.volumeName(block) + " on " + device + " failed to mount: " + *error);
+        if (auto error = UDisksOperations::mount(m_bus, block.path)) {
+            fail("Volume " + m_facts.volumeName(block) + " on " + block.deviceName().toStdString() +
+                 " failed to mount: " + *error);
             return false;
         }
-        MountedVolumes volumes = MountedVolumes::current();
-        const MountedVolumes::Volume* volume = volumes.byMountPoint(mountPoint.toStdString());
-        out("Volume " + (volume ? volume->name : m_facts.volumeName(block)) + " on " + device + " mounted\n");
         return true;
     }
 
@@ -208,7 +193,7 @@ int run(const std::vector<std::string>& arguments) {
     const std::string& verb = arguments[0];
     std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
     if (verb == "sleepnow" && rest.empty())
-        return Session(DiskutilFacts(UDisks({}), MountedVolumes({}))).sleepNow();
+        return Session(DiskutilFacts(UDisks({}), MountedVolumes({}, {}))).sleepNow();
     if (verb != "info" && verb != "list" && verb != "unmount" && verb != "umount" && verb != "mount" &&
         verb != "mountDisk")
         return fail("diskutil: did not recognize verb \"" + verb + "\"; type \"diskutil\" for a list");

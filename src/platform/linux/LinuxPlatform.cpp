@@ -40,10 +40,11 @@ LinuxPlatform::LinuxPlatform(Runtime& runtime)
     , m_analyticsPreferences(std::make_unique<PlistPreferenceStore>(domainPath("com.tallowmere.app.analytics")))
     , m_tools(companionExecutable())
     , m_workspace(m_system)
-    , m_systemPower(m_system,
-                    [this](bool sleeping) {
-                        m_workspace.center().post(sleeping ? NotificationName::willSleep : NotificationName::didWake);
-                    })
+    , m_systemPower(
+          m_system, [this](bool sleeping) { m_assertions.sleepChanging(sleeping); },
+          [this](bool sleeping) {
+              m_workspace.center().post(sleeping ? NotificationName::willSleep : NotificationName::didWake);
+          })
     , m_assertions(m_system, m_session)
     , m_powerSources(m_system)
     , m_sessionMonitor(m_system, m_session, m_workspace.center(), m_application.distributed())

@@ -6,8 +6,9 @@
 
 namespace tallowmere {
 
-LinuxSystemPower::LinuxSystemPower(QDBusConnection bus, Announcement announce)
+LinuxSystemPower::LinuxSystemPower(QDBusConnection bus, Announcement prepare, Announcement announce)
     : m_bus(std::move(bus))
+    , m_prepare(std::move(prepare))
     , m_announce(std::move(announce)) {}
 
 bool LinuxSystemPower::start(std::string* error) {
@@ -62,6 +63,8 @@ void LinuxSystemPower::deregisterForSystemPower(std::uint32_t notifier) {
 void LinuxSystemPower::closeService(std::uint32_t) {}
 
 void LinuxSystemPower::prepareForSleep(bool sleeping) {
+    if (m_prepare)
+        m_prepare(sleeping);
     MessageHandler handler;
     std::intptr_t argument = 0;
     bool needsInhibitor = false;

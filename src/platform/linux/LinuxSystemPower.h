@@ -15,13 +15,14 @@ namespace tallowmere {
 // InhibitDelayMaxSec) for the application before suspending. PrepareForSleep(true) is the will-sleep message;
 // allowing it closes the inhibitor. PrepareForSleep(false) is the powered-on message, and a new inhibitor is
 // taken for the next sleep. Each message gets an argument of its own, so a late answer to an earlier one is
-// told apart. After each message, `announce` tells the workspace (will sleep / did wake), registered or not.
+// told apart. Before each message `prepare` hears of it, and after it `announce` tells the workspace (will sleep /
+// did wake), registered or not.
 class LinuxSystemPower : public QObject, public SystemPower {
     Q_OBJECT
 public:
     using Announcement = std::function<void(bool sleeping)>;
 
-    LinuxSystemPower(QDBusConnection bus, Announcement announce);
+    LinuxSystemPower(QDBusConnection bus, Announcement prepare, Announcement announce);
 
     // Main thread: listens to logind from now on.
     bool start(std::string* error = nullptr);
@@ -43,6 +44,7 @@ private:
     bool holdSleep();
 
     QDBusConnection m_bus;
+    Announcement m_prepare;
     Announcement m_announce;
     std::mutex m_mutex;
     MessageHandler m_handler;

@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QString>
 
+#include <pwd.h>
 #include <set>
+#include <unistd.h>
 
 namespace tallowmere {
 namespace {
@@ -40,14 +42,13 @@ std::vector<std::string_view> split(std::string_view line) {
     return fields;
 }
 
-// A folder directly inside /media, or inside a user's folder of /media or /run/media.
-bool isInMediaFolder(const std::string& mountPoint) {
+// A folder inside the user's folder of /media or /run/media, where udisks2 mounts what the user plugs in.
+bool isInMediaFolder(const std::string& mountPoint, const std::string& user) {
     QStringList parts = QString::fromStdString(mountPoint).split('/', Qt::SkipEmptyParts);
-    if (parts.size() == 2 && parts[0] == "media")
-        return true;
+    const QString name = QString::fromStdString(user);
     if (parts.size() == 3 && parts[0] == "media")
-        return true;
-    return parts.size() == 4 && parts[0] == "run" && parts[1] == "media";
+        return parts[1] == name;
+    return parts.size() == 4 && parts[0] == "run" && parts[1] == "media" && parts[2] == name;
 }
 
 std::string folderName(const std::string& path) {
@@ -77,20 +78,55 @@ std::vector<MountEntry> parseMountInfo(std::string_view text) {
     return entries;
 }
 
+void addMountingUsers(std::vector<MountEntry>& table, std::string_view utab) {
+    size_t start = 0;
+    while (start < utab.size()) {
+        size_t end = utab.find('\n', start);
+        if (end == std::string_view::npos)
+            end = utab.size();
+        std::string target, user;
+        for (std::string_view field : split(utab.substr(start, end - start))) {
+            if (field.starts_with("TARGET="))
+                target = unescape(field.substr(7));
+            else if (field.starts_with("OPTS="))
+                for (const QString& option : QString::fromStdString(unescape(field.substr(5))).split(','))
+                    if (option.startsWith("user="))
+                        user = option.mid(5).toStdString();
+        }
+        start = end + 1;
+        // The last entry of a mount point is the one in effect.
+        for (auto entry = table.rbegin(); entry != table.rend() && !user.empty(); ++entry)
+            if (entry->mountPoint == target) {
+                entry->mountedBy = user;
+                break;
+            }
+    }
+}
+
 std::vector<MountEntry> readMountTable() {
-    QFile file("/proc/self/mountinfo");
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
     // A proc file reports no size; readAll reads until the end.
-    QByteArray bytes = file.readAll();
-    return parseMountInfo(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    auto read = [](const char* path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+    };
+    std::vector<MountEntry> table = parseMountInfo(read("/proc/self/mountinfo"));
+    addMountingUsers(table, read("/run/mount/utab"));
+    return table;
+}
+
+std::string sessionUserName() {
+    std::vector<char> buffer(16384);
+    passwd entry{}, *found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+        return found->pw_name;
+    return {};
 }
 
 bool MountedVolumes::isNetworkFileSystem(const std::string& type) {
     return type == "cifs" || type == "smb3" || type == "nfs" || type == "nfs4";
 }
 
-MountedVolumes::MountedVolumes(const std::vector<MountEntry>& table) {
+MountedVolumes::MountedVolumes(const std::vector<MountEntry>& table, const std::string& user) {
     // A mount point mounted over keeps only its last entry, the one in effect.
     std::vector<MountEntry> effective;
     for (const MountEntry& entry : table) {
@@ -99,7 +135,8 @@ MountedVolumes::MountedVolumes(const std::vector<MountEntry>& table) {
     }
     std::set<std::string> taken;
     for (const MountEntry& entry : effective) {
-        if (!isInMediaFolder(entry.mountPoint) && !isNetworkFileSystem(entry.fileSystemType))
+        const bool usersShare = isNetworkFileSystem(entry.fileSystemType) && entry.mountedBy == user;
+        if (user.empty() || (!isInMediaFolder(entry.mountPoint, user) && !usersShare))
             continue;
         std::string base = folderName(entry.mountPoint), name = base;
         for (int n = 1; name.empty() || taken.contains(name); ++n)
