@@ -432,7 +432,7 @@ Tallowmere beenden
     ASSERT_EQ(app.ui({"click", "Einstellungen…"}).exitCode, 0);
     ASSERT_EQ(app.ui({"select", "Auto-Auswerfen", "Einstellungen"}).exitCode, 0);
     const std::string page = app.ui({"dump", "Einstellungen"}).out;
-    for (const std::string& line :
+    for (const char* line :
          {"list: Einstellungen\n", "toggle: Vor dem Ruhezustand automatisch auswerfen = off\n",
           "toggle: Bildschirm wird gesperrt = off\n", "toggle: Netzlaufwerke = on\n",
           "slider: Verzögerung nach dem Aufwachen = 3\n", "button: Volumes aktualisieren\n"})
