@@ -432,10 +432,9 @@ Tallowmere beenden
     ASSERT_EQ(app.ui({"click", "Einstellungen…"}).exitCode, 0);
     ASSERT_EQ(app.ui({"select", "Auto-Auswerfen", "Einstellungen"}).exitCode, 0);
     const std::string page = app.ui({"dump", "Einstellungen"}).out;
-    for (const char* line :
-         {"list: Einstellungen\n", "toggle: Vor dem Ruhezustand automatisch auswerfen = off\n",
-          "toggle: Bildschirm wird gesperrt = off\n", "toggle: Netzlaufwerke = on\n",
-          "slider: Verzögerung nach dem Aufwachen = 3\n", "button: Volumes aktualisieren\n"})
+    for (const char* line : {"list: Einstellungen\n", "toggle: Vor dem Ruhezustand automatisch auswerfen = off\n",
+                             "toggle: Bildschirm wird gesperrt = off\n", "toggle: Netzlaufwerke = on\n",
+                             "slider: Verzögerung nach dem Aufwachen = 3\n", "button: Volumes aktualisieren\n"})
         EXPECT_TRUE(has(page, line)) << line << page;
     EXPECT_TRUE(has(app.ui({"windows"}).out, "Willkommen bei Tallowmere\n"));
     EXPECT_TRUE(app.waitForOutput("Tallowmere: Full Disk Access is granted, no prompt needed"));
