@@ -1,8 +1,8 @@
+#include "CommandClient.h"
+#include "Platforms.h"
 #include "analytics/SignalClient.h"
 #include "app/AppDelegate.h"
-#include "app/CommandLine.h"
 #include "app/RemoteControl.h"
-#include "platform/BuildBundle.h"
 #include "platform/InstanceLock.h"
 #include "platform/Log.h"
 #include "platform/QtRuntime.h"
@@ -17,26 +17,15 @@
 #include "widgets/UiDriver.h"
 #include "widgets/WindowOrder.h"
 
-#include "platform/sim/SimPlatform.h"
-#ifdef __APPLE__
-#include "platform/mac/MacPlatform.h"
-#endif
-#ifdef __linux__
-#include "platform/linux/LinuxPlatform.h"
-#endif
-
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QScreen>
 #include <QSocketNotifier>
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -95,86 +84,6 @@ std::string writeOffscreenScreen(ScreenSize size) {
     return std::fclose(file) == 0 ? path : std::string();
 }
 
-// A platform this build runs on: how to find its running copy, and how to make and start its services (main
-// thread, once the QApplication exists; nothing when they cannot start, with the reason logged).
-struct PlatformChoice {
-    const char* name;
-    // Qt's offscreen platform stands in for a missing display (a server, CI); a Mac always has its screen.
-    bool drawsOffscreenWithoutDisplay;
-    std::string (*instanceLockPath)();
-    std::unique_ptr<tallowmere::PlatformBackend> (*start)(tallowmere::Runtime& runtime);
-};
-
-// The platforms of this build, the default first.
-const std::vector<PlatformChoice>& platformChoices() {
-    using namespace tallowmere;
-    static const std::vector<PlatformChoice> choices = {
-#ifdef __APPLE__
-        {"mac", false, MacPlatform::instanceLockPath,
-         [](Runtime& runtime) -> std::unique_ptr<PlatformBackend> {
-             auto mac = std::make_unique<MacPlatform>(runtime);
-             mac->start();
-             return mac;
-         }},
-#endif
-        {"sim", true, SimPlatform::instanceLockPath,
-         [](Runtime& runtime) -> std::unique_ptr<PlatformBackend> {
-             auto simulatedMac = std::make_unique<SimPlatform>(runtime);
-             std::string error;
-             if (!simulatedMac->start(&error)) {
-                 logError(LogCategory::app(), "Simulated Mac: not attached: " + error);
-                 return nullptr;
-             }
-             logLine(LogCategory::app(), "Simulated Mac: attached to " + simulatedMac->machine().folder());
-             return simulatedMac;
-         }},
-#ifdef __linux__
-        {"linux", true, LinuxPlatform::instanceLockPath,
-         [](Runtime& runtime) -> std::unique_ptr<PlatformBackend> {
-             auto linuxDesktop = std::make_unique<LinuxPlatform>(runtime);
-             std::string error;
-             if (!linuxDesktop->start(&error)) {
-                 logError(LogCategory::app(), "Linux: not started: " + error);
-                 return nullptr;
-             }
-             return linuxDesktop;
-         }},
-#endif
-    };
-    return choices;
-}
-
-const PlatformChoice* platformNamed(const std::string& name) {
-    if (name.empty())
-        return &platformChoices().front();
-    for (const PlatformChoice& choice : platformChoices())
-        if (name == choice.name)
-            return &choice;
-    return nullptr;
-}
-
-// Takes "--platform NAME" (or "--platform=NAME") out of the arguments before Qt reads them: Qt would take it
-// for its own -platform option.
-void takePlatformOption(int& argc, char** argv) {
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        std::string argument = argv[i];
-        if (argument == "--platform" && i + 1 < argc)
-            ++i;
-        else if (!argument.starts_with("--platform="))
-            argv[kept++] = argv[i];
-    }
-    argc = kept;
-    argv[argc] = nullptr;
-}
-
-std::string platformNames() {
-    std::string names;
-    for (const PlatformChoice& choice : platformChoices())
-        names += (names.empty() ? "" : "|") + std::string(choice.name);
-    return names;
-}
-
 std::shared_ptr<tallowmere::ScreenMetricsProvider> currentScreenMetrics() {
     auto provider = std::make_shared<tallowmere::ScreenMetricsProvider>();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -200,91 +109,6 @@ bool isFirstCopy(std::optional<tallowmere::InstanceLock>& lock, const std::strin
     std::fprintf(stderr, "Tallowmere is already running%s\n",
                  holder ? (" (pid " + std::to_string(*holder) + ")").c_str() : "");
     return false;
-}
-
-// Whether a copy holds the lock. Without a lock file none ever ran there.
-bool isRunning(const std::string& lockPath) {
-    if (!QFileInfo::exists(QString::fromStdString(lockPath)))
-        return false;
-    return tallowmere::InstanceLock(lockPath).isHeldByAnother();
-}
-
-// Where a command goes: to the named platform's copy, or without --platform to the first in the table that runs
-// (an installed Linux copy answers `tallowmere status` though `sim` is the default for starting).
-const PlatformChoice* commandTarget(const tallowmere::CommandLine& line) {
-    if (!line.platform.empty())
-        return platformNamed(line.platform);
-    for (const PlatformChoice& choice : platformChoices())
-        if (isRunning(choice.instanceLockPath()))
-            return &choice;
-    return &platformChoices().front();
-}
-
-// A command can take as long as its work: an eject waits for slow drives, a remount for its retries.
-constexpr std::chrono::minutes commandAnswerLimit{3};
-// After `quit` is answered the running copy still saves and ends; a script's next command finds it gone.
-constexpr std::chrono::seconds quitWaitLimit{10};
-constexpr std::chrono::milliseconds quitPollInterval{50};
-
-// `tallowmere COMMAND`: hands the command to the running copy and prints its answer. Never starts one.
-int runCommand(const PlatformChoice& platform, const tallowmere::CommandLine& line) {
-    using namespace tallowmere;
-    const std::string lockPath = platform.instanceLockPath();
-    std::string error;
-    const std::optional<QByteArray> answerLine =
-        LocalControlServer::request(LocalControlServer::socketPathBeside(lockPath),
-                                    ControlProtocol::encodeRequest(line.words), commandAnswerLimit, &error);
-    if (!answerLine) {
-        if (!isRunning(lockPath)) {
-            std::fprintf(stderr, "%s\n", translated("CommandLine", "Tallowmere is not running").c_str());
-            return static_cast<int>(CommandStatus::notRunning);
-        }
-        std::fprintf(
-            stderr, "%s\n",
-            filledIn(translated("CommandLine", "Tallowmere is running but does not answer: %1"), error).c_str());
-        return static_cast<int>(CommandStatus::failed);
-    }
-    const std::optional<ControlAnswer> answer = ControlProtocol::decodeAnswer(*answerLine);
-    if (!answer) {
-        std::fprintf(stderr, "%s\n",
-                     translated("CommandLine", "Tallowmere gave an answer this program does not understand.").c_str());
-        return static_cast<int>(CommandStatus::failed);
-    }
-    std::fputs(answer->output.c_str(), stdout);
-    if (!answer->error.empty())
-        std::fprintf(stderr, "%s\n", answer->error.c_str());
-    if (line.command.kind == ControlCommand::Kind::quit && answer->status == CommandStatus::success) {
-        const auto deadline = std::chrono::steady_clock::now() + quitWaitLimit;
-        while (isRunning(lockPath) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(quitPollInterval);
-    }
-    return static_cast<int>(answer->status);
-}
-
-// Help, the version, a bad usage or a command for the running copy.
-int answerWithoutStarting(const tallowmere::CommandLine& line) {
-    using namespace tallowmere;
-    const PlatformChoice* chosen = platformNamed(line.platform);
-    if (line.action == CommandLine::Action::help) {
-        std::fputs(usageText(platformNames()).c_str(), stdout);
-        return 0;
-    }
-    if (line.action == CommandLine::Action::version) {
-        BuildBundle bundle; // the project's version, as in the bundle's Info.plist
-        std::printf("Tallowmere %s\n", versionText(bundle).c_str());
-        return 0;
-    }
-    if (line.action == CommandLine::Action::badUsage || !chosen) {
-        const std::string error =
-            chosen ? line.error : filledIn(translated("CommandLine", "Unknown platform: %1"), line.platform);
-        std::fputs(filledIn(translated("CommandLine", "%1\nUsage: tallowmere [--platform %2] [COMMAND]\nRun "
-                                                      "\"tallowmere --help\" for the commands.\n"),
-                            error, platformNames())
-                       .c_str(),
-                   stderr);
-        return static_cast<int>(CommandStatus::badUsage);
-    }
-    return runCommand(*commandTarget(line), line);
 }
 
 } // namespace
