@@ -10,7 +10,7 @@
 namespace tallowmere {
 namespace {
 
-// $XDG_STATE_HOME when it is an absolute path, as the base directory specification asks, else ~/.local/state.
+// $XDG_STATE_HOME when it is an absolute path (a relative one is to be ignored), else ~/.local/state.
 QString stateHome() {
     const QString configured = qEnvironmentVariable("XDG_STATE_HOME");
     return QDir::isAbsolutePath(configured) ? configured : QDir::homePath() + "/.local/state";
