@@ -1,3 +1,4 @@
+#include "EachBuild.h"
 #include "linux/LinuxSystem.h"
 
 #include "platform/PlistPreferenceStore.h"
@@ -97,22 +98,8 @@ void linuxSleep(benchmark::State& state, int count, const QString& executable) {
     app.waitForFinished();
 }
 
-// With $TALLOWMERE_BASELINE_APP naming another build of the application, each size runs that build first (as
-// ".../baseline") and then this one.
 const bool registered = [] {
-    const QString baseline = qEnvironmentVariable("TALLOWMERE_BASELINE_APP");
-    for (int count : {2, 8}) {
-        std::vector<std::pair<std::string, QString>> builds{{"", TALLOWMERE_EXECUTABLE}};
-        if (!baseline.isEmpty())
-            builds.insert(builds.begin(), {"/baseline", baseline});
-        for (const auto& [suffix, executable] : builds)
-            benchmark::RegisterBenchmark(
-                ("BM_LinuxSleep/" + std::to_string(count) + suffix).c_str(),
-                [count, executable](benchmark::State& state) { linuxSleep(state, count, executable); })
-                ->Iterations(5)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond);
-    }
+    bench::registerForEachBuild("BM_LinuxSleep", {2, 8}, 5, linuxSleep);
     return true;
 }();
 

@@ -1,4 +1,5 @@
 #include "BenchSupport.h"
+#include "EachBuild.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,22 +54,8 @@ void sleepAcknowledgement(benchmark::State& state, int count, const QString& exe
     }
     state.counters["overhead_ms"] = benchmark::Counter(overhead * 1000, benchmark::Counter::kAvgIterations);
 }
-// With $TALLOWMERE_BASELINE_APP naming another build of the application, each size runs that build first (as
-// ".../baseline") and then this one, so both are measured in the same run under the same load.
 const bool registered = [] {
-    const QString baseline = qEnvironmentVariable("TALLOWMERE_BASELINE_APP");
-    for (int count : {1, 8, 32}) {
-        std::vector<std::pair<std::string, QString>> builds{{"", TALLOWMERE_EXECUTABLE}};
-        if (!baseline.isEmpty())
-            builds.insert(builds.begin(), {"/baseline", baseline});
-        for (const auto& [suffix, executable] : builds)
-            benchmark::RegisterBenchmark(
-                ("BM_SleepAcknowledgement/" + std::to_string(count) + suffix).c_str(),
-                [count, executable](benchmark::State& state) { sleepAcknowledgement(state, count, executable); })
-                ->Iterations(8)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond);
-    }
+    bench::registerForEachBuild("BM_SleepAcknowledgement", {1, 8, 32}, 8, sleepAcknowledgement);
     return true;
 }();
 
