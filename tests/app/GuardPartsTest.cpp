@@ -2,10 +2,7 @@
 #include "app/GuardPreferenceSync.h"
 #include "base/Preferences.h"
 #include "support/FakeApplication.h"
-#include "support/FakePowerAssertions.h"
-#include "support/FakePowerSources.h"
-#include "support/FakeSignalSender.h"
-#include "support/FakeUserNotificationCenter.h"
+#include "support/GuardOnFakes.h"
 #include "support/MemoryPreferenceStore.h"
 #include "support/VirtualRuntime.h"
 
@@ -29,14 +26,9 @@ protected:
 
     VirtualRuntime runtime;
     MemoryPreferenceStore preferences;
-    FakePowerAssertions assertions;
-    FakePowerSources powerSources;
-    FakeUserNotificationCenter notifications;
     FakeApplication application;
-    std::shared_ptr<FakeSignalSender> signalSender = std::make_shared<FakeSignalSender>();
-    Analytics analytics{runtime, preferences, [this] { return signalSender; }};
-    std::shared_ptr<StayAwakeController> guard =
-        StayAwakeController::create({runtime, preferences, assertions, powerSources, notifications, analytics});
+    GuardOnFakes fakes{runtime, preferences};
+    std::shared_ptr<StayAwakeController> guard = fakes.guard;
     std::shared_ptr<GuardPreferenceSync> sync = GuardPreferenceSync::create(runtime, preferences, guard);
     GuardCommands commands{preferences, application, guard};
 };
@@ -47,7 +39,7 @@ TEST_F(GuardParts, ToggleAndDurationChoiceDriveTheGuardAndTheSwitchFollows) {
     EXPECT_EQ(guard->activeUntil(), std::nullopt); // default "Off": indefinitely
     commands.toggleStayAwakeDefault();
     EXPECT_FALSE(switchedOn());
-    EXPECT_EQ(assertions.created().size(), 1u);
+    EXPECT_EQ(fakes.assertions.created().size(), 1u);
 
     commands.stayAwakeForDuration(ActivationDuration::hr1);
     EXPECT_TRUE(switchedOn());
@@ -56,11 +48,11 @@ TEST_F(GuardParts, ToggleAndDurationChoiceDriveTheGuardAndTheSwitchFollows) {
 
     commands.stayAwakeForDuration(ActivationDuration::off);
     EXPECT_FALSE(switchedOn());
-    EXPECT_EQ(notifications.titles().back(), "Quenby Guard Stopped");
-    const size_t notices = notifications.added().size();
+    EXPECT_EQ(fakes.notifications.titles().back(), "Quenby Guard Stopped");
+    const size_t notices = fakes.notifications.added().size();
     commands.stayAwakeForDuration(ActivationDuration::off); // nothing runs, so nothing stops
     runtime.runUntilIdle();
-    EXPECT_EQ(notifications.added().size(), notices);
+    EXPECT_EQ(fakes.notifications.added().size(), notices);
 }
 
 TEST_F(GuardParts, ExternalDisplayAndUserSwitchRulesActOnlyWhileSwitchedOn) {
@@ -70,22 +62,22 @@ TEST_F(GuardParts, ExternalDisplayAndUserSwitchRulesActOnlyWhileSwitchedOn) {
         runtime.runUntilIdle();
     };
     screens(2);
-    EXPECT_TRUE(assertions.created().empty()) << "the rule is off";
+    EXPECT_TRUE(fakes.assertions.created().empty()) << "the rule is off";
     EXPECT_FALSE(preferences.hasObject(PreferenceKey::stayAwakeEnabled));
 
     preferences.setBool(PreferenceKey::activateOnExternalDisplay, true);
     screens(2);
     EXPECT_TRUE(switchedOn());
     // The switch's write that follows the rule does not start a second activation.
-    EXPECT_EQ(assertions.created().size(), 1u);
+    EXPECT_EQ(fakes.assertions.created().size(), 1u);
 
     screens(2);
-    EXPECT_EQ(assertions.created().size(), 2u); // a fresh indefinite activation
-    EXPECT_EQ(assertions.held().size(), 1u);
+    EXPECT_EQ(fakes.assertions.created().size(), 2u); // a fresh indefinite activation
+    EXPECT_EQ(fakes.assertions.held().size(), 1u);
 
     screens(1);
     EXPECT_FALSE(switchedOn());
-    EXPECT_EQ(notifications.titles().back(), "Quenby Guard Stopped");
+    EXPECT_EQ(fakes.notifications.titles().back(), "Quenby Guard Stopped");
 
     // A user switch stops the guard only when asked to.
     guard->activate(std::nullopt);

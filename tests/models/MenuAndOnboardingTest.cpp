@@ -3,10 +3,7 @@
 #include "models/MenuBarModel.h"
 #include "models/OnboardingTestRun.h"
 #include "support/FakeApplication.h"
-#include "support/FakePowerAssertions.h"
-#include "support/FakePowerSources.h"
-#include "support/FakeSignalSender.h"
-#include "support/FakeUserNotificationCenter.h"
+#include "support/GuardOnFakes.h"
 #include "support/ScriptedDisks.h"
 
 #include <set>
@@ -42,14 +39,9 @@ protected:
     ~ModelsOnDisksAndGuard() override { runtime.advance(600s); }
 
     ScriptedDisks disks{runtime, processes, fileSystem, workspace, tools};
-    FakePowerAssertions assertions;
-    FakePowerSources powerSources;
-    FakeUserNotificationCenter notifications;
     FakeApplication application;
-    std::shared_ptr<FakeSignalSender> signalSender = std::make_shared<FakeSignalSender>();
-    Analytics analytics{runtime, preferences, [this] { return signalSender; }};
-    std::shared_ptr<StayAwakeController> guard =
-        StayAwakeController::create({runtime, preferences, assertions, powerSources, notifications, analytics});
+    GuardOnFakes guardOnFakes{runtime, preferences};
+    std::shared_ptr<StayAwakeController> guard = guardOnFakes.guard;
     std::shared_ptr<RecordedCommands> commands = std::make_shared<RecordedCommands>();
 };
 
