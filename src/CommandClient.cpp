@@ -31,7 +31,7 @@ const PlatformChoice* commandTarget(const CommandLine& line) {
     for (const PlatformChoice& choice : platformChoices())
         if (isRunning(choice.instanceLockPath()))
             return &choice;
-    return &platformChoices().front();
+    return platformNamed({});
 }
 
 // A command can take as long as its work: an eject waits for slow drives, a remount for its retries.

@@ -9,6 +9,8 @@
 #include "platform/linux/LinuxPlatform.h"
 #endif
 
+#include <QFileInfo>
+
 namespace tallowmere {
 
 const std::vector<PlatformChoice>& platformChoices() {
@@ -31,7 +33,9 @@ const std::vector<PlatformChoice>& platformChoices() {
              }
              logLine(LogCategory::app(), "Simulated Mac: attached to " + simulatedMac->machine().folder());
              return simulatedMac;
-         }},
+         },
+         // Only a development build has macsim: an installed copy starts on the desktop it is installed on.
+         [] { return QFileInfo(QString::fromStdString(SimPlatform::macsimExecutable())).isExecutable(); }},
 #ifdef __linux__
         {"linux", true, LinuxPlatform::instanceLockPath,
          [](Runtime& runtime) -> std::unique_ptr<PlatformBackend> {
@@ -49,8 +53,12 @@ const std::vector<PlatformChoice>& platformChoices() {
 }
 
 const PlatformChoice* platformNamed(const std::string& name) {
-    if (name.empty())
+    if (name.empty()) {
+        for (const PlatformChoice& choice : platformChoices())
+            if (!choice.isAvailable || choice.isAvailable())
+                return &choice;
         return &platformChoices().front();
+    }
     for (const PlatformChoice& choice : platformChoices())
         if (name == choice.name)
             return &choice;
@@ -71,9 +79,11 @@ void takePlatformOption(int& argc, char** argv) {
 }
 
 std::string platformNames() {
-    std::string names;
+    const PlatformChoice* byDefault = platformNamed({});
+    std::string names = byDefault->name;
     for (const PlatformChoice& choice : platformChoices())
-        names += (names.empty() ? "" : "|") + std::string(choice.name);
+        if (&choice != byDefault)
+            names += "|" + std::string(choice.name);
     return names;
 }
 

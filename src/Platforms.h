@@ -16,13 +16,15 @@ struct PlatformChoice {
     bool drawsOffscreenWithoutDisplay;
     std::string (*instanceLockPath)();
     std::unique_ptr<PlatformBackend> (*start)(Runtime& runtime);
+    // Whether this build can run it here; none: always. The default is the first that can.
+    bool (*isAvailable)() = nullptr;
 };
 
-// The platforms of this build, the default first.
+// The platforms of this build, in order of preference: the default is the first that is available.
 const std::vector<PlatformChoice>& platformChoices();
 // The named platform, the default for an empty name, nothing for an unknown one.
 const PlatformChoice* platformNamed(const std::string& name);
-// "sim|linux": the names, the default first.
+// "sim|linux": the names, the default here first.
 std::string platformNames();
 
 // Takes "--platform NAME" (or "--platform=NAME") out of the arguments before Qt reads them: Qt would take it

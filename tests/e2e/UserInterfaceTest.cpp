@@ -238,6 +238,16 @@ TEST_F(UserInterfaceEndToEnd, TheCommandLineControlsTheRunningCopy) {
     MacsimRun after = tallowmere({"status"});
     EXPECT_EQ(after.exitCode, 3);
     EXPECT_EQ(after.err, "Tallowmere is not running\n");
+#ifdef __linux__
+    // An installed copy has no macsim: it starts on the desktop, which here has no system bus to offer.
+    MacsimRun installed = app.sim().run({},
+                                        {{"TALLOWMERE_MACSIM", app.sim().folder() + "/no-macsim"},
+                                         {"DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent"},
+                                         {"XDG_RUNTIME_DIR", app.sim().folder()}},
+                                        TALLOWMERE_EXECUTABLE);
+    EXPECT_EQ(installed.exitCode, 1);
+    EXPECT_TRUE(has(installed.out + installed.err, "Linux: not started")) << installed.out << installed.err;
+#endif
 }
 
 TEST_F(UserInterfaceEndToEnd, UntickingAVolumeStoresAnAllowlistOfTheOthers) {
